@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Transport.h"
+
+#include <QElapsedTimer>
+
+#include <memory>
+
+class QIODevice;
+
+// A link over a byte stream (socket or serial port): a command goes out followed by CR, the
+// reply is the next line ended by CR. LF is ignored. Waits are Qt's blocking waits on the device.
+class DeviceTransport : public Transport
+{
+public:
+    ~DeviceTransport() override;
+
+    void close() override;
+    QByteArray exchange(const QByteArray &command, int timeoutMs) override;
+
+protected:
+    explicit DeviceTransport(std::unique_ptr<QIODevice> device);
+    QIODevice &device() { return *m_device; }
+    const QIODevice &device() const { return *m_device; }
+
+    // Whether the device is still usable after a wait came back empty.
+    virtual bool deviceLost() const = 0;
+    virtual QString deviceErrorText() const;
+
+private:
+    void send(const QByteArray &command, int timeoutMs);
+    QByteArray receive(const QByteArray &command, int timeoutMs, const QElapsedTimer &clock);
+
+    std::unique_ptr<QIODevice> m_device;
+    QByteArray m_pending;
+};
+
+class TcpTransport : public DeviceTransport
+{
+public:
+    TcpTransport(QString host, quint16 port);
+    bool open(QString &errorText) override;
+    QString name() const override;
+
+protected:
+    bool deviceLost() const override;
+
+private:
+    QString m_host;
+    quint16 m_port;
+};
+
+class SerialTransport : public DeviceTransport
+{
+public:
+    explicit SerialTransport(QString portName);
+    bool open(QString &errorText) override;
+    QString name() const override { return m_portName; }
+
+protected:
+    bool deviceLost() const override;
+
+private:
+    QString m_portName;
+};

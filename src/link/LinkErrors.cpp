@@ -1,0 +1,42 @@
+#include "LinkErrors.h"
+
+#include "Transport.h"
+
+QString commandForMessage(const QByteArray &command)
+{
+    constexpr int shown = 24;
+    if (command.size() <= shown)
+        return QStringLiteral("\"%1\"").arg(QString::fromLatin1(command));
+    return QStringLiteral("\"%1...\"").arg(QString::fromLatin1(command.left(shown)));
+}
+
+QuvaneError timeoutError(const QByteArray &command, int timeoutMs)
+{
+    return QuvaneError(ErrorNumber::CommunicationsTimeout,
+                       QStringLiteral("Communications timeout: no reply to %1 within %2 s")
+                           .arg(commandForMessage(command))
+                           .arg(timeoutMs / 1000.0));
+}
+
+QuvaneError linkLostError(const QByteArray &command, const QString &reason)
+{
+    return QuvaneError(ErrorNumber::LinkLost, QStringLiteral("Link lost while sending %1: %2")
+                                                  .arg(commandForMessage(command), reason));
+}
+
+QuvaneError overlongReplyError(const QByteArray &command)
+{
+    return QuvaneError(ErrorNumber::MalformedPacket,
+                       QStringLiteral("Malformed packet: the reply to %1 is longer than %2 "
+                                      "characters")
+                           .arg(commandForMessage(command))
+                           .arg(MaxPacketLength));
+}
+
+QuvaneError refusedError(const QByteArray &command, int code)
+{
+    return QuvaneError(ErrorNumber::InstrumentRefused,
+                       QStringLiteral("The instrument refused %1 (code %2)")
+                           .arg(commandForMessage(command))
+                           .arg(code));
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "QuvaneError.h"
+
+#include <QByteArray>
+
+// The errors a link raises, each naming the command it happened on.
+QuvaneError timeoutError(const QByteArray &command, int timeoutMs);
+QuvaneError linkLostError(const QByteArray &command, const QString &reason);
+QuvaneError overlongReplyError(const QByteArray &command);
+QuvaneError refusedError(const QByteArray &command, int code);
+
+// The command as shown in messages: quoted, and cut short when long.
+QString commandForMessage(const QByteArray &command);

@@ -1,0 +1,49 @@
+#include "LoopbackTransport.h"
+
+#include "LinkErrors.h"
+
+#include <QThread>
+
+LoopbackTransport::LoopbackTransport(std::shared_ptr<PacketHandler> instrument)
+    : m_instrument(std::move(instrument))
+{
+}
+
+bool LoopbackTransport::open(QString &errorText)
+{
+    if (!m_instrument) {
+        errorText = QStringLiteral("no in-process instrument is available");
+        return false;
+    }
+    m_open = true;
+    return true;
+}
+
+void LoopbackTransport::close()
+{
+    m_open = false;
+}
+
+QByteArray LoopbackTransport::exchange(const QByteArray &command, int timeoutMs)
+{
+    if (!m_open)
+        throw linkLostError(command, QStringLiteral("the link is closed"));
+    HandlerResult result = m_instrument->handle(command);
+    switch (result.kind) {
+    case HandlerResult::Kind::Drop:
+        m_open = false;
+        throw linkLostError(command, QStringLiteral("the instrument closed the connection"));
+    case HandlerResult::Kind::Silent:
+        // Nothing will ever arrive: there is no point waiting out the timeout in-process.
+        throw timeoutError(command, timeoutMs);
+    case HandlerResult::Kind::Reply:
+        break;
+    }
+    if (result.delayMs > timeoutMs)
+        throw timeoutError(command, timeoutMs);
+    if (result.delayMs > 0)
+        QThread::msleep(static_cast<unsigned long>(result.delayMs));
+    if (result.reply.size() > MaxPacketLength)
+        throw overlongReplyError(command);
+    return result.reply;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+
+// What an instrument does with one command packet. Implemented by the simulated instrument;
+// the loopback transport and the simulator's servers both drive it.
+struct HandlerResult
+{
+    enum class Kind { Reply, Silent, Drop };
+    Kind kind = Kind::Reply;
+    QByteArray reply; // without the trailing CR
+    int delayMs = 0;  // time the bytes would take on the line, when throttled
+
+    static HandlerResult answer(QByteArray text, int delayMs = 0)
+    {
+        return {Kind::Reply, std::move(text), delayMs};
+    }
+    static HandlerResult silent() { return {Kind::Silent, {}, 0}; }
+    static HandlerResult drop() { return {Kind::Drop, {}, 0}; }
+};
+
+class PacketHandler
+{
+public:
+    virtual ~PacketHandler() = default;
+    virtual HandlerResult handle(const QByteArray &command) = 0;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+
+#include <memory>
+
+class QuvaneError;
+
+// Appends one line per exchange to a file, for support and diagnosis: the time, the command and
+// the reply (or what went wrong). Each line is flushed at once. A trace with no file costs a test.
+class ProtocolTrace
+{
+public:
+    // Opens the file named by QUVANE_TRACE, when set.
+    static ProtocolTrace fromEnvironment();
+
+    bool isOn() const { return m_file != nullptr; }
+    void record(const QByteArray &command, const QByteArray &outcome);
+    // "timeout" for a communications timeout, else the error's description.
+    void recordFailure(const QByteArray &command, const QuvaneError &error);
+
+private:
+    std::unique_ptr<QFile> m_file;
+};

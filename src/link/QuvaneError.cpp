@@ -1,0 +1,12 @@
+#include "QuvaneError.h"
+
+QuvaneError::QuvaneError(int number, QString description)
+    : m_number(number), m_description(std::move(description)),
+      m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toStdString())
+{
+}
+
+QuvaneError QuvaneError::overflow(const QString &what)
+{
+    return QuvaneError(ErrorNumber::Overflow, QStringLiteral("Overflow: %1").arg(what));
+}

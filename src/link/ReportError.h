@@ -1,0 +1,24 @@
+#pragma once
+
+#include "QuvaneError.h"
+
+#include <utility>
+
+// Reports a trapped error. A communications timeout asks Retry or Cancel: Retry returns so that
+// the caller runs the failed step again, Cancel ends the program. Any other error is shown as
+// "Fatal Error #" with its number and description, and ends the program.
+void ReportError(const QuvaneError &error);
+
+// Runs a step; when it raises, reports the error and runs the step again after Retry. Every
+// operation that traps instrument errors goes through here.
+template <typename Step>
+auto trapped(Step &&step) -> decltype(step())
+{
+    for (;;) {
+        try {
+            return step();
+        } catch (const QuvaneError &error) {
+            ReportError(error);
+        }
+    }
+}

@@ -1,0 +1,178 @@
+#include "SensorControl.h"
+
+#include "DeviceTransport.h"
+#include "LinkErrors.h"
+#include "LoopbackTransport.h"
+#include "PacketBuffer.h"
+
+#include <QSerialPortInfo>
+#include <QUrl>
+
+namespace {
+
+SensorControl::InstrumentFactory &inProcessFactory()
+{
+    static SensorControl::InstrumentFactory factory;
+    return factory;
+}
+
+std::unique_ptr<Transport> makeTransport(const QString &port)
+{
+    if (port == QLatin1String("sim")) {
+        auto &factory = inProcessFactory();
+        return std::make_unique<LoopbackTransport>(factory ? factory() : nullptr);
+    }
+    if (port.startsWith(QLatin1String("tcp://"))) {
+        const QUrl url(port);
+        return std::make_unique<TcpTransport>(url.host(), static_cast<quint16>(url.port(0)));
+    }
+    return std::make_unique<SerialTransport>(port);
+}
+
+bool isPrintable(const QByteArray &text)
+{
+    for (char c : text) {
+        if (c < 0x20 || c > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SensorControl::SensorControl() = default;
+
+SensorControl::~SensorControl()
+{
+    Disconnect();
+}
+
+void SensorControl::setInProcessInstrument(InstrumentFactory factory)
+{
+    inProcessFactory() = std::move(factory);
+}
+
+void SensorControl::Connect()
+{
+    Disconnect();
+    m_connectionError.clear();
+    if (ConnectOption != 5) {
+        m_connectionError = QStringLiteral("connect option %1 is not supported").arg(ConnectOption);
+        return;
+    }
+    const QString port = qEnvironmentVariable("QUVANE_PORT");
+    if (!port.isEmpty()) {
+        connectTo(port);
+        return;
+    }
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : ports) {
+        if (identify(std::make_unique<SerialTransport>(info.systemLocation()), ProbeTimeoutMs))
+            return;
+    }
+    if (ports.isEmpty())
+        m_connectionError = QStringLiteral("no serial ports found (set QUVANE_PORT)");
+}
+
+void SensorControl::connectTo(const QString &port)
+{
+    Disconnect();
+    m_trace = ProtocolTrace::fromEnvironment();
+    identify(makeTransport(port), m_timeoutMs);
+}
+
+bool SensorControl::identify(std::unique_ptr<Transport> transport, int timeoutMs)
+{
+    QString error;
+    if (!transport->open(error)) {
+        m_connectionError = QStringLiteral("%1: %2").arg(transport->name(), error);
+        return false;
+    }
+    const QByteArray command("I");
+    try {
+        const QByteArray reply = transport->exchange(command, timeoutMs);
+        m_trace.record(command, reply);
+        PacketBuffer packet;
+        packet.SetReply(reply);
+        m_instrumentName = packet.GetString();
+        m_firmwareVersion = packet.GetString();
+        m_serialNumber = packet.GetString();
+        m_flavor = packet.GetByte();
+    } catch (const QuvaneError &e) {
+        m_trace.recordFailure(command, e);
+        m_connectionError = QStringLiteral("%1: %2").arg(transport->name(), e.description());
+        transport->close();
+        return false;
+    }
+    m_transport = std::move(transport);
+    return true;
+}
+
+void SensorControl::Disconnect()
+{
+    if (m_transport) {
+        m_transport->close();
+        m_transport.reset();
+    }
+}
+
+QString SensorControl::portName() const
+{
+    return m_transport ? m_transport->name() : QString();
+}
+
+bool SensorControl::FirmwareSupported() const
+{
+    if (!IsConnected())
+        return false;
+    const QString version = m_firmwareVersion.trimmed();
+    int digits = 0;
+    while (digits < version.size() && version.at(digits).isDigit())
+        ++digits;
+    return digits > 0 && version.left(digits).toInt() >= 2;
+}
+
+QByteArray SensorControl::SendCommand(const QByteArray &command)
+{
+    if (command.size() > MaxPacketLength || !isPrintable(command))
+        throw QuvaneError(ErrorNumber::MalformedPacket,
+                          QStringLiteral("Malformed packet: the command %1 is not one line of at "
+                                         "most %2 printable characters")
+                              .arg(commandForMessage(command))
+                              .arg(MaxPacketLength));
+    if (!m_transport)
+        throw linkLostError(command, QStringLiteral("no instrument is connected"));
+    QByteArray reply;
+    try {
+        reply = m_transport->exchange(command, m_timeoutMs);
+    } catch (const QuvaneError &e) {
+        m_trace.recordFailure(command, e);
+        throw;
+    }
+    m_trace.record(command, reply);
+    if (reply.startsWith('!')) {
+        PacketBuffer packet;
+        packet.SetReply(reply.mid(1));
+        m_lastError = packet.GetInteger();
+        throw refusedError(command, m_lastError);
+    }
+    return reply;
+}
+
+void SensorControl::readStandardization(const char *command)
+{
+    const QByteArray reply = SendCommand(QByteArray(command));
+    PacketBuffer packet;
+    packet.SetReply(reply);
+    m_lastError = packet.GetInteger();
+}
+
+void SensorControl::ReadBlack()
+{
+    readStandardization("B");
+}
+
+void SensorControl::ReadWhite()
+{
+    readStandardization("W");
+}

@@ -1,0 +1,114 @@
+#include "modGlobals.h"
+
+#include "QuvaneError.h"
+
+#include <QSettings>
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace modGlobals {
+
+QString InstrumentName;
+bool InstrumentType = false;
+QString MainTitle;
+
+namespace {
+const QDate PcDateZero(1899, 12, 30);
+QString g_delimiter = QStringLiteral("\t");
+
+QSettings preferencesStore()
+{
+    return QSettings(QStringLiteral("Quvane"), QStringLiteral("QUVA USW"));
+}
+} // namespace
+
+qint32 DateToSeconds(double aDate)
+{
+    const double seconds = (aDate - UnixEpochDay) * SecondsPerDay;
+    // nearbyint rounds in the current mode, which is to-nearest with ties to even.
+    const double rounded = std::nearbyint(seconds);
+    if (!(rounded >= std::numeric_limits<qint32>::min() &&
+          rounded <= std::numeric_limits<qint32>::max()))
+        throw QuvaneError::overflow(
+            QStringLiteral("the date %1 is outside the range of instrument times").arg(aDate));
+    return static_cast<qint32>(rounded);
+}
+
+double SecondsToDate(qint32 aSeconds)
+{
+    return aSeconds / SecondsPerDay + UnixEpochDay;
+}
+
+double ToPcDate(const QDateTime &dateTime)
+{
+    const double days = static_cast<double>(PcDateZero.daysTo(dateTime.date()));
+    return days + dateTime.time().msecsSinceStartOfDay() / (SecondsPerDay * 1000.0);
+}
+
+QDateTime FromPcDate(double aDate)
+{
+    const double whole = std::floor(aDate);
+    const auto msecs = static_cast<qint64>(std::llround((aDate - whole) * SecondsPerDay * 1000.0));
+    const QDate date = PcDateZero.addDays(static_cast<qint64>(whole));
+    return QDateTime(date, QTime(0, 0)).addMSecs(msecs);
+}
+
+double Now()
+{
+    return ToPcDate(QDateTime::currentDateTime());
+}
+
+QString GetPreference(const QString &key, const QString &defaultValue)
+{
+    QSettings settings = preferencesStore();
+    settings.beginGroup(QStringLiteral("Preferences"));
+    const QVariant value = settings.value(key);
+    // A value of another type than text (edited by hand, written by something else) reads as
+    // absent.
+    if (value.typeId() != QMetaType::QString)
+        return defaultValue;
+    return value.toString();
+}
+
+void SavePreference(const QString &key, const QString &value)
+{
+    QSettings settings = preferencesStore();
+    settings.beginGroup(QStringLiteral("Preferences"));
+    settings.setValue(key, value);
+}
+
+DelimiterSettings DecodeDelimiterPreference(const QString &stored)
+{
+    if (stored.isEmpty() || stored == QLatin1String("Tab"))
+        return {true, false, {}};
+    if (stored == QLatin1String("Comma"))
+        return {false, false, {}};
+    return {false, true, stored.right(1)};
+}
+
+QString EncodeDelimiterPreference(const DelimiterSettings &settings)
+{
+    if (settings.CustomDelimiter) {
+        if (settings.Delimiter.isEmpty())
+            return QStringLiteral("Tab");
+        return QStringLiteral("Custom:") + settings.Delimiter.left(1);
+    }
+    return settings.TabDelimiter ? QStringLiteral("Tab") : QStringLiteral("Comma");
+}
+
+void SetDelimiter(bool tabDelimiter, bool customDelimiter, const QString &delimiter)
+{
+    if (customDelimiter)
+        g_delimiter = delimiter;
+    else
+        g_delimiter = tabDelimiter ? QStringLiteral("\t") : QStringLiteral(",");
+}
+
+QString GetDelimiter()
+{
+    return g_delimiter;
+}
+
+} // namespace modGlobals

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Program-wide values and the helpers every layer shares. (The form helpers that need widgets
+// live with the dialogs, in the same namespace.)
+namespace modGlobals {
+
+inline const QString AppTitle = QStringLiteral("Quvane Utility");
+
+// Set at start-up: the instrument's model name, the instrument-type flag and the main title
+// (instrument name, a blank, "Utility").
+extern QString InstrumentName;
+extern bool InstrumentType;
+extern QString MainTitle;
+
+// Instrument times count seconds since 1970-01-01 00:00:00 of the PC's local clock. PC dates are
+// days since 1899-12-30 with the time of day as the fraction.
+constexpr double UnixEpochDay = 25569.0;
+constexpr double SecondsPerDay = 86400.0;
+
+// Rounds half to even; a result outside the 32-bit range raises overflow (error 6).
+qint32 DateToSeconds(double aDate);
+double SecondsToDate(qint32 aSeconds);
+double ToPcDate(const QDateTime &dateTime);
+QDateTime FromPcDate(double aDate);
+// The PC's present local date and time as a PC date.
+double Now();
+
+// Per-user settings: application "QUVA USW", section "Preferences".
+QString GetPreference(const QString &key, const QString &defaultValue);
+void SavePreference(const QString &key, const QString &value);
+
+// The three delimiter settings and their stored form ("Tab", "Comma" or "Custom:" and a
+// character).
+struct DelimiterSettings
+{
+    bool TabDelimiter = true;
+    bool CustomDelimiter = false;
+    QString Delimiter;
+
+    friend bool operator==(const DelimiterSettings &, const DelimiterSettings &) = default;
+};
+DelimiterSettings DecodeDelimiterPreference(const QString &stored);
+QString EncodeDelimiterPreference(const DelimiterSettings &settings);
+
+// The separator the delimited text files use.
+void SetDelimiter(bool tabDelimiter, bool customDelimiter, const QString &delimiter);
+QString GetDelimiter();
+
+} // namespace modGlobals
