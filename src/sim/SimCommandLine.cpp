@@ -1,0 +1,180 @@
+#include "SimCommandLine.h"
+
+#include "SimInstrument.h"
+#include "SimServer.h"
+#include "SimStateFile.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int usageError(const QString &message)
+{
+    err() << "quvane-sim: " << message << "\nTry 'quvane-sim --help'.\n";
+    err().flush();
+    return 2;
+}
+
+bool readCount(const QCommandLineParser &parser, const QString &name, int &value)
+{
+    if (!parser.isSet(name))
+        return true;
+    bool ok = false;
+    value = parser.value(name).toInt(&ok);
+    return ok && value >= 0;
+}
+
+} // namespace
+
+int runSimulator(QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Simulated Quvane spectrophotometer. Answers the instrument's wire protocol on a TCP "
+        "port or on a pseudo-terminal, so the utility can be run and tested without hardware.\n"
+        "Point the utility at it with QUVANE_PORT=tcp://HOST:PORT or QUVANE_PORT=<pty path>.");
+    parser.addHelpOption();
+    parser.addOptions({
+        {"tcp", "Serve on a TCP address (loopback unless --allow-remote). Port 0 picks a free port.",
+         "HOST:PORT"},
+        {"pty", "Serve on a new pseudo-terminal and print its device path."},
+        {"allow-remote", "Allow --tcp on an address other than loopback."},
+        {"records", "Fill the datalog with N plausible records (at most 800).", "N"},
+        {"seed", "Seed of the simulator's randomness (default 1).", "S"},
+        {"model", "Model name the instrument reports.", "NAME"},
+        {"serial", "Serial number the instrument reports.", "TEXT"},
+        {"firmware", "Firmware version the instrument reports (1.x is refused by the utility).",
+         "VERSION"},
+        {"flavor", "Geometry and aperture code 0 to 3.", "F"},
+        {"baud", "Answer at the speed of a serial line at this rate (8N1).", "RATE"},
+        {"state", "Keep set-ups, datalog and clock in this file between runs.", "FILE"},
+        {"log", "Record every command and reply in this file.", "FILE"},
+        {"silent", "Fault: leave the first N commands without a reply (timeouts).", "N"},
+        {"drop-at", "Fault: close the connection on command number N.", "N"},
+        {"corrupt-at", "Fault: garble the reply to command number N.", "N"},
+        {"fail-black", "Fault: fail the next N black readings.", "N"},
+        {"fail-white", "Fault: fail the next N white readings.", "N"},
+        {"report-count", "Fault: report N datalog records whatever the datalog holds.", "N"},
+    });
+    parser.process(app);
+
+    if (parser.isSet("tcp") == parser.isSet("pty"))
+        return usageError("give exactly one of --tcp HOST:PORT and --pty");
+
+    int records = -1, seed = 1, flavor = 0, baud = 0, silent = 0, dropAt = 0, corruptAt = 0,
+        failBlack = 0, failWhite = 0, reportCount = -1;
+    if (!readCount(parser, "records", records) || !readCount(parser, "seed", seed) ||
+        !readCount(parser, "flavor", flavor) || !readCount(parser, "baud", baud) ||
+        !readCount(parser, "silent", silent) || !readCount(parser, "drop-at", dropAt) ||
+        !readCount(parser, "corrupt-at", corruptAt) || !readCount(parser, "fail-black", failBlack) ||
+        !readCount(parser, "fail-white", failWhite) ||
+        !readCount(parser, "report-count", reportCount))
+        return usageError("counts, rates, seeds and flavors are whole numbers of 0 or more");
+    if (flavor > 3)
+        return usageError("--flavor takes 0 to 3");
+
+    SimIdentity identity;
+    if (parser.isSet("model"))
+        identity.model = parser.value("model");
+    if (parser.isSet("serial"))
+        identity.serialNumber = parser.value("serial");
+    if (parser.isSet("firmware"))
+        identity.firmware = parser.value("firmware");
+    identity.flavor = flavor;
+    SimInstrument instrument(identity, static_cast<quint32>(seed));
+
+    const QString statePath = parser.value("state");
+    if (!statePath.isEmpty() && QFile::exists(statePath)) {
+        QString error;
+        if (!SimStateFile::load(statePath, instrument, error)) {
+            err() << "quvane-sim: cannot read state file " << statePath << ": " << error << "\n";
+            return 1;
+        }
+    }
+    if (records >= 0) {
+        instrument.datalog().clear();
+        instrument.seedDatalog(records);
+    }
+    if (!statePath.isEmpty()) {
+        instrument.onStateChanged = [&instrument, statePath] {
+            QString error;
+            if (!SimStateFile::save(statePath, instrument, error))
+                err() << "quvane-sim: cannot write state file " << statePath << ": " << error
+                      << "\n";
+        };
+        instrument.onStateChanged();
+    }
+
+    SimFaults &faults = instrument.faults();
+    faults.silentCommands = silent;
+    faults.failBlack = failBlack;
+    faults.failWhite = failWhite;
+    faults.baud = baud;
+    if (reportCount >= 0)
+        faults.reportedCount = reportCount;
+
+    QFile logFile(parser.value("log"));
+    if (parser.isSet("log") && !logFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        err() << "quvane-sim: cannot open log file " << logFile.fileName() << "\n";
+        return 1;
+    }
+    int commandNumber = 0;
+    instrument.onExchange = [&](const QByteArray &command, const QByteArray &reply) {
+        ++commandNumber;
+        if (logFile.isOpen()) {
+            logFile.write(command + '\t' + reply + '\n');
+            logFile.flush();
+        }
+        // Arm the numbered faults for the command after this one.
+        faults.dropNext = dropAt > 0 && commandNumber + 1 == dropAt;
+        faults.corruptNext = corruptAt > 0 && commandNumber + 1 == corruptAt;
+    };
+    faults.dropNext = dropAt == 1;
+    faults.corruptNext = corruptAt == 1;
+
+    SimServer server(instrument);
+    QString error;
+    if (parser.isSet("tcp")) {
+        const QString spec = parser.value("tcp");
+        const int colon = spec.lastIndexOf(':');
+        bool portOk = false;
+        const int port = spec.mid(colon + 1).toInt(&portOk);
+        const QHostAddress address(colon > 0 ? spec.left(colon) : QStringLiteral("127.0.0.1"));
+        if (colon < 0 || !portOk || port < 0 || port > 65535 || address.isNull())
+            return usageError("--tcp takes HOST:PORT, for example 127.0.0.1:4001");
+        if (!address.isLoopback() && !parser.isSet("allow-remote"))
+            return usageError("--tcp serves on loopback only unless --allow-remote is given");
+        if (!server.listenTcp(address, static_cast<quint16>(port), error)) {
+            err() << "quvane-sim: cannot listen on " << spec << ": " << error << "\n";
+            return 1;
+        }
+        out() << "quvane-sim: listening on tcp://" << address.toString() << ":"
+              << server.tcpPort() << Qt::endl;
+    } else {
+        QString device;
+        if (!server.openPty(device, error)) {
+            err() << "quvane-sim: cannot open a pseudo-terminal: " << error << "\n";
+            return 1;
+        }
+        out() << "quvane-sim: serving on " << device << Qt::endl;
+        QObject::connect(&server, &SimServer::hungUp, &app, [] { QCoreApplication::exit(0); });
+    }
+    return app.exec();
+}

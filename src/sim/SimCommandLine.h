@@ -1,0 +1,6 @@
+#pragma once
+
+class QCoreApplication;
+
+// The quvane-sim program: parses its options, builds the instrument and serves it.
+int runSimulator(QCoreApplication &app);

@@ -1,0 +1,238 @@
+#include "SimInstrument.h"
+
+#include "PacketBuffer.h"
+#include "QuvaneError.h"
+#include "modGlobals.h"
+
+#include <cmath>
+
+namespace {
+
+QByteArray refusal(int code)
+{
+    PacketBuffer packet;
+    packet.PutText(QByteArrayView("!"));
+    packet.PutInteger(code);
+    return packet.GetCommand();
+}
+
+QByteArray status(int code)
+{
+    PacketBuffer packet;
+    packet.PutInteger(code);
+    return packet.GetCommand();
+}
+
+SimSetup defaultSetup(int index)
+{
+    const auto &samples = SampleSpectra::samples();
+    const Sample &sample = samples[static_cast<size_t>(index) % samples.size()];
+    SimSetup setup;
+    setup.name = index < static_cast<int>(samples.size())
+                     ? sample.name.toUpper()
+                     : QStringLiteral("PRODUCT %1").arg(index + 1, 3, 10, QLatin1Char('0'));
+    PacketBuffer packet;
+    packet.PutByte(0); // standard type: physical
+    packet.PutByte(0); // display mode: absolute
+    packet.PutByte(0); // illuminant
+    packet.PutByte(1); // observer
+    packet.PutInteger(1); // colour scale
+    packet.PutInteger(0); // colour index
+    packet.PutInteger(0); // difference scale
+    packet.PutInteger(0); // difference index
+    packet.PutInteger(3); // readings averaged
+    packet.PutInteger(10); // CMC commercial factor, tenths
+    packet.PutInteger(20); // CMC l:c ratio, tenths
+    for (int i = 0; i < 12; ++i)
+        packet.PutSingle(0.0f); // scale and index values, tolerances, hitch values
+    packet.PutBoolean(QvTrue);
+    for (float percent : sample.reflectance)
+        packet.PutSingle(percent / 100.0f);
+    setup.fields = packet.GetCommand();
+    return setup;
+}
+
+// Rough colour values of a curve, enough to look like real CIE L*a*b* numbers.
+std::array<float, 6> scaleValuesOf(const Reflectance &r)
+{
+    auto band = [&r](int from, int to) {
+        double sum = 0;
+        for (int i = from; i <= to; ++i)
+            sum += r[static_cast<size_t>(i)];
+        return sum / (to - from + 1) / 100.0;
+    };
+    const double blue = band(0, 8), green = band(9, 18), red = band(19, 30);
+    const double y = 0.2 * red + 0.7 * green + 0.1 * blue;
+    const double lightness = 116.0 * std::cbrt(std::max(y, 0.0089)) - 16.0;
+    const double a = 120.0 * (std::cbrt(red) - std::cbrt(green));
+    const double b = 80.0 * (std::cbrt(green) - std::cbrt(blue));
+    const double chroma = std::hypot(a, b);
+    double hue = std::atan2(b, a) * 180.0 / M_PI;
+    if (hue < 0)
+        hue += 360.0;
+    return {static_cast<float>(lightness), static_cast<float>(a), static_cast<float>(b),
+            static_cast<float>(lightness), static_cast<float>(chroma), static_cast<float>(hue)};
+}
+
+} // namespace
+
+SimInstrument::SimInstrument(SimIdentity identity, quint32 seed)
+    : m_identity(std::move(identity)), m_random(seed)
+{
+    m_setups.reserve(SetupCount);
+    for (int i = 0; i < SetupCount; ++i)
+        m_setups.append(defaultSetup(i));
+    m_lastStandardization = clockNow() - 2 * 3600;
+}
+
+qint32 SimInstrument::clockNow() const
+{
+    return modGlobals::DateToSeconds(modGlobals::Now()) + m_clockOffset;
+}
+
+void SimInstrument::seedDatalog(int n)
+{
+    const auto &samples = SampleSpectra::samples();
+    const qint32 now = clockNow();
+    const int room = DatalogCapacity - static_cast<int>(m_datalog.size());
+    n = std::clamp(n, 0, room);
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(samples.size()) - 1);
+    for (int i = 0; i < n; ++i) {
+        SimLogRecord record;
+        record.setupIndex = pick(m_random);
+        const Sample &sample = samples[static_cast<size_t>(record.setupIndex)];
+        record.product = m_setups[record.setupIndex].name;
+        record.sampleId = QStringLiteral("S%1").arg(m_datalog.size() + 1, 4, 10, QLatin1Char('0'));
+        record.sequence = i % 5 + 1;
+        record.sequenceOf = 5;
+        record.isStandard = record.sequence == 1;
+        record.timestamp = now - (n - i) * 1800;
+        record.spectrum = SampleSpectra::measure(sample, m_random);
+        record.scaleData = scaleValuesOf(record.spectrum);
+        record.colorIndex = 2; // a yellowness index
+        record.indexData = {record.scaleData[2] * 1.6f, 0.0f};
+        record.passFail = record.isStandard ? 0 : (i % 7 == 3 ? 1 : 0);
+        m_datalog.append(record);
+    }
+}
+
+HandlerResult SimInstrument::handle(const QByteArray &command)
+{
+    if (m_faults.dropNext) {
+        m_faults.dropNext = false;
+        if (onExchange)
+            onExchange(command, QByteArray());
+        return HandlerResult::drop();
+    }
+    if (m_faults.silentCommands > 0) {
+        --m_faults.silentCommands;
+        if (onExchange)
+            onExchange(command, QByteArray());
+        return HandlerResult::silent();
+    }
+    HandlerResult result = answer(command);
+    if (m_faults.corruptNext && !result.reply.isEmpty()) {
+        m_faults.corruptNext = false;
+        result.reply[result.reply.size() - 1] = 'G'; // the last field is read by every reader
+    }
+    result.delayMs = delayFor(command, result.reply);
+    if (onExchange)
+        onExchange(command, result.reply);
+    return result;
+}
+
+int SimInstrument::delayFor(const QByteArray &command, const QByteArray &reply) const
+{
+    if (m_faults.baud <= 0)
+        return 0;
+    // 8N1: ten bit times per byte, the CR of each line included.
+    const qint64 bits = 10LL * (command.size() + 1 + reply.size() + 1);
+    return static_cast<int>(bits * 1000 / m_faults.baud);
+}
+
+HandlerResult SimInstrument::answer(const QByteArray &command)
+{
+    try {
+        if (command == "I")
+            return HandlerResult::answer(identify());
+        if (command == "B")
+            return HandlerResult::answer(standardize(m_faults.failBlack, false));
+        if (command == "W")
+            return HandlerResult::answer(standardize(m_faults.failWhite, true));
+        if (command == "D0001")
+            return HandlerResult::answer(datalogStatus());
+        if (command == "H")
+            return HandlerResult::answer(measure());
+        if (command.startsWith("X000"))
+            return HandlerResult::answer(setClockOrClear(command));
+    } catch (const QuvaneError &) {
+        return HandlerResult::answer(refusal(SimRefusal::BadField));
+    }
+    return HandlerResult::answer(refusal(SimRefusal::UnknownCommand));
+}
+
+QByteArray SimInstrument::identify() const
+{
+    PacketBuffer packet;
+    packet.PutString(m_identity.model);
+    packet.PutString(m_identity.firmware);
+    packet.PutString(m_identity.serialNumber);
+    packet.PutByte(m_identity.flavor);
+    return packet.GetCommand();
+}
+
+QByteArray SimInstrument::standardize(int &failuresLeft, bool white)
+{
+    if (failuresLeft > 0) {
+        --failuresLeft;
+        return status(1);
+    }
+    if (white) {
+        m_lastStandardization = clockNow();
+        if (onStateChanged)
+            onStateChanged();
+    }
+    return status(0);
+}
+
+QByteArray SimInstrument::datalogStatus() const
+{
+    PacketBuffer packet;
+    packet.PutTimestamp(m_lastStandardization);
+    packet.PutTimestamp(clockNow());
+    packet.PutLong(DatalogCapacity);
+    packet.PutLong(m_faults.reportedCount.value_or(static_cast<qint32>(m_datalog.size())));
+    return packet.GetCommand();
+}
+
+QByteArray SimInstrument::setClockOrClear(const QByteArray &command)
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    packet.Skip(4);
+    const qint32 time = packet.GetTimestamp();
+    if (packet.position() == command.size()) {
+        m_clockOffset = time - modGlobals::DateToSeconds(modGlobals::Now());
+    } else if (command == "X000FFFFFFFF01") {
+        m_datalog.clear();
+    } else {
+        return refusal(SimRefusal::BadField);
+    }
+    if (onStateChanged)
+        onStateChanged();
+    return status(0);
+}
+
+QByteArray SimInstrument::measure()
+{
+    const auto &samples = SampleSpectra::samples();
+    const int index = m_sample >= 0 ? m_sample % static_cast<int>(samples.size())
+                                    : std::uniform_int_distribution<int>(
+                                          2, static_cast<int>(samples.size()) - 1)(m_random);
+    const Reflectance r = SampleSpectra::measure(samples[static_cast<size_t>(index)], m_random);
+    PacketBuffer packet;
+    packet.PutInteger(0);
+    for (float percent : r)
+        packet.PutSingle(percent / 100.0f);
+    return packet.GetCommand();
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "PacketHandler.h"
+#include "SampleSpectra.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <random>
+
+struct SimIdentity
+{
+    QString model = QStringLiteral("Quvane QV45");
+    QString firmware = QStringLiteral("2.14");
+    QString serialNumber = QStringLiteral("SIM00421");
+    int flavor = 0; // 0 and 2: 45/0 geometry; 1 and 3: diffuse
+};
+
+// One product set-up as the instrument keeps it: its name and the remaining fields (standard
+// type to the spectrum) in packet form, exactly as they travel.
+struct SimSetup
+{
+    QString name;
+    QByteArray fields;
+};
+
+// One stored measurement of the datalog.
+struct SimLogRecord
+{
+    int setupIndex = 0;
+    QString product;
+    QString sampleId;
+    int standardType = 0;
+    int displayMode = 0;
+    int sequence = 1;
+    int sequenceOf = 1;
+    bool isStandard = false;
+    qint32 timestamp = 0;
+    int illuminant = 4; // D65
+    int observer = 1;   // 10 degrees
+    int colorScale = 1;
+    int colorIndex = 0;
+    int passFail = 0;
+    Reflectance spectrum{}; // percent
+    std::array<float, 6> scaleData{};
+    std::array<float, 2> indexData{};
+};
+
+// Faults to inject; each counter is used up by the commands it affects.
+struct SimFaults
+{
+    int silentCommands = 0;   // commands to leave without a reply
+    bool dropNext = false;    // close the connection on the next command
+    bool corruptNext = false; // garble the next reply
+    int failBlack = 0;        // black readings to fail
+    int failWhite = 0;        // white readings to fail
+    int baud = 0;             // when set, replies take the time the bytes need at this rate
+    std::optional<qint32> reportedCount; // datalog count to report instead of the real one
+};
+
+// The simulated instrument: keeps state and answers the wire protocol.
+class SimInstrument : public PacketHandler
+{
+public:
+    static constexpr int SetupCount = 100;
+    static constexpr int DatalogCapacity = 800;
+
+    explicit SimInstrument(SimIdentity identity = {}, quint32 seed = 1);
+
+    HandlerResult handle(const QByteArray &command) override;
+
+    SimIdentity &identity() { return m_identity; }
+    SimFaults &faults() { return m_faults; }
+
+    QVector<SimSetup> &setups() { return m_setups; }
+    const QVector<SimSetup> &setups() const { return m_setups; }
+    QVector<SimLogRecord> &datalog() { return m_datalog; }
+    const QVector<SimLogRecord> &datalog() const { return m_datalog; }
+    // Adds up to n plausible records (the datalog holds at most its capacity).
+    void seedDatalog(int n);
+
+    // The instrument's clock, as an offset in seconds from the PC's clock.
+    qint32 clockNow() const;
+    qint32 clockOffset() const { return m_clockOffset; }
+    void setClockOffset(qint32 seconds) { m_clockOffset = seconds; }
+    qint32 lastStandardization() const { return m_lastStandardization; }
+    void setLastStandardization(qint32 seconds) { m_lastStandardization = seconds; }
+    int activeSetup() const { return m_activeSetup; }
+    void setActiveSetup(int index) { m_activeSetup = index; }
+    // Which of the built-in samples lies under the port; -1 takes a different one each time.
+    void placeSample(int index) { m_sample = index; }
+
+    // Called after each command that changed the kept state (set-ups, datalog, clock).
+    std::function<void()> onStateChanged;
+    // Called with every command and the reply it got ("" when none).
+    std::function<void(const QByteArray &, const QByteArray &)> onExchange;
+
+private:
+    HandlerResult answer(const QByteArray &command);
+    QByteArray identify() const;
+    QByteArray standardize(int &failuresLeft, bool white);
+    QByteArray datalogStatus() const;
+    QByteArray setClockOrClear(const QByteArray &command);
+    QByteArray measure();
+    int delayFor(const QByteArray &command, const QByteArray &reply) const;
+
+    SimIdentity m_identity;
+    SimFaults m_faults;
+    QVector<SimSetup> m_setups;
+    QVector<SimLogRecord> m_datalog;
+    qint32 m_clockOffset = 0;
+    qint32 m_lastStandardization = 0;
+    int m_activeSetup = 0;
+    int m_sample = -1;
+    std::mt19937 m_random;
+};
+
+// Refusal codes the instrument answers with ("!" and an Integer).
+namespace SimRefusal {
+constexpr int UnknownCommand = 1;
+constexpr int BadField = 2;
+} // namespace SimRefusal

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class SimInstrument;
+
+// Keeps an instrument's set-ups, datalog, clock offset and standardization time in a JSON file
+// between runs of the simulator.
+namespace SimStateFile {
+bool load(const QString &path, SimInstrument &instrument, QString &error);
+bool save(const QString &path, const SimInstrument &instrument, QString &error);
+} // namespace SimStateFile
