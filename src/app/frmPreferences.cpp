@@ -1,0 +1,98 @@
+#include "frmPreferences.h"
+
+#include "FormHelpers.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+frmPreferences::frmPreferences(QWidget *parent)
+    : QDialog(parent), fraDelimiter(new QGroupBox(tr("Data Delimiter"), this)),
+      optTab(new QRadioButton(tr("&Tab"), fraDelimiter)),
+      optComma(new QRadioButton(tr("&Comma"), fraDelimiter)),
+      optOther(new QRadioButton(tr("&Other"), fraDelimiter)), txtOther(new QLineEdit(fraDelimiter)),
+      cmdOK(new QPushButton(tr("OK"), this)), cmdCancel(new QPushButton(tr("Cancel"), this))
+{
+    setWindowTitle(QStringLiteral("Preferences - "));
+    txtOther->setMaxLength(1);
+    txtOther->setFixedWidth(txtOther->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
+    txtOther->setAlignment(Qt::AlignCenter);
+
+    auto *options = new QGridLayout(fraDelimiter);
+    options->addWidget(optTab, 0, 0);
+    options->addWidget(optComma, 1, 0);
+    options->addWidget(optOther, 2, 0);
+    options->addWidget(txtOther, 2, 1, Qt::AlignLeft);
+    options->setColumnStretch(2, 1);
+
+    cmdOK->setDefault(true);
+    auto *buttons = new QVBoxLayout;
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addStretch();
+
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(fraDelimiter, 1);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(txtOther, &QLineEdit::textChanged, this, &frmPreferences::txtOther_Change);
+    connect(cmdOK, &QPushButton::clicked, this, &frmPreferences::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
+    Form_Load();
+}
+
+void frmPreferences::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_activated) {
+        m_activated = true;
+        Form_Activate();
+    }
+}
+
+void frmPreferences::Form_Load()
+{
+    modGlobals::SetFormIcon(*this);
+    modGlobals::AppendInstrumentName(*this);
+}
+
+void frmPreferences::Form_Activate()
+{
+    if (CustomDelimiter)
+        optOther->setChecked(true);
+    else if (TabDelimiter)
+        optTab->setChecked(true);
+    else
+        optComma->setChecked(true);
+    if (!Delimiter.isEmpty())
+        txtOther->setText(Delimiter.left(1));
+}
+
+void frmPreferences::txtOther_Change()
+{
+    if (!txtOther->text().isEmpty())
+        optOther->setChecked(true);
+}
+
+void frmPreferences::cmdOK_Click()
+{
+    TabDelimiter = optTab->isChecked();
+    CustomDelimiter = optOther->isChecked();
+    if (CustomDelimiter && txtOther->text().isEmpty()) {
+        CustomDelimiter = false;
+        TabDelimiter = true;
+    } else if (CustomDelimiter) {
+        Delimiter = txtOther->text();
+    }
+    accept();
+}
+
+void frmPreferences::cmdCancel_Click()
+{
+    reject();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The preferences dialog: the data delimiter of the text files. The caller sets the three
+// public values before showing it and reads them back after it closes.
+class frmPreferences : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit frmPreferences(QWidget *parent = nullptr);
+
+    bool TabDelimiter = true;
+    bool CustomDelimiter = false;
+    QString Delimiter;
+
+    QGroupBox *fraDelimiter;
+    QRadioButton *optTab;
+    QRadioButton *optComma;
+    QRadioButton *optOther;
+    QLineEdit *txtOther;
+    QPushButton *cmdOK;
+    QPushButton *cmdCancel;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void Form_Load();
+    void Form_Activate();
+    void txtOther_Change();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    bool m_activated = false;
+};

@@ -1,0 +1,6 @@
+#include "Utility.h"
+
+int main(int argc, char *argv[])
+{
+    return runUtility(argc, argv);
+}

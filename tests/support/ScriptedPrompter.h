@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+// Thrown by the test ending of the program, so a test can see that the program would end.
+struct ProgramEnded
+{
+    int exitCode;
+};
+
+// A prompter that answers from queues filled by the test and records every prompt it was
+// given. A prompt with no queued answer fails the test by throwing.
+class ScriptedPrompter : public Prompter
+{
+public:
+    using DialogScript = std::function<void(QDialog &)>;
+
+    ScriptedPrompter();
+    ~ScriptedPrompter() override;
+
+    MsgAnswer messageBox(const MessageBoxRequest &request) override;
+    QString fileDialog(const FileDialogRequest &request) override;
+    int showModal(QDialog &dialog) override;
+
+    ScriptedPrompter &answer(MsgAnswer answer);
+    ScriptedPrompter &chooseFile(const QString &fileName);
+    ScriptedPrompter &onDialog(DialogScript script);
+
+    // The texts of the message boxes shown so far.
+    QStringList texts() const;
+
+    std::vector<MessageBoxRequest> messages;
+    std::vector<int> pointersAtMessages; // the mouse pointer while each box was up
+    std::vector<FileDialogRequest> fileDialogs;
+    std::vector<QString> dialogTitles;
+
+private:
+    std::deque<MsgAnswer> m_answers;
+    std::deque<QString> m_files;
+    std::deque<DialogScript> m_dialogs;
+};

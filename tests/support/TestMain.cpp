@@ -1,0 +1,26 @@
+#include "ProgramControl.h"
+#include "ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Every test binary runs with a QApplication on the offscreen platform, a settings store of its
+// own, and an ending of the program that throws instead of leaving the process.
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());
+    qunsetenv("QUVANE_TRACE");
+
+    QApplication app(argc, argv);
+    setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
