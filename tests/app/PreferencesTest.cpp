@@ -1,0 +1,123 @@
+#include "SimFixture.h"
+#include "frmPreferences.h"
+#include "frmUtility.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+
+namespace {
+
+using modGlobals::DecodeDelimiterPreference;
+using modGlobals::DelimiterSettings;
+using modGlobals::EncodeDelimiterPreference;
+
+TEST(DelimiterPreference, StoredFormsDecodeAndEncode)
+{
+    EXPECT_EQ(DecodeDelimiterPreference("Tab"), (DelimiterSettings{true, false, {}}));
+    EXPECT_EQ(DecodeDelimiterPreference(""), (DelimiterSettings{true, false, {}}));
+    EXPECT_EQ(DecodeDelimiterPreference("Comma"), (DelimiterSettings{false, false, {}}));
+    EXPECT_EQ(DecodeDelimiterPreference("Custom:;"), (DelimiterSettings{false, true, ";"}));
+    EXPECT_EQ(DecodeDelimiterPreference("Custom:"), (DelimiterSettings{false, true, ":"}));
+    EXPECT_EQ(DecodeDelimiterPreference("xyz"), (DelimiterSettings{false, true, "z"}));
+    EXPECT_EQ(DecodeDelimiterPreference("tab"), (DelimiterSettings{false, true, "b"}));
+
+    EXPECT_EQ(EncodeDelimiterPreference({false, true, ";|"}), QStringLiteral("Custom:;"));
+    EXPECT_EQ(EncodeDelimiterPreference({false, true, {}}), QStringLiteral("Tab"));
+    EXPECT_EQ(EncodeDelimiterPreference({true, false, "x"}), QStringLiteral("Tab"));
+    EXPECT_EQ(EncodeDelimiterPreference({false, false, "x"}), QStringLiteral("Comma"));
+
+    modGlobals::SetDelimiter(false, false, "x");
+    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral(","));
+    modGlobals::SetDelimiter(true, true, "|");
+    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("|"));
+    modGlobals::SetDelimiter(true, false, "|");
+    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("\t"));
+}
+
+TEST(DelimiterPreference, StoreKeepsAwkwardCharactersAndIgnoresOddValues)
+{
+    for (const char *value : {"Custom:,", "Custom:\"", "Custom:=", "Custom:;", "Custom:\\"}) {
+        modGlobals::SavePreference("Delimiter", QString::fromLatin1(value));
+        EXPECT_EQ(modGlobals::GetPreference("Delimiter", "Tab"), QString::fromLatin1(value));
+    }
+    QSettings(QStringLiteral("Quvane"), QStringLiteral("QUVA USW"))
+        .setValue(QStringLiteral("Preferences/Delimiter"), QStringList{"a", "b"});
+    EXPECT_EQ(modGlobals::GetPreference("Delimiter", "Tab"), QStringLiteral("Tab"));
+    EXPECT_EQ(modGlobals::GetPreference("Never Stored", "No"), QStringLiteral("No"));
+}
+
+class PreferencesDialogTest : public SimFixture
+{
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        window.Form_Load();
+    }
+
+    QString stored() { return modGlobals::GetPreference("Delimiter", "<none>"); }
+
+    // Opens the dialog from the File menu and runs the script on it.
+    void openPreferences(const std::function<void(frmPreferences &)> &script)
+    {
+        prompts.onDialog([script](QDialog &dialog) { script(static_cast<frmPreferences &>(dialog)); });
+        window.mnuFileItem_Click(4);
+    }
+
+    frmUtility window;
+};
+
+TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
+{
+    modGlobals::SavePreference("Delimiter", "Comma");
+    openPreferences([](frmPreferences &dialog) {
+        EXPECT_TRUE(dialog.optComma->isChecked());
+        dialog.optOther->setChecked(true);
+        dialog.cmdOK->click();
+    });
+    EXPECT_EQ(stored(), QStringLiteral("Tab"));
+    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("\t"));
+    EXPECT_EQ(prompts.dialogTitles, std::vector<QString>{QStringLiteral("Preferences - Quvane QV45")});
+}
+
+TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
+{
+    modGlobals::SavePreference("Delimiter", "Tab");
+    openPreferences([](frmPreferences &dialog) {
+        QTest::keyClicks(dialog.txtOther, QStringLiteral("|;"));
+        EXPECT_EQ(dialog.txtOther->text(), QStringLiteral("|"));
+        EXPECT_TRUE(dialog.optOther->isChecked());
+        dialog.cmdOK->click();
+    });
+    EXPECT_EQ(stored(), QStringLiteral("Custom:|"));
+    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("|"));
+
+    // It opens with Other chosen and the character shown; switching to Comma forgets it.
+    openPreferences([](frmPreferences &dialog) {
+        EXPECT_TRUE(dialog.optOther->isChecked());
+        EXPECT_EQ(dialog.txtOther->text(), QStringLiteral("|"));
+        dialog.optComma->setChecked(true);
+        dialog.cmdOK->click();
+    });
+    EXPECT_EQ(stored(), QStringLiteral("Comma"));
+    openPreferences([](frmPreferences &dialog) {
+        EXPECT_TRUE(dialog.txtOther->text().isEmpty());
+        dialog.cmdCancel->click();
+    });
+}
+
+TEST_F(PreferencesDialogTest, CancelRewritesTheStoredValueNormalised)
+{
+    for (auto [before, after] : {std::pair{"xyz", "Custom:z"}, {"Custom:;", "Custom:;"},
+                                 {"", "Tab"}}) {
+        modGlobals::SavePreference("Delimiter", QString::fromLatin1(before));
+        openPreferences([](frmPreferences &dialog) { dialog.cmdCancel->click(); });
+        EXPECT_EQ(stored(), QString::fromLatin1(after)) << before;
+    }
+    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("\t"));
+}
+
+} // namespace

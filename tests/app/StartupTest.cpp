@@ -1,0 +1,95 @@
+#include "FormHelpers.h"
+#include "SimFixture.h"
+#include "frmUtility.h"
+
+#include <QAction>
+
+namespace {
+
+class StartupTest : public SimFixture
+{
+protected:
+    void TearDown() override
+    {
+        modGlobals::SavePreference(QStringLiteral("Sample ID"), QStringLiteral("No"));
+        SimFixture::TearDown();
+    }
+};
+
+TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
+{
+    modGlobals::SavePreference(QStringLiteral("Sample ID"), QStringLiteral("Yes"));
+    frmUtility window;
+    window.Form_Load();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quvane QV45 Utility"));
+    EXPECT_EQ(modGlobals::MainTitle, window.windowTitle());
+    EXPECT_TRUE(modGlobals::InstrumentType);
+    EXPECT_TRUE(window.SampleIDPrompt);
+    EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
+    EXPECT_EQ(window.mnuMeasureItem[0]->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_FALSE(window.mnuFileItem[0]->isVisible());
+    EXPECT_TRUE(window.mnuFileItem[4]->isVisible());
+
+    // A dialog's caption is its design caption with the name appended, no blank added.
+    QWidget dialog;
+    dialog.setWindowTitle(QStringLiteral("Set Clock - "));
+    modGlobals::AppendInstrumentName(dialog);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set Clock - Quvane QV45"));
+
+    window.mnuFileItem_Click(6); // Exit unloads and disconnects
+    EXPECT_FALSE(window.qvSensor.IsConnected());
+}
+
+TEST_F(StartupTest, NoInstrumentEndsWithItsMessageAlone)
+{
+    qputenv("QUVANE_PORT", "tcp://127.0.0.1:1");
+    frmUtility window;
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_THROW(window.Form_Load(), ProgramEnded);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Instrument not connected or turned off"));
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::None);
+    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::OK);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane Utility"));
+}
+
+TEST_F(StartupTest, OldFirmwareEndsWithTheUpgradeMessage)
+{
+    sim->identity().firmware = QStringLiteral("1.42");
+    frmUtility window;
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_THROW(window.Form_Load(), ProgramEnded);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("The firmware in the attached instrument is not compatible with this "
+                             "program\n\nPlease contact Velmora to obtain upgrade information"));
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane Utility"));
+}
+
+TEST_F(StartupTest, DatalogClearAsksFirst)
+{
+    sim->seedDatalog(9);
+    frmUtility window;
+    window.Form_Load();
+    commands.clear();
+
+    prompts.answer(MsgAnswer::No);
+    window.mnuDatalogItem_Click(2);
+    EXPECT_EQ(sim->datalog().size(), 9);
+    EXPECT_TRUE(commands.isEmpty());
+
+    prompts.answer(MsgAnswer::Yes);
+    window.mnuDatalogItem_Click(2);
+    EXPECT_TRUE(sim->datalog().isEmpty());
+    EXPECT_EQ(commands, QByteArrayList{"X000FFFFFFFF01"});
+
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Proceed to clear the Datalog?"));
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Question);
+    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane QV45 Utility"));
+}
+
+} // namespace
