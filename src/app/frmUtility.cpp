@@ -24,8 +24,8 @@ struct MenuItem
 };
 
 const MenuItem FileItems[] = {
-    {"&New", false},  {"&Open", false},          {"&Stop Logging", false}, {"-", false},
-    {"&Preferences...", true}, {"-", true}, {"E&xit", true},
+    {"&New", false},           {"&Open", false}, {"&Stop Logging", false}, {"-", false},
+    {"&Preferences...", true}, {"-", true},      {"E&xit", true},
 };
 const MenuItem SensorItems[] = {
     {"&Archive Product Setups", true}, {"&Restore Product Setups", true}, {"-", true},
@@ -42,7 +42,9 @@ const MenuItem MeasureItems[] = {
     {"Sample &ID", false},
 };
 const MenuItem DatalogItems[] = {
-    {"Captur&e", true}, {"Con&vert", true}, {"&Clear", true},
+    {"Captur&e", true},
+    {"Con&vert", true},
+    {"&Clear", true},
 };
 const MenuItem HelpItems[] = {
     {"&About", true},
@@ -143,9 +145,8 @@ void frmUtility::Form_Unload()
 
 void frmUtility::LoadPreferences()
 {
-    SampleIDPrompt =
-        modGlobals::GetPreference(QStringLiteral("Sample ID"), QStringLiteral("No")) ==
-        QLatin1String("Yes");
+    SampleIDPrompt = modGlobals::GetPreference(QStringLiteral("Sample ID"), QStringLiteral("No")) ==
+                     QLatin1String("Yes");
     LoadDelimiterSetting();
     modGlobals::SetDelimiter(m_delimiterSettings.TabDelimiter, m_delimiterSettings.CustomDelimiter,
                              m_delimiterSettings.Delimiter);

@@ -23,7 +23,7 @@ QPixmap paintMark(int size, const QColor &body)
     outline.addRoundedRect(QRectF(s * 0.06, s * 0.06, s * 0.88, s * 0.88), s * 0.18, s * 0.18);
     painter.fillPath(outline, body);
     QLinearGradient band(s * 0.18, 0, s * 0.82, 0);
-    const QColor colours[] = {QColor(110, 40, 180), QColor(40, 80, 220), QColor(30, 170, 90),
+    const QColor colours[] = {QColor(110, 40, 180), QColor(40, 80, 220),  QColor(30, 170, 90),
                               QColor(230, 210, 40), QColor(240, 130, 30), QColor(210, 40, 40)};
     for (int i = 0; i < 6; ++i)
         band.setColorAt(i / 5.0, colours[i]);

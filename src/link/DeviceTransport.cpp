@@ -82,8 +82,7 @@ QByteArray DeviceTransport::receive(const QByteArray &command, int timeoutMs,
 
 TcpTransport::TcpTransport(QString host, quint16 port)
     : DeviceTransport(std::make_unique<QTcpSocket>()), m_host(std::move(host)), m_port(port)
-{
-}
+{}
 
 bool TcpTransport::open(QString &errorText)
 {
@@ -110,8 +109,7 @@ bool TcpTransport::deviceLost() const
 
 SerialTransport::SerialTransport(QString portName)
     : DeviceTransport(std::make_unique<QSerialPort>()), m_portName(std::move(portName))
-{
-}
+{}
 
 bool SerialTransport::open(QString &errorText)
 {

@@ -12,8 +12,7 @@ namespace {
 
 // Runs an instrument step trapped, with the hourglass from its start to its successful end. A
 // failed step leaves the hourglass up while the error is reported.
-template <typename Step>
-auto busyTrapped(Step &&step) -> decltype(step())
+template <typename Step> auto busyTrapped(Step &&step) -> decltype(step())
 {
     return trapped([&] {
         SetMousePointer(MousePointer::Hourglass);
@@ -60,7 +59,8 @@ qint16 InstrumentOperations::DatalogCount()
         packet.SetReply(reply);
         packet.Skip(24);
         const qint32 count = packet.GetLong();
-        if (count < std::numeric_limits<qint16>::min() || count > std::numeric_limits<qint16>::max())
+        if (count < std::numeric_limits<qint16>::min() ||
+            count > std::numeric_limits<qint16>::max())
             throw QuvaneError::overflow(
                 QStringLiteral("the datalog count %1 does not fit an Integer").arg(count));
         return static_cast<qint16>(count);

@@ -20,8 +20,9 @@ QuvaneError timeoutError(const QByteArray &command, int timeoutMs)
 
 QuvaneError linkLostError(const QByteArray &command, const QString &reason)
 {
-    return QuvaneError(ErrorNumber::LinkLost, QStringLiteral("Link lost while sending %1: %2")
-                                                  .arg(commandForMessage(command), reason));
+    return QuvaneError(
+        ErrorNumber::LinkLost,
+        QStringLiteral("Link lost while sending %1: %2").arg(commandForMessage(command), reason));
 }
 
 QuvaneError overlongReplyError(const QByteArray &command)

@@ -6,8 +6,7 @@
 
 LoopbackTransport::LoopbackTransport(std::shared_ptr<PacketHandler> instrument)
     : m_instrument(std::move(instrument))
-{
-}
+{}
 
 bool LoopbackTransport::open(QString &errorText)
 {

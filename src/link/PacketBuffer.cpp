@@ -20,7 +20,8 @@ int hexValue(char c)
 
 QuvaneError malformed(const QString &detail)
 {
-    return QuvaneError(ErrorNumber::MalformedPacket, QStringLiteral("Malformed packet: %1").arg(detail));
+    return QuvaneError(ErrorNumber::MalformedPacket,
+                       QStringLiteral("Malformed packet: %1").arg(detail));
 }
 
 QString shown(char c)
@@ -83,9 +84,10 @@ void PacketBuffer::PutByte(int aValue)
 void PacketBuffer::PutInteger(int aValue)
 {
     if (aValue < std::numeric_limits<qint16>::min() || aValue > std::numeric_limits<qint16>::max())
-        throw QuvaneError::overflow(QStringLiteral("%1 does not fit an Integer field at character %2")
-                                        .arg(aValue)
-                                        .arg(m_command.size() + 1));
+        throw QuvaneError::overflow(
+            QStringLiteral("%1 does not fit an Integer field at character %2")
+                .arg(aValue)
+                .arg(m_command.size() + 1));
     putHex(static_cast<quint16>(aValue), 4);
 }
 

@@ -6,7 +6,12 @@
 // the loopback transport and the simulator's servers both drive it.
 struct HandlerResult
 {
-    enum class Kind { Reply, Silent, Drop };
+    enum class Kind
+    {
+        Reply,
+        Silent,
+        Drop
+    };
     Kind kind = Kind::Reply;
     QByteArray reply; // without the trailing CR
     int delayMs = 0;  // time the bytes would take on the line, when throttled

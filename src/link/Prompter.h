@@ -7,9 +7,33 @@ class QDialog;
 // Every message box, file dialog and modal dialog of the program goes through the one Prompter,
 // so that each dialogue can be answered by a script in tests and by the user in production.
 
-enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { OK, OKCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
-enum class MsgAnswer { OK, Cancel, Abort, Retry, Ignore, Yes, No };
+enum class MsgIcon
+{
+    None,
+    Critical,
+    Question,
+    Exclamation,
+    Information
+};
+enum class MsgButtons
+{
+    OK,
+    OKCancel,
+    AbortRetryIgnore,
+    YesNoCancel,
+    YesNo,
+    RetryCancel
+};
+enum class MsgAnswer
+{
+    OK,
+    Cancel,
+    Abort,
+    Retry,
+    Ignore,
+    Yes,
+    No
+};
 
 struct MessageBoxRequest
 {
@@ -21,7 +45,11 @@ struct MessageBoxRequest
 
 struct FileDialogRequest
 {
-    enum class Kind { Open, Save };
+    enum class Kind
+    {
+        Open,
+        Save
+    };
     Kind kind = Kind::Open;
     QString title;
     // Pairs of description and pattern joined by '|': "Text Files (*.txt)|*.txt|All Files|*.*".

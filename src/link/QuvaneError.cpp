@@ -3,8 +3,7 @@
 QuvaneError::QuvaneError(int number, QString description)
     : m_number(number), m_description(std::move(description)),
       m_what(QStringLiteral("%1: %2").arg(number).arg(m_description).toStdString())
-{
-}
+{}
 
 QuvaneError QuvaneError::overflow(const QString &what)
 {

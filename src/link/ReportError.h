@@ -11,8 +11,7 @@ void ReportError(const QuvaneError &error);
 
 // Runs a step; when it raises, reports the error and runs the step again after Retry. Every
 // operation that traps instrument errors goes through here.
-template <typename Step>
-auto trapped(Step &&step) -> decltype(step())
+template <typename Step> auto trapped(Step &&step) -> decltype(step())
 {
     for (;;) {
         try {

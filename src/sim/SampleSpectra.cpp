@@ -28,18 +28,19 @@ Reflectance curve(const std::function<double(double)> &percentAt)
 std::array<Sample, 8> makeSamples()
 {
     return {{
-        {QStringLiteral("White tile"), curve([](double w) { return 87.5 + 5.5 * logistic(w, 430, 18); })},
-        {QStringLiteral("Black glass"), curve([](double w) { return 0.35 + 0.1 * (w - 400) / 300; })},
-        {QStringLiteral("Tomato red"),
-         curve([](double w) { return 4.5 + 2.5 * bell(w, 420, 25) + 68.0 * logistic(w, 598, 11); })},
+        {QStringLiteral("White tile"),
+         curve([](double w) { return 87.5 + 5.5 * logistic(w, 430, 18); })},
+        {QStringLiteral("Black glass"),
+         curve([](double w) { return 0.35 + 0.1 * (w - 400) / 300; })},
+        {QStringLiteral("Tomato red"), curve([](double w) {
+             return 4.5 + 2.5 * bell(w, 420, 25) + 68.0 * logistic(w, 598, 11);
+         })},
         {QStringLiteral("Lemon yellow"),
          curve([](double w) { return 6.0 + 76.0 * logistic(w, 505, 14); })},
-        {QStringLiteral("Leaf green"),
-         curve([](double w) {
+        {QStringLiteral("Leaf green"), curve([](double w) {
              return 4.0 + 34.0 * bell(w, 535, 38) + 22.0 * logistic(w, 690, 8);
          })},
-        {QStringLiteral("Ultramarine"),
-         curve([](double w) {
+        {QStringLiteral("Ultramarine"), curve([](double w) {
              return 3.5 + 48.0 * bell(w, 450, 32) + 30.0 * logistic(w, 680, 12);
          })},
         {QStringLiteral("Orange peel"),

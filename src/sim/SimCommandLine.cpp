@@ -52,7 +52,8 @@ int runSimulator(QCoreApplication &app)
         "Point the utility at it with QUVANE_PORT=tcp://HOST:PORT or QUVANE_PORT=<pty path>.");
     parser.addHelpOption();
     parser.addOptions({
-        {"tcp", "Serve on a TCP address (loopback unless --allow-remote). Port 0 picks a free port.",
+        {"tcp",
+         "Serve on a TCP address (loopback unless --allow-remote). Port 0 picks a free port.",
          "HOST:PORT"},
         {"pty", "Serve on a new pseudo-terminal and print its device path."},
         {"allow-remote", "Allow --tcp on an address other than loopback."},
@@ -83,7 +84,8 @@ int runSimulator(QCoreApplication &app)
     if (!readCount(parser, "records", records) || !readCount(parser, "seed", seed) ||
         !readCount(parser, "flavor", flavor) || !readCount(parser, "baud", baud) ||
         !readCount(parser, "silent", silent) || !readCount(parser, "drop-at", dropAt) ||
-        !readCount(parser, "corrupt-at", corruptAt) || !readCount(parser, "fail-black", failBlack) ||
+        !readCount(parser, "corrupt-at", corruptAt) ||
+        !readCount(parser, "fail-black", failBlack) ||
         !readCount(parser, "fail-white", failWhite) ||
         !readCount(parser, "report-count", reportCount))
         return usageError("counts, rates, seeds and flavors are whole numbers of 0 or more");
@@ -165,8 +167,8 @@ int runSimulator(QCoreApplication &app)
             err() << "quvane-sim: cannot listen on " << spec << ": " << error << "\n";
             return 1;
         }
-        out() << "quvane-sim: listening on tcp://" << address.toString() << ":"
-              << server.tcpPort() << Qt::endl;
+        out() << "quvane-sim: listening on tcp://" << address.toString() << ":" << server.tcpPort()
+              << Qt::endl;
     } else {
         QString device;
         if (!server.openPty(device, error)) {

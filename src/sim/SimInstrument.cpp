@@ -32,15 +32,15 @@ SimSetup defaultSetup(int index)
                      ? sample.name.toUpper()
                      : QStringLiteral("PRODUCT %1").arg(index + 1, 3, 10, QLatin1Char('0'));
     PacketBuffer packet;
-    packet.PutByte(0); // standard type: physical
-    packet.PutByte(0); // display mode: absolute
-    packet.PutByte(0); // illuminant
-    packet.PutByte(1); // observer
-    packet.PutInteger(1); // colour scale
-    packet.PutInteger(0); // colour index
-    packet.PutInteger(0); // difference scale
-    packet.PutInteger(0); // difference index
-    packet.PutInteger(3); // readings averaged
+    packet.PutByte(0);     // standard type: physical
+    packet.PutByte(0);     // display mode: absolute
+    packet.PutByte(0);     // illuminant
+    packet.PutByte(1);     // observer
+    packet.PutInteger(1);  // colour scale
+    packet.PutInteger(0);  // colour index
+    packet.PutInteger(0);  // difference scale
+    packet.PutInteger(0);  // difference index
+    packet.PutInteger(3);  // readings averaged
     packet.PutInteger(10); // CMC commercial factor, tenths
     packet.PutInteger(20); // CMC l:c ratio, tenths
     for (int i = 0; i < 12; ++i)
@@ -70,7 +70,7 @@ std::array<float, 6> scaleValuesOf(const Reflectance &r)
     double hue = std::atan2(b, a) * 180.0 / M_PI;
     if (hue < 0)
         hue += 360.0;
-    return {static_cast<float>(lightness), static_cast<float>(a), static_cast<float>(b),
+    return {static_cast<float>(lightness), static_cast<float>(a),      static_cast<float>(b),
             static_cast<float>(lightness), static_cast<float>(chroma), static_cast<float>(hue)};
 }
 
@@ -226,9 +226,10 @@ QByteArray SimInstrument::setClockOrClear(const QByteArray &command)
 QByteArray SimInstrument::measure()
 {
     const auto &samples = SampleSpectra::samples();
-    const int index = m_sample >= 0 ? m_sample % static_cast<int>(samples.size())
-                                    : std::uniform_int_distribution<int>(
-                                          2, static_cast<int>(samples.size()) - 1)(m_random);
+    const int index =
+        m_sample >= 0
+            ? m_sample % static_cast<int>(samples.size())
+            : std::uniform_int_distribution<int>(2, static_cast<int>(samples.size()) - 1)(m_random);
     const Reflectance r = SampleSpectra::measure(samples[static_cast<size_t>(index)], m_random);
     PacketBuffer packet;
     packet.PutInteger(0);

@@ -17,8 +17,7 @@
 
 SimServer::SimServer(SimInstrument &instrument, QObject *parent)
     : QObject(parent), m_instrument(instrument)
-{
-}
+{}
 
 SimServer::~SimServer()
 {
@@ -131,8 +130,8 @@ void SimServer::writeReply(const QByteArray &bytes, bool toPty)
     }
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(m_master, bytes.constData() + done,
-                                  static_cast<size_t>(bytes.size() - done));
+        const ssize_t n =
+            ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (n < 0) {
             if (errno == EINTR || errno == EAGAIN)
                 continue;

@@ -10,8 +10,7 @@
 
 namespace {
 
-template <typename Array>
-QJsonArray toJson(const Array &values)
+template <typename Array> QJsonArray toJson(const Array &values)
 {
     QJsonArray out;
     for (float v : values)
@@ -19,8 +18,7 @@ QJsonArray toJson(const Array &values)
     return out;
 }
 
-template <typename Array>
-void fromJson(const QJsonValue &value, Array &values)
+template <typename Array> void fromJson(const QJsonValue &value, Array &values)
 {
     const QJsonArray in = value.toArray();
     for (size_t i = 0; i < values.size() && i < static_cast<size_t>(in.size()); ++i)
@@ -29,14 +27,14 @@ void fromJson(const QJsonValue &value, Array &values)
 
 QJsonObject recordToJson(const SimLogRecord &r)
 {
-    return QJsonObject{{"setupIndex", r.setupIndex},   {"product", r.product},
-                       {"sampleId", r.sampleId},       {"standardType", r.standardType},
-                       {"displayMode", r.displayMode}, {"sequence", r.sequence},
-                       {"sequenceOf", r.sequenceOf},   {"isStandard", r.isStandard},
-                       {"timestamp", r.timestamp},     {"illuminant", r.illuminant},
-                       {"observer", r.observer},       {"colorScale", r.colorScale},
-                       {"colorIndex", r.colorIndex},   {"passFail", r.passFail},
-                       {"spectrum", toJson(r.spectrum)}, {"scaleData", toJson(r.scaleData)},
+    return QJsonObject{{"setupIndex", r.setupIndex},      {"product", r.product},
+                       {"sampleId", r.sampleId},          {"standardType", r.standardType},
+                       {"displayMode", r.displayMode},    {"sequence", r.sequence},
+                       {"sequenceOf", r.sequenceOf},      {"isStandard", r.isStandard},
+                       {"timestamp", r.timestamp},        {"illuminant", r.illuminant},
+                       {"observer", r.observer},          {"colorScale", r.colorScale},
+                       {"colorIndex", r.colorIndex},      {"passFail", r.passFail},
+                       {"spectrum", toJson(r.spectrum)},  {"scaleData", toJson(r.scaleData)},
                        {"indexData", toJson(r.indexData)}};
 }
 
@@ -77,7 +75,8 @@ bool load(const QString &path, SimInstrument &instrument, QString &error)
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (!document.isObject()) {
-        error = QStringLiteral("%1 (offset %2)").arg(parseError.errorString()).arg(parseError.offset);
+        error =
+            QStringLiteral("%1 (offset %2)").arg(parseError.errorString()).arg(parseError.offset);
         return false;
     }
     const QJsonObject root = document.object();

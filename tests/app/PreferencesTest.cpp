@@ -63,7 +63,8 @@ protected:
     // Opens the dialog from the File menu and runs the script on it.
     void openPreferences(const std::function<void(frmPreferences &)> &script)
     {
-        prompts.onDialog([script](QDialog &dialog) { script(static_cast<frmPreferences &>(dialog)); });
+        prompts.onDialog(
+            [script](QDialog &dialog) { script(static_cast<frmPreferences &>(dialog)); });
         window.mnuFileItem_Click(4);
     }
 
@@ -80,7 +81,8 @@ TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
     });
     EXPECT_EQ(stored(), QStringLiteral("Tab"));
     EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("\t"));
-    EXPECT_EQ(prompts.dialogTitles, std::vector<QString>{QStringLiteral("Preferences - Quvane QV45")});
+    EXPECT_EQ(prompts.dialogTitles,
+              std::vector<QString>{QStringLiteral("Preferences - Quvane QV45")});
 }
 
 TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
@@ -111,8 +113,8 @@ TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
 
 TEST_F(PreferencesDialogTest, CancelRewritesTheStoredValueNormalised)
 {
-    for (auto [before, after] : {std::pair{"xyz", "Custom:z"}, {"Custom:;", "Custom:;"},
-                                 {"", "Tab"}}) {
+    for (auto [before, after] :
+         {std::pair{"xyz", "Custom:z"}, {"Custom:;", "Custom:;"}, {"", "Tab"}}) {
         modGlobals::SavePreference("Delimiter", QString::fromLatin1(before));
         openPreferences([](frmPreferences &dialog) { dialog.cmdCancel->click(); });
         EXPECT_EQ(stored(), QString::fromLatin1(after)) << before;

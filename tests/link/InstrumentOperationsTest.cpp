@@ -30,8 +30,8 @@ TEST_F(InstrumentOperationsTest, ConnectReadsTheIdentification)
     operations.GetInstrumentName();
     EXPECT_EQ(modGlobals::InstrumentName, sim->identity().model);
 
-    for (auto [firmware, supported] : {std::pair{"1.99", false}, {"10.0", true}, {"2", true},
-                                       {"v2.1", false}, {"", false}}) {
+    for (auto [firmware, supported] :
+         {std::pair{"1.99", false}, {"10.0", true}, {"2", true}, {"v2.1", false}, {"", false}}) {
         sim->identity().firmware = QString::fromLatin1(firmware);
         sim->identity().flavor = 3;
         connectSensor(sensor);

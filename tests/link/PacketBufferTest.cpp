@@ -131,7 +131,8 @@ TEST(PacketBuffer, ShortRepliesNameTheFieldAndPosition)
         QString description;
         EXPECT_EQ(errorNumberOf(read, &description), ErrorNumber::MalformedPacket) << field;
         EXPECT_TRUE(description.contains(QLatin1String(field))) << description.toStdString();
-        EXPECT_TRUE(description.contains(QLatin1String("character 2"))) << description.toStdString();
+        EXPECT_TRUE(description.contains(QLatin1String("character 2")))
+            << description.toStdString();
     }
     packet.SetReply(QByteArray("0541"));
     EXPECT_EQ(errorNumberOf([&] { packet.GetString(); }), ErrorNumber::MalformedPacket);
@@ -145,7 +146,8 @@ TEST(PacketBuffer, BadDigitsAndFlagsAreRefused)
     QString description;
     packet.SetReply(QByteArray("00000G00"));
     EXPECT_EQ(errorNumberOf([&] { packet.GetLong(); }, &description), ErrorNumber::MalformedPacket);
-    EXPECT_TRUE(description.contains(QLatin1String("'G' at character 6"))) << description.toStdString();
+    EXPECT_TRUE(description.contains(QLatin1String("'G' at character 6")))
+        << description.toStdString();
     EXPECT_TRUE(description.contains(QLatin1String("Long")));
 
     packet.SetReply(QByteArray("2"));

@@ -64,8 +64,8 @@ protected:
 
 TEST_F(TransportTest, TcpCarriesTheProtocolAndLosesTheLinkWhenDropped)
 {
-    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "12", "--serial", "SIM-TCP",
-                    "--drop-at", "5"});
+    SimProcess sim(
+        {"--tcp", "127.0.0.1:0", "--records", "12", "--serial", "SIM-TCP", "--drop-at", "5"});
     connectTo(sim.port());
     EXPECT_EQ(sensor.SerialNumber(), QStringLiteral("SIM-TCP"));
     EXPECT_EQ(operations.DatalogCount(), 12);
