@@ -3,16 +3,29 @@
 #include "FormHelpers.h"
 #include "ProgramControl.h"
 #include "Prompter.h"
+#include "QVLog.h"
+#include "QVMeasure.h"
+#include "QuvaneError.h"
+#include "ReportError.h"
 #include "frmPreferences.h"
+#include "frmSampleID.h"
 
 #include <QAction>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QLineSeries>
+#include <QLocale>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QValueAxis>
 
 namespace {
 
@@ -60,19 +73,59 @@ frmUtility::frmUtility(QWidget *parent) : QMainWindow(parent)
     fgSpectrum = new QTableWidget(32, 2);
     fgSpectrum->horizontalHeader()->hide();
     fgSpectrum->verticalHeader()->hide();
+    fgSpectrum->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     fgSpectrum->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fgSpectrum->setSelectionMode(QAbstractItemView::NoSelection);
+    fgSpectrum->setFocusPolicy(Qt::NoFocus);
+    fgSpectrum->setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    fgSpectrum->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
+    const QBrush fixedCell = palette().button();
+    for (int row = 0; row < 32; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            auto *cell = new QTableWidgetItem;
+            cell->setFlags(Qt::ItemIsEnabled);
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (row == 0 || column == 0) {
+                cell->setBackground(fixedCell);
+                cell->setTextAlignment(Qt::AlignCenter);
+            }
+            fgSpectrum->setItem(row, column, cell);
+        }
+    }
+    fgSpectrum->horizontalHeader()->setStretchLastSection(true);
+    fgSpectrum->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fgSpectrum->setFixedWidth(fgSpectrum->columnWidth(0) + fgSpectrum->columnWidth(1) +
+                              fgSpectrum->verticalScrollBar()->sizeHint().width());
 
-    cwgSpectrum = new QChartView(new QChart);
+    auto *chart = new QChart;
+    chart->legend()->hide();
+    m_trace = new QLineSeries(chart);
+    m_trace->setPen(QPen(QColor(24, 92, 112), 2.5));
+    chart->addSeries(m_trace);
+    auto *wavelength = new QCategoryAxis(chart);
+    wavelength->setRange(0, 30);
+    wavelength->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (int position : {0, 10, 20, 30})
+        wavelength->append(QString::number(400 + 10 * position), position);
+    wavelength->setTitleText(tr("Wavelength (nm)"));
+    auto *reflectance = new QValueAxis(chart);
+    reflectance->setRange(0, 100);
+    reflectance->setTickCount(11);
+    reflectance->setLabelFormat(QStringLiteral("%d"));
+    reflectance->setTitleText(tr("Reflectance (%)"));
+    chart->addAxis(wavelength, Qt::AlignBottom);
+    chart->addAxis(reflectance, Qt::AlignLeft);
+    m_trace->attachAxis(wavelength);
+    m_trace->attachAxis(reflectance);
+    cwgSpectrum = new QChartView(chart);
     cwgSpectrum->setRenderHint(QPainter::Antialiasing);
-    cwgSpectrum->chart()->legend()->hide();
 
     auto *splitter = new QSplitter(Qt::Horizontal);
     splitter->addWidget(fgSpectrum);
     splitter->addWidget(cwgSpectrum);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({170, 560});
     setCentralWidget(splitter);
-    resize(760, 520);
+    resize(860, fgSpectrum->verticalHeader()->defaultSectionSize() * 32 + 80);
 }
 
 frmUtility::~frmUtility() = default;
@@ -90,8 +143,15 @@ void frmUtility::buildMenus()
             action->setVisible(item.visible);
             action->setShortcut(item.shortcut);
             const int itemIndex = index++;
-            connect(action, &QAction::triggered, this,
-                    [this, handler, itemIndex] { (this->*handler)(itemIndex); });
+            // An error no operation trapped (a log file that cannot be written) must not
+            // escape into the event loop: it is reported, and ends the program, like any other.
+            connect(action, &QAction::triggered, this, [this, handler, itemIndex] {
+                try {
+                    (this->*handler)(itemIndex);
+                } catch (const QuvaneError &error) {
+                    ReportError(error);
+                }
+            });
             actions.append(action);
         }
         return menu;
@@ -183,6 +243,14 @@ void frmUtility::showPreferences()
 void frmUtility::mnuFileItem_Click(int Index)
 {
     switch (Index) {
+    case 0:
+    case 1:
+        chooseLogFile(Index == 0);
+        break;
+    case 2:
+        m_logFileName.clear();
+        showLogCaption();
+        break;
     case 4:
         showPreferences();
         break;
@@ -201,7 +269,240 @@ void frmUtility::mnuSensorItem_Click(int Index)
 
 void frmUtility::mnuMeasureItem_Click(int Index)
 {
-    Q_UNUSED(Index);
+    switch (Index) {
+    case 0:
+        Standardize();
+        break;
+    case 1:
+        Measure();
+        if (SampleIDPrompt)
+            askSampleID();
+        break;
+    case 2:
+        ClearMeasurements();
+        break;
+    case 4:
+        LogMeasurement();
+        break;
+    case 6: {
+        QAction *item = mnuMeasureItem[6];
+        item->setChecked(!item->isChecked());
+        SampleIDPrompt = item->isChecked();
+        modGlobals::SavePreference(QStringLiteral("Sample ID"),
+                                   SampleIDPrompt ? QStringLiteral("Yes") : QStringLiteral("No"));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void frmUtility::askSampleID()
+{
+    frmSampleID dialog(this);
+    dialog.Autostore = modGlobals::GetPreference(QStringLiteral("Autostore"),
+                                                 QStringLiteral("No")) == QLatin1String("Yes");
+    prompter().showModal(dialog);
+    modGlobals::SavePreference(QStringLiteral("Autostore"),
+                               dialog.Autostore ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
+void frmUtility::Standardize()
+{
+    const qint32 flavor = InstrumentFlavor();
+    const QString black = flavor == 0 || flavor == 2 ? QStringLiteral("Mount Black Glass")
+                                                     : QStringLiteral("Mount Light Trap");
+    // One guided reading: the prompt, then readings until one succeeds or the operator gives up.
+    auto reading = [this](const QString &prompt, void (frmUtility::*read)(),
+                          const QString &failure) {
+        if (MsgBox(prompt, MsgButtons::OKCancel, MsgIcon::Information, modGlobals::MainTitle) ==
+            MsgAnswer::Cancel)
+            return false;
+        for (;;) {
+            (this->*read)();
+            if (qvSensor.LastError() == 0)
+                return true;
+            if (MsgBox(failure, MsgButtons::RetryCancel, MsgIcon::Exclamation,
+                       modGlobals::MainTitle) == MsgAnswer::Cancel)
+                return false;
+        }
+    };
+    if (!reading(black, &frmUtility::ReadBlack, QStringLiteral("Black Standardization Failed")))
+        return;
+    if (!reading(QStringLiteral("Mount White Tile"), &frmUtility::ReadWhite,
+                 QStringLiteral("White Standardization Failed")))
+        return;
+    MsgBox(QStringLiteral("Standardization Completed"), MsgButtons::OK, MsgIcon::Information,
+           modGlobals::MainTitle);
+}
+
+void frmUtility::Measure()
+{
+    busyTrapped([this] {
+        QVMeasure measurement(qvSensor);
+        measurement.Measure();
+        ViewMeasurement(measurement);
+    });
+    // The log write is trapped on its own, so that a Retry cannot take a second measurement.
+    trapped([this] { WriteMeasurement(); });
+}
+
+void frmUtility::LogMeasurement()
+{
+    busyTrapped([] {});
+}
+
+void frmUtility::ClearMeasurements()
+{
+    busyTrapped([] {});
+    ClearMeasurement();
+}
+
+bool frmUtility::IsDatalogEmpty()
+{
+    busyTrapped([] {});
+    if (qvSensor.LastError() <= 0)
+        return false;
+    MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
+           modGlobals::MainTitle);
+    return true;
+}
+
+bool frmUtility::GetDatalogRecord(qint16 aRecordNumber)
+{
+    Q_UNUSED(aRecordNumber); // the record itself is fetched by the caller
+    if (IsDatalogEmpty())
+        return false;
+    trapped([this] { WriteDatalogRecord(); });
+    return true;
+}
+
+void frmUtility::ViewMeasurement(const QVMeasure &aMeasurement)
+{
+    for (int i = 1; i <= 31; ++i)
+        Spectrum[static_cast<size_t>(i - 1)] = aMeasurement.Spectrum(i);
+    plotSpectrum();
+    const QLocale locale;
+    fgSpectrum->item(0, 0)->setText(QStringLiteral("w/l"));
+    fgSpectrum->item(0, 1)->setText(QStringLiteral("%R"));
+    for (int i = 1; i <= 31; ++i) {
+        fgSpectrum->item(i, 0)->setText(QString::number(400 + 10 * (i - 1)));
+        fgSpectrum->item(i, 1)->setText(
+            locale.toString(static_cast<double>(Spectrum[static_cast<size_t>(i - 1)]), 'f', 2));
+    }
+}
+
+void frmUtility::ViewDatalogRecord(const QVLog &aRecord)
+{
+    if (!aRecord.Spectral) {
+        m_trace->clear();
+        return;
+    }
+    for (int i = 1; i <= 31; ++i)
+        Spectrum[static_cast<size_t>(i - 1)] = aRecord.Spectrum(i);
+    plotSpectrum();
+}
+
+void frmUtility::plotSpectrum()
+{
+    QList<QPointF> points;
+    points.reserve(31);
+    for (int i = 0; i < 31; ++i)
+        points.append(QPointF(i, static_cast<double>(Spectrum[static_cast<size_t>(i)])));
+    m_trace->replace(points);
+}
+
+void frmUtility::ClearMeasurement()
+{
+    m_trace->clear();
+    for (int row = 0; row < fgSpectrum->rowCount(); ++row) {
+        for (int column = 0; column < fgSpectrum->columnCount(); ++column)
+            fgSpectrum->item(row, column)->setText(QString());
+    }
+}
+
+void frmUtility::WriteMeasurement()
+{
+    writeRecordText(QString());
+}
+
+void frmUtility::WriteProductSetup()
+{
+    writeRecordText(QString());
+}
+
+void frmUtility::WriteDatalogRecord()
+{
+    writeRecordText(QString());
+}
+
+void frmUtility::writeRecordText(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+    if (m_logFileName.isEmpty())
+        return;
+    QFile log(m_logFileName);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) ||
+        log.write(text.toLatin1() + "\r\n") < 0 || !log.flush())
+        throw QuvaneError(ErrorNumber::FileError,
+                          QStringLiteral("Cannot write to the log file %1: %2")
+                              .arg(m_logFileName, log.errorString()));
+}
+
+void frmUtility::chooseLogFile(bool newFile)
+{
+    const QString previous = m_logFileName;
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    if (m_delimiterSettings.CustomDelimiter)
+        request.filter = QStringLiteral("All Files (*.*)|*.*");
+    else if (m_delimiterSettings.TabDelimiter)
+        request.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
+    else
+        request.filter = QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
+    request.filterIndex = 1;
+    request.hideReadOnly = true;
+    request.title = newFile ? QStringLiteral("New") : QStringLiteral("Open");
+    request.fileMustExist = !newFile;
+    request.fileName = newFile ? QString() : previous;
+
+    QString name = prompter().fileDialog(request);
+    for (;;) {
+        if (name.isEmpty()) {
+            name = previous;
+            break;
+        }
+        if (!newFile || !QFile::exists(name))
+            break;
+        const MsgAnswer answer =
+            MsgBox(name + QStringLiteral(" already exists.\n\nPress Yes to overwrite the file\n"
+                                         "Press No to append to the file\nPress Cancel to select "
+                                         "another filename"),
+                   MsgButtons::YesNoCancel, MsgIcon::Question, modGlobals::MainTitle);
+        if (answer == MsgAnswer::Yes) {
+            QFile file(name);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw QuvaneError(ErrorNumber::FileError,
+                                  QStringLiteral("Cannot empty the log file %1: %2")
+                                      .arg(name, file.errorString()));
+            break;
+        }
+        if (answer == MsgAnswer::No)
+            break;
+        request.fileName.clear();
+        name = prompter().fileDialog(request);
+    }
+    m_logFileName = name;
+    showLogCaption();
+}
+
+void frmUtility::showLogCaption()
+{
+    setWindowTitle(m_logFileName.isEmpty()
+                       ? modGlobals::MainTitle
+                       : modGlobals::MainTitle + QStringLiteral(" - ") + m_logFileName);
 }
 
 void frmUtility::mnuDatalogItem_Click(int Index)

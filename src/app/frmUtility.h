@@ -11,6 +11,9 @@
 
 class QAction;
 class QChartView;
+class QLineSeries;
+class QVLog;
+class QVMeasure;
 class QMenu;
 class QTableWidget;
 
@@ -47,6 +50,28 @@ public:
     void ReadWhite() { m_operations.ReadWhite(); }
     InstrumentOperations &operations() { return m_operations; }
 
+    // Reads one measurement, shows it and logs it.
+    void Measure();
+    void LogMeasurement();
+    void ClearMeasurements();
+    bool GetDatalogRecord(qint16 aRecordNumber);
+    bool IsDatalogEmpty();
+    void Standardize();
+
+    // The spectrum display: the grid and the graph.
+    void ViewMeasurement(const QVMeasure &aMeasurement);
+    void ViewDatalogRecord(const QVLog &aRecord);
+    void ClearMeasurement();
+
+    // The measurement log: each writer puts the record text on the clipboard and appends it
+    // as one line to the log file, when one is named.
+    void WriteMeasurement();
+    void WriteProductSetup();
+    void WriteDatalogRecord();
+    QString logFileName() const { return m_logFileName; }
+
+    std::array<float, 31> Spectrum{};
+
     SensorControl qvSensor;
     bool SampleIDPrompt = false;
 
@@ -77,7 +102,17 @@ private:
     void LoadDelimiterSetting();
     void SaveDelimiterSetting();
     void showPreferences();
+    void chooseLogFile(bool newFile);
+    void showLogCaption();
+    void writeRecordText(const QString &text);
+    void plotSpectrum();
+    void askSampleID();
 
     InstrumentOperations m_operations{qvSensor};
     modGlobals::DelimiterSettings m_delimiterSettings;
+    QLineSeries *m_trace = nullptr;
+    // The measurement log's file name is kept here and nowhere else: only New and Open set it
+    // and Stop Logging clears it. The bulk-transfer launchers use file dialogs of their own, so
+    // an archive or capture file can never become the log file.
+    QString m_logFileName;
 };

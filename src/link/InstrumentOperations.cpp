@@ -10,23 +10,6 @@
 
 namespace {
 
-// Runs an instrument step trapped, with the hourglass from its start to its successful end. A
-// failed step leaves the hourglass up while the error is reported.
-template <typename Step> auto busyTrapped(Step &&step) -> decltype(step())
-{
-    return trapped([&] {
-        SetMousePointer(MousePointer::Hourglass);
-        if constexpr (std::is_void_v<decltype(step())>) {
-            step();
-            SetMousePointer(MousePointer::Default);
-        } else {
-            auto result = step();
-            SetMousePointer(MousePointer::Default);
-            return result;
-        }
-    });
-}
-
 const QByteArray DatalogStatusCommand("D0001");
 
 } // namespace

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ProgramControl.h"
 #include "QuvaneError.h"
+
+#include <type_traits>
 
 #include <utility>
 
@@ -20,4 +23,21 @@ template <typename Step> auto trapped(Step &&step) -> decltype(step())
             ReportError(error);
         }
     }
+}
+
+// trapped(), with the hourglass from the step's start to its successful end. A failed step
+// leaves the hourglass up while the error is reported, and Retry starts the step over.
+template <typename Step> auto busyTrapped(Step &&step) -> decltype(step())
+{
+    return trapped([&] {
+        SetMousePointer(MousePointer::Hourglass);
+        if constexpr (std::is_void_v<decltype(step())>) {
+            step();
+            SetMousePointer(MousePointer::Default);
+        } else {
+            auto result = step();
+            SetMousePointer(MousePointer::Default);
+            return result;
+        }
+    });
 }

@@ -163,6 +163,8 @@ HandlerResult SimInstrument::answer(const QByteArray &command)
             return HandlerResult::answer(datalogStatus());
         if (command == "H")
             return HandlerResult::answer(measure());
+        if (command.startsWith('K'))
+            return HandlerResult::answer(datalogRecord(command));
         if (command.startsWith("X000"))
             return HandlerResult::answer(setClockOrClear(command));
     } catch (const QuvaneError &) {
@@ -230,10 +232,47 @@ QByteArray SimInstrument::measure()
         m_sample >= 0
             ? m_sample % static_cast<int>(samples.size())
             : std::uniform_int_distribution<int>(2, static_cast<int>(samples.size()) - 1)(m_random);
-    const Reflectance r = SampleSpectra::measure(samples[static_cast<size_t>(index)], m_random);
+    const Reflectance r =
+        m_exactSample ? *m_exactSample
+                      : SampleSpectra::measure(samples[static_cast<size_t>(index)], m_random);
     PacketBuffer packet;
     packet.PutInteger(0);
     for (float percent : r)
+        packet.PutSingle(percent / 100.0f);
+    return packet.GetCommand();
+}
+
+QByteArray SimInstrument::datalogRecord(const QByteArray &command) const
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    packet.Skip(1);
+    const int index = packet.GetInteger();
+    if (packet.position() != command.size())
+        return refusal(SimRefusal::BadField);
+    if (index < 0 || index >= m_datalog.size())
+        return refusal(SimRefusal::NoSuchRecord);
+    const SimLogRecord &r = m_datalog[index];
+    const QDateTime when = modGlobals::FromPcDate(modGlobals::SecondsToDate(r.timestamp));
+    packet.PutInteger(index + 1);
+    packet.PutInteger(r.setupIndex);
+    packet.PutByte(r.displayMode);
+    packet.PutByte(r.illuminant);
+    packet.PutByte(r.observer);
+    packet.PutInteger(r.colorScale);
+    packet.PutInteger(r.colorIndex);
+    packet.PutBoolean(r.isStandard ? QvFalse : QvTrue); // the flag says "sample"
+    packet.PutText(QByteArrayView("0"));
+    packet.PutInteger(r.passFail);
+    packet.PutText(QByteArrayView("00000000"));
+    packet.PutString(when.toString(QStringLiteral("MM/dd/yy")));
+    packet.PutString(when.toString(QStringLiteral("HH:mm:ss")));
+    packet.PutString(r.sampleId);
+    for (int i = 0; i < 3; ++i)
+        packet.PutSingle(r.colorScale != 0 ? r.scaleData[static_cast<size_t>(i)] : 0.0f);
+    packet.PutSingle(r.colorIndex != 0 ? r.indexData[0] : 0.0f);
+    packet.PutBoolean(r.spectral ? QvTrue : QvFalse);
+    for (float percent : r.spectrum)
         packet.PutSingle(percent / 100.0f);
     return packet.GetCommand();
 }

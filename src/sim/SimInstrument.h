@@ -44,7 +44,8 @@ struct SimLogRecord
     int observer = 1;   // 10 degrees
     int colorScale = 1;
     int colorIndex = 0;
-    int passFail = 0;
+    int passFail = 0;       // as the instrument stores it
+    bool spectral = true;   // the record carries its spectrum
     Reflectance spectrum{}; // percent
     std::array<float, 6> scaleData{};
     std::array<float, 2> indexData{};
@@ -93,6 +94,8 @@ public:
     void setActiveSetup(int index) { m_activeSetup = index; }
     // Which of the built-in samples lies under the port; -1 takes a different one each time.
     void placeSample(int index) { m_sample = index; }
+    // Puts a sample of exactly this reflectance under the port, read without noise.
+    void placeSample(const Reflectance &percent) { m_exactSample = percent; }
 
     // Called after each command that changed the kept state (set-ups, datalog, clock).
     std::function<void()> onStateChanged;
@@ -106,6 +109,7 @@ private:
     QByteArray datalogStatus() const;
     QByteArray setClockOrClear(const QByteArray &command);
     QByteArray measure();
+    QByteArray datalogRecord(const QByteArray &command) const;
     int delayFor(const QByteArray &command, const QByteArray &reply) const;
 
     SimIdentity m_identity;
@@ -116,6 +120,7 @@ private:
     qint32 m_lastStandardization = 0;
     int m_activeSetup = 0;
     int m_sample = -1;
+    std::optional<Reflectance> m_exactSample;
     std::mt19937 m_random;
 };
 
@@ -123,4 +128,5 @@ private:
 namespace SimRefusal {
 constexpr int UnknownCommand = 1;
 constexpr int BadField = 2;
+constexpr int NoSuchRecord = 3;
 } // namespace SimRefusal

@@ -27,15 +27,15 @@ template <typename Array> void fromJson(const QJsonValue &value, Array &values)
 
 QJsonObject recordToJson(const SimLogRecord &r)
 {
-    return QJsonObject{{"setupIndex", r.setupIndex},      {"product", r.product},
-                       {"sampleId", r.sampleId},          {"standardType", r.standardType},
-                       {"displayMode", r.displayMode},    {"sequence", r.sequence},
-                       {"sequenceOf", r.sequenceOf},      {"isStandard", r.isStandard},
-                       {"timestamp", r.timestamp},        {"illuminant", r.illuminant},
-                       {"observer", r.observer},          {"colorScale", r.colorScale},
-                       {"colorIndex", r.colorIndex},      {"passFail", r.passFail},
-                       {"spectrum", toJson(r.spectrum)},  {"scaleData", toJson(r.scaleData)},
-                       {"indexData", toJson(r.indexData)}};
+    return QJsonObject{{"setupIndex", r.setupIndex},       {"product", r.product},
+                       {"sampleId", r.sampleId},           {"standardType", r.standardType},
+                       {"displayMode", r.displayMode},     {"sequence", r.sequence},
+                       {"sequenceOf", r.sequenceOf},       {"isStandard", r.isStandard},
+                       {"timestamp", r.timestamp},         {"illuminant", r.illuminant},
+                       {"observer", r.observer},           {"colorScale", r.colorScale},
+                       {"colorIndex", r.colorIndex},       {"passFail", r.passFail},
+                       {"spectral", r.spectral},           {"spectrum", toJson(r.spectrum)},
+                       {"scaleData", toJson(r.scaleData)}, {"indexData", toJson(r.indexData)}};
 }
 
 SimLogRecord recordFromJson(const QJsonObject &o)
@@ -55,6 +55,7 @@ SimLogRecord recordFromJson(const QJsonObject &o)
     r.colorScale = o["colorScale"].toInt();
     r.colorIndex = o["colorIndex"].toInt();
     r.passFail = o["passFail"].toInt();
+    r.spectral = o["spectral"].toBool(true);
     fromJson(o["spectrum"], r.spectrum);
     fromJson(o["scaleData"], r.scaleData);
     fromJson(o["indexData"], r.indexData);

@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     ScriptedPrompter prompts;
     SensorControl::setInProcessInstrument([] {
         auto instrument = std::make_shared<SimInstrument>();
-        instrument->seedDatalog(40);
+        instrument->placeSample(2); // tomato red
         return instrument;
     });
     setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
@@ -40,6 +40,15 @@ int main(int argc, char *argv[])
     frmUtility window;
     window.Form_Load();
     window.grab().save(out.filePath(QStringLiteral("main-window.png")));
+    window.mnuMeasureItem_Click(1); // Sample
+    window.grab().save(out.filePath(QStringLiteral("after-sample.png")));
+
+    prompts.onDialog([&out](QDialog &dialog) {
+        dialog.grab().save(out.filePath(QStringLiteral("sample-id.png")));
+    });
+    window.mnuMeasureItem_Click(6); // Sample ID prompt on
+    window.mnuMeasureItem_Click(1);
+    window.mnuMeasureItem_Click(6);
 
     prompts.onDialog([&out](QDialog &dialog) {
         auto &preferences = static_cast<frmPreferences &>(dialog);

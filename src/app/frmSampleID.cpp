@@ -1,0 +1,67 @@
+#include "frmSampleID.h"
+
+#include "FormHelpers.h"
+#include "ReportError.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+frmSampleID::frmSampleID(QWidget *parent)
+    : QDialog(parent), lblSampleID(new QLabel(tr("Enter the sample ID:"), this)),
+      txtSampleID(new QLineEdit(this)), chkAutostore(new QCheckBox(tr("Autostore"), this)),
+      cmdOK(new QPushButton(tr("OK"), this)), cmdCancel(new QPushButton(tr("Cancel"), this))
+{
+    setWindowTitle(QStringLiteral("Sample ID - "));
+    txtSampleID->setMaxLength(30);
+    txtSampleID->setMinimumWidth(txtSampleID->fontMetrics().horizontalAdvance(QLatin1Char('M')) *
+                                 18);
+    lblSampleID->setBuddy(txtSampleID);
+    cmdOK->setDefault(true);
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(lblSampleID, 0, 0);
+    layout->addWidget(cmdOK, 0, 1);
+    layout->addWidget(txtSampleID, 1, 0);
+    layout->addWidget(cmdCancel, 1, 1);
+    layout->addWidget(chkAutostore, 2, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmSampleID::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSampleID::cmdCancel_Click);
+    Form_Load();
+}
+
+void frmSampleID::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_activated) {
+        m_activated = true;
+        Form_Activate();
+    }
+}
+
+void frmSampleID::Form_Load()
+{
+    modGlobals::SetFormIcon(*this);
+    modGlobals::AppendInstrumentName(*this);
+}
+
+void frmSampleID::Form_Activate()
+{
+    chkAutostore->setChecked(Autostore);
+}
+
+void frmSampleID::cmdOK_Click()
+{
+    Autostore = chkAutostore->isChecked();
+    busyTrapped([] {});
+    accept();
+}
+
+void frmSampleID::cmdCancel_Click()
+{
+    reject();
+}

@@ -1,0 +1,70 @@
+#include "QVLog.h"
+
+#include "PacketBuffer.h"
+#include "QuvaneError.h"
+#include "RecordIndex.h"
+#include "SensorControl.h"
+
+QString QVLog::FourDigitYearDate(const QString &sDate)
+{
+    const QString digits = sDate.mid(6, 2).trimmed();
+    bool ok = !digits.isEmpty();
+    const int year = ok ? digits.toInt(&ok) : 0;
+    if (!ok)
+        throw QuvaneError(ErrorNumber::TypeMismatch,
+                          QStringLiteral("Type mismatch: the year of the date \"%1\" is not a "
+                                         "number")
+                              .arg(sDate));
+    return sDate.left(6) + QString::number(year < 95 ? 2000 + year : 1900 + year);
+}
+
+void QVLog::GetRecord(qint16 aRecordNumber)
+{
+    PacketBuffer &packet = PacketBuffer::shared();
+    packet.PutText(QByteArrayView("K"));
+    packet.PutInteger(aRecordNumber);
+    packet.SetReply(m_sensor->SendCommand(packet.GetCommand()));
+
+    RecordNumber = packet.GetInteger();
+    SetupNumber = static_cast<qint16>(packet.GetInteger() + 1);
+    DisplayMode = packet.GetByte();
+    Illuminant = packet.GetByte();
+    Observer = packet.GetByte();
+    ColorScale = packet.GetInteger();
+    ColorIndex = packet.GetInteger();
+    IsStandard = !packet.GetBoolean();
+    packet.Skip(1);
+    const qint16 passFail = packet.GetInteger();
+    PassFail = passFail >= 0 ? 1 - passFail : passFail;
+    packet.Skip(8);
+    MeasurementDate = FourDigitYearDate(packet.GetString());
+    MeasurementTime = packet.GetString();
+    ID = packet.GetString();
+    for (float &value : m_scaleData) {
+        if (ColorScale != 0)
+            value = packet.GetSingle();
+        else {
+            packet.Skip(8);
+            value = 0;
+        }
+    }
+    if (ColorIndex != 0)
+        m_indexData = packet.GetSingle();
+    else {
+        packet.Skip(8);
+        m_indexData = 0;
+    }
+    Spectral = packet.GetBoolean();
+    for (float &value : m_spectrum)
+        value = percentOf(packet.GetSingle(), "Spectrum");
+}
+
+float QVLog::ScaleData(int anIndex) const
+{
+    return m_scaleData[static_cast<size_t>(checkedIndex(anIndex, 3, "ScaleData"))];
+}
+
+float QVLog::Spectrum(int anIndex) const
+{
+    return m_spectrum[static_cast<size_t>(checkedIndex(anIndex, 31, "Spectrum"))];
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+class SensorControl;
+
+// One datalog record read from the instrument with "K".
+class QVLog
+{
+public:
+    explicit QVLog(SensorControl &sensor) : m_sensor(&sensor) {}
+
+    qint16 RecordNumber = 0;
+    qint16 SetupNumber = 0;
+    qint32 DisplayMode = 0;
+    qint32 Illuminant = 0;
+    qint32 Observer = 0;
+    qint32 ColorScale = 0;
+    qint32 ColorIndex = 0;
+    qint32 PassFail = 0;
+    QString MeasurementDate;
+    QString MeasurementTime;
+    QString ID;
+    bool IsStandard = false;
+    bool Spectral = false;
+
+    // Replaces every member with the record the instrument holds under aRecordNumber (sent
+    // unchanged). Errors reach the caller.
+    void GetRecord(qint16 aRecordNumber);
+
+    float ScaleData(int anIndex) const;
+    float IndexData() const { return m_indexData; }
+    float Spectrum(int anIndex) const;
+
+    // "MM/DD/YY" as the instrument sends it, with the year widened to four digits (below 95:
+    // 20xx, else 19xx). Characters 7 and 8 that are not a number raise a type mismatch (13).
+    static QString FourDigitYearDate(const QString &sDate);
+
+private:
+    SensorControl *m_sensor;
+    std::array<float, 3> m_scaleData{};
+    float m_indexData = 0;
+    std::array<float, 31> m_spectrum{};
+};

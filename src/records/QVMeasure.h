@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <array>
+
+class SensorControl;
+
+// One measurement taken on demand: the 31 reflectance values of the sample under the port.
+class QVMeasure
+{
+public:
+    explicit QVMeasure(SensorControl &sensor) : m_sensor(&sensor) {}
+
+    qint16 SetupNumber = 0;
+    qint32 Illuminant = 0;
+    qint32 Observer = 0;
+    qint32 DisplayMode = 0;
+    qint32 PassFail = 0;
+    qint32 ColorScale = 0;
+    qint32 ColorIndex = 0;
+    bool IsStandard = false;
+
+    // Takes one measurement ("H") into Spectrum. Errors reach the caller.
+    void Measure();
+
+    float ScaleData(int anIndex) const;
+    float IndexData() const { return m_indexData; }
+    float Spectrum(int anIndex) const;
+
+private:
+    SensorControl *m_sensor;
+    std::array<float, 3> m_scaleData{};
+    float m_indexData = 0;
+    std::array<float, 31> m_spectrum{};
+};

@@ -1,0 +1,275 @@
+#include "ProgramControl.h"
+#include "QVLog.h"
+#include "SimFixture.h"
+#include "frmSampleID.h"
+#include "frmUtility.h"
+
+#include <QAction>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QXYSeries>
+
+namespace {
+
+class MeasureTest : public SimFixture
+{
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        modGlobals::SavePreference("Sample ID", "No");
+        modGlobals::SavePreference("Delimiter", "Tab");
+        window.Form_Load();
+        commands.clear();
+    }
+
+    void TearDown() override
+    {
+        QLocale::setDefault(QLocale::c());
+        SimFixture::TearDown();
+    }
+
+    QString cell(int row, int column) { return window.fgSpectrum->item(row, column)->text(); }
+    int plotted()
+    {
+        const auto series = window.cwgSpectrum->chart()->series();
+        return series.size() == 1 ? static_cast<int>(static_cast<QXYSeries *>(series[0])->count())
+                                  : -1;
+    }
+    QByteArray logText()
+    {
+        QFile file(window.logFileName());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    frmUtility window;
+};
+
+TEST_F(MeasureTest, StandardizePromptsByFlavorAndRetriesWithoutLimit)
+{
+    for (auto [flavor, prompt] : {std::pair{0, "Mount Black Glass"},
+                                  {1, "Mount Light Trap"},
+                                  {2, "Mount Black Glass"},
+                                  {3, "Mount Light Trap"}}) {
+        sim->identity().flavor = flavor;
+        window.qvSensor.Connect();
+        prompts.messages.clear();
+        prompts.answer(MsgAnswer::Cancel);
+        window.Standardize();
+        EXPECT_EQ(prompts.texts(), QStringList{QString::fromLatin1(prompt)});
+    }
+    EXPECT_FALSE(commands.contains("B"));
+
+    sim->faults().failBlack = 3;
+    sim->faults().failWhite = 1;
+    prompts.messages.clear();
+    prompts.answer(MsgAnswer::OK)
+        .answer(MsgAnswer::Retry)
+        .answer(MsgAnswer::Retry)
+        .answer(MsgAnswer::Retry)
+        .answer(MsgAnswer::OK)
+        .answer(MsgAnswer::Retry)
+        .answer(MsgAnswer::OK);
+    window.Standardize();
+    EXPECT_EQ(prompts.texts(),
+              (QStringList{"Mount Light Trap", "Black Standardization Failed",
+                           "Black Standardization Failed", "Black Standardization Failed",
+                           "Mount White Tile", "White Standardization Failed",
+                           "Standardization Completed"}));
+    EXPECT_EQ(prompts.messages[1].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(prompts.messages[1].buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(prompts.messages[6].title, QStringLiteral("Quvane QV45 Utility"));
+}
+
+TEST_F(MeasureTest, CancelledBlackReadingEndsWithoutTheWhiteTile)
+{
+    sim->faults().failBlack = 1;
+    prompts.answer(MsgAnswer::OK).answer(MsgAnswer::Cancel);
+    window.mnuMeasureItem_Click(0);
+    EXPECT_EQ(prompts.texts(), (QStringList{"Mount Black Glass", "Black Standardization Failed"}));
+    EXPECT_FALSE(commands.contains("W"));
+}
+
+TEST_F(MeasureTest, SampleShowsTheSpectrumInTheLocaleFormatAndClearEmptiesIt)
+{
+    Reflectance r;
+    r.fill(45.5f);
+    r[30] = 7.0f;
+    sim->placeSample(r);
+    window.mnuMeasureItem_Click(1);
+    EXPECT_TRUE(prompts.dialogTitles.empty());
+    EXPECT_EQ(cell(0, 0), QStringLiteral("w/l"));
+    EXPECT_EQ(cell(0, 1), QStringLiteral("%R"));
+    EXPECT_EQ(cell(1, 0), QStringLiteral("400"));
+    EXPECT_EQ(cell(31, 0), QStringLiteral("700"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("45.50"));
+    EXPECT_EQ(cell(31, 1), QStringLiteral("7.00"));
+    EXPECT_EQ(plotted(), 31);
+
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    window.mnuMeasureItem_Click(1);
+    EXPECT_EQ(cell(1, 1), QStringLiteral("45,50"));
+
+    window.mnuMeasureItem_Click(2);
+    for (int row = 0; row < 32; ++row) {
+        EXPECT_TRUE(cell(row, 0).isEmpty());
+        EXPECT_TRUE(cell(row, 1).isEmpty());
+    }
+    EXPECT_EQ(window.fgSpectrum->rowCount(), 32);
+    EXPECT_EQ(plotted(), 0);
+    EXPECT_EQ(window.Spectrum[0], 45.5f);
+}
+
+TEST_F(MeasureTest, RecordWithoutSpectrumEmptiesOnlyTheGraph)
+{
+    sim->seedDatalog(2);
+    sim->datalog()[0].spectral = false;
+    window.mnuMeasureItem_Click(1);
+    const QString shown = cell(5, 1);
+    QVLog record(window.qvSensor);
+    record.GetRecord(1);
+    window.ViewDatalogRecord(record);
+    EXPECT_EQ(plotted(), 31);
+    record.GetRecord(0);
+    window.ViewDatalogRecord(record);
+    EXPECT_EQ(plotted(), 0);
+    EXPECT_EQ(cell(5, 1), shown);
+}
+
+TEST_F(MeasureTest, TimeoutDuringSampleRetriesTheMeasurementAndLogsOnce)
+{
+    QTemporaryDir dir;
+    prompts.chooseFile(dir.filePath("log.txt"));
+    window.mnuFileItem_Click(0);
+    sim->faults().silentCommands = 1;
+    prompts.answer(MsgAnswer::Retry);
+    window.mnuMeasureItem_Click(1);
+    EXPECT_EQ(commands, (QByteArrayList{"H", "H"}));
+    EXPECT_EQ(logText(), QByteArray("\r\n"));
+    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
+}
+
+TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
+{
+    window.mnuMeasureItem_Click(6);
+    EXPECT_TRUE(window.SampleIDPrompt);
+    EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
+    EXPECT_EQ(modGlobals::GetPreference("Sample ID", ""), QStringLiteral("Yes"));
+
+    modGlobals::SavePreference("Autostore", "Yes");
+    prompts.onDialog([](QDialog &dialog) {
+        auto &sampleId = static_cast<frmSampleID &>(dialog);
+        EXPECT_EQ(sampleId.windowTitle(), QStringLiteral("Sample ID - Quvane QV45"));
+        EXPECT_TRUE(sampleId.chkAutostore->isChecked());
+        sampleId.chkAutostore->setChecked(false); // cancelled: not taken
+        sampleId.cmdCancel->click();
+    });
+    window.mnuMeasureItem_Click(1);
+    EXPECT_EQ(modGlobals::GetPreference("Autostore", ""), QStringLiteral("Yes"));
+
+    prompts.onDialog([](QDialog &dialog) {
+        auto &sampleId = static_cast<frmSampleID &>(dialog);
+        sampleId.chkAutostore->setChecked(false);
+        sampleId.cmdOK->click();
+    });
+    window.mnuMeasureItem_Click(1);
+    EXPECT_EQ(modGlobals::GetPreference("Autostore", ""), QStringLiteral("No"));
+    EXPECT_EQ(commands, (QByteArrayList{"H", "H"}));
+
+    window.mnuMeasureItem_Click(6);
+    EXPECT_FALSE(window.mnuMeasureItem[6]->isChecked());
+    EXPECT_EQ(modGlobals::GetPreference("Sample ID", ""), QStringLiteral("No"));
+}
+
+TEST_F(MeasureTest, NewLogFileOverwritesAppendsOrAsksAgain)
+{
+    QTemporaryDir dir;
+    const QString existing = dir.filePath("existing.txt");
+    const auto fill = [&] {
+        QFile file(existing);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("kept\r\n");
+    };
+    fill();
+
+    // No: appended to.
+    prompts.chooseFile(existing).answer(MsgAnswer::No);
+    window.mnuFileItem_Click(0);
+    EXPECT_EQ(prompts.messages.back().text,
+              existing + " already exists.\n\nPress Yes to overwrite the file\nPress No to "
+                         "append to the file\nPress Cancel to select another filename");
+    EXPECT_EQ(prompts.messages.back().buttons, MsgButtons::YesNoCancel);
+    EXPECT_EQ(window.windowTitle(), "Quvane QV45 Utility - " + existing);
+    window.mnuMeasureItem_Click(1);
+    EXPECT_EQ(logText(), QByteArray("kept\r\n\r\n"));
+
+    // Yes: emptied at once.
+    prompts.chooseFile(existing).answer(MsgAnswer::Yes);
+    window.mnuFileItem_Click(0);
+    EXPECT_EQ(logText(), QByteArray());
+
+    // Cancel, then the dialog cancelled: the previous log stays.
+    fill();
+    const QString other = dir.filePath("other.txt");
+    prompts.chooseFile(other);
+    window.mnuFileItem_Click(0);
+    EXPECT_FALSE(QFile::exists(other)); // nothing is created before the first write
+    prompts.chooseFile(existing).answer(MsgAnswer::Cancel).chooseFile(QString());
+    window.mnuFileItem_Click(0);
+    EXPECT_EQ(window.logFileName(), other);
+    EXPECT_TRUE(prompts.fileDialogs.back().fileName.isEmpty());
+    EXPECT_EQ(prompts.fileDialogs.back().title, QStringLiteral("New"));
+
+    window.mnuFileItem_Click(2);
+    EXPECT_TRUE(window.logFileName().isEmpty());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quvane QV45 Utility"));
+    QGuiApplication::clipboard()->setText("something else");
+    window.mnuMeasureItem_Click(1);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
+    EXPECT_FALSE(QFile::exists(other));
+}
+
+TEST_F(MeasureTest, LogFileDialogFollowsTheDelimiter)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"Tab", "Text Files (*.txt)|*.txt|All Files (*.*)|*.*"},
+        {"Comma", "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*"},
+        {"Custom:;", "All Files (*.*)|*.*"},
+    };
+    for (auto [stored, filter] : cases) {
+        modGlobals::SavePreference("Delimiter", stored);
+        prompts.onDialog([](QDialog &dialog) { dialog.reject(); });
+        window.mnuFileItem_Click(4);
+        prompts.chooseFile(QString());
+        window.mnuFileItem_Click(1);
+        EXPECT_EQ(prompts.fileDialogs.back().filter, QString::fromLatin1(filter));
+        EXPECT_TRUE(prompts.fileDialogs.back().fileMustExist);
+        EXPECT_EQ(prompts.fileDialogs.back().title, QStringLiteral("Open"));
+    }
+}
+
+TEST_F(MeasureTest, DatalogRecordFetchDependsOnLastError)
+{
+    QTemporaryDir dir;
+    prompts.chooseFile(dir.filePath("log.txt"));
+    window.mnuFileItem_Click(0);
+    EXPECT_TRUE(window.GetDatalogRecord(999));
+    EXPECT_EQ(logText(), QByteArray("\r\n"));
+
+    sim->faults().failBlack = 1;
+    window.ReadBlack();
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_FALSE(window.GetDatalogRecord(1));
+    EXPECT_EQ(prompts.texts(), QStringList{"The Datalog is empty"});
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(logText(), QByteArray("\r\n"));
+}
+
+} // namespace
