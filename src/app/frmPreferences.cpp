@@ -1,7 +1,5 @@
 #include "frmPreferences.h"
 
-#include "FormHelpers.h"
-
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,13 +9,13 @@
 #include <QVBoxLayout>
 
 frmPreferences::frmPreferences(QWidget *parent)
-    : QDialog(parent), fraDelimiter(new QGroupBox(tr("Data Delimiter"), this)),
+    : QvDialog(QStringLiteral("Preferences - "), parent),
+      fraDelimiter(new QGroupBox(tr("Data Delimiter"), this)),
       optTab(new QRadioButton(tr("&Tab"), fraDelimiter)),
       optComma(new QRadioButton(tr("&Comma"), fraDelimiter)),
       optOther(new QRadioButton(tr("&Other"), fraDelimiter)), txtOther(new QLineEdit(fraDelimiter)),
       cmdOK(new QPushButton(tr("OK"), this)), cmdCancel(new QPushButton(tr("Cancel"), this))
 {
-    setWindowTitle(QStringLiteral("Preferences - "));
     txtOther->setMaxLength(1);
     txtOther->setFixedWidth(txtOther->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
     txtOther->setAlignment(Qt::AlignCenter);
@@ -44,21 +42,6 @@ frmPreferences::frmPreferences(QWidget *parent)
     connect(cmdOK, &QPushButton::clicked, this, &frmPreferences::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
     Form_Load();
-}
-
-void frmPreferences::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!m_activated) {
-        m_activated = true;
-        Form_Activate();
-    }
-}
-
-void frmPreferences::Form_Load()
-{
-    modGlobals::SetFormIcon(*this);
-    modGlobals::AppendInstrumentName(*this);
 }
 
 void frmPreferences::Form_Activate()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "QvDialog.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -9,7 +9,7 @@ class QRadioButton;
 
 // The preferences dialog: the data delimiter of the text files. The caller sets the three
 // public values before showing it and reads them back after it closes.
-class frmPreferences : public QDialog
+class frmPreferences : public QvDialog
 {
     Q_OBJECT
 
@@ -28,15 +28,9 @@ public:
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
-    void Form_Load();
-    void Form_Activate();
+    void Form_Activate() override;
     void txtOther_Change();
     void cmdOK_Click();
     void cmdCancel_Click();
-
-    bool m_activated = false;
 };

@@ -1,6 +1,5 @@
 #include "frmSampleID.h"
 
-#include "FormHelpers.h"
 #include "ReportError.h"
 
 #include <QCheckBox>
@@ -10,11 +9,11 @@
 #include <QPushButton>
 
 frmSampleID::frmSampleID(QWidget *parent)
-    : QDialog(parent), lblSampleID(new QLabel(tr("Enter the sample ID:"), this)),
-      txtSampleID(new QLineEdit(this)), chkAutostore(new QCheckBox(tr("Autostore"), this)),
-      cmdOK(new QPushButton(tr("OK"), this)), cmdCancel(new QPushButton(tr("Cancel"), this))
+    : QvDialog(QStringLiteral("Sample ID - "), parent),
+      lblSampleID(new QLabel(tr("Enter the sample ID:"), this)), txtSampleID(new QLineEdit(this)),
+      chkAutostore(new QCheckBox(tr("Autostore"), this)), cmdOK(new QPushButton(tr("OK"), this)),
+      cmdCancel(new QPushButton(tr("Cancel"), this))
 {
-    setWindowTitle(QStringLiteral("Sample ID - "));
     txtSampleID->setMaxLength(30);
     txtSampleID->setMinimumWidth(txtSampleID->fontMetrics().horizontalAdvance(QLatin1Char('M')) *
                                  18);
@@ -32,21 +31,6 @@ frmSampleID::frmSampleID(QWidget *parent)
     connect(cmdOK, &QPushButton::clicked, this, &frmSampleID::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSampleID::cmdCancel_Click);
     Form_Load();
-}
-
-void frmSampleID::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!m_activated) {
-        m_activated = true;
-        Form_Activate();
-    }
-}
-
-void frmSampleID::Form_Load()
-{
-    modGlobals::SetFormIcon(*this);
-    modGlobals::AppendInstrumentName(*this);
 }
 
 void frmSampleID::Form_Activate()

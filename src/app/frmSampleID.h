@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "QvDialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -9,7 +9,7 @@ class QPushButton;
 
 // Asks for a sample ID after a measurement. The caller sets Autostore before showing the dialog
 // and reads it back after it closes.
-class frmSampleID : public QDialog
+class frmSampleID : public QvDialog
 {
     Q_OBJECT
 
@@ -24,14 +24,8 @@ public:
     QPushButton *cmdOK;
     QPushButton *cmdCancel;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
-    void Form_Load();
-    void Form_Activate();
+    void Form_Activate() override;
     void cmdOK_Click();
     void cmdCancel_Click();
-
-    bool m_activated = false;
 };

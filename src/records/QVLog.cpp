@@ -2,7 +2,6 @@
 
 #include "PacketBuffer.h"
 #include "QuvaneError.h"
-#include "RecordIndex.h"
 #include "SensorControl.h"
 
 QString QVLog::FourDigitYearDate(const QString &sDate)
@@ -40,31 +39,19 @@ void QVLog::GetRecord(qint16 aRecordNumber)
     MeasurementDate = FourDigitYearDate(packet.GetString());
     MeasurementTime = packet.GetString();
     ID = packet.GetString();
-    for (float &value : m_scaleData) {
+    // Without a scale (an index) its values are skipped and read as 0.
+    for (float &value : m_values.scaleData) {
+        value = 0;
         if (ColorScale != 0)
             value = packet.GetSingle();
-        else {
+        else
             packet.Skip(8);
-            value = 0;
-        }
     }
+    m_values.indexData = 0;
     if (ColorIndex != 0)
-        m_indexData = packet.GetSingle();
-    else {
+        m_values.indexData = packet.GetSingle();
+    else
         packet.Skip(8);
-        m_indexData = 0;
-    }
     Spectral = packet.GetBoolean();
-    for (float &value : m_spectrum)
-        value = percentOf(packet.GetSingle(), "Spectrum");
-}
-
-float QVLog::ScaleData(int anIndex) const
-{
-    return m_scaleData[static_cast<size_t>(checkedIndex(anIndex, 3, "ScaleData"))];
-}
-
-float QVLog::Spectrum(int anIndex) const
-{
-    return m_spectrum[static_cast<size_t>(checkedIndex(anIndex, 31, "Spectrum"))];
+    m_values.readSpectrum(packet);
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <array>
+#include "SpectralValues.h"
 
 class SensorControl;
 
@@ -30,9 +30,9 @@ public:
     // unchanged). Errors reach the caller.
     void GetRecord(qint16 aRecordNumber);
 
-    float ScaleData(int anIndex) const;
-    float IndexData() const { return m_indexData; }
-    float Spectrum(int anIndex) const;
+    float ScaleData(int anIndex) const { return m_values.ScaleData(anIndex); }
+    float IndexData() const { return m_values.IndexData(); }
+    float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
 
     // "MM/DD/YY" as the instrument sends it, with the year widened to four digits (below 95:
     // 20xx, else 19xx). Characters 7 and 8 that are not a number raise a type mismatch (13).
@@ -40,7 +40,5 @@ public:
 
 private:
     SensorControl *m_sensor;
-    std::array<float, 3> m_scaleData{};
-    float m_indexData = 0;
-    std::array<float, 31> m_spectrum{};
+    SpectralValues m_values;
 };

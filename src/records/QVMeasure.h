@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include <array>
+#include "SpectralValues.h"
 
 class SensorControl;
 
@@ -24,13 +24,11 @@ public:
     // Takes one measurement ("H") into Spectrum. Errors reach the caller.
     void Measure();
 
-    float ScaleData(int anIndex) const;
-    float IndexData() const { return m_indexData; }
-    float Spectrum(int anIndex) const;
+    float ScaleData(int anIndex) const { return m_values.ScaleData(anIndex); }
+    float IndexData() const { return m_values.IndexData(); }
+    float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
 
 private:
     SensorControl *m_sensor;
-    std::array<float, 3> m_scaleData{};
-    float m_indexData = 0;
-    std::array<float, 31> m_spectrum{};
+    SpectralValues m_values;
 };

@@ -154,17 +154,18 @@ int runSimulator(QCoreApplication &app)
     SimServer server(instrument);
     QString error;
     if (parser.isSet("tcp")) {
-        const QString spec = parser.value("tcp");
-        const int colon = spec.lastIndexOf(':');
+        const QString tcpAddress = parser.value("tcp");
+        const int colon = tcpAddress.lastIndexOf(':');
         bool portOk = false;
-        const int port = spec.mid(colon + 1).toInt(&portOk);
-        const QHostAddress address(colon > 0 ? spec.left(colon) : QStringLiteral("127.0.0.1"));
+        const int port = tcpAddress.mid(colon + 1).toInt(&portOk);
+        const QHostAddress address(colon > 0 ? tcpAddress.left(colon)
+                                             : QStringLiteral("127.0.0.1"));
         if (colon < 0 || !portOk || port < 0 || port > 65535 || address.isNull())
             return usageError("--tcp takes HOST:PORT, for example 127.0.0.1:4001");
         if (!address.isLoopback() && !parser.isSet("allow-remote"))
             return usageError("--tcp serves on loopback only unless --allow-remote is given");
         if (!server.listenTcp(address, static_cast<quint16>(port), error)) {
-            err() << "quvane-sim: cannot listen on " << spec << ": " << error << "\n";
+            err() << "quvane-sim: cannot listen on " << tcpAddress << ": " << error << "\n";
             return 1;
         }
         out() << "quvane-sim: listening on tcp://" << address.toString() << ":" << server.tcpPort()

@@ -25,7 +25,7 @@ QByteArray status(int code)
 
 SimSetup defaultSetup(int index)
 {
-    const auto &samples = SampleSpectra::samples();
+    const auto &samples = SampleCatalogue::samples();
     const Sample &sample = samples[static_cast<size_t>(index) % samples.size()];
     SimSetup setup;
     setup.name = index < static_cast<int>(samples.size())
@@ -92,7 +92,7 @@ qint32 SimInstrument::clockNow() const
 
 void SimInstrument::seedDatalog(int n)
 {
-    const auto &samples = SampleSpectra::samples();
+    const auto &samples = SampleCatalogue::samples();
     const qint32 now = clockNow();
     const int room = DatalogCapacity - static_cast<int>(m_datalog.size());
     n = std::clamp(n, 0, room);
@@ -107,7 +107,7 @@ void SimInstrument::seedDatalog(int n)
         record.sequenceOf = 5;
         record.isStandard = record.sequence == 1;
         record.timestamp = now - (n - i) * 1800;
-        record.spectrum = SampleSpectra::measure(sample, m_random);
+        record.spectrum = SampleCatalogue::measure(sample, m_random);
         record.scaleData = scaleValuesOf(record.spectrum);
         record.colorIndex = 2; // a yellowness index
         record.indexData = {record.scaleData[2] * 1.6f, 0.0f};
@@ -227,14 +227,14 @@ QByteArray SimInstrument::setClockOrClear(const QByteArray &command)
 
 QByteArray SimInstrument::measure()
 {
-    const auto &samples = SampleSpectra::samples();
+    const auto &samples = SampleCatalogue::samples();
     const int index =
         m_sample >= 0
             ? m_sample % static_cast<int>(samples.size())
             : std::uniform_int_distribution<int>(2, static_cast<int>(samples.size()) - 1)(m_random);
     const Reflectance r =
         m_exactSample ? *m_exactSample
-                      : SampleSpectra::measure(samples[static_cast<size_t>(index)], m_random);
+                      : SampleCatalogue::measure(samples[static_cast<size_t>(index)], m_random);
     PacketBuffer packet;
     packet.PutInteger(0);
     for (float percent : r)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PacketHandler.h"
-#include "SampleSpectra.h"
+#include "SampleCatalogue.h"
 
 #include <QByteArray>
 #include <QString>

@@ -15,10 +15,10 @@ struct Sample
     Reflectance reflectance;
 };
 
-namespace SampleSpectra {
+namespace SampleCatalogue {
 const std::array<Sample, 8> &samples();
 const Sample &whiteTile();
 const Sample &blackGlass();
 // A reading of the sample: its curve with a little measurement noise, clamped to 0..100.
 Reflectance measure(const Sample &sample, std::mt19937 &random);
-} // namespace SampleSpectra
+} // namespace SampleCatalogue

@@ -1,4 +1,4 @@
-#include "SampleSpectra.h"
+#include "SampleCatalogue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,7 +51,7 @@ std::array<Sample, 8> makeSamples()
 
 } // namespace
 
-namespace SampleSpectra {
+namespace SampleCatalogue {
 
 const std::array<Sample, 8> &samples()
 {
@@ -78,4 +78,4 @@ Reflectance measure(const Sample &sample, std::mt19937 &random)
     return r;
 }
 
-} // namespace SampleSpectra
+} // namespace SampleCatalogue

@@ -1,0 +1,23 @@
+#include "QvDialog.h"
+
+#include "FormHelpers.h"
+
+QvDialog::QvDialog(const QString &designCaption, QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(designCaption);
+}
+
+void QvDialog::Form_Load()
+{
+    modGlobals::SetFormIcon(*this);
+    modGlobals::AppendInstrumentName(*this);
+}
+
+void QvDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_activated) {
+        m_activated = true;
+        Form_Activate();
+    }
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+
+// The common life of the program's modal dialogs: at load the window icon and the caption (the
+// design caption followed by the instrument name); Form_Activate once, when first shown.
+class QvDialog : public QDialog
+{
+    Q_OBJECT
+
+protected:
+    QvDialog(const QString &designCaption, QWidget *parent);
+
+    // Sets the icon and appends the instrument name to the caption.
+    void Form_Load();
+    virtual void Form_Activate() {}
+    void showEvent(QShowEvent *event) override;
+
+private:
+    bool m_activated = false;
+};
