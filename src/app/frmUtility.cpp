@@ -6,7 +6,9 @@
 #include "QVLog.h"
 #include "QVMeasure.h"
 #include "QuvaneError.h"
+#include "RemovableDrives.h"
 #include "ReportError.h"
+#include "frmCapture.h"
 #include "frmPreferences.h"
 #include "frmSampleID.h"
 
@@ -264,7 +266,93 @@ void frmUtility::mnuFileItem_Click(int Index)
 
 void frmUtility::mnuSensorItem_Click(int Index)
 {
-    Q_UNUSED(Index);
+    switch (Index) {
+    case 0:
+        ArchiveSetups();
+        break;
+    case 1:
+        RestoreSetups();
+        break;
+    default:
+        break;
+    }
+}
+
+frmCapture &frmUtility::progressWindow()
+{
+    if (!m_capture)
+        m_capture = new frmCapture(m_operations, this);
+    return *m_capture;
+}
+
+QString frmUtility::askTransferFile(const QString &title, FileDialogRequest::Kind kind)
+{
+    FileDialogRequest request;
+    request.kind = kind;
+    request.title = title;
+    request.filter = QStringLiteral("All Files|*.*");
+    request.filterIndex = 1;
+    request.fileName.clear();
+    request.hideReadOnly = true;
+    request.overwritePrompt = kind == FileDialogRequest::Kind::Save;
+    request.fileMustExist = kind == FileDialogRequest::Kind::Open;
+    return prompter().fileDialog(request);
+}
+
+// The main window's commands are blocked while a transfer runs: the progress window yields to
+// the event loop, and a second exchange must not start in the middle of the transfer's.
+template <typename Transfer> void frmUtility::runTransfer(Transfer &&transfer)
+{
+    menuBar()->setEnabled(false);
+    try {
+        transfer(progressWindow());
+    } catch (...) {
+        menuBar()->setEnabled(true);
+        throw;
+    }
+    menuBar()->setEnabled(true);
+}
+
+void frmUtility::ArchiveSetups()
+{
+    const QString file =
+        askTransferFile(QStringLiteral("Archive Product Setups"), FileDialogRequest::Kind::Save);
+    if (!file.isEmpty())
+        runTransfer([&file](frmCapture &capture) { capture.UploadSetups(file); });
+}
+
+void frmUtility::RestoreSetups()
+{
+    const QString file =
+        askTransferFile(QStringLiteral("Restore Product Setups"), FileDialogRequest::Kind::Open);
+    if (!file.isEmpty())
+        runTransfer([&file](frmCapture &capture) { capture.DownloadSetups(file); });
+}
+
+void frmUtility::CaptureDatalog()
+{
+    const QString file =
+        askTransferFile(QStringLiteral("Capture Datalog"), FileDialogRequest::Kind::Save);
+    if (!file.isEmpty())
+        runTransfer([&file](frmCapture &capture) { capture.UploadDatalog(file); });
+}
+
+void frmUtility::ConvertDatalogFile()
+{
+    QString source;
+    for (;;) {
+        source = RemovableDrives::findFile(QStringLiteral("DATALOG.QV3"));
+        if (!source.isEmpty())
+            break;
+        if (MsgBox(QStringLiteral("Please connect the USB thumb drive containing the datalog file"),
+                   MsgButtons::OKCancel, MsgIcon::Information,
+                   modGlobals::MainTitle) == MsgAnswer::Cancel)
+            return;
+    }
+    const QString file = askTransferFile(QStringLiteral("Convert Datalog File - Save As"),
+                                         FileDialogRequest::Kind::Save);
+    if (!file.isEmpty())
+        runTransfer([&](frmCapture &capture) { capture.ConvertDatalog(source, file); });
 }
 
 void frmUtility::mnuMeasureItem_Click(int Index)
@@ -507,7 +595,11 @@ void frmUtility::showLogCaption()
 
 void frmUtility::mnuDatalogItem_Click(int Index)
 {
-    if (Index == 2) {
+    if (Index == 0)
+        CaptureDatalog();
+    else if (Index == 1)
+        ConvertDatalogFile();
+    else if (Index == 2) {
         if (MsgBox(QStringLiteral("Proceed to clear the Datalog?"), MsgButtons::YesNo,
                    MsgIcon::Question, modGlobals::MainTitle) != MsgAnswer::No)
             ClearDatalog();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InstrumentOperations.h"
+#include "Prompter.h"
 #include "SensorControl.h"
 #include "modGlobals.h"
 
@@ -10,6 +11,7 @@
 #include <array>
 
 class QAction;
+class frmCapture;
 class QChartView;
 class QLineSeries;
 class QVLog;
@@ -57,6 +59,13 @@ public:
     bool GetDatalogRecord(qint16 aRecordNumber);
     bool IsDatalogEmpty();
     void Standardize();
+
+    // The launchers: ask for a file and run a bulk transfer in the progress window.
+    void ArchiveSetups();
+    void RestoreSetups();
+    void CaptureDatalog();
+    void ConvertDatalogFile();
+    frmCapture &progressWindow();
 
     // The spectrum display: the grid and the graph.
     void ViewMeasurement(const QVMeasure &aMeasurement);
@@ -107,6 +116,8 @@ private:
     void writeRecordText(const QString &text);
     void plotSpectrum();
     void askSampleID();
+    QString askTransferFile(const QString &title, FileDialogRequest::Kind kind);
+    template <typename Transfer> void runTransfer(Transfer &&transfer);
 
     InstrumentOperations m_operations{qvSensor};
     modGlobals::DelimiterSettings m_delimiterSettings;
@@ -115,4 +126,5 @@ private:
     // and Stop Logging clears it. The bulk-transfer launchers use file dialogs of their own, so
     // an archive or capture file can never become the log file.
     QString m_logFileName;
+    frmCapture *m_capture = nullptr;
 };

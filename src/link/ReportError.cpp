@@ -7,12 +7,17 @@
 void ReportError(const QuvaneError &error)
 {
     if (error.isTimeout()) {
-        if (MsgBox(QStringLiteral("Communications Timeout"), MsgButtons::RetryCancel,
-                   MsgIcon::Critical, modGlobals::AppTitle) == MsgAnswer::Retry)
+        if (AskRetryAfterTimeout())
             return;
         EndProgram();
     }
     MsgBox(QStringLiteral("Fatal Error #%1\n\n%2").arg(error.number()).arg(error.description()),
            MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle);
     EndProgram();
+}
+
+bool AskRetryAfterTimeout()
+{
+    return MsgBox(QStringLiteral("Communications Timeout"), MsgButtons::RetryCancel,
+                  MsgIcon::Critical, modGlobals::AppTitle) == MsgAnswer::Retry;
 }

@@ -12,6 +12,9 @@
 // "Fatal Error #" with its number and description, and ends the program.
 void ReportError(const QuvaneError &error);
 
+// The "Communications Timeout" question alone: true when the operator chose Retry.
+bool AskRetryAfterTimeout();
+
 // Runs a step; when it raises, reports the error and runs the step again after Retry. Every
 // operation that traps instrument errors goes through here.
 template <typename Step> auto trapped(Step &&step) -> decltype(step())

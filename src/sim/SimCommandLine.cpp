@@ -73,10 +73,16 @@ int runSimulator(QCoreApplication &app)
         {"fail-black", "Fault: fail the next N black readings.", "N"},
         {"fail-white", "Fault: fail the next N white readings.", "N"},
         {"report-count", "Fault: report N datalog records whatever the datalog holds.", "N"},
+        {"export-datalog",
+         "Write DATALOG.QV3 into DIR, as the instrument writes it to a USB drive, and exit "
+         "(unless --tcp or --pty is given too).",
+         "DIR"},
     });
     parser.process(app);
 
-    if (parser.isSet("tcp") == parser.isSet("pty"))
+    const bool exportOnly =
+        parser.isSet("export-datalog") && !parser.isSet("tcp") && !parser.isSet("pty");
+    if (!exportOnly && parser.isSet("tcp") == parser.isSet("pty"))
         return usageError("give exactly one of --tcp HOST:PORT and --pty");
 
     int records = -1, seed = 1, flavor = 0, baud = 0, silent = 0, dropAt = 0, corruptAt = 0,
@@ -122,6 +128,17 @@ int runSimulator(QCoreApplication &app)
                       << "\n";
         };
         instrument.onStateChanged();
+    }
+
+    if (parser.isSet("export-datalog")) {
+        QString error;
+        const QString folder = parser.value("export-datalog");
+        if (!instrument.exportDatalog(folder, error)) {
+            err() << "quvane-sim: cannot write DATALOG.QV3 in " << folder << ": " << error << "\n";
+            return 1;
+        }
+        if (exportOnly)
+            return 0;
     }
 
     SimFaults &faults = instrument.faults();

@@ -4,6 +4,9 @@
 #include "QuvaneError.h"
 #include "modGlobals.h"
 
+#include <QDir>
+#include <QSaveFile>
+
 #include <cmath>
 
 namespace {
@@ -163,6 +166,14 @@ HandlerResult SimInstrument::answer(const QByteArray &command)
             return HandlerResult::answer(datalogStatus());
         if (command == "H")
             return HandlerResult::answer(measure());
+        if (command.startsWith("Q1"))
+            return HandlerResult::answer(captureRecord(command));
+        if (command.startsWith("P1"))
+            return HandlerResult::answer(archiveSetup(command));
+        if (command.startsWith("P0"))
+            return HandlerResult::answer(restoreSetup(command));
+        if (command.startsWith('P'))
+            return HandlerResult::answer(setupCommand(command));
         if (command.startsWith('K'))
             return HandlerResult::answer(datalogRecord(command));
         if (command.startsWith("X000"))
@@ -274,5 +285,164 @@ QByteArray SimInstrument::datalogRecord(const QByteArray &command) const
     packet.PutBoolean(r.spectral ? QvTrue : QvFalse);
     for (float percent : r.spectrum)
         packet.PutSingle(percent / 100.0f);
+    return packet.GetCommand();
+}
+
+QByteArray SimInstrument::captureRecord(const QByteArray &command) const
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    packet.Skip(2);
+    const qint32 index = packet.GetLong();
+    if (packet.position() != command.size())
+        return refusal(SimRefusal::BadField);
+    if (index < 0 || index >= m_datalog.size())
+        return refusal(SimRefusal::NoSuchRecord);
+    return captureLine(index);
+}
+
+QByteArray SimInstrument::captureLine(int index) const
+{
+    const SimLogRecord &r = m_datalog[index];
+    PacketBuffer packet;
+    packet.PutLong(index);
+    packet.PutString(r.product);
+    packet.PutString(r.sampleId);
+    packet.PutByte(r.setupIndex);
+    packet.PutByte(r.standardType);
+    packet.PutByte(r.displayMode);
+    packet.PutByte(r.sequence);
+    packet.PutByte(r.sequenceOf);
+    packet.PutBoolean(r.isStandard ? QvTrue : QvFalse);
+    packet.PutTimestamp(r.timestamp);
+    packet.PutByte(r.illuminant + 9 * r.observer);
+    packet.PutText(QByteArrayView("00"));
+    packet.PutByte(r.colorScale);
+    packet.PutByte(r.colorIndex);
+    packet.PutText(QByteArrayView("0000"));
+    for (float percent : r.spectrum)
+        packet.PutSingle(percent);
+    for (float value : r.scaleData)
+        packet.PutSingle(value);
+    for (int i = 0; i < 6; ++i)
+        packet.PutSingle(0.0f);
+    for (float value : r.indexData)
+        packet.PutSingle(value);
+    return packet.GetCommand();
+}
+
+bool SimInstrument::exportDatalog(const QString &folder, QString &error) const
+{
+    QSaveFile file(QDir(folder).filePath(QStringLiteral("DATALOG.QV3")));
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    file.write(QStringLiteral("# %1 datalog, serial number %2\r\n# %3 records\r\n")
+                   .arg(m_identity.model, m_identity.serialNumber)
+                   .arg(m_datalog.size())
+                   .toLatin1());
+    for (int i = 0; i < m_datalog.size(); ++i)
+        file.write(captureLine(i) + "\r\n");
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QByteArray SimInstrument::setupRecord(int index) const
+{
+    PacketBuffer packet;
+    packet.PutInteger(index);
+    packet.PutString(m_setups[index].name);
+    packet.PutText(QByteArrayView(m_setups[index].fields));
+    return packet.GetCommand();
+}
+
+namespace {
+
+// Reads a set-up record's fields after its name, to refuse one that does not decode.
+bool decodesAsSetupFields(const QByteArray &fields)
+{
+    if (fields.size() != 381)
+        return false;
+    PacketBuffer packet;
+    packet.SetReply(fields);
+    try {
+        for (int i = 0; i < 4; ++i)
+            packet.GetByte();
+        for (int i = 0; i < 7; ++i)
+            packet.GetInteger();
+        for (int i = 0; i < 12; ++i)
+            packet.GetSingle();
+        packet.GetBoolean();
+        for (int i = 0; i < 31; ++i)
+            packet.GetSingle();
+    } catch (const QuvaneError &) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QByteArray SimInstrument::setupCommand(const QByteArray &command)
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    packet.Skip(1);
+    int index = packet.GetInteger();
+    const bool write = packet.GetBoolean() != QvFalse;
+    if (!write) {
+        if (command.size() != 1 + 4 + 381)
+            return refusal(SimRefusal::BadField);
+        if (index == -1)
+            index = m_activeSetup;
+        if (index < 0 || index >= SetupCount)
+            return refusal(SimRefusal::NoSuchRecord);
+        return setupRecord(index);
+    }
+    if (index < 0 || index >= SetupCount)
+        return refusal(SimRefusal::NoSuchRecord);
+    const QString name = packet.GetString();
+    const QByteArray fields = command.mid(packet.position());
+    if (!decodesAsSetupFields(fields))
+        return refusal(SimRefusal::BadField);
+    m_setups[index] = {name, fields};
+    if (onStateChanged)
+        onStateChanged();
+    return status(index);
+}
+
+QByteArray SimInstrument::archiveSetup(const QByteArray &command) const
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    packet.Skip(2);
+    const qint32 index = packet.GetLong();
+    if (packet.position() != command.size())
+        return refusal(SimRefusal::BadField);
+    if (index < 0 || index >= SetupCount)
+        return refusal(SimRefusal::NoSuchRecord);
+    return setupRecord(index);
+}
+
+QByteArray SimInstrument::restoreSetup(const QByteArray &command)
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    packet.Skip(2);
+    const int index = packet.GetInteger();
+    const QString name = packet.GetString();
+    const QByteArray fields = command.mid(packet.position());
+    if (index < 0 || index >= SetupCount)
+        return refusal(SimRefusal::NoSuchRecord);
+    if (!decodesAsSetupFields(fields))
+        return refusal(SimRefusal::BadField);
+    m_setups[index] = {name, fields};
+    if (onStateChanged)
+        onStateChanged();
+    packet.PutLong(index);
     return packet.GetCommand();
 }

@@ -81,6 +81,12 @@ public:
     const QVector<SimSetup> &setups() const { return m_setups; }
     QVector<SimLogRecord> &datalog() { return m_datalog; }
     const QVector<SimLogRecord> &datalog() const { return m_datalog; }
+    // One datalog record in the form the capture command returns it, as an instrument also
+    // writes it to a USB drive.
+    QByteArray captureLine(int index) const;
+    // Writes DATALOG.QV3 into the folder, as the instrument writes it to a USB drive.
+    bool exportDatalog(const QString &folder, QString &error) const;
+
     // Adds up to n plausible records (the datalog holds at most its capacity).
     void seedDatalog(int n);
 
@@ -110,6 +116,11 @@ private:
     QByteArray setClockOrClear(const QByteArray &command);
     QByteArray measure();
     QByteArray datalogRecord(const QByteArray &command) const;
+    QByteArray captureRecord(const QByteArray &command) const;
+    QByteArray setupCommand(const QByteArray &command);
+    QByteArray archiveSetup(const QByteArray &command) const;
+    QByteArray restoreSetup(const QByteArray &command);
+    QByteArray setupRecord(int index) const;
     int delayFor(const QByteArray &command, const QByteArray &reply) const;
 
     SimIdentity m_identity;

@@ -1,0 +1,68 @@
+#include "DatalogLine.h"
+
+#include "CodeText.h"
+#include "PacketBuffer.h"
+#include "TextFormat.h"
+#include "modGlobals.h"
+
+void appendDatalogLine(PacketBuffer &packet, const DatalogLineFormat &format, QByteArray &line)
+{
+    const TextFormat &text = format.text;
+    const QByteArray &d = format.delimiter;
+    text.appendInteger(line, static_cast<qint64>(packet.GetLong()) + 1);
+    line += d;
+    line += packet.GetString().toLatin1();
+    line += d;
+    line += packet.GetString().toLatin1();
+    line += d;
+    text.appendInteger(line, packet.GetSmallInt() + 1);
+    line += d;
+    appendCodeText(line, 0, packet.GetSmallInt());
+    line += d;
+    appendCodeText(line, 1, packet.GetSmallInt());
+    line += d;
+    text.appendInteger(line, packet.GetSmallInt());
+    line += format.sequenceSeparator;
+    text.appendInteger(line, packet.GetSmallInt());
+    line += d;
+    line += packet.GetBoolean() ? "Std" : "Sam";
+    line += d;
+    text.appendGeneralDate(
+        line, modGlobals::FromPcDate(modGlobals::SecondsToDate(packet.GetTimestamp())));
+    line += d;
+    appendCodeText(line, 2, packet.GetSmallInt());
+    packet.Skip(2);
+    line += d;
+    appendCodeText(line, 3, packet.GetSmallInt());
+    line += d;
+    appendCodeText(line, 4, packet.GetSmallInt());
+    packet.Skip(4);
+    for (int i = 0; i < 31; ++i) {
+        line += d;
+        text.appendFixed(line, packet.GetSingle(), 3);
+    }
+    for (int i = 0; i < 6; ++i) {
+        line += d;
+        text.appendFixed(line, packet.GetSingle(), 4);
+    }
+    packet.Skip(48);
+    for (int i = 0; i < 2; ++i) {
+        line += d;
+        text.appendFixed(line, packet.GetSingle(), 4);
+    }
+}
+
+QByteArray datalogHeading(const QByteArray &delimiter)
+{
+    const char *const named[] = {"log",      "product", "ID",      "setup",     "stdtype",
+                                 "viewtype", "seq",     "type",    "timestamp", "illobs",
+                                 "scale",    "index",   "spectrum"};
+    QByteArray line;
+    for (const char *name : named) {
+        if (!line.isEmpty())
+            line += delimiter;
+        line += name;
+    }
+    line += delimiter.repeated(31) + "scaledata" + delimiter.repeated(6) + "indexdata" + delimiter;
+    return line;
+}

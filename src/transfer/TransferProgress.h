@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Where a bulk transfer shows how far it has come and learns whether to stop: the progress
+// window in the utility, a progress bar on a terminal in the command-line tool.
+class TransferProgress
+{
+public:
+    virtual ~TransferProgress() = default;
+
+    // Shows the progress with its caption and the bar at 0 of maximum (no bar when maximum is
+    // 0), and clears the cancel request.
+    virtual void start(const QString &caption, int maximum) = 0;
+    virtual void setMessage(const QString &text) = 0;
+    virtual void setValue(int value) = 0;
+    // Lets the user interface react once (repaint, Cancel).
+    virtual void yield() = 0;
+    virtual bool cancelRequested() const = 0;
+    // Closes the progress display.
+    virtual void finish() = 0;
+};

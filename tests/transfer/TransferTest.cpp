@@ -1,0 +1,311 @@
+#include "BulkTransfers.h"
+#include "CodeText.h"
+#include "InstrumentOperations.h"
+#include "SimFixture.h"
+#include "TextFormat.h"
+#include "TransferProgress.h"
+#include "modGlobals.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// Records what a transfer shows, and presses Cancel when a chosen message appears.
+class RecordingProgress : public TransferProgress
+{
+public:
+    void start(const QString &c, int maximum) override
+    {
+        caption = c;
+        this->maximum = maximum;
+        value = 0;
+        cancel = false;
+        running = true;
+    }
+    void setMessage(const QString &text) override
+    {
+        messages << text;
+        if (text == cancelAt)
+            cancel = true;
+    }
+    void setValue(int v) override { value = v; }
+    void yield() override { ++yields; }
+    bool cancelRequested() const override { return cancel; }
+    void finish() override { running = false; }
+
+    QString caption, cancelAt;
+    QStringList messages;
+    int maximum = -1, value = -1, yields = 0;
+    bool cancel = false, running = false;
+};
+
+QList<QByteArray> linesOf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = file.readAll().split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray &line : lines) {
+        EXPECT_TRUE(line.endsWith('\r')) << "line without CR LF";
+        line.chop(1);
+    }
+    return lines;
+}
+
+class TransferTest : public SimFixture
+{
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        connectSensor(sensor);
+        modGlobals::MainTitle = QStringLiteral("Quvane QV45 Utility");
+        modGlobals::SetDelimiter(true, false, {});
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+    void TearDown() override
+    {
+        QLocale::setDefault(QLocale::c());
+        SimFixture::TearDown();
+    }
+
+    QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString exportedDatalog()
+    {
+        QString error;
+        EXPECT_TRUE(sim->exportDatalog(dir.path(), error)) << error.toStdString();
+        return dir.filePath(QStringLiteral("DATALOG.QV3"));
+    }
+
+    QTemporaryDir dir;
+    SensorControl sensor;
+    InstrumentOperations operations{sensor};
+    RecordingProgress progress;
+    BulkTransfers transfers{operations, progress};
+};
+
+TEST_F(TransferTest, CaptureWritesOneLineOfFiftyOneFieldsPerRecord)
+{
+    sim->seedDatalog(1);
+    EXPECT_EQ(transfers.UploadDatalog(path("one.txt")), TransferResult::Completed);
+    const auto lines = linesOf(path("one.txt"));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0].split('\t').size(), 51);
+    EXPECT_TRUE(lines[0].startsWith("1\t"));
+    EXPECT_EQ(progress.caption, QStringLiteral("Capturing Datalog..."));
+    EXPECT_EQ(progress.messages, QStringList{"1 / 1"});
+    EXPECT_EQ(progress.value, progress.maximum);
+    EXPECT_FALSE(progress.running);
+    EXPECT_EQ(commands, (QByteArrayList{"D0001", "Q100000000"}));
+}
+
+TEST_F(TransferTest, CaptureCancelledDuringRecordThreeKeepsThree)
+{
+    sim->seedDatalog(10);
+    progress.cancelAt = QStringLiteral("3 / 10");
+    EXPECT_EQ(transfers.UploadDatalog(path("part.txt")), TransferResult::Cancelled);
+    EXPECT_EQ(linesOf(path("part.txt")).size(), 3);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(TransferTest, EmptyDatalogCreatesNoFile)
+{
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_EQ(transfers.UploadDatalog(path("none.txt")), TransferResult::Nothing);
+    EXPECT_EQ(prompts.texts(), QStringList{"Datalog is empty"});
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_FALSE(QFile::exists(path("none.txt")));
+    EXPECT_TRUE(progress.caption.isEmpty());
+}
+
+TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
+{
+    sim->seedDatalog(3);
+    sim->datalog()[1].sequence = 2;
+    sim->datalog()[1].sequenceOf = 7;
+    // A record at midnight shows its date alone.
+    sim->datalog()[2].timestamp =
+        modGlobals::DateToSeconds(modGlobals::ToPcDate(QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
+    transfers.UploadDatalog(path("capture.txt"));
+    const QString source = exportedDatalog();
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_EQ(transfers.ConvertDatalog(source, path("converted.txt")), TransferResult::Completed);
+    EXPECT_EQ(prompts.texts(), QStringList{"Conversion completed"});
+    EXPECT_EQ(progress.caption, QStringLiteral("Converting Datalog..."));
+    EXPECT_EQ(progress.messages.last(), QStringLiteral("5")); // two comment lines, three records
+
+    const auto captured = linesOf(path("capture.txt"));
+    const auto converted = linesOf(path("converted.txt"));
+    ASSERT_EQ(converted.size(), 4);
+    EXPECT_EQ(converted[0].count('\t'), 50);
+    EXPECT_TRUE(converted[0].endsWith("indexdata\t"));
+    for (int i = 0; i < 3; ++i) {
+        QList<QByteArray> a = captured[i].split('\t'), b = converted[i + 1].split('\t');
+        ASSERT_EQ(b.size(), 51);
+        EXPECT_EQ(a[6], QByteArray(b[6]).replace("::", "/"));
+        a.removeAt(6);
+        b.removeAt(6);
+        EXPECT_EQ(a, b);
+    }
+    EXPECT_EQ(converted[2].split('\t')[6], QByteArray("2::7"));
+    EXPECT_EQ(captured[1].split('\t')[6], QByteArray("2/7"));
+    EXPECT_EQ(captured[2].split('\t')[8], QByteArray("3/1/2026"));
+}
+
+TEST_F(TransferTest, DecimalCommaWithCommaDelimiterIsNotQuoted)
+{
+    sim->seedDatalog(1);
+    sim->datalog()[0].spectrum.fill(12.5f);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    modGlobals::SetDelimiter(false, false, {});
+    transfers.UploadDatalog(path("comma.txt"));
+    const auto lines = linesOf(path("comma.txt"));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains(",12,500,12,500,"));
+    EXPECT_FALSE(lines[0].contains('"'));
+}
+
+TEST_F(TransferTest, TimeoutRetriedMidCaptureGivesTheSameFile)
+{
+    sim->seedDatalog(6);
+    transfers.UploadDatalog(path("clean.txt"));
+    // Silence the fourth record's request once.
+    int requests = 0;
+    sim->onExchange = [&](const QByteArray &command, const QByteArray &) {
+        if (command.startsWith("Q1") && ++requests == 3)
+            sim->faults().silentCommands = 1;
+    };
+    prompts.answer(MsgAnswer::Retry);
+    EXPECT_EQ(transfers.UploadDatalog(path("retried.txt")), TransferResult::Completed);
+    EXPECT_EQ(prompts.texts(), QStringList{"Communications Timeout"});
+    EXPECT_EQ(linesOf(path("retried.txt")), linesOf(path("clean.txt")));
+}
+
+TEST_F(TransferTest, LinkLostMidCaptureKeepsWhatWasCapturedAndSaysWhere)
+{
+    sim->seedDatalog(8);
+    int requests = 0;
+    sim->onExchange = [&](const QByteArray &command, const QByteArray &) {
+        if (command.startsWith("Q1") && ++requests == 4)
+            sim->faults().dropNext = true;
+    };
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_EQ(transfers.UploadDatalog(path("lost.txt")), TransferResult::Failed);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const QString text = prompts.messages[0].text;
+    EXPECT_TRUE(text.startsWith(QLatin1String("The datalog capture stopped at record 5 of 8.")));
+    EXPECT_TRUE(text.contains(QLatin1String("holds the 4 records captured before it")));
+    EXPECT_EQ(linesOf(path("lost.txt")).size(), 4);
+    EXPECT_FALSE(progress.running);
+}
+
+TEST_F(TransferTest, MalformedConversionLineIsReportedWithItsNumber)
+{
+    sim->seedDatalog(2);
+    QFile file(exportedDatalog());
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("0000000G\r\n");
+    file.close();
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_EQ(transfers.ConvertDatalog(file.fileName(), path("out.txt")), TransferResult::Failed);
+    EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String("stopped at line 5 of")));
+    EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String("'G' at character 8")));
+    EXPECT_EQ(linesOf(path("out.txt")).size(), 3);
+}
+
+TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
+{
+    const auto before = sim->setups();
+    EXPECT_EQ(transfers.UploadSetups(path("setups.txt")), TransferResult::Completed);
+    const auto lines = linesOf(path("setups.txt"));
+    ASSERT_EQ(lines.size(), 101);
+    EXPECT_EQ(lines[0], QByteArray("Quvane Product Setups"));
+    EXPECT_EQ(progress.messages.last(), QStringLiteral("100 / 100"));
+
+    for (SimSetup &setup : sim->setups())
+        setup.name = QStringLiteral("CHANGED");
+    commands.clear();
+    EXPECT_EQ(transfers.DownloadSetups(path("setups.txt")), TransferResult::Completed);
+    EXPECT_EQ(commands.size(), 100);
+    EXPECT_EQ(progress.messages.last(), QStringLiteral("100 (100)"));
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(sim->setups()[i].name, before[i].name);
+        EXPECT_EQ(sim->setups()[i].fields, before[i].fields);
+    }
+}
+
+TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
+{
+    transfers.UploadSetups(path("setups.txt"));
+    auto lines = linesOf(path("setups.txt"));
+    const auto write = [this](const char *name, const QList<QByteArray> &content) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QByteArray &line : content)
+            file.write(line + "\r\n");
+        return path(name);
+    };
+
+    commands.clear();
+    transfers.DownloadSetups(write("cut.txt", lines.mid(0, 31)));
+    EXPECT_EQ(commands.size(), 30);
+
+    commands.clear();
+    QList<QByteArray> lower = lines;
+    lower[0] = "quvane product setups";
+    EXPECT_EQ(transfers.DownloadSetups(write("lower.txt", lower)), TransferResult::Nothing);
+    EXPECT_EQ(transfers.DownloadSetups(write("header.txt", lines.mid(0, 1))),
+              TransferResult::Completed);
+    EXPECT_TRUE(commands.isEmpty());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    lines.append(lines[1]);
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_EQ(transfers.DownloadSetups(write("long.txt", lines)), TransferResult::Nothing);
+    EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String("101 set-up lines")));
+    EXPECT_TRUE(commands.isEmpty());
+}
+
+TEST(CodeText, TablesAndCodesWithoutText)
+{
+    EXPECT_EQ(GetCodeText(0, 3), QStringLiteral("HITCH"));
+    EXPECT_EQ(GetCodeText(1, 6), QStringLiteral("COLOR PLOT"));
+    EXPECT_EQ(GetCodeText(2, 5), QStringLiteral("D75/2"));
+    EXPECT_EQ(GetCodeText(2, 14), QStringLiteral("D75/10"));
+    EXPECT_EQ(GetCodeText(3, 0), QStringLiteral("(...)"));
+    EXPECT_EQ(GetCodeText(4, 0), QStringLiteral("(...)"));
+    EXPECT_EQ(GetCodeText(4, 10), QStringLiteral("Strength (weighted)"));
+    EXPECT_EQ(GetCodeText(4, 21), QStringLiteral("Gray Scale"));
+    EXPECT_EQ(GetCodeText(4, 29), QStringLiteral("MI"));
+    EXPECT_EQ(GetCodeText(4, 20), QStringLiteral("20"));
+    EXPECT_EQ(GetCodeText(4, 30), QStringLiteral("30"));
+    EXPECT_EQ(GetCodeText(3, -1), QStringLiteral("-1"));
+    EXPECT_EQ(GetCodeText(5, 0), QString());
+    EXPECT_EQ(GetCodeText(-1, 1), QString());
+}
+
+TEST(TextFormat, LocaleNumbersAndGeneralDates)
+{
+    const TextFormat us(QLocale(QLocale::English, QLocale::UnitedStates));
+    const TextFormat de(QLocale(QLocale::German, QLocale::Germany));
+    QByteArray line;
+    us.appendFixed(line, 1234.5678, 3);
+    line += ' ';
+    us.appendFixed(line, -0.25, 4);
+    line += ' ';
+    de.appendFixed(line, 1234.5, 3);
+    line += ' ';
+    de.appendFixed(line, 0.0004, 3);
+    EXPECT_EQ(line, QByteArray("1,234.568 -0.2500 1.234,500 0,000"));
+
+    const QDateTime evening(QDate(2009, 12, 31), QTime(23, 59, 58));
+    EXPECT_EQ(us.generalDate(evening), QStringLiteral("12/31/2009 11:59:58 PM"));
+    EXPECT_EQ(de.generalDate(evening), QStringLiteral("31.12.2009 23:59:58"));
+    EXPECT_EQ(de.generalDate(QDateTime(QDate(2009, 12, 31), QTime(0, 0))),
+              QStringLiteral("31.12.2009"));
+}
+
+} // namespace
