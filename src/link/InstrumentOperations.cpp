@@ -80,3 +80,19 @@ void InstrumentOperations::ReadWhite()
 {
     busyTrapped([this] { m_sensor.ReadWhite(); });
 }
+
+QString InstrumentOperations::GeometryText(qint32 flavor, bool instrumentType)
+{
+    switch (flavor) {
+    case 0:
+        return instrumentType ? QStringLiteral("45/0 LAV") : QStringLiteral("45/0");
+    case 1:
+        return instrumentType ? QStringLiteral("Diff. LAV") : QStringLiteral("Diffuse");
+    case 2:
+        return instrumentType ? QStringLiteral("45/0 SAV") : QStringLiteral("45/0");
+    case 3:
+        return instrumentType ? QStringLiteral("Diff. SAV") : QStringLiteral("Diffuse");
+    default:
+        return QString();
+    }
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 class SensorControl;
 
@@ -10,6 +10,9 @@ class SensorControl;
 class InstrumentOperations
 {
 public:
+    // The datalog's capacity in records.
+    static constexpr int DatalogCapacity = 800;
+
     explicit InstrumentOperations(SensorControl &sensor) : m_sensor(sensor) {}
 
     void GetInstrumentType();
@@ -25,6 +28,9 @@ public:
     void ReadWhite();
 
     SensorControl &sensor() { return m_sensor; }
+
+    // The geometry and aperture named by a flavor code, by the instrument-type flag.
+    static QString GeometryText(qint32 flavor, bool instrumentType);
 
 private:
     SensorControl &m_sensor;

@@ -1,0 +1,79 @@
+#include "TerminalProgress.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    g_interrupted = 1;
+}
+} // namespace
+
+TerminalProgress::TerminalProgress(bool watchInterrupt)
+    : m_terminal(::isatty(STDERR_FILENO) == 1), m_watchInterrupt(watchInterrupt)
+{
+    if (m_watchInterrupt) {
+        g_interrupted = 0;
+        std::signal(SIGINT, onInterrupt);
+    }
+}
+
+TerminalProgress::~TerminalProgress()
+{
+    if (m_watchInterrupt)
+        std::signal(SIGINT, SIG_DFL);
+}
+
+bool TerminalProgress::cancelRequested() const
+{
+    return g_interrupted != 0;
+}
+
+void TerminalProgress::start(const QString &caption, int maximum)
+{
+    m_caption = caption;
+    m_maximum = maximum;
+    m_value = 0;
+    m_message.clear();
+    m_running = true;
+    g_interrupted = 0;
+    draw();
+}
+
+void TerminalProgress::setMessage(const QString &text)
+{
+    m_message = text;
+    draw();
+}
+
+void TerminalProgress::setValue(int value)
+{
+    m_value = value;
+    draw();
+}
+
+void TerminalProgress::finish()
+{
+    if (m_running && m_terminal)
+        std::fputs("\n", stderr);
+    m_running = false;
+}
+
+void TerminalProgress::draw()
+{
+    if (!m_terminal || !m_running)
+        return;
+    constexpr int width = 30;
+    QByteArray bar;
+    if (m_maximum > 0) {
+        const int filled = static_cast<int>(static_cast<qint64>(width) * m_value / m_maximum);
+        bar = " [" + QByteArray(filled, '#') + QByteArray(width - filled, '.') + "]";
+    }
+    std::fprintf(stderr, "\r%s%s %s\033[K", qPrintable(m_caption), bar.constData(),
+                 qPrintable(m_message));
+    std::fflush(stderr);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "TransferProgress.h"
+
+#include <atomic>
+
+// Progress of a transfer as a bar on standard error when it is a terminal (silent otherwise).
+// Ctrl-C, while watched, asks the transfer to stop after the item in hand.
+class TerminalProgress : public TransferProgress
+{
+public:
+    explicit TerminalProgress(bool watchInterrupt);
+    ~TerminalProgress() override;
+
+    void start(const QString &caption, int maximum) override;
+    void setMessage(const QString &text) override;
+    void setValue(int value) override;
+    void yield() override {}
+    bool cancelRequested() const override;
+    void finish() override;
+
+private:
+    void draw();
+
+    bool m_terminal;
+    bool m_watchInterrupt;
+    bool m_running = false;
+    QString m_caption;
+    QString m_message;
+    int m_maximum = 0;
+    int m_value = 0;
+};

@@ -1,0 +1,10 @@
+#include "QuvaneCli.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quvane"));
+    return runCli(app);
+}

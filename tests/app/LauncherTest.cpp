@@ -1,0 +1,114 @@
+#include "RemovableDrives.h"
+#include "SimFixture.h"
+#include "frmCapture.h"
+#include "frmUtility.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+namespace {
+
+class LauncherTest : public SimFixture
+{
+protected:
+    void SetUp() override
+    {
+        SimFixture::SetUp();
+        modGlobals::SavePreference("Delimiter", "Tab");
+        window.Form_Load();
+        commands.clear();
+    }
+    void TearDown() override
+    {
+        RemovableDrives::setSource(nullptr);
+        SimFixture::TearDown();
+    }
+
+    QString driveWithDatalog(const char *name, int records)
+    {
+        const QString root = dir.filePath(QString::fromLatin1(name));
+        QDir().mkpath(root);
+        SimInstrument instrument;
+        instrument.seedDatalog(records);
+        QString error;
+        EXPECT_TRUE(instrument.exportDatalog(root, error));
+        return root;
+    }
+
+    QTemporaryDir dir;
+    frmUtility window;
+};
+
+TEST_F(LauncherTest, CancelledFileDialogsStartNothing)
+{
+    RemovableDrives::setSource([this] { return QStringList{driveWithDatalog("usb", 1)}; });
+    for (int i = 0; i < 4; ++i)
+        prompts.chooseFile(QString());
+    window.mnuSensorItem_Click(0);
+    window.mnuSensorItem_Click(1);
+    window.mnuDatalogItem_Click(0);
+    window.mnuDatalogItem_Click(1);
+    EXPECT_TRUE(commands.isEmpty());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    QStringList titles;
+    for (const auto &request : prompts.fileDialogs) {
+        titles << request.title;
+        EXPECT_EQ(request.filter, QStringLiteral("All Files|*.*"));
+        EXPECT_TRUE(request.fileName.isEmpty());
+        EXPECT_EQ(request.overwritePrompt, request.kind == FileDialogRequest::Kind::Save);
+        EXPECT_EQ(request.fileMustExist, request.kind == FileDialogRequest::Kind::Open);
+    }
+    EXPECT_EQ(titles, (QStringList{"Archive Product Setups", "Restore Product Setups",
+                                   "Capture Datalog", "Convert Datalog File - Save As"}));
+}
+
+TEST_F(LauncherTest, CaptureRunsInTheProgressWindowAndLeavesTheLogAlone)
+{
+    sim->seedDatalog(4);
+    const QString file = dir.filePath("capture.txt");
+    prompts.chooseFile(file);
+    window.mnuDatalogItem_Click(0);
+    QFile captured(file);
+    ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
+    EXPECT_EQ(captured.readAll().count('\n'), 4);
+    frmCapture &capture = window.progressWindow();
+    EXPECT_FALSE(capture.isVisible());
+    EXPECT_EQ(capture.barCompleted->value(), 4);
+    EXPECT_EQ(capture.barCompleted->maximum(), 4);
+    EXPECT_TRUE(window.menuBar()->isEnabled());
+    EXPECT_TRUE(window.logFileName().isEmpty());
+}
+
+TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
+{
+    RemovableDrives::setSource([] { return QStringList{}; });
+    prompts.answer(MsgAnswer::OK).answer(MsgAnswer::OK).answer(MsgAnswer::Cancel);
+    window.mnuDatalogItem_Click(1);
+    EXPECT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("Please connect the USB thumb drive containing the datalog file"));
+    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::OKCancel);
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Information);
+    EXPECT_TRUE(prompts.fileDialogs.empty());
+
+    // Plugged in after the first question: of two drives holding the file, the first is taken.
+    int searches = 0;
+    const QStringList drives{dir.filePath("empty"), driveWithDatalog("first", 2),
+                             driveWithDatalog("second", 5)};
+    RemovableDrives::setSource([&] { return ++searches == 1 ? QStringList{} : drives; });
+    prompts.messages.clear();
+    const QString out = dir.filePath("converted.txt");
+    prompts.answer(MsgAnswer::OK).chooseFile(out).answer(MsgAnswer::OK);
+    window.mnuDatalogItem_Click(1);
+    EXPECT_EQ(prompts.texts(), (QStringList{"Please connect the USB thumb drive containing the "
+                                            "datalog file",
+                                            "Conversion completed"}));
+    QFile converted(out);
+    ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(converted.readAll().count('\n'), 3); // heading and two records
+}
+
+} // namespace
