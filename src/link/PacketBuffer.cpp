@@ -2,20 +2,28 @@
 
 #include "QuvaneError.h"
 
+#include <array>
 #include <bit>
 #include <limits>
 
 namespace {
 
+// Digit values of the characters, -1 for those that are not hex digits.
+constexpr auto HexValues = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-1);
+    for (int c = '0'; c <= '9'; ++c)
+        values[static_cast<size_t>(c)] = static_cast<signed char>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c) {
+        values[static_cast<size_t>(c)] = static_cast<signed char>(c - 'A' + 10);
+        values[static_cast<size_t>(c - 'A' + 'a')] = static_cast<signed char>(c - 'A' + 10);
+    }
+    return values;
+}();
+
 int hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return HexValues[static_cast<unsigned char>(c)];
 }
 
 QuvaneError malformed(const QString &detail)

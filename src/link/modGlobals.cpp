@@ -52,7 +52,9 @@ QDateTime FromPcDate(double aDate)
     const double whole = std::floor(aDate);
     const auto msecs = static_cast<qint64>(std::llround((aDate - whole) * SecondsPerDay * 1000.0));
     const QDate date = PcDateZero.addDays(static_cast<qint64>(whole));
-    return QDateTime(date, QTime(0, 0)).addMSecs(msecs);
+    // Instrument times carry no time zone: the fields are kept as they are, and no daylight-saving
+    // gap or overlap moves them (a UTC date-time does no conversion).
+    return QDateTime(date, QTime(0, 0), Qt::UTC).addMSecs(msecs);
 }
 
 double Now()

@@ -23,6 +23,8 @@ constexpr double SecondsPerDay = 86400.0;
 // Rounds half to even; a result outside the 32-bit range raises overflow (error 6).
 qint32 DateToSeconds(double aDate);
 double SecondsToDate(qint32 aSeconds);
+// The PC date of a date-time's own date and time fields, and back (as a date-time whose fields
+// are the PC date's, with no time-zone conversion).
 double ToPcDate(const QDateTime &dateTime);
 QDateTime FromPcDate(double aDate);
 // The PC's present local date and time as a PC date.

@@ -96,7 +96,7 @@ TransferResult BulkTransfers::UploadDatalog(const QString &sFileName)
             packet.PutText(QByteArrayView("Q1"));
             packet.PutLong(i - 1);
             packet.SetReply(send(packet.GetCommand()));
-            line.clear();
+            line.truncate(0); // keeps the capacity for the next line
             appendDatalogLine(packet, format, line);
             file->writeLine(line);
             m_progress.setValue(i);
@@ -139,7 +139,7 @@ TransferResult BulkTransfers::ConvertDatalog(const QString &sSource, const QStri
             packet.SetReply(input);
             if (packet.GetChar() != QLatin1String("#")) {
                 packet.Rewind();
-                line.clear();
+                line.truncate(0); // keeps the capacity for the next line
                 appendDatalogLine(packet, format, line);
                 file->writeLine(line);
             }

@@ -93,5 +93,14 @@ QString TextFormat::generalDate(const QDateTime &dateTime) const
 
 void TextFormat::appendGeneralDate(QByteArray &line, const QDateTime &dateTime) const
 {
-    line += generalDate(dateTime).toLatin1();
+    const QDate date = dateTime.date();
+    if (date != m_lastDate) {
+        m_lastDate = date;
+        m_lastDateText = m_locale.toString(date, m_dateFormat).toLatin1();
+    }
+    line += m_lastDateText;
+    if (dateTime.time() != QTime(0, 0)) {
+        line += ' ';
+        line += m_locale.toString(dateTime.time(), m_timeFormat).toLatin1();
+    }
 }

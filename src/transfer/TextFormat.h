@@ -28,4 +28,7 @@ private:
     QByteArray m_decimalPoint;
     QByteArray m_groupSeparator; // empty when the locale does not group digits
     QByteArray m_negativeSign;
+    // Records of a datalog share their dates: the last one formatted is kept.
+    mutable QDate m_lastDate;
+    mutable QByteArray m_lastDateText;
 };

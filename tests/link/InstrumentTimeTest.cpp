@@ -21,7 +21,12 @@ TEST(InstrumentTime, SecondsCountFromNineteenSeventyLocal)
     EXPECT_EQ(SecondsToDate(0), pcDate(1970, 1, 1));
     EXPECT_EQ(SecondsToDate(-86400), pcDate(1969, 12, 31));
     EXPECT_EQ(FromPcDate(SecondsToDate(1700000000)),
-              QDateTime(QDate(2023, 11, 14), QTime(22, 13, 20)));
+              QDateTime(QDate(2023, 11, 14), QTime(22, 13, 20), Qt::UTC));
+    // A local time that a daylight-saving change skips is kept as it is.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    EXPECT_EQ(FromPcDate(UnixEpochDay + 20541 + 2.5 / 24).time(), QTime(2, 30)); // 2026-03-29
+    qputenv("TZ", zone);
     EXPECT_EQ(DateToSeconds(SecondsToDate(1700000000)), 1700000000);
 }
 

@@ -1,0 +1,134 @@
+// Throughput of the bulk transfers against the in-process simulated instrument:
+//   build/default/bench/transfer_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only
+#include "BulkTransfers.h"
+#include "DatalogLine.h"
+#include "InstrumentOperations.h"
+#include "PacketBuffer.h"
+#include "Prompter.h"
+#include "SensorControl.h"
+#include "SimInstrument.h"
+#include "TextFormat.h"
+#include "TransferProgress.h"
+#include "modGlobals.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class QuietPrompter : public Prompter
+{
+public:
+    MsgAnswer messageBox(const MessageBoxRequest &) override { return MsgAnswer::OK; }
+    QString fileDialog(const FileDialogRequest &) override { return {}; }
+    int showModal(QDialog &) override { return 0; }
+};
+
+class NoProgress : public TransferProgress
+{
+public:
+    void start(const QString &, int) override {}
+    void setMessage(const QString &) override {}
+    void setValue(int) override {}
+    void yield() override {}
+    bool cancelRequested() const override { return false; }
+    void finish() override {}
+};
+
+struct Bench
+{
+    Bench()
+    {
+        setPrompter(&prompter);
+        sim->seedDatalog(800);
+        SensorControl::setInProcessInstrument([this] { return sim; });
+        sensor.connectTo(QStringLiteral("sim"));
+    }
+
+    QuietPrompter prompter;
+    std::shared_ptr<SimInstrument> sim = std::make_shared<SimInstrument>();
+    SensorControl sensor;
+    InstrumentOperations operations{sensor};
+    NoProgress progress;
+    BulkTransfers transfers{operations, progress};
+    QTemporaryDir dir;
+};
+
+Bench &bench()
+{
+    static Bench instance;
+    return instance;
+}
+
+void CaptureInProcess(benchmark::State &state)
+{
+    Bench &b = bench();
+    const QString out = b.dir.filePath(QStringLiteral("capture.txt"));
+    for (auto _ : state)
+        b.transfers.UploadDatalog(out);
+    state.SetItemsProcessed(state.iterations() * 800);
+}
+BENCHMARK(CaptureInProcess)->Unit(benchmark::kMillisecond);
+
+// A DATALOG.QV3 of 100,000 records: the simulator's 800 records repeated.
+QString bigDatalog(qint64 &bytes)
+{
+    Bench &b = bench();
+    const QString path = b.dir.filePath(QStringLiteral("DATALOG.QV3"));
+    if (!QFile::exists(path)) {
+        QByteArray block;
+        for (int i = 0; i < 800; ++i)
+            block += b.sim->captureLine(i) + "\r\n";
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("# benchmark datalog\r\n");
+        for (int i = 0; i < 125; ++i)
+            file.write(block);
+    }
+    bytes = QFile(path).size();
+    return path;
+}
+
+void ConvertHundredThousandRecords(benchmark::State &state)
+{
+    qint64 bytes = 0;
+    const QString source = bigDatalog(bytes);
+    const QString out = bench().dir.filePath(QStringLiteral("converted.txt"));
+    for (auto _ : state)
+        bench().transfers.ConvertDatalog(source, out);
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(ConvertHundredThousandRecords)->Unit(benchmark::kMillisecond);
+
+void FormatOneRecordLine(benchmark::State &state)
+{
+    const QByteArray record = bench().sim->captureLine(7);
+    const TextFormat text;
+    const DatalogLineFormat format{text, "\t", "/"};
+    PacketBuffer packet;
+    QByteArray line;
+    for (auto _ : state) {
+        packet.SetReply(record);
+        line.truncate(0);
+        appendDatalogLine(packet, format, line);
+        benchmark::DoNotOptimize(line.data());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(FormatOneRecordLine);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    modGlobals::SetDelimiter(true, false, {});
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
