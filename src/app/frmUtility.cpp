@@ -24,8 +24,7 @@
 #include <QLineSeries>
 #include <QLocale>
 #include <QMenuBar>
-#include <QScrollBar>
-#include <QSplitter>
+#include <QHBoxLayout>
 #include <QTableWidget>
 #include <QValueAxis>
 
@@ -96,8 +95,6 @@ frmUtility::frmUtility(QWidget *parent) : QMainWindow(parent)
     }
     fgSpectrum->horizontalHeader()->setStretchLastSection(true);
     fgSpectrum->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    fgSpectrum->setFixedWidth(fgSpectrum->columnWidth(0) + fgSpectrum->columnWidth(1) +
-                              fgSpectrum->verticalScrollBar()->sizeHint().width());
 
     auto *chart = new QChart;
     chart->legend()->hide();
@@ -122,11 +119,17 @@ frmUtility::frmUtility(QWidget *parent) : QMainWindow(parent)
     cwgSpectrum = new QChartView(chart);
     cwgSpectrum->setRenderHint(QPainter::Antialiasing);
 
-    auto *splitter = new QSplitter(Qt::Horizontal);
-    splitter->addWidget(fgSpectrum);
-    splitter->addWidget(cwgSpectrum);
-    splitter->setStretchFactor(1, 1);
-    setCentralWidget(splitter);
+    // The grid shows all its rows without scrolling; the graph takes the rest of the window.
+    fgSpectrum->setFixedHeight(fgSpectrum->verticalHeader()->defaultSectionSize() * 32 +
+                               2 * fgSpectrum->frameWidth());
+    fgSpectrum->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fgSpectrum->setFixedWidth(fgSpectrum->columnWidth(0) + fgSpectrum->columnWidth(1) +
+                              2 * fgSpectrum->frameWidth());
+    auto *central = new QWidget;
+    auto *layout = new QHBoxLayout(central);
+    layout->addWidget(fgSpectrum, 0, Qt::AlignTop);
+    layout->addWidget(cwgSpectrum, 1);
+    setCentralWidget(central);
     resize(860, fgSpectrum->verticalHeader()->defaultSectionSize() * 32 + 80);
 }
 

@@ -4,6 +4,7 @@
 #include "ScriptedPrompter.h"
 #include "SensorControl.h"
 #include "SimInstrument.h"
+#include "frmCapture.h"
 #include "frmPreferences.h"
 #include "frmUtility.h"
 
@@ -57,6 +58,13 @@ int main(int argc, char *argv[])
         preferences.cmdCancel->click();
     });
     window.mnuFileItem_Click(4);
+
+    frmCapture &capture = window.progressWindow();
+    capture.start(QStringLiteral("Capturing Datalog..."), 40);
+    capture.setMessage(QStringLiteral("12 / 40"));
+    capture.setValue(12);
+    capture.grab().save(out.filePath(QStringLiteral("progress.png")));
+    capture.finish();
 
     std::printf("snapshots written to %s\n", qPrintable(out.absolutePath()));
     return 0;
