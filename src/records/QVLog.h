@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "SpectralValues.h"
+#include "ColorValues.h"
 
 class SensorControl;
 
@@ -40,5 +40,5 @@ public:
 
 private:
     SensorControl *m_sensor;
-    SpectralValues m_values;
+    ColorValues m_values;
 };

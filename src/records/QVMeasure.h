@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include "SpectralValues.h"
+#include "ColorValues.h"
 
 class SensorControl;
 
@@ -30,5 +30,5 @@ public:
 
 private:
     SensorControl *m_sensor;
-    SpectralValues m_values;
+    ColorValues m_values;
 };

@@ -26,6 +26,23 @@ QByteArray status(int code)
     return packet.GetCommand();
 }
 
+// Reads the one number that follows a command's letters (an Integer or a Long). Returns the
+// refusal code for a malformed command or an index outside 0 to count - 1, else 0.
+int readIndex(const QByteArray &command, int letters, bool isLong, int count, int &index)
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    try {
+        packet.Skip(letters);
+        index = isLong ? packet.GetLong() : packet.GetInteger();
+    } catch (const QuvaneError &) {
+        return SimRefusal::BadField;
+    }
+    if (packet.position() != command.size())
+        return SimRefusal::BadField;
+    return index >= 0 && index < count ? 0 : SimRefusal::NoSuchRecord;
+}
+
 SimSetup defaultSetup(int index)
 {
     const auto &samples = SampleCatalogue::samples();
@@ -255,15 +272,11 @@ QByteArray SimInstrument::measure()
 
 QByteArray SimInstrument::datalogRecord(const QByteArray &command) const
 {
-    PacketBuffer packet;
-    packet.SetReply(command);
-    packet.Skip(1);
-    const int index = packet.GetInteger();
-    if (packet.position() != command.size())
-        return refusal(SimRefusal::BadField);
-    if (index < 0 || index >= m_datalog.size())
-        return refusal(SimRefusal::NoSuchRecord);
+    int index = 0;
+    if (const int code = readIndex(command, 1, false, static_cast<int>(m_datalog.size()), index))
+        return refusal(code);
     const SimLogRecord &r = m_datalog[index];
+    PacketBuffer packet;
     const QDateTime when = modGlobals::FromPcDate(modGlobals::SecondsToDate(r.timestamp));
     packet.PutInteger(index + 1);
     packet.PutInteger(r.setupIndex);
@@ -290,14 +303,9 @@ QByteArray SimInstrument::datalogRecord(const QByteArray &command) const
 
 QByteArray SimInstrument::captureRecord(const QByteArray &command) const
 {
-    PacketBuffer packet;
-    packet.SetReply(command);
-    packet.Skip(2);
-    const qint32 index = packet.GetLong();
-    if (packet.position() != command.size())
-        return refusal(SimRefusal::BadField);
-    if (index < 0 || index >= m_datalog.size())
-        return refusal(SimRefusal::NoSuchRecord);
+    int index = 0;
+    if (const int code = readIndex(command, 2, true, static_cast<int>(m_datalog.size()), index))
+        return refusal(code);
     return captureLine(index);
 }
 
@@ -417,14 +425,9 @@ QByteArray SimInstrument::setupCommand(const QByteArray &command)
 
 QByteArray SimInstrument::archiveSetup(const QByteArray &command) const
 {
-    PacketBuffer packet;
-    packet.SetReply(command);
-    packet.Skip(2);
-    const qint32 index = packet.GetLong();
-    if (packet.position() != command.size())
-        return refusal(SimRefusal::BadField);
-    if (index < 0 || index >= SetupCount)
-        return refusal(SimRefusal::NoSuchRecord);
+    int index = 0;
+    if (const int code = readIndex(command, 2, true, SetupCount, index))
+        return refusal(code);
     return setupRecord(index);
 }
 

@@ -1,4 +1,4 @@
-#include "SpectralValues.h"
+#include "ColorValues.h"
 
 #include "PacketBuffer.h"
 #include "QuvaneError.h"
@@ -20,17 +20,17 @@ size_t checkedIndex(int anIndex, int size, const char *property)
 
 } // namespace
 
-float SpectralValues::ScaleData(int anIndex) const
+float ColorValues::ScaleData(int anIndex) const
 {
     return scaleData[checkedIndex(anIndex, 3, "ScaleData")];
 }
 
-float SpectralValues::Spectrum(int anIndex) const
+float ColorValues::Spectrum(int anIndex) const
 {
     return spectrum[checkedIndex(anIndex, 31, "Spectrum")];
 }
 
-void SpectralValues::readSpectrum(PacketBuffer &packet)
+void ColorValues::readSpectrum(PacketBuffer &packet)
 {
     for (float &value : spectrum) {
         const float fraction = packet.GetSingle();

@@ -7,7 +7,7 @@ class PacketBuffer;
 // The colour values a measurement or a datalog record carries: three scale values, an index
 // value and the spectrum in percent, read by 1-based index. An index outside the array raises
 // the out-of-range error (9).
-class SpectralValues
+class ColorValues
 {
 public:
     float ScaleData(int anIndex) const;
