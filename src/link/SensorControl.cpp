@@ -65,6 +65,7 @@ void SensorControl::Connect()
         connectTo(port);
         return;
     }
+    m_trace = ProtocolTrace::fromEnvironment();
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports) {
         if (identify(std::make_unique<SerialTransport>(info.systemLocation()), ProbeTimeoutMs))
