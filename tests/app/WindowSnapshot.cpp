@@ -1,6 +1,7 @@
 // Renders the program's windows offscreen into PNG files, for looking at them without a screen:
 //   window-snapshot OUTDIR
 #include "ProgramControl.h"
+#include "QtPrompter.h"
 #include "ScriptedPrompter.h"
 #include "SensorControl.h"
 #include "SimInstrument.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -65,6 +67,28 @@ int main(int argc, char *argv[])
     capture.setValue(12);
     capture.grab().save(out.filePath(QStringLiteral("progress.png")));
     capture.finish();
+
+    // The production prompter's boxes, grabbed while they wait for an answer.
+    QtPrompter qtPrompter;
+    const auto grabNextModal = [&out](const char *name) {
+        QTimer::singleShot(200, [&out, name] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                modal->grab().save(out.filePath(QString::fromLatin1(name)));
+                modal->close();
+            }
+        });
+    };
+    grabNextModal("timeout-box.png");
+    qtPrompter.messageBox({QStringLiteral("Communications Timeout"), modGlobals::AppTitle,
+                           MsgIcon::Critical, MsgButtons::RetryCancel});
+    grabNextModal("log-exists-box.png");
+    qtPrompter.messageBox({QStringLiteral("/home/lab/measurements.txt already exists.\n\nPress Yes "
+                                          "to overwrite the file\nPress No to append to the file\n"
+                                          "Press Cancel to select another filename"),
+                           modGlobals::MainTitle, MsgIcon::Question, MsgButtons::YesNoCancel});
+    grabNextModal("capture-dialog.png");
+    qtPrompter.fileDialog({FileDialogRequest::Kind::Save, QStringLiteral("Capture Datalog"),
+                           QStringLiteral("All Files|*.*"), 1, QString(), true, true, false});
 
     std::printf("snapshots written to %s\n", qPrintable(out.absolutePath()));
     return 0;
