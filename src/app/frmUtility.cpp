@@ -8,25 +8,14 @@
 #include "QuvaneError.h"
 #include "RemovableDrives.h"
 #include "ReportError.h"
+#include "SpectrumView.h"
 #include "frmCapture.h"
 #include "frmPreferences.h"
 #include "frmSampleID.h"
 
 #include <QAction>
-#include <QCategoryAxis>
-#include <QChart>
-#include <QChartView>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QFile>
-#include <QGuiApplication>
-#include <QHeaderView>
-#include <QLineSeries>
-#include <QLocale>
 #include <QMenuBar>
-#include <QHBoxLayout>
-#include <QTableWidget>
-#include <QValueAxis>
 
 namespace {
 
@@ -71,66 +60,11 @@ frmUtility::frmUtility(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(designCaption());
     buildMenus();
 
-    fgSpectrum = new QTableWidget(32, 2);
-    fgSpectrum->horizontalHeader()->hide();
-    fgSpectrum->verticalHeader()->hide();
-    fgSpectrum->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-    fgSpectrum->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    fgSpectrum->setSelectionMode(QAbstractItemView::NoSelection);
-    fgSpectrum->setFocusPolicy(Qt::NoFocus);
-    fgSpectrum->setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
-    fgSpectrum->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
-    const QBrush fixedCell = palette().button();
-    for (int row = 0; row < 32; ++row) {
-        for (int column = 0; column < 2; ++column) {
-            auto *cell = new QTableWidgetItem;
-            cell->setFlags(Qt::ItemIsEnabled);
-            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (row == 0 || column == 0) {
-                cell->setBackground(fixedCell);
-                cell->setTextAlignment(Qt::AlignCenter);
-            }
-            fgSpectrum->setItem(row, column, cell);
-        }
-    }
-    fgSpectrum->horizontalHeader()->setStretchLastSection(true);
-    fgSpectrum->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
-    auto *chart = new QChart;
-    chart->legend()->hide();
-    m_trace = new QLineSeries(chart);
-    m_trace->setPen(QPen(QColor(24, 92, 112), 2.5));
-    chart->addSeries(m_trace);
-    auto *wavelength = new QCategoryAxis(chart);
-    wavelength->setRange(0, 30);
-    wavelength->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    for (int position : {0, 10, 20, 30})
-        wavelength->append(QString::number(400 + 10 * position), position);
-    wavelength->setTitleText(tr("Wavelength (nm)"));
-    auto *reflectance = new QValueAxis(chart);
-    reflectance->setRange(0, 100);
-    reflectance->setTickCount(11);
-    reflectance->setLabelFormat(QStringLiteral("%d"));
-    reflectance->setTitleText(tr("Reflectance (%)"));
-    chart->addAxis(wavelength, Qt::AlignBottom);
-    chart->addAxis(reflectance, Qt::AlignLeft);
-    m_trace->attachAxis(wavelength);
-    m_trace->attachAxis(reflectance);
-    cwgSpectrum = new QChartView(chart);
-    cwgSpectrum->setRenderHint(QPainter::Antialiasing);
-
-    // The grid shows all its rows without scrolling; the graph takes the rest of the window.
-    fgSpectrum->setFixedHeight(fgSpectrum->verticalHeader()->defaultSectionSize() * 32 +
-                               2 * fgSpectrum->frameWidth());
-    fgSpectrum->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    fgSpectrum->setFixedWidth(fgSpectrum->columnWidth(0) + fgSpectrum->columnWidth(1) +
-                              2 * fgSpectrum->frameWidth());
-    auto *central = new QWidget;
-    auto *layout = new QHBoxLayout(central);
-    layout->addWidget(fgSpectrum, 0, Qt::AlignTop);
-    layout->addWidget(cwgSpectrum, 1);
-    setCentralWidget(central);
-    resize(860, fgSpectrum->verticalHeader()->defaultSectionSize() * 32 + 80);
+    m_display = new SpectrumView;
+    fgSpectrum = m_display->fgSpectrum;
+    cwgSpectrum = m_display->cwgSpectrum;
+    setCentralWidget(m_display);
+    resize(860, m_display->gridHeight() + 80);
 }
 
 frmUtility::~frmUtility() = default;
@@ -253,7 +187,7 @@ void frmUtility::mnuFileItem_Click(int Index)
         chooseLogFile(Index == 0);
         break;
     case 2:
-        m_logFileName.clear();
+        m_log.stop();
         showLogCaption();
         break;
     case 4:
@@ -472,128 +406,53 @@ void frmUtility::ViewMeasurement(const QVMeasure &aMeasurement)
 {
     for (int i = 1; i <= 31; ++i)
         Spectrum[static_cast<size_t>(i - 1)] = aMeasurement.Spectrum(i);
-    plotSpectrum();
-    const QLocale locale;
-    fgSpectrum->item(0, 0)->setText(QStringLiteral("w/l"));
-    fgSpectrum->item(0, 1)->setText(QStringLiteral("%R"));
-    for (int i = 1; i <= 31; ++i) {
-        fgSpectrum->item(i, 0)->setText(QString::number(400 + 10 * (i - 1)));
-        fgSpectrum->item(i, 1)->setText(
-            locale.toString(static_cast<double>(Spectrum[static_cast<size_t>(i - 1)]), 'f', 2));
-    }
+    m_display->plot(Spectrum);
+    m_display->tabulate(Spectrum);
 }
 
 void frmUtility::ViewDatalogRecord(const QVLog &aRecord)
 {
     if (!aRecord.Spectral) {
-        m_trace->clear();
+        m_display->clearGraph();
         return;
     }
     for (int i = 1; i <= 31; ++i)
         Spectrum[static_cast<size_t>(i - 1)] = aRecord.Spectrum(i);
-    plotSpectrum();
-}
-
-void frmUtility::plotSpectrum()
-{
-    QList<QPointF> points;
-    points.reserve(31);
-    for (int i = 0; i < 31; ++i)
-        points.append(QPointF(i, static_cast<double>(Spectrum[static_cast<size_t>(i)])));
-    m_trace->replace(points);
+    m_display->plot(Spectrum);
 }
 
 void frmUtility::ClearMeasurement()
 {
-    m_trace->clear();
-    for (int row = 0; row < fgSpectrum->rowCount(); ++row) {
-        for (int column = 0; column < fgSpectrum->columnCount(); ++column)
-            fgSpectrum->item(row, column)->setText(QString());
-    }
+    m_display->clearGraph();
+    m_display->clearGrid();
 }
 
 void frmUtility::WriteMeasurement()
 {
-    writeRecordText(QString());
+    m_log.write(QString());
 }
 
 void frmUtility::WriteProductSetup()
 {
-    writeRecordText(QString());
+    m_log.write(QString());
 }
 
 void frmUtility::WriteDatalogRecord()
 {
-    writeRecordText(QString());
-}
-
-void frmUtility::writeRecordText(const QString &text)
-{
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(text);
-    if (m_logFileName.isEmpty())
-        return;
-    QFile log(m_logFileName);
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) ||
-        log.write(text.toLatin1() + "\r\n") < 0 || !log.flush())
-        throw QuvaneError(ErrorNumber::FileError,
-                          QStringLiteral("Cannot write to the log file %1: %2")
-                              .arg(m_logFileName, log.errorString()));
+    m_log.write(QString());
 }
 
 void frmUtility::chooseLogFile(bool newFile)
 {
-    const QString previous = m_logFileName;
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Open;
-    if (m_delimiterSettings.CustomDelimiter)
-        request.filter = QStringLiteral("All Files (*.*)|*.*");
-    else if (m_delimiterSettings.TabDelimiter)
-        request.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
-    else
-        request.filter = QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
-    request.filterIndex = 1;
-    request.hideReadOnly = true;
-    request.title = newFile ? QStringLiteral("New") : QStringLiteral("Open");
-    request.fileMustExist = !newFile;
-    request.fileName = newFile ? QString() : previous;
-
-    QString name = prompter().fileDialog(request);
-    for (;;) {
-        if (name.isEmpty()) {
-            name = previous;
-            break;
-        }
-        if (!newFile || !QFile::exists(name))
-            break;
-        const MsgAnswer answer =
-            MsgBox(name + QStringLiteral(" already exists.\n\nPress Yes to overwrite the file\n"
-                                         "Press No to append to the file\nPress Cancel to select "
-                                         "another filename"),
-                   MsgButtons::YesNoCancel, MsgIcon::Question, modGlobals::MainTitle);
-        if (answer == MsgAnswer::Yes) {
-            QFile file(name);
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                throw QuvaneError(ErrorNumber::FileError,
-                                  QStringLiteral("Cannot empty the log file %1: %2")
-                                      .arg(name, file.errorString()));
-            break;
-        }
-        if (answer == MsgAnswer::No)
-            break;
-        request.fileName.clear();
-        name = prompter().fileDialog(request);
-    }
-    m_logFileName = name;
+    m_log.choose(newFile, m_delimiterSettings);
     showLogCaption();
 }
 
 void frmUtility::showLogCaption()
 {
-    setWindowTitle(m_logFileName.isEmpty()
+    setWindowTitle(m_log.fileName().isEmpty()
                        ? modGlobals::MainTitle
-                       : modGlobals::MainTitle + QStringLiteral(" - ") + m_logFileName);
+                       : modGlobals::MainTitle + QStringLiteral(" - ") + m_log.fileName());
 }
 
 void frmUtility::mnuDatalogItem_Click(int Index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InstrumentOperations.h"
+#include "MeasurementLog.h"
 #include "Prompter.h"
 #include "SensorControl.h"
 #include "modGlobals.h"
@@ -13,11 +14,11 @@
 class QAction;
 class frmCapture;
 class QChartView;
-class QLineSeries;
 class QVLog;
 class QVMeasure;
 class QMenu;
 class QTableWidget;
+class SpectrumView;
 
 // The main window: owns the instrument link, offers the instrument operations to the rest of
 // the program and starts everything else from its five menus.
@@ -77,7 +78,7 @@ public:
     void WriteMeasurement();
     void WriteProductSetup();
     void WriteDatalogRecord();
-    QString logFileName() const { return m_logFileName; }
+    QString logFileName() const { return m_log.fileName(); }
 
     std::array<float, 31> Spectrum{};
 
@@ -113,18 +114,14 @@ private:
     void showPreferences();
     void chooseLogFile(bool newFile);
     void showLogCaption();
-    void writeRecordText(const QString &text);
-    void plotSpectrum();
     void askSampleID();
     QString askTransferFile(const QString &title, FileDialogRequest::Kind kind);
     template <typename Transfer> void runTransfer(Transfer &&transfer);
 
     InstrumentOperations m_operations{qvSensor};
     modGlobals::DelimiterSettings m_delimiterSettings;
-    QLineSeries *m_trace = nullptr;
-    // The measurement log's file name is kept here and nowhere else: only New and Open set it
-    // and Stop Logging clears it. The bulk-transfer launchers use file dialogs of their own, so
-    // an archive or capture file can never become the log file.
-    QString m_logFileName;
+    SpectrumView *m_display = nullptr;
+    // Where the log file name is kept apart from the transfer files: see MeasurementLog.
+    MeasurementLog m_log;
     frmCapture *m_capture = nullptr;
 };

@@ -1,0 +1,69 @@
+#include "MeasurementLog.h"
+
+#include "Prompter.h"
+#include "QuvaneError.h"
+
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+
+void MeasurementLog::write(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+    if (m_fileName.isEmpty())
+        return;
+    QFile log(m_fileName);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) ||
+        log.write(text.toLatin1() + "\r\n") < 0 || !log.flush())
+        throw QuvaneError(ErrorNumber::FileError,
+                          QStringLiteral("Cannot write to the log file %1: %2")
+                              .arg(m_fileName, log.errorString()));
+}
+
+void MeasurementLog::choose(bool newFile, const modGlobals::DelimiterSettings &delimiter)
+{
+    const QString previous = m_fileName;
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Open;
+    if (delimiter.CustomDelimiter)
+        request.filter = QStringLiteral("All Files (*.*)|*.*");
+    else if (delimiter.TabDelimiter)
+        request.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
+    else
+        request.filter = QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
+    request.filterIndex = 1;
+    request.hideReadOnly = true;
+    request.title = newFile ? QStringLiteral("New") : QStringLiteral("Open");
+    request.fileMustExist = !newFile;
+    request.fileName = newFile ? QString() : previous;
+
+    QString name = prompter().fileDialog(request);
+    for (;;) {
+        if (name.isEmpty()) {
+            name = previous;
+            break;
+        }
+        if (!newFile || !QFile::exists(name))
+            break;
+        const MsgAnswer answer =
+            MsgBox(name + QStringLiteral(" already exists.\n\nPress Yes to overwrite the file\n"
+                                         "Press No to append to the file\nPress Cancel to select "
+                                         "another filename"),
+                   MsgButtons::YesNoCancel, MsgIcon::Question, modGlobals::MainTitle);
+        if (answer == MsgAnswer::Yes) {
+            QFile file(name);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                throw QuvaneError(ErrorNumber::FileError,
+                                  QStringLiteral("Cannot empty the log file %1: %2")
+                                      .arg(name, file.errorString()));
+            break;
+        }
+        if (answer == MsgAnswer::No)
+            break;
+        request.fileName.clear();
+        name = prompter().fileDialog(request);
+    }
+    m_fileName = name;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "modGlobals.h"
+
+#include <QString>
+
+// The measurement log: a text file to which each writer appends one line, the same line going
+// to the clipboard. Its name is kept here and nowhere else: only New and Open set it and Stop
+// Logging clears it. The bulk-transfer launchers use file dialogs of their own, so an archive
+// or capture file can never become the log file. No file stays open between writes.
+class MeasurementLog
+{
+public:
+    QString fileName() const { return m_fileName; }
+    // The File menu's New (newFile) or Open: asks for the file, and for an existing one under
+    // New whether to overwrite it, append to it or choose again. A cancelled dialog keeps the
+    // previous log file.
+    void choose(bool newFile, const modGlobals::DelimiterSettings &delimiter);
+    void stop() { m_fileName.clear(); }
+    // Puts the text on the clipboard and appends it as one line to the log file, if one is named.
+    void write(const QString &text);
+
+private:
+    QString m_fileName;
+};

@@ -1,0 +1,111 @@
+#include "SpectrumView.h"
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QLocale>
+#include <QTableWidget>
+#include <QValueAxis>
+
+SpectrumView::SpectrumView(QWidget *parent) : QWidget(parent)
+{
+    fgSpectrum = new QTableWidget(32, 2);
+    fgSpectrum->horizontalHeader()->hide();
+    fgSpectrum->verticalHeader()->hide();
+    fgSpectrum->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    fgSpectrum->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fgSpectrum->setSelectionMode(QAbstractItemView::NoSelection);
+    fgSpectrum->setFocusPolicy(Qt::NoFocus);
+    fgSpectrum->setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
+    fgSpectrum->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
+    const QBrush fixedCell = palette().button();
+    for (int row = 0; row < 32; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            auto *cell = new QTableWidgetItem;
+            cell->setFlags(Qt::ItemIsEnabled);
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (row == 0 || column == 0) {
+                cell->setBackground(fixedCell);
+                cell->setTextAlignment(Qt::AlignCenter);
+            }
+            fgSpectrum->setItem(row, column, cell);
+        }
+    }
+    fgSpectrum->horizontalHeader()->setStretchLastSection(true);
+    fgSpectrum->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    auto *chart = new QChart;
+    chart->legend()->hide();
+    m_trace = new QLineSeries(chart);
+    m_trace->setPen(QPen(QColor(24, 92, 112), 2.5));
+    chart->addSeries(m_trace);
+    auto *wavelength = new QCategoryAxis(chart);
+    wavelength->setRange(0, 30);
+    wavelength->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (int position : {0, 10, 20, 30})
+        wavelength->append(QString::number(400 + 10 * position), position);
+    wavelength->setTitleText(tr("Wavelength (nm)"));
+    auto *reflectance = new QValueAxis(chart);
+    reflectance->setRange(0, 100);
+    reflectance->setTickCount(11);
+    reflectance->setLabelFormat(QStringLiteral("%d"));
+    reflectance->setTitleText(tr("Reflectance (%)"));
+    chart->addAxis(wavelength, Qt::AlignBottom);
+    chart->addAxis(reflectance, Qt::AlignLeft);
+    m_trace->attachAxis(wavelength);
+    m_trace->attachAxis(reflectance);
+    cwgSpectrum = new QChartView(chart);
+    cwgSpectrum->setRenderHint(QPainter::Antialiasing);
+
+    // The grid shows all its rows without scrolling; the graph takes the rest of the window.
+    fgSpectrum->setFixedHeight(fgSpectrum->verticalHeader()->defaultSectionSize() * 32 +
+                               2 * fgSpectrum->frameWidth());
+    fgSpectrum->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fgSpectrum->setFixedWidth(fgSpectrum->columnWidth(0) + fgSpectrum->columnWidth(1) +
+                              2 * fgSpectrum->frameWidth());
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(fgSpectrum, 0, Qt::AlignTop);
+    layout->addWidget(cwgSpectrum, 1);
+}
+
+int SpectrumView::gridHeight() const
+{
+    return fgSpectrum->height();
+}
+
+void SpectrumView::plot(const Spectrum &values)
+{
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(values.size()));
+    for (size_t i = 0; i < values.size(); ++i)
+        points.append(QPointF(static_cast<double>(i), static_cast<double>(values[i])));
+    m_trace->replace(points);
+}
+
+void SpectrumView::tabulate(const Spectrum &values)
+{
+    const QLocale locale;
+    fgSpectrum->item(0, 0)->setText(QStringLiteral("w/l"));
+    fgSpectrum->item(0, 1)->setText(QStringLiteral("%R"));
+    for (int i = 1; i <= 31; ++i) {
+        fgSpectrum->item(i, 0)->setText(QString::number(400 + 10 * (i - 1)));
+        fgSpectrum->item(i, 1)->setText(
+            locale.toString(static_cast<double>(values[static_cast<size_t>(i - 1)]), 'f', 2));
+    }
+}
+
+void SpectrumView::clearGraph()
+{
+    m_trace->clear();
+}
+
+void SpectrumView::clearGrid()
+{
+    for (int row = 0; row < fgSpectrum->rowCount(); ++row) {
+        for (int column = 0; column < fgSpectrum->columnCount(); ++column)
+            fgSpectrum->item(row, column)->setText(QString());
+    }
+}
