@@ -106,11 +106,7 @@ TransferResult BulkTransfers::UploadDatalog(const QString &sFileName)
     } catch (const QuvaneError &error) {
         if (!file)
             return fail(QStringLiteral("The datalog was not captured."), error.description(), {});
-        const int written = file->lines();
-        try {
-            file->close();
-        } catch (const QuvaneError &) {
-        }
+        const int written = file->abandon();
         return fail(
             QStringLiteral("The datalog capture stopped at record %1 of %2.").arg(i).arg(count),
             error.description(),
@@ -150,11 +146,7 @@ TransferResult BulkTransfers::ConvertDatalog(const QString &sSource, const QStri
         if (!source || !file)
             return fail(QStringLiteral("The datalog file was not converted."), error.description(),
                         {});
-        const int written = file->lines();
-        try {
-            file->close();
-        } catch (const QuvaneError &) {
-        }
+        const int written = file->abandon();
         return fail(
             QStringLiteral("The datalog conversion stopped at line %1 of %2.")
                 .arg(source->lineNumber())
@@ -191,11 +183,7 @@ TransferResult BulkTransfers::UploadSetups(const QString &sFileName)
         if (!file)
             return fail(QStringLiteral("The product set-ups were not archived."),
                         error.description(), {});
-        const int written = file->lines();
-        try {
-            file->close();
-        } catch (const QuvaneError &) {
-        }
+        const int written = file->abandon();
         return fail(
             QStringLiteral("The set-up archive stopped at set-up %1.").arg(n), error.description(),
             QStringLiteral("%1 holds the header line and the %2 archived before it.")

@@ -42,6 +42,15 @@ void LineWriter::close()
         raise("write to");
 }
 
+int LineWriter::abandon() noexcept
+{
+    if (m_file.isOpen()) {
+        m_file.flush();
+        m_file.close();
+    }
+    return m_lines;
+}
+
 LineReader::LineReader(const QString &path) : m_file(path)
 {
     if (!m_file.open(QIODevice::ReadOnly))

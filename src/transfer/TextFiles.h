@@ -13,6 +13,8 @@ public:
     explicit LineWriter(const QString &path);
     void writeLine(const QByteArray &line);
     void close();
+    // Closes the file after a failure, keeping what was written; returns the count of lines.
+    int abandon() noexcept;
     int lines() const { return m_lines; }
 
 private:
