@@ -6,9 +6,9 @@
 #include "QVLog.h"
 #include "QVMeasure.h"
 #include "QuvaneError.h"
+#include "ReflectanceView.h"
 #include "RemovableDrives.h"
 #include "ReportError.h"
-#include "SpectrumView.h"
 #include "frmCapture.h"
 #include "frmPreferences.h"
 #include "frmSampleID.h"
@@ -60,7 +60,7 @@ frmUtility::frmUtility(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(designCaption());
     buildMenus();
 
-    m_display = new SpectrumView;
+    m_display = new ReflectanceView;
     fgSpectrum = m_display->fgSpectrum;
     cwgSpectrum = m_display->cwgSpectrum;
     setCentralWidget(m_display);

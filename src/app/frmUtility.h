@@ -18,7 +18,7 @@ class QVLog;
 class QVMeasure;
 class QMenu;
 class QTableWidget;
-class SpectrumView;
+class ReflectanceView;
 
 // The main window: owns the instrument link, offers the instrument operations to the rest of
 // the program and starts everything else from its five menus.
@@ -120,7 +120,7 @@ private:
 
     InstrumentOperations m_operations{qvSensor};
     modGlobals::DelimiterSettings m_delimiterSettings;
-    SpectrumView *m_display = nullptr;
+    ReflectanceView *m_display = nullptr;
     // Where the log file name is kept apart from the transfer files: see MeasurementLog.
     MeasurementLog m_log;
     frmCapture *m_capture = nullptr;

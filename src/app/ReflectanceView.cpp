@@ -1,4 +1,4 @@
-#include "SpectrumView.h"
+#include "ReflectanceView.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -10,7 +10,7 @@
 #include <QTableWidget>
 #include <QValueAxis>
 
-SpectrumView::SpectrumView(QWidget *parent) : QWidget(parent)
+ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
 {
     fgSpectrum = new QTableWidget(32, 2);
     fgSpectrum->horizontalHeader()->hide();
@@ -71,12 +71,12 @@ SpectrumView::SpectrumView(QWidget *parent) : QWidget(parent)
     layout->addWidget(cwgSpectrum, 1);
 }
 
-int SpectrumView::gridHeight() const
+int ReflectanceView::gridHeight() const
 {
     return fgSpectrum->height();
 }
 
-void SpectrumView::plot(const Spectrum &values)
+void ReflectanceView::plot(const Spectrum &values)
 {
     QList<QPointF> points;
     points.reserve(static_cast<qsizetype>(values.size()));
@@ -85,7 +85,7 @@ void SpectrumView::plot(const Spectrum &values)
     m_trace->replace(points);
 }
 
-void SpectrumView::tabulate(const Spectrum &values)
+void ReflectanceView::tabulate(const Spectrum &values)
 {
     const QLocale locale;
     fgSpectrum->item(0, 0)->setText(QStringLiteral("w/l"));
@@ -97,12 +97,12 @@ void SpectrumView::tabulate(const Spectrum &values)
     }
 }
 
-void SpectrumView::clearGraph()
+void ReflectanceView::clearGraph()
 {
     m_trace->clear();
 }
 
-void SpectrumView::clearGrid()
+void ReflectanceView::clearGrid()
 {
     for (int row = 0; row < fgSpectrum->rowCount(); ++row) {
         for (int column = 0; column < fgSpectrum->columnCount(); ++column)

@@ -10,14 +10,14 @@ class QTableWidget;
 
 // The spectrum shown twice: a two-column grid (wavelength and reflectance, with a fixed heading
 // row and column) and a line graph over positions 0 to 30 labelled 400 to 700 nm.
-class SpectrumView : public QWidget
+class ReflectanceView : public QWidget
 {
     Q_OBJECT
 
 public:
     using Spectrum = std::array<float, 31>;
 
-    explicit SpectrumView(QWidget *parent = nullptr);
+    explicit ReflectanceView(QWidget *parent = nullptr);
 
     // The graph's one trace becomes these values.
     void plot(const Spectrum &values);
