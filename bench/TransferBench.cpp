@@ -1,15 +1,13 @@
 // Throughput of the bulk transfers against the in-process simulated instrument:
 //   build/default/bench/transfer_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only
-#include "BulkTransfers.h"
-#include "DatalogLine.h"
-#include "InstrumentOperations.h"
-#include "PacketBuffer.h"
-#include "Prompter.h"
-#include "SensorControl.h"
-#include "SimInstrument.h"
-#include "TextFormat.h"
-#include "TransferProgress.h"
-#include "modGlobals.h"
+#include "link/PacketBuffer.h"
+#include "link/SensorControl.h"
+#include "link/modGlobals.h"
+#include "sim/SimInstrument.h"
+#include "transfer/BulkTransfers.h"
+#include "transfer/DatalogLine.h"
+#include "transfer/TextFormat.h"
+#include "transfer/TransferProgress.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -17,15 +15,9 @@
 
 #include <benchmark/benchmark.h>
 
-namespace {
+using namespace quvane;
 
-class QuietPrompter : public Prompter
-{
-public:
-    MsgAnswer messageBox(const MessageBoxRequest &) override { return MsgAnswer::OK; }
-    QString fileDialog(const FileDialogRequest &) override { return {}; }
-    int showModal(QDialog &) override { return 0; }
-};
+namespace {
 
 class NoProgress : public TransferProgress
 {
@@ -42,18 +34,15 @@ struct Bench
 {
     Bench()
     {
-        setPrompter(&prompter);
         sim->seedDatalog(800);
-        SensorControl::setInProcessInstrument([this] { return sim; });
-        sensor.connectTo(QStringLiteral("sim"));
+        sensor.ConnectOption = 5;
+        sensor.Connect(LinkOptions{QStringLiteral("sim"), {}, [this] { return sim; }});
     }
 
-    QuietPrompter prompter;
     std::shared_ptr<SimInstrument> sim = std::make_shared<SimInstrument>();
     SensorControl sensor;
-    InstrumentOperations operations{sensor};
     NoProgress progress;
-    BulkTransfers transfers{operations, progress};
+    BulkTransfers transfers{{&sensor, "\t", TextFormat(), {}}, progress};
     QTemporaryDir dir;
 };
 
@@ -68,7 +57,7 @@ void CaptureInProcess(benchmark::State &state)
     Bench &b = bench();
     const QString out = b.dir.filePath(QStringLiteral("capture.txt"));
     for (auto _ : state)
-        b.transfers.UploadDatalog(out);
+        b.transfers.UploadDatalog(800, out);
     state.SetItemsProcessed(state.iterations() * 800);
 }
 BENCHMARK(CaptureInProcess)->Unit(benchmark::kMillisecond);
@@ -126,7 +115,6 @@ BENCHMARK(FormatOneRecordLine);
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    modGlobals::SetDelimiter(true, false, {});
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,11 +1,13 @@
-#include "MeasurementLog.h"
+#include "app/MeasurementLog.h"
 
-#include "Prompter.h"
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
+#include "policy/Prompter.h"
 
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+
+namespace quvane {
 
 void MeasurementLog::write(const QString &text)
 {
@@ -67,3 +69,5 @@ void MeasurementLog::choose(bool newFile, const modGlobals::DelimiterSettings &d
     }
     m_fileName = name;
 }
+
+} // namespace quvane

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "modGlobals.h"
+#include "link/modGlobals.h"
 
 #include <QString>
+
+namespace quvane {
 
 // The measurement log: a text file to which each writer appends one line, the same line going
 // to the clipboard. Its name is kept here and nowhere else: only New and Open set it and Stop
@@ -23,3 +25,5 @@ public:
 private:
     QString m_fileName;
 };
+
+} // namespace quvane

@@ -1,9 +1,11 @@
-#include "QtPrompter.h"
+#include "app/QtPrompter.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+
+namespace quvane {
 
 namespace {
 
@@ -128,3 +130,5 @@ int QtPrompter::showModal(QDialog &dialog)
 {
     return dialog.exec();
 }
+
+} // namespace quvane

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "Prompter.h"
+#include "policy/Prompter.h"
 
 #include <QStringList>
+
+namespace quvane {
 
 // The production prompter: Qt's message boxes, file dialogs and modal dialogs.
 class QtPrompter : public Prompter
@@ -15,3 +17,5 @@ public:
     // "Desc|pattern|..." as Qt name filters; "*.*" matches every file, as users expect.
     static QStringList nameFilters(const QString &filter);
 };
+
+} // namespace quvane

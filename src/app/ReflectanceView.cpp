@@ -1,4 +1,4 @@
-#include "ReflectanceView.h"
+#include "app/ReflectanceView.h"
 
 #include <QCategoryAxis>
 #include <QChart>
@@ -9,6 +9,8 @@
 #include <QLocale>
 #include <QTableWidget>
 #include <QValueAxis>
+
+namespace quvane {
 
 ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
 {
@@ -109,3 +111,5 @@ void ReflectanceView::clearGrid()
             fgSpectrum->item(row, column)->setText(QString());
     }
 }
+
+} // namespace quvane

@@ -8,6 +8,8 @@ class QChartView;
 class QLineSeries;
 class QTableWidget;
 
+namespace quvane {
+
 // The spectrum shown twice: a two-column grid (wavelength and reflectance, with a fixed heading
 // row and column) and a line graph over positions 0 to 30 labelled 400 to 700 nm.
 class ReflectanceView : public QWidget
@@ -34,3 +36,5 @@ public:
 private:
     QLineSeries *m_trace = nullptr;
 };
+
+} // namespace quvane

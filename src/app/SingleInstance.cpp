@@ -1,6 +1,8 @@
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QDir>
+
+namespace quvane {
 
 namespace {
 QString lockPath()
@@ -16,3 +18,5 @@ SingleInstance::SingleInstance() : m_lock(lockPath())
 {
     m_lock.setStaleLockTime(0);
 }
+
+} // namespace quvane

@@ -2,6 +2,8 @@
 
 #include <QLockFile>
 
+namespace quvane {
+
 // Tells whether another copy of the program runs for this user, and holds the claim while this
 // copy runs. A lock left behind by a crashed copy is taken over.
 class SingleInstance
@@ -13,3 +15,5 @@ public:
 private:
     QLockFile m_lock;
 };
+
+} // namespace quvane

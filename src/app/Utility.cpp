@@ -1,14 +1,16 @@
-#include "Utility.h"
+#include "app/Utility.h"
 
-#include "ProgramControl.h"
-#include "QtPrompter.h"
-#include "SensorControl.h"
-#include "SimInstrument.h"
-#include "SingleInstance.h"
-#include "frmUtility.h"
+#include "app/QtPrompter.h"
+#include "app/SingleInstance.h"
+#include "app/frmUtility.h"
+#include "link/SensorControl.h"
+#include "policy/ProgramControl.h"
+#include "sim/SimInstrument.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+
+namespace quvane {
 
 int runUtility(int argc, char *argv[])
 {
@@ -27,14 +29,19 @@ int runUtility(int argc, char *argv[])
         else
             QGuiApplication::restoreOverrideCursor();
     });
+    LinkOptions link;
+    link.port = qEnvironmentVariable("QUVANE_PORT");
+    link.tracePath = qEnvironmentVariable("QUVANE_TRACE");
     // QUVANE_PORT=sim: an instrument inside this process, with some history in its datalog.
-    SensorControl::setInProcessInstrument([] {
+    link.inProcessInstrument = [] {
         auto instrument = std::make_shared<SimInstrument>();
         instrument->seedDatalog(40);
         return instrument;
-    });
+    };
 
-    frmUtility window;
+    frmUtility window(link);
     window.Form_Load();
     return app.exec();
 }
+
+} // namespace quvane

@@ -1,4 +1,4 @@
-#include "frmPreferences.h"
+#include "app/frmPreferences.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+using namespace quvane;
 
 frmPreferences::frmPreferences(QWidget *parent)
     : QvDialog(QStringLiteral("Preferences - "), parent),

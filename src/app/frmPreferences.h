@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QvDialog.h"
+#include "dialogs/QvDialog.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -9,7 +9,7 @@ class QRadioButton;
 
 // The preferences dialog: the data delimiter of the text files. The caller sets the three
 // public values before showing it and reads them back after it closes.
-class frmPreferences : public QvDialog
+class frmPreferences : public quvane::QvDialog
 {
     Q_OBJECT
 

@@ -1,12 +1,14 @@
-#include "frmSampleID.h"
+#include "app/frmSampleID.h"
 
-#include "ReportError.h"
+#include "policy/ReportError.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+using namespace quvane;
 
 frmSampleID::frmSampleID(QWidget *parent)
     : QvDialog(QStringLiteral("Sample ID - "), parent),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QvDialog.h"
+#include "dialogs/QvDialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -9,7 +9,7 @@ class QPushButton;
 
 // Asks for a sample ID after a measurement. The caller sets Autostore before showing the dialog
 // and reads it back after it closes.
-class frmSampleID : public QvDialog
+class frmSampleID : public quvane::QvDialog
 {
     Q_OBJECT
 

@@ -1,21 +1,23 @@
-#include "frmUtility.h"
+#include "app/frmUtility.h"
 
-#include "FormHelpers.h"
-#include "ProgramControl.h"
-#include "Prompter.h"
-#include "QVLog.h"
-#include "QVMeasure.h"
-#include "QuvaneError.h"
-#include "ReflectanceView.h"
-#include "RemovableDrives.h"
-#include "ReportError.h"
-#include "frmCapture.h"
-#include "frmPreferences.h"
-#include "frmSampleID.h"
+#include "app/ReflectanceView.h"
+#include "app/frmPreferences.h"
+#include "app/frmSampleID.h"
+#include "dialogs/FormHelpers.h"
+#include "dialogs/frmCapture.h"
+#include "link/QuvaneError.h"
+#include "policy/ProgramControl.h"
+#include "policy/Prompter.h"
+#include "policy/ReportError.h"
+#include "records/QVLog.h"
+#include "records/QVMeasure.h"
+#include "transfer/RemovableDrives.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
+
+using namespace quvane;
 
 namespace {
 
@@ -55,7 +57,8 @@ const MenuItem HelpItems[] = {
 
 } // namespace
 
-frmUtility::frmUtility(QWidget *parent) : QMainWindow(parent)
+frmUtility::frmUtility(LinkOptions link, QWidget *parent)
+    : QMainWindow(parent), m_link(std::move(link))
 {
     setWindowTitle(designCaption());
     buildMenus();
@@ -109,7 +112,7 @@ void frmUtility::Form_Load()
     LoadPreferences();
 
     qvSensor.ConnectOption = 5;
-    qvSensor.Connect();
+    qvSensor.Connect(m_link);
     if (!qvSensor.IsConnected()) {
         MsgBox(QStringLiteral("Instrument not connected or turned off"), MsgButtons::OK,
                MsgIcon::None, modGlobals::AppTitle);
@@ -133,6 +136,14 @@ void frmUtility::Form_Load()
 
 void frmUtility::closeEvent(QCloseEvent *event)
 {
+    // A transfer owns the link until it ends: stop it as Cancel does, and close once the
+    // record in transfer is done and its file is closed.
+    if (m_transferRunning) {
+        m_closeAfterTransfer = true;
+        m_capture->requestCancel();
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -217,8 +228,10 @@ void frmUtility::mnuSensorItem_Click(int Index)
 
 frmCapture &frmUtility::progressWindow()
 {
+    // A window of its own, not a child: the main window is disabled while a transfer runs,
+    // and the progress window's Cancel must stay usable.
     if (!m_capture)
-        m_capture = new frmCapture(m_operations, this);
+        m_capture = std::make_unique<frmCapture>(qvSensor, [this] { return DatalogCount(); });
     return *m_capture;
 }
 
@@ -236,18 +249,26 @@ QString frmUtility::askTransferFile(const QString &title, FileDialogRequest::Kin
     return prompter().fileDialog(request);
 }
 
-// The main window's commands are blocked while a transfer runs: the progress window yields to
-// the event loop, and a second exchange must not start in the middle of the transfer's.
+void frmUtility::setTransferRunning(bool running)
+{
+    m_transferRunning = running;
+    setEnabled(!running);
+}
+
+// The main window takes no input while a transfer runs: the progress window yields to the event
+// loop, and no second exchange may start in the middle of the transfer's.
 template <typename Transfer> void frmUtility::runTransfer(Transfer &&transfer)
 {
-    menuBar()->setEnabled(false);
+    setTransferRunning(true);
     try {
         transfer(progressWindow());
     } catch (...) {
-        menuBar()->setEnabled(true);
+        setTransferRunning(false);
         throw;
     }
-    menuBar()->setEnabled(true);
+    setTransferRunning(false);
+    if (m_closeAfterTransfer)
+        close();
 }
 
 void frmUtility::ArchiveSetups()
@@ -359,6 +380,46 @@ void frmUtility::Standardize()
         return;
     MsgBox(QStringLiteral("Standardization Completed"), MsgButtons::OK, MsgIcon::Information,
            modGlobals::MainTitle);
+}
+
+void frmUtility::GetInstrumentType()
+{
+    busyTrapped([] { modGlobals::InstrumentType = true; });
+}
+
+void frmUtility::GetInstrumentName()
+{
+    busyTrapped([this] { modGlobals::InstrumentName = qvSensor.InstrumentName(); });
+}
+
+bool frmUtility::InstrumentSupported()
+{
+    return busyTrapped([this] { return qvSensor.FirmwareSupported(); });
+}
+
+qint32 frmUtility::InstrumentFlavor()
+{
+    return busyTrapped([this] { return static_cast<qint32>(qvSensor.Flavor()); });
+}
+
+qint16 frmUtility::DatalogCount()
+{
+    return busyTrapped([this] { return m_operations.DatalogCount(); });
+}
+
+void frmUtility::ClearDatalog()
+{
+    busyTrapped([this] { m_operations.ClearDatalog(); });
+}
+
+void frmUtility::ReadBlack()
+{
+    busyTrapped([this] { qvSensor.ReadBlack(); });
+}
+
+void frmUtility::ReadWhite()
+{
+    busyTrapped([this] { qvSensor.ReadWhite(); });
 }
 
 void frmUtility::Measure()

@@ -1,15 +1,16 @@
 #pragma once
 
-#include "InstrumentOperations.h"
-#include "MeasurementLog.h"
-#include "Prompter.h"
-#include "SensorControl.h"
-#include "modGlobals.h"
+#include "app/MeasurementLog.h"
+#include "link/InstrumentOperations.h"
+#include "link/SensorControl.h"
+#include "link/modGlobals.h"
+#include "policy/Prompter.h"
 
 #include <QList>
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 class QAction;
 class frmCapture;
@@ -18,7 +19,9 @@ class QVLog;
 class QVMeasure;
 class QMenu;
 class QTableWidget;
+namespace quvane {
 class ReflectanceView;
+}
 
 // The main window: owns the instrument link, offers the instrument operations to the rest of
 // the program and starts everything else from its five menus.
@@ -27,7 +30,7 @@ class frmUtility : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit frmUtility(QWidget *parent = nullptr);
+    explicit frmUtility(quvane::LinkOptions link = {}, QWidget *parent = nullptr);
     ~frmUtility() override;
 
     // Shows the window, loads the preferences and connects to the instrument; ends the program
@@ -40,18 +43,18 @@ public:
     void mnuDatalogItem_Click(int Index);
     void mnuHelpItem_Click(int Index);
 
-    // Instrument operations.
-    void GetInstrumentType() { m_operations.GetInstrumentType(); }
-    void GetInstrumentName() { m_operations.GetInstrumentName(); }
-    bool InstrumentSupported() { return m_operations.InstrumentSupported(); }
-    qint32 InstrumentFlavor() { return m_operations.InstrumentFlavor(); }
-    qint16 DatalogCount() { return m_operations.DatalogCount(); }
+    // Instrument operations. Those with the busy cursor trap errors for ReportError;
+    // StdzTimestamp and SetDateAndTime raise to their callers, which trap.
+    void GetInstrumentType();
+    void GetInstrumentName();
+    bool InstrumentSupported();
+    qint32 InstrumentFlavor();
+    qint16 DatalogCount();
     double StdzTimestamp() { return m_operations.StdzTimestamp(); }
     void SetDateAndTime() { m_operations.SetDateAndTime(); }
-    void ClearDatalog() { m_operations.ClearDatalog(); }
-    void ReadBlack() { m_operations.ReadBlack(); }
-    void ReadWhite() { m_operations.ReadWhite(); }
-    InstrumentOperations &operations() { return m_operations; }
+    void ClearDatalog();
+    void ReadBlack();
+    void ReadWhite();
 
     // Reads one measurement, shows it and logs it.
     void Measure();
@@ -107,6 +110,8 @@ protected:
 
 private:
     void Form_Unload();
+    // While a transfer runs the window takes no input; a close waits for the transfer's end.
+    void setTransferRunning(bool running);
     void buildMenus();
     void LoadPreferences();
     void LoadDelimiterSetting();
@@ -115,13 +120,16 @@ private:
     void chooseLogFile(bool newFile);
     void showLogCaption();
     void askSampleID();
-    QString askTransferFile(const QString &title, FileDialogRequest::Kind kind);
+    QString askTransferFile(const QString &title, quvane::FileDialogRequest::Kind kind);
     template <typename Transfer> void runTransfer(Transfer &&transfer);
 
-    InstrumentOperations m_operations{qvSensor};
+    quvane::InstrumentOperations m_operations{qvSensor};
     modGlobals::DelimiterSettings m_delimiterSettings;
-    ReflectanceView *m_display = nullptr;
+    quvane::ReflectanceView *m_display = nullptr;
     // Where the log file name is kept apart from the transfer files: see MeasurementLog.
-    MeasurementLog m_log;
-    frmCapture *m_capture = nullptr;
+    quvane::MeasurementLog m_log;
+    std::unique_ptr<frmCapture> m_capture;
+    quvane::LinkOptions m_link;
+    bool m_transferRunning = false;
+    bool m_closeAfterTransfer = false;
 };

@@ -1,4 +1,6 @@
-#include "Utility.h"
+#include "app/Utility.h"
+
+using namespace quvane;
 
 int main(int argc, char *argv[])
 {

@@ -1,20 +1,20 @@
-#include "QuvaneCli.h"
+#include "cli/QuvaneCli.h"
 
-#include "BulkTransfers.h"
-#include "ConsolePrompter.h"
-#include "InstrumentOperations.h"
-#include "QuvaneError.h"
-#include "SensorControl.h"
-#include "SimInstrument.h"
-#include "TerminalProgress.h"
-#include "TextFormat.h"
-#include "modGlobals.h"
+#include "cli/TerminalProgress.h"
+#include "link/InstrumentOperations.h"
+#include "link/QuvaneError.h"
+#include "link/SensorControl.h"
+#include "link/modGlobals.h"
+#include "transfer/BulkTransfers.h"
+#include "transfer/TextFormat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include <cmath>
 #include <cstdio>
+
+namespace quvane {
 
 namespace {
 
@@ -75,10 +75,10 @@ bool setDelimiter(const QCommandLineParser &parser)
 
 // Connects as the utility does at start-up; false (with the reason printed) when no usable
 // instrument answers.
-bool connectInstrument(SensorControl &sensor, InstrumentOperations &operations)
+bool connectInstrument(SensorControl &sensor, const LinkOptions &link)
 {
     sensor.ConnectOption = 5;
-    sensor.Connect();
+    sensor.Connect(link);
     if (!sensor.IsConnected()) {
         fail(QStringLiteral("Instrument not connected or turned off (%1)")
                  .arg(sensor.connectionError()));
@@ -90,25 +90,24 @@ bool connectInstrument(SensorControl &sensor, InstrumentOperations &operations)
                  .arg(sensor.FirmwareVersion()));
         return false;
     }
-    operations.GetInstrumentName();
-    operations.GetInstrumentType();
+    modGlobals::InstrumentName = sensor.InstrumentName();
+    modGlobals::InstrumentType = true;
     modGlobals::MainTitle = modGlobals::InstrumentName + QStringLiteral(" Utility");
     return true;
 }
 
-int exitStatus(TransferResult result, bool nothingIsFailure)
+int exitStatus(const TransferOutcome &outcome)
 {
-    switch (result) {
+    switch (outcome.result) {
     case TransferResult::Completed:
         return Success;
     case TransferResult::Cancelled:
         return fail(QStringLiteral("stopped by Ctrl-C; what was transferred before is kept"));
-    case TransferResult::Nothing:
-        return nothingIsFailure ? Failure : Success;
+    case TransferResult::Refused:
     case TransferResult::Failed:
         break;
     }
-    return Failure;
+    return fail(outcome.line());
 }
 
 int identify(SensorControl &sensor, InstrumentOperations &operations)
@@ -123,15 +122,14 @@ int identify(SensorControl &sensor, InstrumentOperations &operations)
                                                   sensor.Flavor(), modGlobals::InstrumentType)));
     std::printf("Last standardization: %s\n",
                 qPrintable(format.generalDate(modGlobals::FromPcDate(stdz))));
-    std::printf(
-        "Datalog:              %d  (%d%% full)\n", count,
-        static_cast<int>(std::lround(count * 100.0 / InstrumentOperations::DatalogCapacity)));
+    std::printf("Datalog:              %s\n",
+                qPrintable(InstrumentOperations::DatalogFillText(count)));
     return Success;
 }
 
 } // namespace
 
-int runCli(QCoreApplication &app)
+int runCli(QCoreApplication &app, const LinkOptions &link)
 {
     QCommandLineParser parser;
     parser.addOptions({
@@ -170,26 +168,22 @@ int runCli(QCoreApplication &app)
     if (command == QLatin1String("clear-datalog") && !parser.isSet("yes"))
         return usageError(QStringLiteral("clear-datalog erases the datalog; confirm with --yes"));
 
-    ConsolePrompter prompter;
-    setPrompter(&prompter);
-    // QUVANE_PORT=sim: an instrument inside this process, as in the utility.
-    SensorControl::setInProcessInstrument([] {
-        auto instrument = std::make_shared<SimInstrument>();
-        instrument->seedDatalog(40);
-        return instrument;
-    });
+    const QByteArray delimiter = modGlobals::GetDelimiter().toLatin1();
     SensorControl sensor;
     InstrumentOperations operations(sensor);
 
     if (command == QLatin1String("convert")) {
         // A conversion needs no instrument.
         TerminalProgress progress(false);
-        BulkTransfers transfers(operations, progress);
-        return exitStatus(transfers.ConvertDatalog(args[1], args[2]), true);
+        BulkTransfers transfers({nullptr, delimiter, TextFormat(), {}}, progress);
+        return exitStatus(transfers.ConvertDatalog(args[1], args[2]));
     }
-    if (!connectInstrument(sensor, operations))
+    if (!connectInstrument(sensor, link))
         return Failure;
 
+    TerminalProgress progress(true);
+    // Nobody is there to answer Retry: a timeout ends the transfer.
+    BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}}, progress);
     try {
         if (command == QLatin1String("identify"))
             return identify(sensor, operations);
@@ -201,20 +195,24 @@ int runCli(QCoreApplication &app)
             operations.ClearDatalog();
             return Success;
         }
+        if (command == QLatin1String("capture")) {
+            const qint16 count = operations.DatalogCount();
+            if (count <= 0) {
+                std::fputs("quvane: Datalog is empty\n", stderr);
+                return Success;
+            }
+            return exitStatus(transfers.UploadDatalog(count, args[1]));
+        }
     } catch (const QuvaneError &error) {
         return fail(error.description());
     }
-
-    TerminalProgress progress(true);
-    BulkTransfers transfers(operations, progress);
-    if (command == QLatin1String("capture"))
-        return exitStatus(transfers.UploadDatalog(args[1]), false);
     if (command == QLatin1String("archive"))
-        return exitStatus(transfers.UploadSetups(args[1]), true);
-    const TransferResult restored = transfers.DownloadSetups(args[1]);
-    if (restored == TransferResult::Nothing)
-        return fail(QStringLiteral("%1 is not a product set-up archive, or holds too many "
-                                   "set-ups; nothing was restored")
+        return exitStatus(transfers.UploadSetups(args[1]));
+    const TransferOutcome restored = transfers.DownloadSetups(args[1]);
+    if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
+        return fail(QStringLiteral("%1 is not a product set-up archive; nothing was restored")
                         .arg(args[1]));
-    return exitStatus(restored, true);
+    return exitStatus(restored);
 }
+
+} // namespace quvane

@@ -1,6 +1,13 @@
 #pragma once
 
+#include "link/LinkOptions.h"
+
 class QCoreApplication;
 
-// The quvane command-line tool over the utility's transfer code.
-int runCli(QCoreApplication &app);
+namespace quvane {
+
+// The quvane command-line tool over the utility's transfer code. Errors end a command with one
+// line on standard error and exit status 1.
+int runCli(QCoreApplication &app, const LinkOptions &link);
+
+} // namespace quvane

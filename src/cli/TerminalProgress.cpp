@@ -1,8 +1,10 @@
-#include "TerminalProgress.h"
+#include "cli/TerminalProgress.h"
 
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
+
+namespace quvane {
 
 namespace {
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -77,3 +79,5 @@ void TerminalProgress::draw()
                  qPrintable(m_message));
     std::fflush(stderr);
 }
+
+} // namespace quvane

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "TransferProgress.h"
+#include "transfer/TransferProgress.h"
 
 #include <atomic>
+
+namespace quvane {
 
 // Progress of a transfer as a bar on standard error when it is a terminal (silent otherwise).
 // Ctrl-C, while watched, asks the transfer to stop after the item in hand.
@@ -30,3 +32,5 @@ private:
     int m_maximum = 0;
     int m_value = 0;
 };
+
+} // namespace quvane

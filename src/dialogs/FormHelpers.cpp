@@ -1,6 +1,6 @@
-#include "FormHelpers.h"
+#include "dialogs/FormHelpers.h"
 
-#include "modGlobals.h"
+#include "link/modGlobals.h"
 
 #include <QLabel>
 #include <QLinearGradient>

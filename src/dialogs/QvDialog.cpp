@@ -1,6 +1,8 @@
-#include "QvDialog.h"
+#include "dialogs/QvDialog.h"
 
-#include "FormHelpers.h"
+#include "dialogs/FormHelpers.h"
+
+namespace quvane {
 
 QvDialog::QvDialog(const QString &designCaption, QWidget *parent) : QDialog(parent)
 {
@@ -21,3 +23,5 @@ void QvDialog::showEvent(QShowEvent *event)
         Form_Activate();
     }
 }
+
+} // namespace quvane

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+namespace quvane {
+
 // The common life of the program's modal dialogs: at load the window icon and the caption (the
 // design caption followed by the instrument name); Form_Activate once, when first shown.
 class QvDialog : public QDialog
@@ -19,3 +21,5 @@ protected:
 private:
     bool m_activated = false;
 };
+
+} // namespace quvane

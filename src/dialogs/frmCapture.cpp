@@ -1,6 +1,10 @@
-#include "frmCapture.h"
+#include "dialogs/frmCapture.h"
 
-#include "FormHelpers.h"
+#include "dialogs/FormHelpers.h"
+#include "link/QuvaneError.h"
+#include "link/modGlobals.h"
+#include "policy/Prompter.h"
+#include "policy/ReportError.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,10 +13,12 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-frmCapture::frmCapture(InstrumentOperations &operations, QWidget *parent)
+using namespace quvane;
+
+frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount, QWidget *parent)
     : QWidget(parent, Qt::Window), sbMessage(new QStatusBar(this)),
       barCompleted(new QProgressBar(this)), cmdCancel(new QPushButton(tr("Cancel"), this)),
-      m_transfers(operations, *this)
+      m_sensor(sensor), m_datalogCount(std::move(datalogCount))
 {
     setWindowTitle(QString());
     modGlobals::SetFormIcon(*this);
@@ -30,24 +36,52 @@ frmCapture::frmCapture(InstrumentOperations &operations, QWidget *parent)
     connect(cmdCancel, &QPushButton::clicked, this, &frmCapture::cmdCancel_Click);
 }
 
+BulkTransfers frmCapture::transfers()
+{
+    TransferSettings settings;
+    settings.sensor = &m_sensor;
+    settings.delimiter = modGlobals::GetDelimiter().toLatin1();
+    settings.retryAfterTimeout = [](const QuvaneError &) { return AskRetryAfterTimeout(); };
+    return BulkTransfers(std::move(settings), *this);
+}
+
+TransferResult frmCapture::report(const TransferOutcome &outcome)
+{
+    if (outcome.result == TransferResult::Failed)
+        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+    else if (outcome.result == TransferResult::Refused && !outcome.failure.isEmpty())
+        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Exclamation, modGlobals::MainTitle);
+    return outcome.result;
+}
+
 TransferResult frmCapture::UploadSetups(const QString &sFileName)
 {
-    return m_transfers.UploadSetups(sFileName);
+    return report(transfers().UploadSetups(sFileName));
 }
 
 TransferResult frmCapture::DownloadSetups(const QString &sFileName)
 {
-    return m_transfers.DownloadSetups(sFileName);
+    return report(transfers().DownloadSetups(sFileName));
 }
 
 TransferResult frmCapture::UploadDatalog(const QString &sFileName)
 {
-    return m_transfers.UploadDatalog(sFileName);
+    const qint16 count = m_datalogCount();
+    if (count <= 0) {
+        MsgBox(QStringLiteral("Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
+               modGlobals::MainTitle);
+        return TransferResult::Refused;
+    }
+    return report(transfers().UploadDatalog(count, sFileName));
 }
 
 TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString &sFileName)
 {
-    return m_transfers.ConvertDatalog(sSource, sFileName);
+    const TransferResult result = report(transfers().ConvertDatalog(sSource, sFileName));
+    if (result == TransferResult::Completed)
+        MsgBox(QStringLiteral("Conversion completed"), MsgButtons::OK, MsgIcon::Information,
+               modGlobals::MainTitle);
+    return result;
 }
 
 void frmCapture::start(const QString &caption, int maximum)

@@ -1,28 +1,37 @@
 #pragma once
 
-#include "BulkTransfers.h"
-#include "TransferProgress.h"
+#include "transfer/BulkTransfers.h"
+#include "transfer/TransferProgress.h"
 
 #include <QWidget>
 
-class InstrumentOperations;
+#include <functional>
+
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class SensorControl;
 
 // The progress window in which the four bulk transfers run. It is not modal: it yields to the
-// event loop once per item, which is when a press of Cancel is seen.
-class frmCapture : public QWidget, public TransferProgress
+// event loop once per item, which is when a press of Cancel is seen. It turns each transfer's
+// outcome into the utility's messages.
+class frmCapture : public QWidget, public quvane::TransferProgress
 {
     Q_OBJECT
 
 public:
-    explicit frmCapture(InstrumentOperations &operations, QWidget *parent = nullptr);
+    // datalogCount is the main window's trapped DatalogCount.
+    frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
+               QWidget *parent = nullptr);
 
-    TransferResult UploadSetups(const QString &sFileName);
-    TransferResult DownloadSetups(const QString &sFileName);
-    TransferResult UploadDatalog(const QString &sFileName);
-    TransferResult ConvertDatalog(const QString &sSource, const QString &sFileName);
+    quvane::TransferResult UploadSetups(const QString &sFileName);
+    quvane::TransferResult DownloadSetups(const QString &sFileName);
+    quvane::TransferResult UploadDatalog(const QString &sFileName);
+    quvane::TransferResult ConvertDatalog(const QString &sSource, const QString &sFileName);
+
+    bool isRunning() const { return m_running; }
+    // Asks the running transfer to stop after the item in hand, as Cancel does.
+    void requestCancel() { m_cancel = true; }
 
     QStatusBar *sbMessage;
     QProgressBar *barCompleted;
@@ -42,8 +51,12 @@ protected:
 
 private:
     void cmdCancel_Click() { m_cancel = true; }
+    quvane::BulkTransfers transfers();
+    // Shows the message an outcome calls for and returns its result.
+    quvane::TransferResult report(const quvane::TransferOutcome &outcome);
 
-    BulkTransfers m_transfers;
+    SensorControl &m_sensor;
+    std::function<qint16()> m_datalogCount;
     bool m_cancel = false;
     bool m_running = false;
 };

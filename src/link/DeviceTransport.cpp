@@ -1,9 +1,11 @@
-#include "DeviceTransport.h"
+#include "link/DeviceTransport.h"
 
-#include "LinkErrors.h"
+#include "link/LinkErrors.h"
 
 #include <QSerialPort>
 #include <QTcpSocket>
+
+namespace quvane {
 
 DeviceTransport::DeviceTransport(std::unique_ptr<QIODevice> device) : m_device(std::move(device)) {}
 
@@ -14,6 +16,7 @@ void DeviceTransport::close()
     if (m_device->isOpen())
         m_device->close();
     m_pending.clear();
+    m_awaitingLateReply = false;
 }
 
 QString DeviceTransport::deviceErrorText() const
@@ -25,13 +28,32 @@ QByteArray DeviceTransport::exchange(const QByteArray &command, int timeoutMs)
 {
     if (!m_device->isOpen())
         throw linkLostError(command, QStringLiteral("the port is closed"));
-    QElapsedTimer clock;
-    clock.start();
-    // A reply that came too late for an earlier command must not be taken for this one.
+    // A reply that came too late for an earlier command must not be taken for this one: after
+    // a timeout, give the late reply one more timeout to arrive and throw it away; then drop
+    // whatever else is waiting.
+    if (m_awaitingLateReply) {
+        m_awaitingLateReply = false;
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            receive(command, timeoutMs, clock);
+        } catch (const QuvaneError &error) {
+            if (!error.isTimeout())
+                throw;
+        }
+    }
     m_pending.clear();
     m_device->readAll();
+    QElapsedTimer clock;
+    clock.start();
     send(command, timeoutMs);
-    return receive(command, timeoutMs, clock);
+    try {
+        return receive(command, timeoutMs, clock);
+    } catch (const QuvaneError &error) {
+        if (error.isTimeout())
+            m_awaitingLateReply = true;
+        throw;
+    }
 }
 
 void DeviceTransport::send(const QByteArray &command, int timeoutMs)
@@ -136,3 +158,5 @@ bool SerialTransport::deviceLost() const
            error == QSerialPort::PermissionError || error == QSerialPort::WriteError ||
            error == QSerialPort::ReadError;
 }
+
+} // namespace quvane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Transport.h"
+#include "link/Transport.h"
 
 #include <QElapsedTimer>
 
@@ -8,8 +8,12 @@
 
 class QIODevice;
 
+namespace quvane {
+
 // A link over a byte stream (socket or serial port): a command goes out followed by CR, the
 // reply is the next line ended by CR. LF is ignored. Waits are Qt's blocking waits on the device.
+// After a timeout the next exchange first waits out the late reply, so that it is not taken
+// for the answer to the next command.
 class DeviceTransport : public Transport
 {
 public:
@@ -33,6 +37,7 @@ private:
 
     std::unique_ptr<QIODevice> m_device;
     QByteArray m_pending;
+    bool m_awaitingLateReply = false;
 };
 
 class TcpTransport : public DeviceTransport
@@ -63,3 +68,5 @@ protected:
 private:
     QString m_portName;
 };
+
+} // namespace quvane

@@ -1,12 +1,14 @@
-#include "InstrumentOperations.h"
+#include "link/InstrumentOperations.h"
 
-#include "PacketBuffer.h"
-#include "ProgramControl.h"
-#include "ReportError.h"
-#include "SensorControl.h"
-#include "modGlobals.h"
+#include "link/PacketBuffer.h"
+#include "link/QuvaneError.h"
+#include "link/SensorControl.h"
+#include "link/modGlobals.h"
 
+#include <cmath>
 #include <limits>
+
+namespace quvane {
 
 namespace {
 
@@ -14,53 +16,28 @@ const QByteArray DatalogStatusCommand("D0001");
 
 } // namespace
 
-void InstrumentOperations::GetInstrumentType()
-{
-    busyTrapped([] { modGlobals::InstrumentType = true; });
-}
-
-void InstrumentOperations::GetInstrumentName()
-{
-    busyTrapped([this] { modGlobals::InstrumentName = m_sensor.InstrumentName(); });
-}
-
-bool InstrumentOperations::InstrumentSupported()
-{
-    return busyTrapped([this] { return m_sensor.FirmwareSupported(); });
-}
-
-qint32 InstrumentOperations::InstrumentFlavor()
-{
-    return busyTrapped([this] { return static_cast<qint32>(m_sensor.Flavor()); });
-}
-
 qint16 InstrumentOperations::DatalogCount()
 {
-    return busyTrapped([this] {
-        const QByteArray reply = m_sensor.SendCommand(DatalogStatusCommand);
-        PacketBuffer &packet = PacketBuffer::shared();
-        packet.SetReply(reply);
-        packet.Skip(24);
-        const qint32 count = packet.GetLong();
-        if (count < std::numeric_limits<qint16>::min() ||
-            count > std::numeric_limits<qint16>::max())
-            throw QuvaneError::overflow(
-                QStringLiteral("the datalog count %1 does not fit an Integer").arg(count));
-        return static_cast<qint16>(count);
-    });
+    PacketBuffer packet;
+    packet.SetReply(m_sensor.SendCommand(DatalogStatusCommand));
+    packet.Skip(24);
+    const qint32 count = packet.GetLong();
+    if (count < std::numeric_limits<qint16>::min() || count > std::numeric_limits<qint16>::max())
+        throw QuvaneError::overflow(
+            QStringLiteral("the datalog count %1 does not fit an Integer").arg(count));
+    return static_cast<qint16>(count);
 }
 
 double InstrumentOperations::StdzTimestamp()
 {
-    const QByteArray reply = m_sensor.SendCommand(DatalogStatusCommand);
-    PacketBuffer &packet = PacketBuffer::shared();
-    packet.SetReply(reply);
+    PacketBuffer packet;
+    packet.SetReply(m_sensor.SendCommand(DatalogStatusCommand));
     return modGlobals::SecondsToDate(packet.GetTimestamp());
 }
 
 void InstrumentOperations::SetDateAndTime()
 {
-    PacketBuffer &packet = PacketBuffer::shared();
+    PacketBuffer packet;
     packet.PutText(QByteArrayView("X000"));
     packet.PutTimestamp(modGlobals::DateToSeconds(modGlobals::Now()));
     m_sensor.SendCommand(packet.GetCommand());
@@ -68,17 +45,7 @@ void InstrumentOperations::SetDateAndTime()
 
 void InstrumentOperations::ClearDatalog()
 {
-    busyTrapped([this] { m_sensor.SendCommand(QByteArray("X000FFFFFFFF01")); });
-}
-
-void InstrumentOperations::ReadBlack()
-{
-    busyTrapped([this] { m_sensor.ReadBlack(); });
-}
-
-void InstrumentOperations::ReadWhite()
-{
-    busyTrapped([this] { m_sensor.ReadWhite(); });
+    m_sensor.SendCommand(QByteArray("X000FFFFFFFF01"));
 }
 
 QString InstrumentOperations::GeometryText(qint32 flavor, bool instrumentType)
@@ -96,3 +63,12 @@ QString InstrumentOperations::GeometryText(qint32 flavor, bool instrumentType)
         return QString();
     }
 }
+
+QString InstrumentOperations::DatalogFillText(qint32 count)
+{
+    // std::lround rounds halves away from zero.
+    const long percent = std::lround(count * 100.0 / DatalogCapacity);
+    return QStringLiteral("%1  (%2% full)").arg(count).arg(percent);
+}
+
+} // namespace quvane

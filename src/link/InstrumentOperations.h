@@ -4,9 +4,12 @@
 
 class SensorControl;
 
-// The main window's public instrument operations that need no window: each sends its command
-// through the sensor control, shows the busy cursor around the exchange where it is meant to, and
-// traps errors for ReportError where it is meant to.
+namespace quvane {
+
+// The instrument operations behind the main window's public ones, without any policy: each
+// composes its command, sends it through the sensor control and reads the reply, and raises
+// whatever goes wrong. The main window adds the busy cursor and the trap; the command-line tool
+// reports the error its own way.
 class InstrumentOperations
 {
 public:
@@ -15,23 +18,24 @@ public:
 
     explicit InstrumentOperations(SensorControl &sensor) : m_sensor(sensor) {}
 
-    void GetInstrumentType();
-    void GetInstrumentName();
-    bool InstrumentSupported();
-    qint32 InstrumentFlavor();
+    // The record count of the "D0001" reply; a count outside the Integer range is an overflow.
     qint16 DatalogCount();
-    // Untrapped: the callers (identification, clock dialogs) trap.
+    // The time of the last standardization, as a PC date.
     double StdzTimestamp();
+    // Sets the instrument's clock to the PC's present local time.
     void SetDateAndTime();
     void ClearDatalog();
-    void ReadBlack();
-    void ReadWhite();
 
     SensorControl &sensor() { return m_sensor; }
 
     // The geometry and aperture named by a flavor code, by the instrument-type flag.
     static QString GeometryText(qint32 flavor, bool instrumentType);
+    // The datalog line of the identification: the count, two blanks and "(p% full)", the
+    // percentage of the capacity rounded half away from zero.
+    static QString DatalogFillText(qint32 count);
 
 private:
     SensorControl &m_sensor;
 };
+
+} // namespace quvane

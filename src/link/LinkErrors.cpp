@@ -1,6 +1,8 @@
-#include "LinkErrors.h"
+#include "link/LinkErrors.h"
 
-#include "Transport.h"
+#include "link/Transport.h"
+
+namespace quvane {
 
 QString commandForMessage(const QByteArray &command)
 {
@@ -41,3 +43,5 @@ QuvaneError refusedError(const QByteArray &command, int code)
                            .arg(commandForMessage(command))
                            .arg(code));
 }
+
+} // namespace quvane

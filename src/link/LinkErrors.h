@@ -1,8 +1,10 @@
 #pragma once
 
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
 
 #include <QByteArray>
+
+namespace quvane {
 
 // The errors a link raises, each naming the command it happened on.
 QuvaneError timeoutError(const QByteArray &command, int timeoutMs);
@@ -12,3 +14,5 @@ QuvaneError refusedError(const QByteArray &command, int code);
 
 // The command as shown in messages: quoted, and cut short when long.
 QString commandForMessage(const QByteArray &command);
+
+} // namespace quvane

@@ -1,8 +1,10 @@
-#include "LoopbackTransport.h"
+#include "link/LoopbackTransport.h"
 
-#include "LinkErrors.h"
+#include "link/LinkErrors.h"
 
 #include <QThread>
+
+namespace quvane {
 
 LoopbackTransport::LoopbackTransport(std::shared_ptr<PacketHandler> instrument)
     : m_instrument(std::move(instrument))
@@ -46,3 +48,5 @@ QByteArray LoopbackTransport::exchange(const QByteArray &command, int timeoutMs)
         throw overlongReplyError(command);
     return result.reply;
 }
+
+} // namespace quvane

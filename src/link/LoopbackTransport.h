@@ -1,9 +1,11 @@
 #pragma once
 
-#include "PacketHandler.h"
-#include "Transport.h"
+#include "link/PacketHandler.h"
+#include "link/Transport.h"
 
 #include <memory>
+
+namespace quvane {
 
 // Talks to an instrument living in this process, without bytes on any line.
 class LoopbackTransport : public Transport
@@ -20,3 +22,5 @@ private:
     std::shared_ptr<PacketHandler> m_instrument;
     bool m_open = false;
 };
+
+} // namespace quvane

@@ -1,10 +1,12 @@
-#include "PacketBuffer.h"
+#include "link/PacketBuffer.h"
 
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
 
 #include <array>
 #include <bit>
 #include <limits>
+
+using namespace quvane;
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+namespace quvane {
+
 // What an instrument does with one command packet. Implemented by the simulated instrument;
 // the loopback transport and the simulator's servers both drive it.
 struct HandlerResult
@@ -30,3 +32,5 @@ public:
     virtual ~PacketHandler() = default;
     virtual HandlerResult handle(const QByteArray &command) = 0;
 };
+
+} // namespace quvane

@@ -1,20 +1,21 @@
-#include "ProtocolTrace.h"
+#include "link/ProtocolTrace.h"
 
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
 
 #include <QDateTime>
 
-ProtocolTrace ProtocolTrace::fromEnvironment()
+namespace quvane {
+
+ProtocolTrace ProtocolTrace::open(const QString &path)
 {
     ProtocolTrace trace;
-    const QString path = qEnvironmentVariable("QUVANE_TRACE");
     if (path.isEmpty())
         return trace;
     auto file = std::make_unique<QFile>(path);
     if (file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         trace.m_file = std::move(file);
     else
-        qWarning("QUVANE_TRACE: cannot open %s: %s", qPrintable(path),
+        qWarning("protocol trace: cannot open %s: %s", qPrintable(path),
                  qPrintable(file->errorString()));
     return trace;
 }
@@ -38,3 +39,5 @@ void ProtocolTrace::recordFailure(const QByteArray &command, const QuvaneError &
     if (m_file)
         record(command, error.isTimeout() ? QByteArray("timeout") : error.description().toUtf8());
 }
+
+} // namespace quvane

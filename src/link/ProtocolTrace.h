@@ -5,6 +5,8 @@
 
 #include <memory>
 
+namespace quvane {
+
 class QuvaneError;
 
 // Appends one line per exchange to a file, for support and diagnosis: the time, the command and
@@ -12,8 +14,8 @@ class QuvaneError;
 class ProtocolTrace
 {
 public:
-    // Opens the file named by QUVANE_TRACE, when set.
-    static ProtocolTrace fromEnvironment();
+    // Appends to the file at path; an empty path traces nothing.
+    static ProtocolTrace open(const QString &path);
 
     bool isOn() const { return m_file != nullptr; }
     void record(const QByteArray &command, const QByteArray &outcome);
@@ -23,3 +25,5 @@ public:
 private:
     std::unique_ptr<QFile> m_file;
 };
+
+} // namespace quvane

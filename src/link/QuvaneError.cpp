@@ -1,4 +1,6 @@
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
+
+namespace quvane {
 
 QuvaneError::QuvaneError(int number, QString description)
     : m_number(number), m_description(std::move(description)),
@@ -9,3 +11,5 @@ QuvaneError QuvaneError::overflow(const QString &what)
 {
     return QuvaneError(ErrorNumber::Overflow, QStringLiteral("Overflow: %1").arg(what));
 }
+
+} // namespace quvane

@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+namespace quvane {
+
 // Error numbers raised by the link and by the program. The object-error based numbers are the
 // ones the instrument's control reports; the small ones are the classic run-time error numbers.
 namespace ErrorNumber {
@@ -12,6 +14,7 @@ constexpr int CommunicationsTimeout = -2147213405;
 constexpr int LinkLost = -2147213404;
 constexpr int MalformedPacket = -2147213403;
 constexpr int InstrumentRefused = -2147213402;
+constexpr int LinkBusy = -2147213401;
 constexpr int InvalidProductSetup = -2147212504;
 constexpr int Overflow = 6;
 constexpr int SubscriptOutOfRange = 9;
@@ -37,3 +40,5 @@ private:
     QString m_description;
     std::string m_what;
 };
+
+} // namespace quvane

@@ -1,33 +1,15 @@
-#include "SensorControl.h"
+#include "link/SensorControl.h"
 
-#include "DeviceTransport.h"
-#include "LinkErrors.h"
-#include "LoopbackTransport.h"
-#include "PacketBuffer.h"
+#include "link/DeviceTransport.h"
+#include "link/LinkErrors.h"
+#include "link/PacketBuffer.h"
+#include "link/Transports.h"
 
 #include <QSerialPortInfo>
-#include <QUrl>
+
+using namespace quvane;
 
 namespace {
-
-SensorControl::InstrumentFactory &inProcessFactory()
-{
-    static SensorControl::InstrumentFactory factory;
-    return factory;
-}
-
-std::unique_ptr<Transport> makeTransport(const QString &port)
-{
-    if (port == QLatin1String("sim")) {
-        auto &factory = inProcessFactory();
-        return std::make_unique<LoopbackTransport>(factory ? factory() : nullptr);
-    }
-    if (port.startsWith(QLatin1String("tcp://"))) {
-        const QUrl url(port);
-        return std::make_unique<TcpTransport>(url.host(), static_cast<quint16>(url.port(0)));
-    }
-    return std::make_unique<SerialTransport>(port);
-}
 
 bool isPrintable(const QByteArray &text)
 {
@@ -47,12 +29,7 @@ SensorControl::~SensorControl()
     Disconnect();
 }
 
-void SensorControl::setInProcessInstrument(InstrumentFactory factory)
-{
-    inProcessFactory() = std::move(factory);
-}
-
-void SensorControl::Connect()
+void SensorControl::Connect(const LinkOptions &options)
 {
     Disconnect();
     m_connectionError.clear();
@@ -60,12 +37,11 @@ void SensorControl::Connect()
         m_connectionError = QStringLiteral("connect option %1 is not supported").arg(ConnectOption);
         return;
     }
-    const QString port = qEnvironmentVariable("QUVANE_PORT");
-    if (!port.isEmpty()) {
-        connectTo(port);
+    m_trace = ProtocolTrace::open(options.tracePath);
+    if (!options.port.isEmpty()) {
+        identify(makeTransport(options.port, options), m_timeoutMs);
         return;
     }
-    m_trace = ProtocolTrace::fromEnvironment();
     const auto ports = QSerialPortInfo::availablePorts();
     for (const QSerialPortInfo &info : ports) {
         if (identify(std::make_unique<SerialTransport>(info.systemLocation()), ProbeTimeoutMs))
@@ -73,13 +49,6 @@ void SensorControl::Connect()
     }
     if (ports.isEmpty())
         m_connectionError = QStringLiteral("no serial ports found (set QUVANE_PORT)");
-}
-
-void SensorControl::connectTo(const QString &port)
-{
-    Disconnect();
-    m_trace = ProtocolTrace::fromEnvironment();
-    identify(makeTransport(port), m_timeoutMs);
 }
 
 bool SensorControl::identify(std::unique_ptr<Transport> transport, int timeoutMs)
@@ -133,8 +102,33 @@ bool SensorControl::FirmwareSupported() const
     return digits > 0 && version.left(digits).toInt() >= 2;
 }
 
+SensorControl::Hold::Hold(SensorControl &sensor) : m_sensor(sensor)
+{
+    m_sensor.m_held = true;
+}
+
+SensorControl::Hold::~Hold()
+{
+    m_sensor.m_held = false;
+}
+
 QByteArray SensorControl::SendCommand(const QByteArray &command)
 {
+    if (m_held)
+        throw QuvaneError(ErrorNumber::LinkBusy,
+                          QStringLiteral("Link busy: %1 was not sent, because a transfer holds "
+                                         "the link")
+                              .arg(commandForMessage(command)));
+    return exchange(command);
+}
+
+QByteArray SensorControl::exchange(const QByteArray &command)
+{
+    if (m_exchanging)
+        throw QuvaneError(ErrorNumber::LinkBusy,
+                          QStringLiteral("Link busy: %1 was not sent, because another exchange "
+                                         "is in progress")
+                              .arg(commandForMessage(command)));
     if (command.size() > MaxPacketLength || !isPrintable(command))
         throw QuvaneError(ErrorNumber::MalformedPacket,
                           QStringLiteral("Malformed packet: the command %1 is not one line of at "
@@ -144,12 +138,15 @@ QByteArray SensorControl::SendCommand(const QByteArray &command)
     if (!m_transport)
         throw linkLostError(command, QStringLiteral("no instrument is connected"));
     QByteArray reply;
+    m_exchanging = true;
     try {
         reply = m_transport->exchange(command, m_timeoutMs);
     } catch (const QuvaneError &e) {
+        m_exchanging = false;
         m_trace.recordFailure(command, e);
         throw;
     }
+    m_exchanging = false;
     m_trace.record(command, reply);
     if (reply.startsWith('!')) {
         PacketBuffer packet;

@@ -1,25 +1,26 @@
 #pragma once
 
-#include "PacketHandler.h"
-#include "ProtocolTrace.h"
-#include "Transport.h"
+#include "link/LinkOptions.h"
+#include "link/ProtocolTrace.h"
+#include "link/Transport.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 // The instrument's control: owns the link and carries every exchange with the instrument.
 //
-// With ConnectOption 5, Connect() opens the link that QUVANE_PORT names: "sim" (an instrument in
-// this process), "tcp://HOST:PORT", or a serial device. Without QUVANE_PORT every serial port is
-// probed with the identify command and the first that answers is taken.
+// With ConnectOption 5, Connect() opens the link its options name ("sim", "tcp://HOST:PORT" or
+// a serial device); with no port named, every serial port is probed with the identify command
+// and the first that answers is taken.
+//
+// Exchanges never overlap: SendCommand refuses to start while another is in progress (an
+// exchange entered again through the event loop) and while a Hold gives the link to a bulk
+// transfer, with ErrorNumber::LinkBusy.
 class SensorControl
 {
 public:
-    using InstrumentFactory = std::function<std::shared_ptr<PacketHandler>()>;
-
     static constexpr int DefaultTimeoutMs = 3000;
     static constexpr int ProbeTimeoutMs = 300;
 
@@ -28,12 +29,9 @@ public:
     SensorControl(const SensorControl &) = delete;
     SensorControl &operator=(const SensorControl &) = delete;
 
-    // The instrument that QUVANE_PORT=sim connects to; set once by the program.
-    static void setInProcessInstrument(InstrumentFactory factory);
-
     qint16 ConnectOption = 0;
 
-    void Connect();
+    void Connect(const quvane::LinkOptions &options = {});
     bool IsConnected() const { return m_transport != nullptr; }
     void Disconnect();
     QByteArray SendCommand(const QByteArray &command);
@@ -47,20 +45,33 @@ public:
     QString FirmwareVersion() const { return m_firmwareVersion; }
     QString SerialNumber() const { return m_serialNumber; }
 
-    // Opens the named link directly ("sim", "tcp://HOST:PORT" or a serial device).
-    void connectTo(const QString &port);
     // Why the last Connect found no instrument, for diagnostics.
     QString connectionError() const { return m_connectionError; }
     QString portName() const;
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     int timeout() const { return m_timeoutMs; }
 
-private:
-    bool identify(std::unique_ptr<Transport> transport, int timeoutMs);
-    void readStandardization(const char *command);
+    // The link belongs to one holder while it lives: only its own SendCommand gets through.
+    class Hold
+    {
+    public:
+        explicit Hold(SensorControl &sensor);
+        ~Hold();
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+        QByteArray SendCommand(const QByteArray &command) { return m_sensor.exchange(command); }
 
-    std::unique_ptr<Transport> m_transport;
-    ProtocolTrace m_trace;
+    private:
+        SensorControl &m_sensor;
+    };
+
+private:
+    bool identify(std::unique_ptr<quvane::Transport> transport, int timeoutMs);
+    void readStandardization(const char *command);
+    QByteArray exchange(const QByteArray &command);
+
+    std::unique_ptr<quvane::Transport> m_transport;
+    quvane::ProtocolTrace m_trace;
     int m_timeoutMs = DefaultTimeoutMs;
     qint32 m_lastError = 0;
     qint16 m_flavor = 0;
@@ -68,4 +79,6 @@ private:
     QString m_firmwareVersion;
     QString m_serialNumber;
     QString m_connectionError;
+    bool m_exchanging = false;
+    bool m_held = false;
 };

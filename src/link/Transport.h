@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace quvane {
+
 // One link to an instrument. exchange() writes a command packet and blocks until its reply line
 // has arrived. It raises a QuvaneError for a timeout, a lost link or an over-long line.
 class Transport
@@ -18,3 +20,5 @@ public:
 };
 
 constexpr int MaxPacketLength = 4096;
+
+} // namespace quvane

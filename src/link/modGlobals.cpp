@@ -1,12 +1,14 @@
-#include "modGlobals.h"
+#include "link/modGlobals.h"
 
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
 
 #include <QSettings>
 
 #include <cfenv>
 #include <cmath>
 #include <limits>
+
+using namespace quvane;
 
 namespace modGlobals {
 

@@ -1,9 +1,11 @@
-#include "ColorValues.h"
+#include "records/ColorValues.h"
 
-#include "PacketBuffer.h"
-#include "QuvaneError.h"
+#include "link/PacketBuffer.h"
+#include "link/QuvaneError.h"
 
 #include <cmath>
+
+namespace quvane {
 
 namespace {
 
@@ -41,3 +43,5 @@ void ColorValues::readSpectrum(PacketBuffer &packet)
                     .arg(static_cast<double>(fraction)));
     }
 }
+
+} // namespace quvane

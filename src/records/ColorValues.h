@@ -4,6 +4,8 @@
 
 class PacketBuffer;
 
+namespace quvane {
+
 // The colour values a measurement or a datalog record carries: three scale values, an index
 // value and the spectrum in percent, read by 1-based index. An index outside the array raises
 // the out-of-range error (9).
@@ -22,3 +24,5 @@ public:
     float indexData = 0;
     std::array<float, 31> spectrum{};
 };
+
+} // namespace quvane

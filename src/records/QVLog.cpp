@@ -1,8 +1,10 @@
-#include "QVLog.h"
+#include "records/QVLog.h"
 
-#include "PacketBuffer.h"
-#include "QuvaneError.h"
-#include "SensorControl.h"
+#include "link/PacketBuffer.h"
+#include "link/QuvaneError.h"
+#include "link/SensorControl.h"
+
+using namespace quvane;
 
 QString QVLog::FourDigitYearDate(const QString &sDate)
 {
@@ -19,7 +21,7 @@ QString QVLog::FourDigitYearDate(const QString &sDate)
 
 void QVLog::GetRecord(qint16 aRecordNumber)
 {
-    PacketBuffer &packet = PacketBuffer::shared();
+    PacketBuffer packet;
     packet.PutText(QByteArrayView("K"));
     packet.PutInteger(aRecordNumber);
     packet.SetReply(m_sensor->SendCommand(packet.GetCommand()));

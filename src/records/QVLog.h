@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ColorValues.h"
+#include "records/ColorValues.h"
 
 class SensorControl;
 
@@ -40,5 +40,5 @@ public:
 
 private:
     SensorControl *m_sensor;
-    ColorValues m_values;
+    quvane::ColorValues m_values;
 };

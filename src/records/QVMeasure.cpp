@@ -1,11 +1,13 @@
-#include "QVMeasure.h"
+#include "records/QVMeasure.h"
 
-#include "PacketBuffer.h"
-#include "SensorControl.h"
+#include "link/PacketBuffer.h"
+#include "link/SensorControl.h"
+
+using namespace quvane;
 
 void QVMeasure::Measure()
 {
-    PacketBuffer &packet = PacketBuffer::shared();
+    PacketBuffer packet;
     packet.SetReply(m_sensor->SendCommand(QByteArray("H")));
     packet.Skip(4);
     m_values.readSpectrum(packet);

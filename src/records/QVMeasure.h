@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include "ColorValues.h"
+#include "records/ColorValues.h"
 
 class SensorControl;
 
@@ -30,5 +30,5 @@ public:
 
 private:
     SensorControl *m_sensor;
-    ColorValues m_values;
+    quvane::ColorValues m_values;
 };

@@ -1,8 +1,10 @@
-#include "SampleCatalogue.h"
+#include "sim/SampleCatalogue.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+
+namespace quvane {
 
 namespace {
 
@@ -79,3 +81,5 @@ Reflectance measure(const Sample &sample, std::mt19937 &random)
 }
 
 } // namespace SampleCatalogue
+
+} // namespace quvane

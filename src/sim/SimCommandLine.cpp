@@ -1,8 +1,8 @@
-#include "SimCommandLine.h"
+#include "sim/SimCommandLine.h"
 
-#include "SimInstrument.h"
-#include "SimServer.h"
-#include "SimStateFile.h"
+#include "sim/SimEndpoints.h"
+#include "sim/SimInstrument.h"
+#include "sim/SimStateFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -10,6 +10,8 @@
 #include <QTextStream>
 
 #include <cstdio>
+
+namespace quvane {
 
 namespace {
 
@@ -67,17 +69,14 @@ int runSimulator(QCoreApplication &app)
         {"baud", "Answer at the speed of a serial line at this rate (8N1).", "RATE"},
         {"state", "Keep set-ups, datalog and clock in this file between runs.", "FILE"},
         {"log", "Record every command and reply in this file.", "FILE"},
-        {"silent", "Fault: leave the first N commands without a reply (timeouts).", "N"},
-        {"drop-at", "Fault: close the connection on command number N.", "N"},
-        {"corrupt-at", "Fault: garble the reply to command number N.", "N"},
-        {"fail-black", "Fault: fail the next N black readings.", "N"},
-        {"fail-white", "Fault: fail the next N white readings.", "N"},
-        {"report-count", "Fault: report N datalog records whatever the datalog holds.", "N"},
         {"export-datalog",
          "Write DATALOG.QV3 into DIR, as the instrument writes it to a USB drive, and exit "
          "(unless --tcp or --pty is given too).",
          "DIR"},
     });
+    for (const SimFaultPlan::Option &fault : SimFaultPlan::options())
+        parser.addOption({QString::fromLatin1(fault.name), QString::fromLatin1(fault.description),
+                          QString::fromLatin1(fault.valueName)});
     parser.process(app);
 
     const bool exportOnly =
@@ -85,16 +84,17 @@ int runSimulator(QCoreApplication &app)
     if (!exportOnly && parser.isSet("tcp") == parser.isSet("pty"))
         return usageError("give exactly one of --tcp HOST:PORT and --pty");
 
-    int records = -1, seed = 1, flavor = 0, baud = 0, silent = 0, dropAt = 0, corruptAt = 0,
-        failBlack = 0, failWhite = 0, reportCount = -1;
+    int records = -1, seed = 1, flavor = 0, baud = 0;
     if (!readCount(parser, "records", records) || !readCount(parser, "seed", seed) ||
-        !readCount(parser, "flavor", flavor) || !readCount(parser, "baud", baud) ||
-        !readCount(parser, "silent", silent) || !readCount(parser, "drop-at", dropAt) ||
-        !readCount(parser, "corrupt-at", corruptAt) ||
-        !readCount(parser, "fail-black", failBlack) ||
-        !readCount(parser, "fail-white", failWhite) ||
-        !readCount(parser, "report-count", reportCount))
+        !readCount(parser, "flavor", flavor) || !readCount(parser, "baud", baud))
         return usageError("counts, rates, seeds and flavors are whole numbers of 0 or more");
+    SimFaultPlan faults;
+    for (const SimFaultPlan::Option &fault : SimFaultPlan::options()) {
+        const QString name = QString::fromLatin1(fault.name);
+        QString error;
+        if (parser.isSet(name) && !faults.set(name, parser.value(name), error))
+            return usageError(error);
+    }
     if (flavor > 3)
         return usageError("--flavor takes 0 to 3");
 
@@ -141,34 +141,21 @@ int runSimulator(QCoreApplication &app)
             return 0;
     }
 
-    SimFaults &faults = instrument.faults();
-    faults.silentCommands = silent;
-    faults.failBlack = failBlack;
-    faults.failWhite = failWhite;
-    faults.baud = baud;
-    if (reportCount >= 0)
-        faults.reportedCount = reportCount;
+    instrument.faults() = faults;
+    instrument.setBaud(baud);
 
     QFile logFile(parser.value("log"));
     if (parser.isSet("log") && !logFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
         err() << "quvane-sim: cannot open log file " << logFile.fileName() << "\n";
         return 1;
     }
-    int commandNumber = 0;
-    instrument.onExchange = [&](const QByteArray &command, const QByteArray &reply) {
-        ++commandNumber;
-        if (logFile.isOpen()) {
+    if (logFile.isOpen()) {
+        instrument.onExchange = [&logFile](const QByteArray &command, const QByteArray &reply) {
             logFile.write(command + '\t' + reply + '\n');
             logFile.flush();
-        }
-        // Arm the numbered faults for the command after this one.
-        faults.dropNext = dropAt > 0 && commandNumber + 1 == dropAt;
-        faults.corruptNext = corruptAt > 0 && commandNumber + 1 == corruptAt;
-    };
-    faults.dropNext = dropAt == 1;
-    faults.corruptNext = corruptAt == 1;
+        };
+    }
 
-    SimServer server(instrument);
     QString error;
     if (parser.isSet("tcp")) {
         const QString tcpAddress = parser.value("tcp");
@@ -181,20 +168,25 @@ int runSimulator(QCoreApplication &app)
             return usageError("--tcp takes HOST:PORT, for example 127.0.0.1:4001");
         if (!address.isLoopback() && !parser.isSet("allow-remote"))
             return usageError("--tcp serves on loopback only unless --allow-remote is given");
-        if (!server.listenTcp(address, static_cast<quint16>(port), error)) {
+        auto *endpoint = new SimTcpEndpoint(instrument, &app);
+        if (!endpoint->listen(address, static_cast<quint16>(port), error)) {
             err() << "quvane-sim: cannot listen on " << tcpAddress << ": " << error << "\n";
             return 1;
         }
-        out() << "quvane-sim: listening on tcp://" << address.toString() << ":" << server.tcpPort()
+        out() << "quvane-sim: listening on tcp://" << address.toString() << ":" << endpoint->port()
               << Qt::endl;
     } else {
         QString device;
-        if (!server.openPty(device, error)) {
+        auto *endpoint = new SimPtyEndpoint(instrument, &app);
+        if (!endpoint->open(device, error)) {
             err() << "quvane-sim: cannot open a pseudo-terminal: " << error << "\n";
             return 1;
         }
         out() << "quvane-sim: serving on " << device << Qt::endl;
-        QObject::connect(&server, &SimServer::hungUp, &app, [] { QCoreApplication::exit(0); });
+        QObject::connect(endpoint, &SimPtyEndpoint::hungUp, &app,
+                         [] { QCoreApplication::exit(0); });
     }
     return app.exec();
 }
+
+} // namespace quvane

@@ -2,5 +2,9 @@
 
 class QCoreApplication;
 
+namespace quvane {
+
 // The quvane-sim program: parses its options, builds the instrument and serves it.
 int runSimulator(QCoreApplication &app);
+
+} // namespace quvane

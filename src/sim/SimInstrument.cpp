@@ -1,13 +1,15 @@
-#include "SimInstrument.h"
+#include "sim/SimInstrument.h"
 
-#include "PacketBuffer.h"
-#include "QuvaneError.h"
-#include "modGlobals.h"
+#include "link/PacketBuffer.h"
+#include "link/QuvaneError.h"
+#include "link/modGlobals.h"
 
 #include <QDir>
 #include <QSaveFile>
 
 #include <cmath>
+
+namespace quvane {
 
 namespace {
 
@@ -138,24 +140,18 @@ void SimInstrument::seedDatalog(int n)
 
 HandlerResult SimInstrument::handle(const QByteArray &command)
 {
-    if (m_faults.dropNext) {
-        m_faults.dropNext = false;
+    const int number = ++m_commands;
+    if (number == m_faults.dropAt || number <= m_faults.silent) {
         if (onExchange)
             onExchange(command, QByteArray());
-        return HandlerResult::drop();
-    }
-    if (m_faults.silentCommands > 0) {
-        --m_faults.silentCommands;
-        if (onExchange)
-            onExchange(command, QByteArray());
-        return HandlerResult::silent();
+        return number == m_faults.dropAt ? HandlerResult::drop() : HandlerResult::silent();
     }
     HandlerResult result = answer(command);
-    if (m_faults.corruptNext && !result.reply.isEmpty()) {
-        m_faults.corruptNext = false;
+    if (number == m_faults.corruptAt && !result.reply.isEmpty())
         result.reply[result.reply.size() - 1] = 'G'; // the last field is read by every reader
-    }
     result.delayMs = delayFor(command, result.reply);
+    if (number == m_faults.delayAt)
+        result.delayMs += m_faults.delayMs;
     if (onExchange)
         onExchange(command, result.reply);
     return result;
@@ -163,11 +159,11 @@ HandlerResult SimInstrument::handle(const QByteArray &command)
 
 int SimInstrument::delayFor(const QByteArray &command, const QByteArray &reply) const
 {
-    if (m_faults.baud <= 0)
+    if (m_baud <= 0)
         return 0;
     // 8N1: ten bit times per byte, the CR of each line included.
     const qint64 bits = 10LL * (command.size() + 1 + reply.size() + 1);
-    return static_cast<int>(bits * 1000 / m_faults.baud);
+    return static_cast<int>(bits * 1000 / m_baud);
 }
 
 HandlerResult SimInstrument::answer(const QByteArray &command)
@@ -449,3 +445,5 @@ QByteArray SimInstrument::restoreSetup(const QByteArray &command)
     packet.PutLong(index);
     return packet.GetCommand();
 }
+
+} // namespace quvane

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "PacketHandler.h"
-#include "SampleCatalogue.h"
+#include "link/PacketHandler.h"
+#include "sim/SampleCatalogue.h"
+#include "sim/SimFaultPlan.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,6 +12,8 @@
 #include <functional>
 #include <optional>
 #include <random>
+
+namespace quvane {
 
 struct SimIdentity
 {
@@ -51,18 +54,6 @@ struct SimLogRecord
     std::array<float, 2> indexData{};
 };
 
-// Faults to inject; each counter is used up by the commands it affects.
-struct SimFaults
-{
-    int silentCommands = 0;   // commands to leave without a reply
-    bool dropNext = false;    // close the connection on the next command
-    bool corruptNext = false; // garble the next reply
-    int failBlack = 0;        // black readings to fail
-    int failWhite = 0;        // white readings to fail
-    int baud = 0;             // when set, replies take the time the bytes need at this rate
-    std::optional<qint32> reportedCount; // datalog count to report instead of the real one
-};
-
 // The simulated instrument: keeps state and answers the wire protocol.
 class SimInstrument : public PacketHandler
 {
@@ -75,7 +66,14 @@ public:
     HandlerResult handle(const QByteArray &command) override;
 
     SimIdentity &identity() { return m_identity; }
-    SimFaults &faults() { return m_faults; }
+    SimFaultPlan &faults() { return m_faults; }
+    // Commands received so far; the fault plan counts them from 1.
+    int commandsReceived() const { return m_commands; }
+    // Shorthands for tests: the next command closes the link, its reply is garbled.
+    void dropNextCommand() { m_faults.dropAt = m_commands + 1; }
+    void corruptNextReply() { m_faults.corruptAt = m_commands + 1; }
+    // Replies take the time their bytes need on a serial line at this rate (8N1); 0: no time.
+    void setBaud(int baud) { m_baud = baud; }
 
     QVector<SimSetup> &setups() { return m_setups; }
     const QVector<SimSetup> &setups() const { return m_setups; }
@@ -124,7 +122,9 @@ private:
     int delayFor(const QByteArray &command, const QByteArray &reply) const;
 
     SimIdentity m_identity;
-    SimFaults m_faults;
+    SimFaultPlan m_faults;
+    int m_commands = 0;
+    int m_baud = 0;
     QVector<SimSetup> m_setups;
     QVector<SimLogRecord> m_datalog;
     qint32 m_clockOffset = 0;
@@ -141,3 +141,5 @@ constexpr int UnknownCommand = 1;
 constexpr int BadField = 2;
 constexpr int NoSuchRecord = 3;
 } // namespace SimRefusal
+
+} // namespace quvane

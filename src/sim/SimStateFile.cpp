@@ -1,12 +1,14 @@
-#include "SimStateFile.h"
+#include "sim/SimStateFile.h"
 
-#include "SimInstrument.h"
+#include "sim/SimInstrument.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+
+namespace quvane {
 
 namespace {
 
@@ -128,3 +130,5 @@ bool save(const QString &path, const SimInstrument &instrument, QString &error)
 }
 
 } // namespace SimStateFile
+
+} // namespace quvane

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace quvane {
+
 class SimInstrument;
 
 // Keeps an instrument's set-ups, datalog, clock offset and standardization time in a JSON file
@@ -10,3 +12,5 @@ namespace SimStateFile {
 bool load(const QString &path, SimInstrument &instrument, QString &error);
 bool save(const QString &path, const SimInstrument &instrument, QString &error);
 } // namespace SimStateFile
+
+} // namespace quvane

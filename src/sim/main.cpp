@@ -1,6 +1,8 @@
-#include "SimCommandLine.h"
+#include "sim/SimCommandLine.h"
 
 #include <QCoreApplication>
+
+using namespace quvane;
 
 int main(int argc, char *argv[])
 {

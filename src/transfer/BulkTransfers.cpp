@@ -1,21 +1,19 @@
-#include "BulkTransfers.h"
+#include "transfer/BulkTransfers.h"
 
-#include "DatalogLine.h"
-#include "InstrumentOperations.h"
-#include "PacketBuffer.h"
-#include "Prompter.h"
-#include "QuvaneError.h"
-#include "ReportError.h"
-#include "SensorControl.h"
-#include "TextFiles.h"
-#include "TextFormat.h"
-#include "TransferProgress.h"
-#include "modGlobals.h"
+#include "link/PacketBuffer.h"
+#include "link/QuvaneError.h"
+#include "link/SensorControl.h"
+#include "transfer/DatalogLine.h"
+#include "transfer/TextFiles.h"
+#include "transfer/TextFormat.h"
+#include "transfer/TransferProgress.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <optional>
+
+namespace quvane {
 
 namespace {
 
@@ -47,52 +45,83 @@ private:
 
 } // namespace
 
-BulkTransfers::BulkTransfers(InstrumentOperations &operations, TransferProgress &progress)
-    : m_operations(operations), m_sensor(operations.sensor()), m_progress(progress)
+QString TransferOutcome::message() const
+{
+    QStringList parts{failure, reason, kept};
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral("\n\n"));
+}
+
+QString TransferOutcome::line() const
+{
+    QStringList parts{failure, reason, kept};
+    parts.removeAll(QString());
+    for (QString &part : parts)
+        part.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return parts.join(QLatin1Char(' '));
+}
+
+namespace {
+
+TransferOutcome failed(const QString &failure, const QuvaneError &error, const QString &kept = {})
+{
+    return {TransferResult::Failed, failure, error.description(), kept, error.number()};
+}
+
+TransferOutcome ended(bool cancelled)
+{
+    return {cancelled ? TransferResult::Cancelled : TransferResult::Completed, {}, {}, {}, 0};
+}
+
+} // namespace
+
+BulkTransfers::BulkTransfers(TransferSettings settings, TransferProgress &progress)
+    : m_settings(std::move(settings)), m_progress(progress)
 {}
+
+class BulkTransfers::LinkHold
+{
+public:
+    explicit LinkHold(BulkTransfers &transfers) : m_transfers(transfers)
+    {
+        if (m_transfers.m_settings.sensor)
+            m_transfers.m_hold.emplace(*m_transfers.m_settings.sensor);
+    }
+    ~LinkHold() { m_transfers.m_hold.reset(); }
+
+private:
+    BulkTransfers &m_transfers;
+};
 
 QByteArray BulkTransfers::send(const QByteArray &command)
 {
+    if (!m_hold)
+        throw QuvaneError(ErrorNumber::LinkLost,
+                          QStringLiteral("Link lost: no instrument is connected"));
     for (;;) {
         try {
-            return m_sensor.SendCommand(command);
+            return m_hold->SendCommand(command);
         } catch (const QuvaneError &error) {
-            if (!error.isTimeout() || !AskRetryAfterTimeout())
+            if (!error.isTimeout() || !m_settings.retryAfterTimeout ||
+                !m_settings.retryAfterTimeout(error))
                 throw;
         }
     }
 }
 
-TransferResult BulkTransfers::fail(const QString &what, const QString &description,
-                                   const QString &kept)
+TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileName)
 {
-    m_progress.finish();
-    QString text = what + QStringLiteral("\n\n") + description;
-    if (!kept.isEmpty())
-        text += QStringLiteral("\n\n") + kept;
-    MsgBox(text, MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
-    return TransferResult::Failed;
-}
-
-TransferResult BulkTransfers::UploadDatalog(const QString &sFileName)
-{
-    const qint16 count = m_operations.DatalogCount();
-    if (count <= 0) {
-        MsgBox(QStringLiteral("Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
-               modGlobals::MainTitle);
-        return TransferResult::Nothing;
-    }
-    ProgressScope scope(m_progress, QStringLiteral("Capturing Datalog..."), count);
-    const TextFormat text;
-    const DatalogLineFormat format{text, modGlobals::GetDelimiter().toLatin1(), "/"};
-    PacketBuffer &packet = PacketBuffer::shared();
+    const LinkHold held(*this);
+    ProgressScope scope(m_progress, QStringLiteral("Capturing Datalog..."), aCount);
+    const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "/"};
+    PacketBuffer packet;
     std::optional<LineWriter> file;
     int i = 1;
     try {
         file.emplace(sFileName);
         QByteArray line;
-        for (; i <= count && !m_progress.cancelRequested(); ++i) {
-            m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(count));
+        for (; i <= aCount && !m_progress.cancelRequested(); ++i) {
+            m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(aCount));
             packet.PutText(QByteArrayView("Q1"));
             packet.PutLong(i - 1);
             packet.SetReply(send(packet.GetCommand()));
@@ -105,30 +134,28 @@ TransferResult BulkTransfers::UploadDatalog(const QString &sFileName)
         file->close();
     } catch (const QuvaneError &error) {
         if (!file)
-            return fail(QStringLiteral("The datalog was not captured."), error.description(), {});
+            return failed(QStringLiteral("The datalog was not captured."), error);
         const int written = file->abandon();
-        return fail(
-            QStringLiteral("The datalog capture stopped at record %1 of %2.").arg(i).arg(count),
-            error.description(),
+        return failed(
+            QStringLiteral("The datalog capture stopped at record %1 of %2.").arg(i).arg(aCount),
+            error,
             QStringLiteral("%1 holds the %2 captured before it.")
                 .arg(shown(sFileName), counted(written, "record", "records")));
     }
-    return i <= count ? TransferResult::Cancelled : TransferResult::Completed;
+    return ended(i <= aCount);
 }
 
-TransferResult BulkTransfers::ConvertDatalog(const QString &sSource, const QString &sFileName)
+TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QString &sFileName)
 {
     ProgressScope scope(m_progress, QStringLiteral("Converting Datalog..."), 0);
-    const QByteArray delimiter = modGlobals::GetDelimiter().toLatin1();
-    const TextFormat text;
-    const DatalogLineFormat format{text, delimiter, "::"};
-    PacketBuffer &packet = PacketBuffer::shared();
+    const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "::"};
+    PacketBuffer packet;
     std::optional<LineReader> source;
     std::optional<LineWriter> file;
     try {
         source.emplace(sSource);
         file.emplace(sFileName);
-        file->writeLine(datalogHeading(delimiter));
+        file->writeLine(datalogHeading(m_settings.delimiter));
         QByteArray input, line;
         while (source->next(input)) {
             m_progress.setMessage(QString::number(source->lineNumber()));
@@ -144,27 +171,24 @@ TransferResult BulkTransfers::ConvertDatalog(const QString &sSource, const QStri
         file->close();
     } catch (const QuvaneError &error) {
         if (!source || !file)
-            return fail(QStringLiteral("The datalog file was not converted."), error.description(),
-                        {});
+            return failed(QStringLiteral("The datalog file was not converted."), error);
         const int written = file->abandon();
-        return fail(
+        return failed(
             QStringLiteral("The datalog conversion stopped at line %1 of %2.")
                 .arg(source->lineNumber())
                 .arg(shown(sSource)),
-            error.description(),
+            error,
             QStringLiteral("%1 holds the heading line and the %2 converted before it.")
                 .arg(shown(sFileName), counted(std::max(written - 1, 0), "record", "records")));
     }
-    m_progress.finish();
-    MsgBox(QStringLiteral("Conversion completed"), MsgButtons::OK, MsgIcon::Information,
-           modGlobals::MainTitle);
-    return TransferResult::Completed;
+    return ended(false);
 }
 
-TransferResult BulkTransfers::UploadSetups(const QString &sFileName)
+TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
 {
+    const LinkHold held(*this);
     ProgressScope scope(m_progress, QStringLiteral("Archiving Product Setups..."), SetupCount);
-    PacketBuffer &packet = PacketBuffer::shared();
+    PacketBuffer packet;
     std::optional<LineWriter> file;
     int n = 1;
     try {
@@ -181,19 +205,19 @@ TransferResult BulkTransfers::UploadSetups(const QString &sFileName)
         file->close();
     } catch (const QuvaneError &error) {
         if (!file)
-            return fail(QStringLiteral("The product set-ups were not archived."),
-                        error.description(), {});
+            return failed(QStringLiteral("The product set-ups were not archived."), error);
         const int written = file->abandon();
-        return fail(
-            QStringLiteral("The set-up archive stopped at set-up %1.").arg(n), error.description(),
+        return failed(
+            QStringLiteral("The set-up archive stopped at set-up %1.").arg(n), error,
             QStringLiteral("%1 holds the header line and the %2 archived before it.")
                 .arg(shown(sFileName), counted(std::max(written - 1, 0), "set-up", "set-ups")));
     }
-    return n <= SetupCount ? TransferResult::Cancelled : TransferResult::Completed;
+    return ended(n <= SetupCount);
 }
 
-TransferResult BulkTransfers::DownloadSetups(const QString &sFileName)
+TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
 {
+    const LinkHold held(*this);
     ProgressScope scope(m_progress, QStringLiteral("Restoring Product Setups..."), SetupCount);
     // The archive is small: read it whole, so that a file with more set-ups than an
     // instrument keeps is refused before anything is sent.
@@ -204,23 +228,21 @@ TransferResult BulkTransfers::DownloadSetups(const QString &sFileName)
         while (reader.next(line))
             lines.append(line);
     } catch (const QuvaneError &error) {
-        return fail(QStringLiteral("The product set-ups were not restored."), error.description(),
-                    {});
+        return failed(QStringLiteral("The product set-ups were not restored."), error);
     }
     if (lines.isEmpty() || lines.first() != ArchiveHeader)
-        return TransferResult::Nothing;
-    if (lines.size() - 1 > SetupCount) {
-        m_progress.finish();
-        MsgBox(QStringLiteral("%1 holds %2 set-up lines, but an instrument keeps %3 set-ups.\n\n"
-                              "Nothing was restored.")
-                   .arg(shown(sFileName))
-                   .arg(lines.size() - 1)
-                   .arg(SetupCount),
-               MsgButtons::OK, MsgIcon::Exclamation, modGlobals::MainTitle);
-        return TransferResult::Nothing;
-    }
+        return {TransferResult::Refused, {}, {}, {}, 0};
+    if (lines.size() - 1 > SetupCount)
+        return {TransferResult::Refused,
+                QStringLiteral("%1 holds %2 set-up lines, but an instrument keeps %3 set-ups.")
+                    .arg(shown(sFileName))
+                    .arg(lines.size() - 1)
+                    .arg(SetupCount),
+                {},
+                QStringLiteral("Nothing was restored."),
+                0};
 
-    PacketBuffer &packet = PacketBuffer::shared();
+    PacketBuffer packet;
     int k = 0;
     try {
         while (k + 1 < lines.size() && !m_progress.cancelRequested()) {
@@ -234,12 +256,14 @@ TransferResult BulkTransfers::DownloadSetups(const QString &sFileName)
             m_progress.yield();
         }
     } catch (const QuvaneError &error) {
-        return fail(QStringLiteral("The set-up restore stopped at line %1 of %2.")
-                        .arg(k + 1)
-                        .arg(shown(sFileName)),
-                    error.description(),
-                    QStringLiteral("%1 restored before it.")
-                        .arg(counted(k - 1, "set-up was", "set-ups were")));
+        return failed(QStringLiteral("The set-up restore stopped at line %1 of %2.")
+                          .arg(k + 1)
+                          .arg(shown(sFileName)),
+                      error,
+                      QStringLiteral("%1 restored before it.")
+                          .arg(counted(k - 1, "set-up was", "set-ups were")));
     }
-    return k + 1 < lines.size() ? TransferResult::Cancelled : TransferResult::Completed;
+    return ended(k + 1 < lines.size());
 }
+
+} // namespace quvane

@@ -1,43 +1,84 @@
 #pragma once
 
+#include "link/SensorControl.h"
+#include "transfer/TextFormat.h"
+
 #include <QByteArray>
 #include <QString>
 
-class InstrumentOperations;
-class SensorControl;
+#include <functional>
+#include <optional>
+
+namespace quvane {
+
+class QuvaneError;
 class TransferProgress;
 
 enum class TransferResult
 {
     Completed,
     Cancelled, // stopped by Cancel; what was transferred before is kept
-    Nothing,   // nothing to do: an empty datalog, a file that is not an archive, too many lines
-    Failed     // stopped by an error, which was reported
+    Refused,   // nothing was done: a file that is not an archive, or holds too many set-ups
+    Failed     // stopped by an error; what was transferred before is kept
 };
 
-// The four long operations: set-up archive and restore, datalog capture and file conversion.
+// How a bulk transfer ended. A failure says what failed and where, the error, and what was
+// kept; a refusal may say why. The front end turns it into a message box or a line of text.
+struct TransferOutcome
+{
+    TransferResult result = TransferResult::Completed;
+    QString failure;     // "The datalog capture stopped at record 5 of 40."
+    QString reason;      // the error's description
+    QString kept;        // "FILE holds the 4 records captured before it."
+    int errorNumber = 0; // the error's number, for a failure
+
+    // The three parts joined by blank lines, for a message box.
+    QString message() const;
+    // The three parts on one line, for a terminal.
+    QString line() const;
+};
+
+// What the transfers need from their caller.
+struct TransferSettings
+{
+    // The instrument's control; a conversion needs none.
+    SensorControl *sensor = nullptr;
+    // The field separator of the delimited text (one ISO-8859-1 character).
+    QByteArray delimiter = QByteArrayLiteral("\t");
+    // The number and date formats of the delimited text.
+    TextFormat text;
+    // Asked after a communications timeout: true sends the command again, false ends the
+    // transfer with the timeout as its failure. Without one a timeout ends the transfer.
+    std::function<bool(const QuvaneError &)> retryAfterTimeout;
+};
+
+// The four long operations: datalog capture and file conversion, set-up archive and restore.
 // Each reports its progress and honours Cancel through TransferProgress. A link, packet or file
-// error ends the operation cleanly: the files are closed, what was written is kept, the progress
-// closes and one message says what failed and where. Nothing here ends the program.
+// error ends the operation cleanly: the files are closed, what was written is kept and the
+// outcome says so. Nothing here shows a message or asks a question.
 class BulkTransfers
 {
 public:
-    BulkTransfers(InstrumentOperations &operations, TransferProgress &progress);
+    BulkTransfers(TransferSettings settings, TransferProgress &progress);
 
-    TransferResult UploadSetups(const QString &sFileName);
-    TransferResult DownloadSetups(const QString &sFileName);
-    TransferResult UploadDatalog(const QString &sFileName);
-    TransferResult ConvertDatalog(const QString &sSource, const QString &sFileName);
+    // Captures datalog records 1 to aCount with "Q1".
+    TransferOutcome UploadDatalog(int aCount, const QString &sFileName);
+    TransferOutcome ConvertDatalog(const QString &sSource, const QString &sFileName);
+    TransferOutcome UploadSetups(const QString &sFileName);
+    TransferOutcome DownloadSetups(const QString &sFileName);
 
     static constexpr int SetupCount = 100;
     static inline const QByteArray ArchiveHeader = QByteArrayLiteral("Quvane Product Setups");
 
 private:
-    // Sends a command; a timeout asks Retry or Cancel, and Cancel raises the timeout.
+    // Holds the link for the transfer's whole run: no other exchange gets in between.
+    class LinkHold;
+    // Sends a command through the hold; a timeout answered with Retry sends it again.
     QByteArray send(const QByteArray &command);
-    TransferResult fail(const QString &what, const QString &description, const QString &kept);
 
-    InstrumentOperations &m_operations;
-    SensorControl &m_sensor;
+    TransferSettings m_settings;
     TransferProgress &m_progress;
+    std::optional<SensorControl::Hold> m_hold;
 };
+
+} // namespace quvane

@@ -1,7 +1,9 @@
-#include "CodeText.h"
+#include "transfer/CodeText.h"
 
 #include <array>
 #include <span>
+
+using namespace quvane;
 
 namespace {
 
@@ -69,7 +71,7 @@ QString GetCodeText(qint32 anItem, qint16 aCode)
     return isTable(anItem) ? QString::number(aCode) : QString();
 }
 
-void appendCodeText(QByteArray &line, qint32 anItem, qint16 aCode)
+void quvane::appendCodeText(QByteArray &line, qint32 anItem, qint16 aCode)
 {
     if (const char *text = codeTextEntry(anItem, aCode))
         line += text;

@@ -12,5 +12,7 @@
 // table) is written as its decimal number, so the record still says what the instrument sent.
 QString GetCodeText(qint32 anItem, qint16 aCode);
 
+namespace quvane {
 // GetCodeText appended to an ISO-8859-1 line.
 void appendCodeText(QByteArray &line, qint32 anItem, qint16 aCode);
+} // namespace quvane

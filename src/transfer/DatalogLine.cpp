@@ -1,9 +1,11 @@
-#include "DatalogLine.h"
+#include "transfer/DatalogLine.h"
 
-#include "CodeText.h"
-#include "PacketBuffer.h"
-#include "TextFormat.h"
-#include "modGlobals.h"
+#include "link/PacketBuffer.h"
+#include "link/modGlobals.h"
+#include "transfer/CodeText.h"
+#include "transfer/TextFormat.h"
+
+namespace quvane {
 
 void appendDatalogLine(PacketBuffer &packet, const DatalogLineFormat &format, QByteArray &line)
 {
@@ -66,3 +68,5 @@ QByteArray datalogHeading(const QByteArray &delimiter)
     line += delimiter.repeated(31) + "scaledata" + delimiter.repeated(6) + "indexdata" + delimiter;
     return line;
 }
+
+} // namespace quvane

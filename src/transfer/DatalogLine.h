@@ -3,6 +3,9 @@
 #include <QByteArray>
 
 class PacketBuffer;
+
+namespace quvane {
+
 class TextFormat;
 
 // One datalog record as a line of 51 delimited fields, read from the packet in the capture
@@ -18,3 +21,5 @@ void appendDatalogLine(PacketBuffer &packet, const DatalogLineFormat &format, QB
 
 // The conversion's heading line: the name of the first column of each group.
 QByteArray datalogHeading(const QByteArray &delimiter);
+
+} // namespace quvane

@@ -1,4 +1,4 @@
-#include "RemovableDrives.h"
+#include "transfer/RemovableDrives.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +8,8 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+
+namespace quvane {
 
 namespace {
 
@@ -77,3 +79,5 @@ QString findFile(const QString &fileName)
 }
 
 } // namespace RemovableDrives
+
+} // namespace quvane

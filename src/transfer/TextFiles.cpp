@@ -1,8 +1,10 @@
-#include "TextFiles.h"
+#include "transfer/TextFiles.h"
 
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
 
 #include <QDir>
+
+namespace quvane {
 
 namespace {
 QuvaneError fileError(const char *doing, const QFile &file)
@@ -69,3 +71,5 @@ bool LineReader::next(QByteArray &line)
     ++m_lineNumber;
     return true;
 }
+
+} // namespace quvane

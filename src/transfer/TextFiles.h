@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QString>
 
+namespace quvane {
+
 // A single-byte text file written line by line with CR LF line ends. Failures raise a QuvaneError
 // naming the file.
 class LineWriter
@@ -37,3 +39,5 @@ private:
     QFile m_file;
     int m_lineNumber = 0;
 };
+
+} // namespace quvane

@@ -1,7 +1,9 @@
-#include "TextFormat.h"
+#include "transfer/TextFormat.h"
 
 #include <charconv>
 #include <cmath>
+
+namespace quvane {
 
 namespace {
 
@@ -104,3 +106,5 @@ void TextFormat::appendGeneralDate(QByteArray &line, const QDateTime &dateTime) 
         line += m_locale.toString(dateTime.time(), m_timeFormat).toLatin1();
     }
 }
+
+} // namespace quvane

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QString>
 
+namespace quvane {
+
 // Numbers and dates as the delimited text files write them: in a locale's formats, appended to
 // single-byte (ISO-8859-1) lines without allocating per field.
 class TextFormat
@@ -32,3 +34,5 @@ private:
     mutable QDate m_lastDate;
     mutable QByteArray m_lastDateText;
 };
+
+} // namespace quvane

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace quvane {
+
 // Where a bulk transfer shows how far it has come and learns whether to stop: the progress
 // window in the utility, a progress bar on a terminal in the command-line tool.
 class TransferProgress
@@ -20,3 +22,5 @@ public:
     // Closes the progress display.
     virtual void finish() = 0;
 };
+
+} // namespace quvane

@@ -1,30 +1,30 @@
-#include "RemovableDrives.h"
-#include "SimFixture.h"
-#include "frmCapture.h"
-#include "frmUtility.h"
+#include "app/frmUtility.h"
+#include "dialogs/frmCapture.h"
+#include "link/QuvaneError.h"
+#include "support/UiFixture.h"
+#include "transfer/RemovableDrives.h"
 
 #include <QFile>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTimer>
+
+using namespace quvane;
 
 namespace {
 
-class LauncherTest : public SimFixture
+class LauncherTest : public UiFixture
 {
 protected:
     void SetUp() override
     {
-        SimFixture::SetUp();
+
         modGlobals::SavePreference("Delimiter", "Tab");
         window.Form_Load();
         commands.clear();
     }
-    void TearDown() override
-    {
-        RemovableDrives::setSource(nullptr);
-        SimFixture::TearDown();
-    }
+    void TearDown() override { RemovableDrives::setSource(nullptr); }
 
     QString driveWithDatalog(const char *name, int records)
     {
@@ -38,7 +38,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    frmUtility window;
+    frmUtility window{link};
 };
 
 TEST_F(LauncherTest, CancelledFileDialogsStartNothing)
@@ -78,8 +78,49 @@ TEST_F(LauncherTest, CaptureRunsInTheProgressWindowAndLeavesTheLogAlone)
     EXPECT_FALSE(capture.isVisible());
     EXPECT_EQ(capture.barCompleted->value(), 4);
     EXPECT_EQ(capture.barCompleted->maximum(), 4);
-    EXPECT_TRUE(window.menuBar()->isEnabled());
+    EXPECT_TRUE(window.isEnabled());
     EXPECT_TRUE(window.logFileName().isEmpty());
+
+    // An empty datalog says so and writes nothing.
+    sim->datalog().clear();
+    prompts.chooseFile(dir.filePath("empty.txt")).answer(MsgAnswer::OK);
+    window.mnuDatalogItem_Click(0);
+    EXPECT_EQ(prompts.texts(), QStringList{"Datalog is empty"});
+    EXPECT_FALSE(QFile::exists(dir.filePath("empty.txt")));
+}
+
+TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
+{
+    sim->seedDatalog(40);
+    int linkBusy = 0;
+    bool enabledDuringTransfer = true;
+    sim->onExchange = [&](const QByteArray &command, const QByteArray &) {
+        if (command == "Q100000004") {
+            // Another exchange started from the event loop while the transfer runs.
+            QTimer::singleShot(0, &window, [&] {
+                enabledDuringTransfer = window.isEnabled();
+                try {
+                    window.qvSensor.SendCommand("D0001");
+                } catch (const QuvaneError &error) {
+                    linkBusy = error.number();
+                }
+            });
+        }
+        if (command == "Q100000009")
+            QTimer::singleShot(0, &window, [&] { window.close(); });
+    };
+    const QString file = dir.filePath("closed.txt");
+    prompts.chooseFile(file);
+    window.mnuDatalogItem_Click(0);
+
+    EXPECT_EQ(linkBusy, ErrorNumber::LinkBusy);
+    EXPECT_FALSE(enabledDuringTransfer);
+    EXPECT_TRUE(prompts.messages.empty()); // no link-lost message
+    QFile captured(file);
+    ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
+    EXPECT_EQ(captured.readAll().count('\n'), 10); // every record up to the close
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.qvSensor.IsConnected());
 }
 
 TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)

@@ -1,8 +1,8 @@
-#include "ProgramControl.h"
-#include "QVLog.h"
-#include "SimFixture.h"
-#include "frmSampleID.h"
-#include "frmUtility.h"
+#include "app/frmSampleID.h"
+#include "app/frmUtility.h"
+#include "policy/ProgramControl.h"
+#include "records/QVLog.h"
+#include "support/UiFixture.h"
 
 #include <QAction>
 #include <QChart>
@@ -16,25 +16,23 @@
 #include <QTemporaryDir>
 #include <QXYSeries>
 
+using namespace quvane;
+
 namespace {
 
-class MeasureTest : public SimFixture
+class MeasureTest : public UiFixture
 {
 protected:
     void SetUp() override
     {
-        SimFixture::SetUp();
+
         modGlobals::SavePreference("Sample ID", "No");
         modGlobals::SavePreference("Delimiter", "Tab");
         window.Form_Load();
         commands.clear();
     }
 
-    void TearDown() override
-    {
-        QLocale::setDefault(QLocale::c());
-        SimFixture::TearDown();
-    }
+    void TearDown() override { QLocale::setDefault(QLocale::c()); }
 
     QString cell(int row, int column) { return window.fgSpectrum->item(row, column)->text(); }
     int plotted()
@@ -49,7 +47,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    frmUtility window;
+    frmUtility window{link};
 };
 
 TEST_F(MeasureTest, StandardizePromptsByFlavorAndRetriesWithoutLimit)
@@ -59,7 +57,7 @@ TEST_F(MeasureTest, StandardizePromptsByFlavorAndRetriesWithoutLimit)
                                   {2, "Mount Black Glass"},
                                   {3, "Mount Light Trap"}}) {
         sim->identity().flavor = flavor;
-        window.qvSensor.Connect();
+        window.qvSensor.Connect(link);
         prompts.messages.clear();
         prompts.answer(MsgAnswer::Cancel);
         window.Standardize();
@@ -148,7 +146,7 @@ TEST_F(MeasureTest, TimeoutDuringSampleRetriesTheMeasurementAndLogsOnce)
     QTemporaryDir dir;
     prompts.chooseFile(dir.filePath("log.txt"));
     window.mnuFileItem_Click(0);
-    sim->faults().silentCommands = 1;
+    sim->faults().silent = sim->commandsReceived() + 1;
     prompts.answer(MsgAnswer::Retry);
     window.mnuMeasureItem_Click(1);
     EXPECT_EQ(commands, (QByteArrayList{"H", "H"}));

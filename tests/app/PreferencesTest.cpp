@@ -1,12 +1,14 @@
-#include "SimFixture.h"
-#include "frmPreferences.h"
-#include "frmUtility.h"
+#include "app/frmPreferences.h"
+#include "app/frmUtility.h"
+#include "support/UiFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
+
+using namespace quvane;
 
 namespace {
 
@@ -49,14 +51,10 @@ TEST(DelimiterPreference, StoreKeepsAwkwardCharactersAndIgnoresOddValues)
     EXPECT_EQ(modGlobals::GetPreference("Never Stored", "No"), QStringLiteral("No"));
 }
 
-class PreferencesDialogTest : public SimFixture
+class PreferencesDialogTest : public UiFixture
 {
 protected:
-    void SetUp() override
-    {
-        SimFixture::SetUp();
-        window.Form_Load();
-    }
+    void SetUp() override { window.Form_Load(); }
 
     QString stored() { return modGlobals::GetPreference("Delimiter", "<none>"); }
 
@@ -68,7 +66,7 @@ protected:
         window.mnuFileItem_Click(4);
     }
 
-    frmUtility window;
+    frmUtility window{link};
 };
 
 TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)

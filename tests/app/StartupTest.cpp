@@ -1,25 +1,28 @@
-#include "FormHelpers.h"
-#include "SimFixture.h"
-#include "frmUtility.h"
+#include "app/frmUtility.h"
+#include "dialogs/FormHelpers.h"
+#include "policy/ProgramControl.h"
+#include "support/UiFixture.h"
 
 #include <QAction>
 
+using namespace quvane;
+
 namespace {
 
-class StartupTest : public SimFixture
+class StartupTest : public UiFixture
 {
 protected:
     void TearDown() override
     {
         modGlobals::SavePreference(QStringLiteral("Sample ID"), QStringLiteral("No"));
-        SimFixture::TearDown();
+        SetMousePointer(MousePointer::Default);
     }
 };
 
 TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
 {
     modGlobals::SavePreference(QStringLiteral("Sample ID"), QStringLiteral("Yes"));
-    frmUtility window;
+    frmUtility window{link};
     window.Form_Load();
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quvane QV45 Utility"));
@@ -43,8 +46,8 @@ TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
 
 TEST_F(StartupTest, NoInstrumentEndsWithItsMessageAlone)
 {
-    qputenv("QUVANE_PORT", "tcp://127.0.0.1:1");
-    frmUtility window;
+    link.port = QStringLiteral("tcp://127.0.0.1:1");
+    frmUtility window{link};
     prompts.answer(MsgAnswer::OK);
     EXPECT_THROW(window.Form_Load(), ProgramEnded);
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -57,7 +60,7 @@ TEST_F(StartupTest, NoInstrumentEndsWithItsMessageAlone)
 TEST_F(StartupTest, OldFirmwareEndsWithTheUpgradeMessage)
 {
     sim->identity().firmware = QStringLiteral("1.42");
-    frmUtility window;
+    frmUtility window{link};
     prompts.answer(MsgAnswer::OK);
     EXPECT_THROW(window.Form_Load(), ProgramEnded);
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -71,7 +74,7 @@ TEST_F(StartupTest, OldFirmwareEndsWithTheUpgradeMessage)
 TEST_F(StartupTest, DatalogClearAsksFirst)
 {
     sim->seedDatalog(9);
-    frmUtility window;
+    frmUtility window{link};
     window.Form_Load();
     commands.clear();
 
@@ -90,6 +93,41 @@ TEST_F(StartupTest, DatalogClearAsksFirst)
     EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Question);
     EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane QV45 Utility"));
+}
+
+TEST_F(StartupTest, OperationsTrapErrorsForReportError)
+{
+    frmUtility window{link};
+    window.Form_Load();
+    sim->seedDatalog(5);
+    commands.clear();
+
+    // A timeout answered with Retry sends the command again, with the hourglass up meanwhile.
+    sim->faults().silent = sim->commandsReceived() + 1;
+    prompts.answer(MsgAnswer::Retry);
+    window.ClearDatalog();
+    ASSERT_EQ(prompts.texts(), QStringList{QStringLiteral("Communications Timeout")});
+    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane Utility"));
+    EXPECT_EQ(prompts.pointersAtMessages[0], MousePointer::Hourglass);
+    EXPECT_EQ(commands, (QByteArrayList{"X000FFFFFFFF01", "X000FFFFFFFF01"}));
+    EXPECT_TRUE(sim->datalog().isEmpty());
+    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
+
+    // Cancel ends the program without closing the link.
+    sim->faults().silent = sim->commandsReceived() + 1;
+    prompts.answer(MsgAnswer::Cancel);
+    EXPECT_THROW(window.ClearDatalog(), ProgramEnded);
+    EXPECT_TRUE(window.qvSensor.IsConnected());
+
+    // Any other error is fatal, with its number.
+    sim->faults().reportedCount = 32768;
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_THROW(window.DatalogCount(), ProgramEnded);
+    EXPECT_TRUE(prompts.messages.back().text.startsWith(QLatin1String("Fatal Error #6\n\n")));
+    EXPECT_EQ(prompts.messages.back().icon, MsgIcon::Critical);
+    EXPECT_EQ(prompts.messages.back().buttons, MsgButtons::OK);
 }
 
 } // namespace

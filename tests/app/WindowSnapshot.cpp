@@ -1,13 +1,13 @@
 // Renders the program's windows offscreen into PNG files, for looking at them without a screen:
 //   window-snapshot OUTDIR
-#include "ProgramControl.h"
-#include "QtPrompter.h"
-#include "ScriptedPrompter.h"
-#include "SensorControl.h"
-#include "SimInstrument.h"
-#include "frmCapture.h"
-#include "frmPreferences.h"
-#include "frmUtility.h"
+#include "app/QtPrompter.h"
+#include "app/frmPreferences.h"
+#include "app/frmUtility.h"
+#include "dialogs/frmCapture.h"
+#include "link/SensorControl.h"
+#include "policy/ProgramControl.h"
+#include "sim/SimInstrument.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,10 +18,11 @@
 
 #include <cstdio>
 
+using namespace quvane;
+
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QUVANE_PORT", "sim");
     QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
@@ -33,14 +34,16 @@ int main(int argc, char *argv[])
     QDir().mkpath(out.path());
 
     ScriptedPrompter prompts;
-    SensorControl::setInProcessInstrument([] {
+    LinkOptions link;
+    link.port = QStringLiteral("sim");
+    link.inProcessInstrument = [] {
         auto instrument = std::make_shared<SimInstrument>();
         instrument->placeSample(2); // tomato red
         return instrument;
-    });
+    };
     setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
 
-    frmUtility window;
+    frmUtility window(link);
     window.Form_Load();
     window.grab().save(out.filePath(QStringLiteral("main-window.png")));
     window.mnuMeasureItem_Click(1); // Sample

@@ -16,6 +16,29 @@ struct CliRun
     QString err;
 };
 
+// A quvane-sim process serving on a free TCP port.
+class SimProcess
+{
+public:
+    explicit SimProcess(QStringList arguments)
+    {
+        m_process.start(QStringLiteral(QUVANE_SIM_PATH),
+                        QStringList{"--tcp", "127.0.0.1:0"} + arguments);
+        if (m_process.waitForReadyRead(5000))
+            m_port = QString::fromLocal8Bit(m_process.readLine()).trimmed().section(' ', -1);
+    }
+    ~SimProcess()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    QString port() const { return m_port; }
+
+private:
+    QProcess m_process;
+    QString m_port;
+};
+
 CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral("sim"))
 {
     QProcess process;
@@ -25,6 +48,7 @@ CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QUVANE_PATH), arguments);
     process.waitForFinished(30000);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
@@ -65,6 +89,43 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     EXPECT_TRUE(run.err.contains(QLatin1String("Instrument not connected or turned off")));
 }
 
+TEST(QuvaneCli, LinkDroppedAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath("archive.txt");
+    ASSERT_EQ(quvane({"archive", archive}).exitCode, 0);
+    const QString out = dir.filePath("out.txt");
+    // Each command with the exchanges to break (1 is the identify of connecting), and the
+    // lines the output file keeps when the link drops at that exchange (-1: no file).
+    const struct
+    {
+        QStringList arguments;
+        int dropAt;
+        int linesKept;
+    } cases[] = {
+        {{"capture", out}, 1, -1},       {{"capture", out}, 2, -1},
+        {{"capture", out}, 3, 0},        {{"capture", out}, 5, 2},
+        {{"archive", out}, 2, 1},        {{"archive", out}, 60, 59},
+        {{"archive", out}, 101, 100},    {{"restore", archive}, 2, -1},
+        {{"restore", archive}, 101, -1}, {{"clear-datalog", "--yes"}, 2, -1},
+        {{"set-clock"}, 2, -1},          {{"identify"}, 2, -1},
+        {{"identify"}, 3, -1},
+    };
+    for (const auto &c : cases) {
+        QFile::remove(out);
+        SimProcess sim({"--records", "3", "--drop-at", QString::number(c.dropAt)});
+        const CliRun run = quvane(c.arguments, sim.port());
+        const std::string what =
+            (c.arguments.first() + " at " + QString::number(c.dropAt) + ": " + run.err)
+                .toStdString();
+        EXPECT_EQ(run.exitCode, 1) << what;
+        EXPECT_EQ(run.err.count('\n'), 1) << what;
+        EXPECT_TRUE(run.err.startsWith(QLatin1String("quvane: "))) << what;
+        EXPECT_FALSE(run.err.contains(QLatin1String("Fatal Error"))) << what;
+        EXPECT_EQ(lineCount(out), c.linesKept) << what;
+    }
+}
+
 TEST(QuvaneCli, BadUsageExitsWithTwo)
 {
     EXPECT_EQ(quvane({}).exitCode, 2);
@@ -79,11 +140,8 @@ TEST(QuvaneCli, BadUsageExitsWithTwo)
 TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHand)
 {
     QTemporaryDir dir;
-    QProcess sim;
-    sim.start(QStringLiteral(QUVANE_SIM_PATH),
-              {"--tcp", "127.0.0.1:0", "--records", "200", "--baud", "19200"});
-    ASSERT_TRUE(sim.waitForReadyRead(5000));
-    const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed().section(' ', -1);
+    SimProcess sim({"--records", "200", "--baud", "19200"});
+    const QString port = sim.port();
 
     const QString capture = dir.filePath("capture.txt");
     QProcess process;
@@ -100,8 +158,6 @@ TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHand)
     const int lines = lineCount(capture);
     EXPECT_GE(lines, 3);
     EXPECT_LT(lines, 200);
-    sim.kill();
-    sim.waitForFinished();
 }
 
 } // namespace

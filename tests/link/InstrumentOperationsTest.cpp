@@ -1,25 +1,35 @@
-#include "InstrumentOperations.h"
-#include "ProgramControl.h"
-#include "QuvaneError.h"
-#include "SimFixture.h"
-#include "modGlobals.h"
+#include "link/InstrumentOperations.h"
+#include "link/QuvaneError.h"
+#include "link/modGlobals.h"
+#include "support/SimFixture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+
+using namespace quvane;
 
 namespace {
 
 class InstrumentOperationsTest : public SimFixture
 {
 protected:
-    void SetUp() override
+    void SetUp() override { connectSensor(sensor); }
+
+    // The error number a call raises, or 0.
+    template <typename Call> int raised(Call &&call)
     {
-        SimFixture::SetUp();
-        connectSensor(sensor);
+        try {
+            call();
+        } catch (const QuvaneError &error) {
+            lastError = error.description();
+            return error.number();
+        }
+        return 0;
     }
 
     SensorControl sensor;
     InstrumentOperations operations{sensor};
+    QString lastError;
 };
 
 TEST_F(InstrumentOperationsTest, ConnectReadsTheIdentification)
@@ -27,8 +37,6 @@ TEST_F(InstrumentOperationsTest, ConnectReadsTheIdentification)
     EXPECT_EQ(sensor.InstrumentName(), sim->identity().model);
     EXPECT_EQ(sensor.SerialNumber(), QStringLiteral("SIM00421"));
     EXPECT_TRUE(sensor.FirmwareSupported());
-    operations.GetInstrumentName();
-    EXPECT_EQ(modGlobals::InstrumentName, sim->identity().model);
 
     for (auto [firmware, supported] :
          {std::pair{"1.99", false}, {"10.0", true}, {"2", true}, {"v2.1", false}, {"", false}}) {
@@ -36,103 +44,51 @@ TEST_F(InstrumentOperationsTest, ConnectReadsTheIdentification)
         sim->identity().flavor = 3;
         connectSensor(sensor);
         EXPECT_EQ(sensor.FirmwareSupported(), supported) << firmware;
-        EXPECT_EQ(operations.InstrumentFlavor(), 3);
+        EXPECT_EQ(sensor.Flavor(), 3);
     }
 
     sensor.ConnectOption = 4;
-    sensor.Connect();
+    sensor.Connect(link);
     EXPECT_FALSE(sensor.IsConnected());
 }
 
-TEST_F(InstrumentOperationsTest, DatalogCountReadsTheFourthField)
+TEST_F(InstrumentOperationsTest, DatalogCountReadsTheFourthFieldAndRaisesOverflow)
 {
     sim->seedDatalog(12);
     EXPECT_EQ(operations.DatalogCount(), 12);
     sim->faults().reportedCount = 32767;
     EXPECT_EQ(operations.DatalogCount(), 32767);
-    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
-    EXPECT_TRUE(prompts.messages.empty());
-}
-
-TEST_F(InstrumentOperationsTest, DatalogCountAboveAnIntegerIsFatalOverflow)
-{
     sim->faults().reportedCount = 32768;
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_THROW(operations.DatalogCount(), ProgramEnded);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_TRUE(prompts.messages[0].text.startsWith(QLatin1String("Fatal Error #6\n\n")));
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::OK);
-    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane Utility"));
+    EXPECT_EQ(raised([&] { operations.DatalogCount(); }), ErrorNumber::Overflow);
 }
 
-TEST_F(InstrumentOperationsTest, TimeoutRetrySendsTheCommandAgain)
+TEST_F(InstrumentOperationsTest, BrokenLinksAndRepliesRaiseNamedErrors)
 {
-    sim->seedDatalog(5);
-    sim->faults().silentCommands = 1;
-    prompts.answer(MsgAnswer::Retry);
-    operations.ClearDatalog();
+    sim->corruptNextReply();
+    EXPECT_EQ(raised([&] { operations.DatalogCount(); }), ErrorNumber::MalformedPacket);
+    EXPECT_TRUE(lastError.contains(QLatin1String("at character"))) << lastError.toStdString();
 
-    ASSERT_EQ(prompts.texts(), QStringList{QStringLiteral("Communications Timeout")});
-    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::RetryCancel);
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(prompts.pointersAtMessages[0], MousePointer::Hourglass);
-    EXPECT_EQ(commands, (QByteArrayList{"X000FFFFFFFF01", "X000FFFFFFFF01"}));
-    EXPECT_TRUE(sim->datalog().isEmpty());
-    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
-}
+    sim->faults().silent = sim->commandsReceived() + 1;
+    EXPECT_EQ(raised([&] { operations.ClearDatalog(); }), ErrorNumber::CommunicationsTimeout);
 
-TEST_F(InstrumentOperationsTest, TimeoutCancelEndsWithoutClosingTheLink)
-{
-    sim->seedDatalog(5);
-    sim->faults().silentCommands = 1;
-    prompts.answer(MsgAnswer::Cancel);
-    EXPECT_THROW(operations.ClearDatalog(), ProgramEnded);
-    EXPECT_EQ(sim->datalog().size(), 5);
-    EXPECT_TRUE(sensor.IsConnected());
-    SetMousePointer(MousePointer::Default);
-}
-
-TEST_F(InstrumentOperationsTest, BrokenLinksAndRepliesAreFatalAndNamed)
-{
-    sim->faults().corruptNext = true;
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_THROW(operations.DatalogCount(), ProgramEnded);
-    EXPECT_TRUE(prompts.messages.back().text.startsWith(QLatin1String("Fatal Error #-2147213403")));
-    EXPECT_TRUE(prompts.messages.back().text.contains(QLatin1String("at character")));
-
-    sim->faults().dropNext = true;
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_THROW(operations.ClearDatalog(), ProgramEnded);
-    EXPECT_TRUE(prompts.messages.back().text.startsWith(QLatin1String("Fatal Error #-2147213404")));
-    EXPECT_TRUE(prompts.messages.back().text.contains(QLatin1String("X000FFFFFFFF01")));
-    SetMousePointer(MousePointer::Default);
-
-    try {
-        sensor.SendCommand("Q");
-        ADD_FAILURE() << "a closed link still answered";
-    } catch (const QuvaneError &e) {
-        EXPECT_EQ(e.number(), ErrorNumber::LinkLost);
-    }
+    sim->dropNextCommand();
+    EXPECT_EQ(raised([&] { operations.ClearDatalog(); }), ErrorNumber::LinkLost);
+    EXPECT_TRUE(lastError.contains(QLatin1String("X000FFFFFFFF01")));
+    EXPECT_EQ(raised([&] { sensor.SendCommand("Q"); }), ErrorNumber::LinkLost);
 }
 
 TEST_F(InstrumentOperationsTest, RefusalsAndStandardizationResultsSetLastError)
 {
-    try {
-        sensor.SendCommand("Z9");
-        ADD_FAILURE() << "an unknown command was not refused";
-    } catch (const QuvaneError &e) {
-        EXPECT_EQ(e.number(), ErrorNumber::InstrumentRefused);
-        EXPECT_TRUE(e.description().contains(QLatin1String("\"Z9\"")));
-    }
+    EXPECT_EQ(raised([&] { sensor.SendCommand("Z9"); }), ErrorNumber::InstrumentRefused);
+    EXPECT_TRUE(lastError.contains(QLatin1String("\"Z9\"")));
     EXPECT_EQ(sensor.LastError(), SimRefusal::UnknownCommand);
 
     sim->faults().failBlack = 1;
-    operations.ReadBlack();
+    sensor.ReadBlack();
     EXPECT_GT(sensor.LastError(), 0);
-    operations.ReadBlack();
+    sensor.ReadBlack();
     EXPECT_EQ(sensor.LastError(), 0);
-    operations.ReadWhite();
+    sensor.ReadWhite();
     EXPECT_EQ(sensor.LastError(), 0);
     EXPECT_EQ(commands, (QByteArrayList{"Z9", "B", "B", "W"}));
 }
@@ -150,19 +106,29 @@ TEST_F(InstrumentOperationsTest, ClockIsSetToThePcTimeAndStandardizationTimeIsRe
     EXPECT_EQ(operations.StdzTimestamp(), modGlobals::SecondsToDate(1700000000));
 }
 
+TEST_F(InstrumentOperationsTest, HeldLinkRefusesEveryOtherExchange)
+{
+    {
+        SensorControl::Hold hold(sensor);
+        EXPECT_EQ(raised([&] { operations.DatalogCount(); }), ErrorNumber::LinkBusy);
+        EXPECT_TRUE(lastError.contains(QLatin1String("D0001")));
+        EXPECT_FALSE(hold.SendCommand("D0001").isEmpty());
+    }
+    EXPECT_EQ(commands, QByteArrayList{"D0001"});
+    EXPECT_EQ(raised([&] { operations.DatalogCount(); }), 0);
+}
+
 TEST_F(InstrumentOperationsTest, TraceRecordsEveryExchange)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("trace.txt"));
-    qputenv("QUVANE_TRACE", path.toLocal8Bit());
+    link.tracePath = dir.filePath(QStringLiteral("trace.txt"));
     connectSensor(sensor);
-    qunsetenv("QUVANE_TRACE");
     operations.DatalogCount();
-    sim->faults().silentCommands = 1;
-    prompts.answer(MsgAnswer::Retry);
+    sim->faults().silent = sim->commandsReceived() + 1;
+    raised([&] { operations.ClearDatalog(); });
     operations.ClearDatalog();
 
-    QFile file(path);
+    QFile file(link.tracePath);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     ASSERT_GE(lines.size(), 4);

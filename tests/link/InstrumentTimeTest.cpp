@@ -1,9 +1,11 @@
-#include "QuvaneError.h"
-#include "modGlobals.h"
+#include "link/QuvaneError.h"
+#include "link/modGlobals.h"
 
 #include <QDateTime>
 
 #include <gtest/gtest.h>
+
+using namespace quvane;
 
 namespace {
 

@@ -1,11 +1,13 @@
-#include "PacketBuffer.h"
-#include "QuvaneError.h"
+#include "link/PacketBuffer.h"
+#include "link/QuvaneError.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 #include <limits>
+
+using namespace quvane;
 
 namespace {
 

@@ -1,8 +1,10 @@
-#include "QVLog.h"
-#include "QVMeasure.h"
-#include "QuvaneError.h"
-#include "SimFixture.h"
-#include "modGlobals.h"
+#include "link/QuvaneError.h"
+#include "link/modGlobals.h"
+#include "records/QVLog.h"
+#include "records/QVMeasure.h"
+#include "support/SimFixture.h"
+
+using namespace quvane;
 
 namespace {
 
@@ -19,11 +21,7 @@ int errorNumberOf(const std::function<void()> &step)
 class RecordsTest : public SimFixture
 {
 protected:
-    void SetUp() override
-    {
-        SimFixture::SetUp();
-        connectSensor(sensor);
-    }
+    void SetUp() override { connectSensor(sensor); }
 
     SensorControl sensor;
 };

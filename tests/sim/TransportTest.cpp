@@ -1,14 +1,14 @@
-#include "InstrumentOperations.h"
-#include "ProgramControl.h"
-#include "QuvaneError.h"
-#include "ScriptedPrompter.h"
-#include "SensorControl.h"
+#include "link/InstrumentOperations.h"
+#include "link/QuvaneError.h"
+#include "link/SensorControl.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+using namespace quvane;
 
 namespace {
 
@@ -50,14 +50,11 @@ protected:
     void connectTo(const QString &port)
     {
         ASSERT_FALSE(port.isEmpty()) << "quvane-sim did not start";
-        qputenv("QUVANE_PORT", port.toLocal8Bit());
         sensor.ConnectOption = 5;
-        sensor.Connect();
-        qunsetenv("QUVANE_PORT");
+        sensor.Connect(LinkOptions{port, {}, {}});
         ASSERT_TRUE(sensor.IsConnected()) << sensor.connectionError().toStdString();
     }
 
-    ScriptedPrompter prompts;
     SensorControl sensor;
     InstrumentOperations operations{sensor};
 };
@@ -79,18 +76,27 @@ TEST_F(TransportTest, TcpCarriesTheProtocolAndLosesTheLinkWhenDropped)
     }
 }
 
-TEST_F(TransportTest, TcpTimeoutDoesNotMistakeALateReplyForTheNext)
+TEST_F(TransportTest, TcpSilenceIsATimeoutAndALateReplyIsNotTakenForTheNext)
 {
-    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "3", "--silent", "1", "--flavor", "2"});
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "3", "--silent", "1", "--flavor", "2",
+                    "--delay-at", "3:500"});
     // The first command (identify) goes unanswered, so connecting fails once.
-    qputenv("QUVANE_PORT", sim.port().toLocal8Bit());
     sensor.setTimeout(300);
     sensor.ConnectOption = 5;
-    sensor.Connect();
+    sensor.Connect(LinkOptions{sim.port(), {}, {}});
     EXPECT_FALSE(sensor.IsConnected());
     EXPECT_TRUE(sensor.connectionError().contains(QLatin1String("timeout"), Qt::CaseInsensitive));
     connectTo(sim.port());
     EXPECT_EQ(sensor.Flavor(), 2);
+
+    // Command 3's reply comes after the timeout; the next command must get its own reply.
+    try {
+        operations.DatalogCount();
+        ADD_FAILURE() << "the late reply was not a timeout";
+    } catch (const QuvaneError &e) {
+        EXPECT_TRUE(e.isTimeout());
+    }
+    EXPECT_EQ(sensor.SendCommand("I").left(2), QByteArray("0B")); // a String of the model name
     EXPECT_EQ(operations.DatalogCount(), 3);
 }
 
@@ -116,10 +122,8 @@ TEST_F(TransportTest, SerialPortOnAPseudoTerminal)
 TEST(TransportConnect, NothingListeningMeansNotConnected)
 {
     SensorControl sensor;
-    qputenv("QUVANE_PORT", "tcp://127.0.0.1:1");
     sensor.ConnectOption = 5;
-    sensor.Connect();
-    qunsetenv("QUVANE_PORT");
+    sensor.Connect(LinkOptions{QStringLiteral("tcp://127.0.0.1:1"), {}, {}});
     EXPECT_FALSE(sensor.IsConnected());
     EXPECT_FALSE(sensor.connectionError().isEmpty());
 }

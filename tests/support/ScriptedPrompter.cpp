@@ -1,11 +1,13 @@
-#include "ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 
-#include "ProgramControl.h"
+#include "policy/ProgramControl.h"
 
 #include <QDialog>
 #include <QStringList>
 
 #include <stdexcept>
+
+namespace quvane {
 
 ScriptedPrompter::ScriptedPrompter()
 {
@@ -77,3 +79,5 @@ QStringList ScriptedPrompter::texts() const
         out << m.text;
     return out;
 }
+
+} // namespace quvane

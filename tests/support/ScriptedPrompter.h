@@ -1,12 +1,14 @@
 #pragma once
 
-#include "Prompter.h"
+#include "policy/Prompter.h"
 
 #include <QString>
 
 #include <deque>
 #include <functional>
 #include <vector>
+
+namespace quvane {
 
 // Thrown by the test ending of the program, so a test can see that the program would end.
 struct ProgramEnded
@@ -45,3 +47,5 @@ private:
     std::deque<QString> m_files;
     std::deque<DialogScript> m_dialogs;
 };
+
+} // namespace quvane

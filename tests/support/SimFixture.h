@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ScriptedPrompter.h"
-#include "SensorControl.h"
-#include "SimInstrument.h"
+#include "link/LinkOptions.h"
+#include "link/SensorControl.h"
+#include "sim/SimInstrument.h"
 
 #include <QByteArrayList>
 
@@ -10,37 +10,34 @@
 
 #include <memory>
 
-// A simulated instrument in this process, reached through QUVANE_PORT=sim, with a scripted
-// prompter and a record of every command the instrument received.
+namespace quvane {
+
+// A simulated instrument in this process, reached through the port "sim", with a record of
+// every command the instrument received.
 class SimFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    SimFixture() : sim(std::make_shared<SimInstrument>())
     {
-        qputenv("QUVANE_PORT", "sim");
-        sim = std::make_shared<SimInstrument>();
         sim->onExchange = [this](const QByteArray &command, const QByteArray &) {
             commands.append(command);
         };
-        SensorControl::setInProcessInstrument([this] { return sim; });
-    }
-
-    void TearDown() override
-    {
-        SensorControl::setInProcessInstrument(nullptr);
-        qunsetenv("QUVANE_PORT");
+        link.port = QStringLiteral("sim");
+        link.inProcessInstrument = [this] { return sim; };
     }
 
     // Connects a sensor the way the main window does.
     void connectSensor(SensorControl &sensor)
     {
         sensor.ConnectOption = 5;
-        sensor.Connect();
+        sensor.Connect(link);
         ASSERT_TRUE(sensor.IsConnected()) << sensor.connectionError().toStdString();
         commands.clear();
     }
 
     std::shared_ptr<SimInstrument> sim;
+    LinkOptions link;
     QByteArrayList commands;
-    ScriptedPrompter prompts;
 };
+
+} // namespace quvane

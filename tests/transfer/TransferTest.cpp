@@ -1,13 +1,16 @@
-#include "BulkTransfers.h"
-#include "CodeText.h"
-#include "InstrumentOperations.h"
-#include "SimFixture.h"
-#include "TextFormat.h"
-#include "TransferProgress.h"
-#include "modGlobals.h"
+#include "link/InstrumentOperations.h"
+#include "link/QuvaneError.h"
+#include "link/modGlobals.h"
+#include "support/SimFixture.h"
+#include "transfer/BulkTransfers.h"
+#include "transfer/CodeText.h"
+#include "transfer/TextFormat.h"
+#include "transfer/TransferProgress.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+
+using namespace quvane;
 
 namespace {
 
@@ -60,16 +63,25 @@ class TransferTest : public SimFixture
 protected:
     void SetUp() override
     {
-        SimFixture::SetUp();
         connectSensor(sensor);
-        modGlobals::MainTitle = QStringLiteral("Quvane QV45 Utility");
-        modGlobals::SetDelimiter(true, false, {});
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
-    void TearDown() override
+    void TearDown() override { QLocale::setDefault(QLocale::c()); }
+
+    // The transfers as a front end sets them up: the locale's text format at this moment, and
+    // a timeout answered by the next of retryAnswers (Cancel when none is left).
+    BulkTransfers transfers()
     {
-        QLocale::setDefault(QLocale::c());
-        SimFixture::TearDown();
+        auto retry = [this](const QuvaneError &) {
+            ++timeouts;
+            const bool again = !retryAnswers.isEmpty() && retryAnswers.takeFirst();
+            return again;
+        };
+        return BulkTransfers({&sensor, delimiter, TextFormat(), retry}, progress);
+    }
+    TransferOutcome capture(const QString &file)
+    {
+        return transfers().UploadDatalog(operations.DatalogCount(), file);
     }
 
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -84,13 +96,15 @@ protected:
     SensorControl sensor;
     InstrumentOperations operations{sensor};
     RecordingProgress progress;
-    BulkTransfers transfers{operations, progress};
+    QByteArray delimiter = "\t";
+    QList<bool> retryAnswers;
+    int timeouts = 0;
 };
 
 TEST_F(TransferTest, CaptureWritesOneLineOfFiftyOneFieldsPerRecord)
 {
     sim->seedDatalog(1);
-    EXPECT_EQ(transfers.UploadDatalog(path("one.txt")), TransferResult::Completed);
+    EXPECT_EQ(capture(path("one.txt")).result, TransferResult::Completed);
     const auto lines = linesOf(path("one.txt"));
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines[0].split('\t').size(), 51);
@@ -106,19 +120,8 @@ TEST_F(TransferTest, CaptureCancelledDuringRecordThreeKeepsThree)
 {
     sim->seedDatalog(10);
     progress.cancelAt = QStringLiteral("3 / 10");
-    EXPECT_EQ(transfers.UploadDatalog(path("part.txt")), TransferResult::Cancelled);
+    EXPECT_EQ(capture(path("part.txt")).result, TransferResult::Cancelled);
     EXPECT_EQ(linesOf(path("part.txt")).size(), 3);
-    EXPECT_TRUE(prompts.messages.empty());
-}
-
-TEST_F(TransferTest, EmptyDatalogCreatesNoFile)
-{
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_EQ(transfers.UploadDatalog(path("none.txt")), TransferResult::Nothing);
-    EXPECT_EQ(prompts.texts(), QStringList{"Datalog is empty"});
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_FALSE(QFile::exists(path("none.txt")));
-    EXPECT_TRUE(progress.caption.isEmpty());
 }
 
 TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
@@ -129,11 +132,10 @@ TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
     // A record at midnight shows its date alone.
     sim->datalog()[2].timestamp =
         modGlobals::DateToSeconds(modGlobals::ToPcDate(QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
-    transfers.UploadDatalog(path("capture.txt"));
+    capture(path("capture.txt"));
     const QString source = exportedDatalog();
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_EQ(transfers.ConvertDatalog(source, path("converted.txt")), TransferResult::Completed);
-    EXPECT_EQ(prompts.texts(), QStringList{"Conversion completed"});
+    EXPECT_EQ(transfers().ConvertDatalog(source, path("converted.txt")).result,
+              TransferResult::Completed);
     EXPECT_EQ(progress.caption, QStringLiteral("Converting Datalog..."));
     EXPECT_EQ(progress.messages.last(), QStringLiteral("5")); // two comment lines, three records
 
@@ -160,8 +162,8 @@ TEST_F(TransferTest, DecimalCommaWithCommaDelimiterIsNotQuoted)
     sim->seedDatalog(1);
     sim->datalog()[0].spectrum.fill(12.5f);
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    modGlobals::SetDelimiter(false, false, {});
-    transfers.UploadDatalog(path("comma.txt"));
+    delimiter = ",";
+    capture(path("comma.txt"));
     const auto lines = linesOf(path("comma.txt"));
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].contains(",12,500,12,500,"));
@@ -171,31 +173,27 @@ TEST_F(TransferTest, DecimalCommaWithCommaDelimiterIsNotQuoted)
 TEST_F(TransferTest, TimeoutRetriedMidCaptureGivesTheSameFile)
 {
     sim->seedDatalog(6);
-    transfers.UploadDatalog(path("clean.txt"));
-    // Silence the fourth record's request once.
-    int requests = 0;
-    sim->onExchange = [&](const QByteArray &command, const QByteArray &) {
-        if (command.startsWith("Q1") && ++requests == 3)
-            sim->faults().silentCommands = 1;
+    capture(path("clean.txt"));
+    // Silence the fourth record's request once: D0001, then three records.
+    const int fourth = sim->commandsReceived() + 5;
+    sim->onExchange = [&](const QByteArray &, const QByteArray &) {
+        if (sim->commandsReceived() == fourth - 1)
+            sim->faults().silent = fourth;
     };
-    prompts.answer(MsgAnswer::Retry);
-    EXPECT_EQ(transfers.UploadDatalog(path("retried.txt")), TransferResult::Completed);
-    EXPECT_EQ(prompts.texts(), QStringList{"Communications Timeout"});
+    retryAnswers = {true};
+    EXPECT_EQ(capture(path("retried.txt")).result, TransferResult::Completed);
+    EXPECT_EQ(timeouts, 1);
     EXPECT_EQ(linesOf(path("retried.txt")), linesOf(path("clean.txt")));
 }
 
 TEST_F(TransferTest, LinkLostMidCaptureKeepsWhatWasCapturedAndSaysWhere)
 {
     sim->seedDatalog(8);
-    int requests = 0;
-    sim->onExchange = [&](const QByteArray &command, const QByteArray &) {
-        if (command.startsWith("Q1") && ++requests == 4)
-            sim->faults().dropNext = true;
-    };
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_EQ(transfers.UploadDatalog(path("lost.txt")), TransferResult::Failed);
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    const QString text = prompts.messages[0].text;
+    sim->faults().dropAt = sim->commandsReceived() + 6; // D0001, four records, then the fifth
+    const TransferOutcome outcome = capture(path("lost.txt"));
+    EXPECT_EQ(outcome.result, TransferResult::Failed);
+    EXPECT_EQ(outcome.errorNumber, ErrorNumber::LinkLost);
+    const QString text = outcome.message();
     EXPECT_TRUE(text.startsWith(QLatin1String("The datalog capture stopped at record 5 of 8.")));
     EXPECT_TRUE(text.contains(QLatin1String("holds the 4 records captured before it")));
     EXPECT_EQ(linesOf(path("lost.txt")).size(), 4);
@@ -209,17 +207,17 @@ TEST_F(TransferTest, MalformedConversionLineIsReportedWithItsNumber)
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("0000000G\r\n");
     file.close();
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_EQ(transfers.ConvertDatalog(file.fileName(), path("out.txt")), TransferResult::Failed);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String("stopped at line 5 of")));
-    EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String("'G' at character 8")));
+    const TransferOutcome outcome = transfers().ConvertDatalog(file.fileName(), path("out.txt"));
+    EXPECT_EQ(outcome.result, TransferResult::Failed);
+    EXPECT_TRUE(outcome.failure.contains(QLatin1String("stopped at line 5 of")));
+    EXPECT_TRUE(outcome.reason.contains(QLatin1String("'G' at character 8")));
     EXPECT_EQ(linesOf(path("out.txt")).size(), 3);
 }
 
 TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
 {
     const auto before = sim->setups();
-    EXPECT_EQ(transfers.UploadSetups(path("setups.txt")), TransferResult::Completed);
+    EXPECT_EQ(transfers().UploadSetups(path("setups.txt")).result, TransferResult::Completed);
     const auto lines = linesOf(path("setups.txt"));
     ASSERT_EQ(lines.size(), 101);
     EXPECT_EQ(lines[0], QByteArray("Quvane Product Setups"));
@@ -228,7 +226,7 @@ TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
     for (SimSetup &setup : sim->setups())
         setup.name = QStringLiteral("CHANGED");
     commands.clear();
-    EXPECT_EQ(transfers.DownloadSetups(path("setups.txt")), TransferResult::Completed);
+    EXPECT_EQ(transfers().DownloadSetups(path("setups.txt")).result, TransferResult::Completed);
     EXPECT_EQ(commands.size(), 100);
     EXPECT_EQ(progress.messages.last(), QStringLiteral("100 (100)"));
     for (int i = 0; i < 100; ++i) {
@@ -239,7 +237,7 @@ TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
 
 TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
 {
-    transfers.UploadSetups(path("setups.txt"));
+    transfers().UploadSetups(path("setups.txt"));
     auto lines = linesOf(path("setups.txt"));
     const auto write = [this](const char *name, const QList<QByteArray> &content) {
         QFile file(path(name));
@@ -250,22 +248,22 @@ TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
     };
 
     commands.clear();
-    transfers.DownloadSetups(write("cut.txt", lines.mid(0, 31)));
+    transfers().DownloadSetups(write("cut.txt", lines.mid(0, 31)));
     EXPECT_EQ(commands.size(), 30);
 
     commands.clear();
     QList<QByteArray> lower = lines;
     lower[0] = "quvane product setups";
-    EXPECT_EQ(transfers.DownloadSetups(write("lower.txt", lower)), TransferResult::Nothing);
-    EXPECT_EQ(transfers.DownloadSetups(write("header.txt", lines.mid(0, 1))),
+    EXPECT_EQ(transfers().DownloadSetups(write("lower.txt", lower)).result,
+              TransferResult::Refused);
+    EXPECT_EQ(transfers().DownloadSetups(write("header.txt", lines.mid(0, 1))).result,
               TransferResult::Completed);
     EXPECT_TRUE(commands.isEmpty());
-    EXPECT_TRUE(prompts.messages.empty());
 
     lines.append(lines[1]);
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_EQ(transfers.DownloadSetups(write("long.txt", lines)), TransferResult::Nothing);
-    EXPECT_TRUE(prompts.messages[0].text.contains(QLatin1String("101 set-up lines")));
+    const TransferOutcome outcome = transfers().DownloadSetups(write("long.txt", lines));
+    EXPECT_EQ(outcome.result, TransferResult::Refused);
+    EXPECT_TRUE(outcome.failure.contains(QLatin1String("101 set-up lines")));
     EXPECT_TRUE(commands.isEmpty());
 }
 

@@ -1,11 +1,13 @@
-#include "ProgramControl.h"
-#include "ScriptedPrompter.h"
+#include "policy/ProgramControl.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+using namespace quvane;
 
 // Every test binary runs with a QApplication on the offscreen platform, a settings store of its
 // own, and an ending of the program that throws instead of leaving the process.
@@ -17,7 +19,6 @@ int main(int argc, char *argv[])
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());
-    qunsetenv("QUVANE_TRACE");
 
     QApplication app(argc, argv);
     setEndProgramHandler([](int code) { throw ProgramEnded{code}; });

@@ -1,7 +1,9 @@
-#include "ProgramControl.h"
+#include "policy/ProgramControl.h"
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace quvane {
 
 namespace {
 std::function<void(int)> &endHandler()
@@ -50,3 +52,5 @@ void setMousePointerHandler(std::function<void(int)> handler)
 {
     pointerHandler() = std::move(handler);
 }
+
+} // namespace quvane

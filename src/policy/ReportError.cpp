@@ -1,8 +1,10 @@
-#include "ReportError.h"
+#include "policy/ReportError.h"
 
-#include "ProgramControl.h"
-#include "Prompter.h"
-#include "modGlobals.h"
+#include "link/modGlobals.h"
+#include "policy/ProgramControl.h"
+#include "policy/Prompter.h"
+
+using namespace quvane;
 
 void ReportError(const QuvaneError &error)
 {
@@ -16,7 +18,7 @@ void ReportError(const QuvaneError &error)
     EndProgram();
 }
 
-bool AskRetryAfterTimeout()
+bool quvane::AskRetryAfterTimeout()
 {
     return MsgBox(QStringLiteral("Communications Timeout"), MsgButtons::RetryCancel,
                   MsgIcon::Critical, modGlobals::AppTitle) == MsgAnswer::Retry;

@@ -1,7 +1,9 @@
-#include "Prompter.h"
+#include "policy/Prompter.h"
 
 #include <cstdio>
 #include <cstdlib>
+
+namespace quvane {
 
 namespace {
 Prompter *g_prompter = nullptr;
@@ -25,3 +27,5 @@ MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QS
 {
     return prompter().messageBox({text, title, icon, buttons});
 }
+
+} // namespace quvane

@@ -4,6 +4,8 @@
 
 class QDialog;
 
+namespace quvane {
+
 // Every message box, file dialog and modal dialog of the program goes through the one Prompter,
 // so that each dialogue can be answered by a script in tests and by the user in production.
 
@@ -77,3 +79,5 @@ Prompter &prompter();
 void setPrompter(Prompter *prompter);
 
 MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title);
+
+} // namespace quvane

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "ProgramControl.h"
-#include "QuvaneError.h"
+#include "link/QuvaneError.h"
+#include "policy/ProgramControl.h"
 
 #include <type_traits>
-
 #include <utility>
 
 // Reports a trapped error. A communications timeout asks Retry or Cancel: Retry returns so that
 // the caller runs the failed step again, Cancel ends the program. Any other error is shown as
 // "Fatal Error #" with its number and description, and ends the program.
-void ReportError(const QuvaneError &error);
+void ReportError(const quvane::QuvaneError &error);
+
+namespace quvane {
 
 // The "Communications Timeout" question alone: true when the operator chose Retry.
 bool AskRetryAfterTimeout();
@@ -44,3 +45,5 @@ template <typename Step> auto busyTrapped(Step &&step) -> decltype(step())
         }
     });
 }
+
+} // namespace quvane

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+namespace quvane {
+
 // Ends the program at once: no window is unloaded and the link is not closed. Tests replace the
 // ending with a handler that throws, so that they can observe it; a handler must not return.
 [[noreturn]] void EndProgram(int exitCode = 1);
@@ -16,3 +18,5 @@ constexpr int Hourglass = 11;
 void SetMousePointer(int pointer);
 int GetMousePointer();
 void setMousePointerHandler(std::function<void(int)> handler);
+
+} // namespace quvane
