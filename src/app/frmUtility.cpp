@@ -79,9 +79,9 @@ void frmUtility::buildMenus()
         QMenu *menu = menuBar()->addMenu(tr(title));
         int index = 0;
         for (const MenuItem &item : items) {
-            QAction *action = menu->addAction(tr(item.caption));
-            if (qstrcmp(item.caption, "-") == 0)
-                action->setSeparator(true);
+            // A separator is drawn as a line alone: it carries no text that a style could show.
+            QAction *action = qstrcmp(item.caption, "-") == 0 ? menu->addSeparator()
+                                                              : menu->addAction(tr(item.caption));
             action->setVisible(item.visible);
             action->setShortcut(item.shortcut);
             const int itemIndex = index++;
@@ -331,9 +331,10 @@ void frmUtility::mnuMeasureItem_Click(int Index)
         LogMeasurement();
         break;
     case 6: {
-        QAction *item = mnuMeasureItem[6];
-        item->setChecked(!item->isChecked());
-        SampleIDPrompt = item->isChecked();
+        // The state lives in SampleIDPrompt: Qt has already toggled the checkable item when
+        // it was triggered from the menu, so the check mark is set, not toggled.
+        SampleIDPrompt = !SampleIDPrompt;
+        mnuMeasureItem[6]->setChecked(SampleIDPrompt);
         modGlobals::SavePreference(QStringLiteral("Sample ID"),
                                    SampleIDPrompt ? QStringLiteral("Yes") : QStringLiteral("No"));
         break;

@@ -156,7 +156,7 @@ TEST_F(MeasureTest, TimeoutDuringSampleRetriesTheMeasurementAndLogsOnce)
 
 TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
 {
-    window.mnuMeasureItem_Click(6);
+    window.mnuMeasureItem[6]->trigger(); // as from the menu, where Qt toggles the item itself
     EXPECT_TRUE(window.SampleIDPrompt);
     EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
     EXPECT_EQ(modGlobals::GetPreference("Sample ID", ""), QStringLiteral("Yes"));
@@ -181,7 +181,8 @@ TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
     EXPECT_EQ(modGlobals::GetPreference("Autostore", ""), QStringLiteral("No"));
     EXPECT_EQ(commands, (QByteArrayList{"H", "H"}));
 
-    window.mnuMeasureItem_Click(6);
+    window.mnuMeasureItem[6]->trigger();
+    EXPECT_FALSE(window.SampleIDPrompt);
     EXPECT_FALSE(window.mnuMeasureItem[6]->isChecked());
     EXPECT_EQ(modGlobals::GetPreference("Sample ID", ""), QStringLiteral("No"));
 }
