@@ -11,8 +11,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace quvane {
 
@@ -110,20 +111,45 @@ int exitStatus(const TransferOutcome &outcome)
     return fail(outcome.line());
 }
 
+// An instrument's text as a terminal shows it safely: control characters (C0, DEL and C1) as
+// \xNN, so that no escape sequence reaches the terminal.
+QString escaped(const QString &text)
+{
+    QString out;
+    for (QChar c : text) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == '\\')
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 int identify(SensorControl &sensor, InstrumentOperations &operations)
 {
     const TextFormat format;
     const double stdz = operations.StdzTimestamp();
     const qint16 count = operations.DatalogCount();
-    std::printf("Model:                %s\n", qPrintable(sensor.InstrumentName()));
-    std::printf("Firmware:             %s\n", qPrintable(sensor.FirmwareVersion()));
-    std::printf("Serial number:        %s\n", qPrintable(sensor.SerialNumber()));
-    std::printf("Geometry:             %s\n", qPrintable(InstrumentOperations::GeometryText(
-                                                  sensor.Flavor(), modGlobals::InstrumentType)));
-    std::printf("Last standardization: %s\n",
-                qPrintable(format.generalDate(modGlobals::FromPcDate(stdz))));
-    std::printf("Datalog:              %s\n",
-                qPrintable(InstrumentOperations::DatalogFillText(count)));
+    const QString text =
+        QStringLiteral("Model:                %1\n"
+                       "Firmware:             %2\n"
+                       "Serial number:        %3\n"
+                       "Geometry:             %4\n"
+                       "Last standardization: %5\n"
+                       "Datalog:              %6\n")
+            .arg(escaped(sensor.InstrumentName()), escaped(sensor.FirmwareVersion()),
+                 escaped(sensor.SerialNumber()),
+                 InstrumentOperations::GeometryText(sensor.Flavor(), modGlobals::InstrumentType),
+                 format.generalDate(modGlobals::FromPcDate(stdz)),
+                 InstrumentOperations::DatalogFillText(count));
+    const QByteArray bytes = text.toLocal8Bit();
+    // A full disk or a closed pipe is a failure, not a success with nothing shown.
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        return fail(QStringLiteral("cannot write to standard output: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
     return Success;
 }
 

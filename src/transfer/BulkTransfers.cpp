@@ -68,6 +68,23 @@ TransferOutcome failed(const QString &failure, const QuvaneError &error, const Q
     return {TransferResult::Failed, failure, error.description(), kept, error.number()};
 }
 
+// What a failed transfer kept: the target untouched, and the complete lines written before the
+// failure beside it (headingLines of them being the file's heading).
+QString keptText(const QString &target, const LineWriter::Kept &kept, int headingLines,
+                 const char *one, const char *many, const char *done)
+{
+    QString text = QFileInfo::exists(target)
+                       ? QStringLiteral("%1 was left as it was.").arg(shown(target))
+                       : QStringLiteral("%1 was not written.").arg(shown(target));
+    const int items = kept.lines - headingLines;
+    if (!kept.path.isEmpty() && items > 0)
+        text += QStringLiteral(" %1 holds the %2 %3 before the failure.")
+                    .arg(shown(kept.path), counted(items, one, many), QLatin1String(done));
+    else if (!kept.path.isEmpty())
+        text += QStringLiteral(" %1 holds the heading line alone.").arg(shown(kept.path));
+    return text;
+}
+
 TransferOutcome ended(bool cancelled)
 {
     return {cancelled ? TransferResult::Cancelled : TransferResult::Completed, {}, {}, {}, 0};
@@ -131,22 +148,27 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
             m_progress.setValue(i);
             m_progress.yield();
         }
-        file->close();
+        file->commit();
     } catch (const QuvaneError &error) {
         if (!file)
             return failed(QStringLiteral("The datalog was not captured."), error);
-        const int written = file->abandon();
         return failed(
             QStringLiteral("The datalog capture stopped at record %1 of %2.").arg(i).arg(aCount),
-            error,
-            QStringLiteral("%1 holds the %2 captured before it.")
-                .arg(shown(sFileName), counted(written, "record", "records")));
+            error, keptText(sFileName, file->abandon(), 0, "record", "records", "captured"));
     }
     return ended(i <= aCount);
 }
 
 TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QString &sFileName)
 {
+    if (sameFile(sSource, sFileName))
+        return {TransferResult::Refused,
+                QStringLiteral("%1 is the datalog file itself: choose another name for the "
+                               "converted file.")
+                    .arg(shown(sFileName)),
+                {},
+                QStringLiteral("Nothing was written."),
+                0};
     ProgressScope scope(m_progress, QStringLiteral("Converting Datalog..."), 0);
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "::"};
     PacketBuffer packet;
@@ -168,18 +190,15 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
             }
             m_progress.yield();
         }
-        file->close();
+        file->commit();
     } catch (const QuvaneError &error) {
         if (!source || !file)
             return failed(QStringLiteral("The datalog file was not converted."), error);
-        const int written = file->abandon();
-        return failed(
-            QStringLiteral("The datalog conversion stopped at line %1 of %2.")
-                .arg(source->lineNumber())
-                .arg(shown(sSource)),
-            error,
-            QStringLiteral("%1 holds the heading line and the %2 converted before it.")
-                .arg(shown(sFileName), counted(std::max(written - 1, 0), "record", "records")));
+        return failed(QStringLiteral("The datalog conversion stopped at line %1 of %2.")
+                          .arg(source->lineNumber())
+                          .arg(shown(sSource)),
+                      error,
+                      keptText(sFileName, file->abandon(), 1, "record", "records", "converted"));
     }
     return ended(false);
 }
@@ -202,15 +221,12 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
             m_progress.setValue(n);
             m_progress.yield();
         }
-        file->close();
+        file->commit();
     } catch (const QuvaneError &error) {
         if (!file)
             return failed(QStringLiteral("The product set-ups were not archived."), error);
-        const int written = file->abandon();
-        return failed(
-            QStringLiteral("The set-up archive stopped at set-up %1.").arg(n), error,
-            QStringLiteral("%1 holds the header line and the %2 archived before it.")
-                .arg(shown(sFileName), counted(std::max(written - 1, 0), "set-up", "set-ups")));
+        return failed(QStringLiteral("The set-up archive stopped at set-up %1.").arg(n), error,
+                      keptText(sFileName, file->abandon(), 1, "set-up", "set-ups", "archived"));
     }
     return ended(n <= SetupCount);
 }

@@ -3,6 +3,15 @@
 #include "link/QuvaneError.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace quvane {
 
@@ -16,41 +25,108 @@ QuvaneError fileError(const char *doing, const QFile &file)
 }
 } // namespace
 
-LineWriter::LineWriter(const QString &path) : m_file(path)
+LineWriter::LineWriter(const QString &path) : m_path(path)
 {
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        raise("create");
+    const QFileInfo target(path);
+    m_file.setFileTemplate(
+        target.dir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    m_file.setAutoRemove(false);
+    if (!m_file.open()) {
+        m_done = true;
+        throw QuvaneError(ErrorNumber::FileError,
+                          QStringLiteral("Cannot create %1: %2")
+                              .arg(QDir::toNativeSeparators(path), m_file.errorString()));
+    }
+}
+
+LineWriter::~LineWriter()
+{
+    if (!m_done) {
+        m_file.close();
+        QFile::remove(m_file.fileName());
+    }
 }
 
 void LineWriter::raise(const char *doing)
 {
-    throw fileError(doing, m_file);
+    throw QuvaneError(
+        ErrorNumber::FileError,
+        QStringLiteral("Cannot %1 %2: %3")
+            .arg(QLatin1String(doing), QDir::toNativeSeparators(m_path), m_file.errorString()));
 }
 
 void LineWriter::writeLine(const QByteArray &line)
 {
     if (m_file.write(line) != line.size() || m_file.write("\r\n", 2) != 2)
         raise("write to");
-    ++m_lines;
 }
 
-void LineWriter::close()
+namespace {
+// Moves a file over another, replacing it in one step where the system allows.
+bool replaceFile(const QString &from, const QString &to)
 {
-    if (!m_file.isOpen())
-        return;
-    const bool flushed = m_file.flush();
-    m_file.close();
-    if (!flushed)
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    // Systems whose rename does not replace: remove the old file first.
+    return QFile::exists(to) && QFile::remove(to) && QFile::rename(from, to);
+}
+} // namespace
+
+void LineWriter::commit()
+{
+    if (!m_file.flush())
         raise("write to");
+    m_file.close();
+    if (!replaceFile(m_file.fileName(), m_path))
+        throw QuvaneError(ErrorNumber::FileError,
+                          QStringLiteral("Cannot replace %1: %2")
+                              .arg(QDir::toNativeSeparators(m_path),
+                                   QString::fromLocal8Bit(std::strerror(errno))));
+    m_done = true;
 }
 
-int LineWriter::abandon() noexcept
+LineWriter::Kept LineWriter::abandon() noexcept
 {
-    if (m_file.isOpen()) {
-        m_file.flush();
-        m_file.close();
+    if (m_done)
+        return {};
+    m_done = true;
+    m_file.flush();
+    m_file.close();
+    const QString temporary = m_file.fileName();
+    Kept kept;
+    QFile written(temporary);
+    if (written.open(QIODevice::ReadWrite)) {
+        const QByteArray content = written.readAll();
+        const qsizetype end = content.lastIndexOf('\n') + 1;
+        kept.lines = static_cast<int>(content.left(end).count('\n'));
+        written.resize(end);
+        written.close();
     }
-    return m_lines;
+    const QString partial = partialPath(m_path);
+    QFile::remove(partial);
+    if (kept.lines > 0 && QFile::rename(temporary, partial)) {
+        kept.path = partial;
+        return kept;
+    }
+    QFile::remove(temporary);
+    return {};
+}
+
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo first(a), second(b);
+    if (!first.exists() || !second.exists())
+        return false;
+    if (first.canonicalFilePath() == second.canonicalFilePath())
+        return true;
+#ifdef Q_OS_UNIX
+    struct stat x, y;
+    return ::stat(QFile::encodeName(a).constData(), &x) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &y) == 0 && x.st_dev == y.st_dev &&
+           x.st_ino == y.st_ino;
+#else
+    return false;
+#endif
 }
 
 LineReader::LineReader(const QString &path) : m_file(path)

@@ -104,7 +104,7 @@ TEST(QuvaneCli, LinkDroppedAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
         int linesKept;
     } cases[] = {
         {{"capture", out}, 1, -1},       {{"capture", out}, 2, -1},
-        {{"capture", out}, 3, 0},        {{"capture", out}, 5, 2},
+        {{"capture", out}, 3, -1},       {{"capture", out}, 5, 2},
         {{"archive", out}, 2, 1},        {{"archive", out}, 60, 59},
         {{"archive", out}, 101, 100},    {{"restore", archive}, 2, -1},
         {{"restore", archive}, 101, -1}, {{"clear-datalog", "--yes"}, 2, -1},
@@ -113,6 +113,7 @@ TEST(QuvaneCli, LinkDroppedAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
     };
     for (const auto &c : cases) {
         QFile::remove(out);
+        QFile::remove(out + ".partial");
         SimProcess sim({"--records", "3", "--drop-at", QString::number(c.dropAt)});
         const CliRun run = quvane(c.arguments, sim.port());
         const std::string what =
@@ -122,8 +123,28 @@ TEST(QuvaneCli, LinkDroppedAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
         EXPECT_EQ(run.err.count('\n'), 1) << what;
         EXPECT_TRUE(run.err.startsWith(QLatin1String("quvane: "))) << what;
         EXPECT_FALSE(run.err.contains(QLatin1String("Fatal Error"))) << what;
-        EXPECT_EQ(lineCount(out), c.linesKept) << what;
+        EXPECT_FALSE(QFile::exists(out)) << what; // a failed transfer writes no target
+        EXPECT_EQ(lineCount(out + ".partial"), c.linesKept) << what;
     }
+}
+
+TEST(QuvaneCli, IdentifyEscapesInstrumentTextsAndFailsOnAFullOutput)
+{
+    SimProcess sim({"--model", "QV\x1b[2J45"});
+    const CliRun run = quvane({"identify"}, sim.port());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(QLatin1String("Model:                QV\\x1b[2J45\n")))
+        << run.out.toStdString();
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
+    process.setProcessEnvironment(environment);
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(QUVANE_PATH), {"identify"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("No space left on device"));
 }
 
 TEST(QuvaneCli, BadUsageExitsWithTwo)

@@ -4,9 +4,11 @@
 #include "support/SimFixture.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/CodeText.h"
+#include "transfer/TextFiles.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -195,9 +197,42 @@ TEST_F(TransferTest, LinkLostMidCaptureKeepsWhatWasCapturedAndSaysWhere)
     EXPECT_EQ(outcome.errorNumber, ErrorNumber::LinkLost);
     const QString text = outcome.message();
     EXPECT_TRUE(text.startsWith(QLatin1String("The datalog capture stopped at record 5 of 8.")));
-    EXPECT_TRUE(text.contains(QLatin1String("holds the 4 records captured before it")));
-    EXPECT_EQ(linesOf(path("lost.txt")).size(), 4);
+    EXPECT_TRUE(text.contains(QLatin1String("lost.txt was not written.")));
+    EXPECT_TRUE(
+        text.contains(QLatin1String("lost.txt.partial holds the 4 records captured before")));
+    EXPECT_FALSE(QFile::exists(path("lost.txt")));
+    EXPECT_EQ(linesOf(path("lost.txt.partial")).size(), 4);
     EXPECT_FALSE(progress.running);
+}
+
+TEST_F(TransferTest, FailedTransfersLeaveTheExistingFileAsItWas)
+{
+    sim->seedDatalog(3);
+    const QString archive = path("setups.txt");
+    ASSERT_EQ(transfers().UploadSetups(archive).result, TransferResult::Completed);
+    const QList<QByteArray> before = linesOf(archive);
+
+    sim->faults().dropAt = sim->commandsReceived() + 41;
+    const TransferOutcome outcome = transfers().UploadSetups(archive);
+    EXPECT_EQ(outcome.result, TransferResult::Failed);
+    EXPECT_TRUE(outcome.kept.contains(QLatin1String("setups.txt was left as it was.")));
+    EXPECT_EQ(linesOf(archive), before);
+    EXPECT_EQ(linesOf(LineWriter::partialPath(archive)).size(), 41);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+              2); // no temporary left
+
+    // A conversion onto its own source is refused before anything is written.
+    const QString source = exportedDatalog();
+    const QByteArray original = [&] {
+        QFile file(source);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const TransferOutcome same =
+        transfers().ConvertDatalog(source, dir.path() + QStringLiteral("/./DATALOG.QV3"));
+    EXPECT_EQ(same.result, TransferResult::Refused);
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original);
 }
 
 TEST_F(TransferTest, MalformedConversionLineIsReportedWithItsNumber)
@@ -211,7 +246,7 @@ TEST_F(TransferTest, MalformedConversionLineIsReportedWithItsNumber)
     EXPECT_EQ(outcome.result, TransferResult::Failed);
     EXPECT_TRUE(outcome.failure.contains(QLatin1String("stopped at line 5 of")));
     EXPECT_TRUE(outcome.reason.contains(QLatin1String("'G' at character 8")));
-    EXPECT_EQ(linesOf(path("out.txt")).size(), 3);
+    EXPECT_EQ(linesOf(path("out.txt.partial")).size(), 3);
 }
 
 TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
