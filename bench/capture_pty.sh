@@ -24,8 +24,8 @@ for run in $(seq "$runs"); do
   end=$(date +%s.%N)
   times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f", b - a }')")
 done
-# Bytes on the line during the last run: every command and reply with its CR.
-line_seconds=$(awk -F'\t' -v baud="$baud" '{ bytes += length($1) + 1 + length($2) + 1 }
+# Bytes on the line during the last run: every command and reply with its framing and CR.
+line_seconds=$(awk -F'\t' -v baud="$baud" '{ bytes += length($1) + 4 + length($2) + 4 }
   END { printf "%.3f", bytes * 10 / baud }' "$work/sim.log")
 median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }')
 printf 'capture of 800 records at %s baud, %s runs\n' "$baud" "$runs"

@@ -41,7 +41,7 @@ BulkTransfers frmCapture::transfers()
     TransferSettings settings;
     settings.sensor = &m_sensor;
     settings.delimiter = modGlobals::GetDelimiter().toLatin1();
-    settings.retryAfterTimeout = [](const QuvaneError &) { return AskRetryAfterTimeout(); };
+    settings.retryAfterTimeout = [](const QuvaneError &error) { return AskRetry(error); };
     return BulkTransfers(std::move(settings), *this);
 }
 

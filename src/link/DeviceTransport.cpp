@@ -1,5 +1,6 @@
 #include "link/DeviceTransport.h"
 
+#include "link/Framing.h"
 #include "link/LinkErrors.h"
 
 #include <QSerialPort>
@@ -16,7 +17,6 @@ void DeviceTransport::close()
     if (m_device->isOpen())
         m_device->close();
     m_pending.clear();
-    m_awaitingLateReply = false;
 }
 
 QString DeviceTransport::deviceErrorText() const
@@ -28,39 +28,41 @@ QByteArray DeviceTransport::exchange(const QByteArray &command, int timeoutMs)
 {
     if (!m_device->isOpen())
         throw linkLostError(command, QStringLiteral("the port is closed"));
-    // A reply that came too late for an earlier command must not be taken for this one: after
-    // a timeout, give the late reply one more timeout to arrive and throw it away; then drop
-    // whatever else is waiting.
-    if (m_awaitingLateReply) {
-        m_awaitingLateReply = false;
-        QElapsedTimer clock;
-        clock.start();
-        try {
-            receive(command, timeoutMs, clock);
-        } catch (const QuvaneError &error) {
-            if (!error.isTimeout())
-                throw;
-        }
-    }
-    m_pending.clear();
-    m_device->readAll();
     QElapsedTimer clock;
     clock.start();
-    send(command, timeoutMs);
-    try {
-        return receive(command, timeoutMs, clock);
-    } catch (const QuvaneError &error) {
-        if (error.isTimeout())
-            m_awaitingLateReply = true;
-        throw;
+    // Whatever is waiting answers an earlier command.
+    m_pending.clear();
+    m_device->readAll();
+    const int sequence = m_sequence;
+    m_sequence = (m_sequence + 1) & 0xF;
+    send(Framing::frame(command, sequence), command, timeoutMs);
+    for (;;) {
+        const QByteArray line = receive(command, timeoutMs, clock);
+        QByteArray packet;
+        int echoed = 0;
+        switch (Framing::unframe(line, packet, echoed)) {
+        case Framing::Check::Good:
+            break;
+        case Framing::Check::TooShort:
+        case Framing::Check::BadSequence:
+            throw malformedReplyError(command,
+                                      QStringLiteral("has no sequence digit and checksum"));
+        case Framing::Check::BadChecksum:
+            throw QuvaneError::lineError(
+                QStringLiteral("Malformed packet: the reply to %1 fails its checksum")
+                    .arg(commandForMessage(command)));
+        }
+        // A late reply to an earlier command: not this one's, so wait on.
+        if (echoed == sequence)
+            return packet;
     }
 }
 
-void DeviceTransport::send(const QByteArray &command, int timeoutMs)
+void DeviceTransport::send(const QByteArray &line, const QByteArray &command, int timeoutMs)
 {
-    QByteArray line = command;
-    line.append('\r');
-    if (m_device->write(line) != line.size())
+    QByteArray bytes = line;
+    bytes.append('\r');
+    if (m_device->write(bytes) != bytes.size())
         throw linkLostError(command, deviceErrorText());
     while (m_device->bytesToWrite() > 0) {
         if (!m_device->waitForBytesWritten(timeoutMs)) {
@@ -75,19 +77,24 @@ QByteArray DeviceTransport::receive(const QByteArray &command, int timeoutMs,
                                     const QElapsedTimer &clock)
 {
     for (;;) {
-        const QByteArray chunk = m_device->readAll();
-        for (char c : chunk) {
+        // Bytes after a line's CR stay in the device for the next call.
+        while (m_device->bytesAvailable() > 0) {
+            char c = 0;
+            if (!m_device->getChar(&c))
+                break;
             if (c == '\r') {
-                QByteArray reply;
-                reply.swap(m_pending);
-                return reply;
+                QByteArray line;
+                line.swap(m_pending);
+                return line;
             }
-            if (c != '\n')
-                m_pending.append(c);
-        }
-        if (m_pending.size() > MaxPacketLength) {
-            m_pending.clear();
-            throw overlongReplyError(command);
+            if (c == '\n')
+                continue;
+            // A framed line is the packet and three characters; anything longer is no reply.
+            if (m_pending.size() >= MaxPacketLength + 3) {
+                m_pending.clear();
+                throw overlongReplyError(command);
+            }
+            m_pending.append(c);
         }
         const qint64 left = timeoutMs - clock.elapsed();
         if (left <= 0 || !m_device->waitForReadyRead(static_cast<int>(left))) {

@@ -10,10 +10,10 @@ class QIODevice;
 
 namespace quvane {
 
-// A link over a byte stream (socket or serial port): a command goes out followed by CR, the
-// reply is the next line ended by CR. LF is ignored. Waits are Qt's blocking waits on the device.
-// After a timeout the next exchange first waits out the late reply, so that it is not taken
-// for the answer to the next command.
+// A link over a byte stream (socket or serial port): a command goes out framed with its sequence
+// digit and checksum and followed by CR; the reply is the next line ended by CR whose sequence
+// digit is the command's (lines with another digit are late replies to earlier commands and are
+// dropped). LF is ignored. Waits are Qt's blocking waits on the device.
 class DeviceTransport : public Transport
 {
 public:
@@ -32,12 +32,12 @@ protected:
     virtual QString deviceErrorText() const;
 
 private:
-    void send(const QByteArray &command, int timeoutMs);
+    void send(const QByteArray &line, const QByteArray &command, int timeoutMs);
     QByteArray receive(const QByteArray &command, int timeoutMs, const QElapsedTimer &clock);
 
     std::unique_ptr<QIODevice> m_device;
     QByteArray m_pending;
-    bool m_awaitingLateReply = false;
+    int m_sequence = 0;
 };
 
 class TcpTransport : public DeviceTransport

@@ -36,6 +36,13 @@ QuvaneError overlongReplyError(const QByteArray &command)
                            .arg(MaxPacketLength));
 }
 
+QuvaneError malformedReplyError(const QByteArray &command, const QString &why)
+{
+    return QuvaneError(ErrorNumber::MalformedPacket,
+                       QStringLiteral("Malformed packet: the reply to %1 %2")
+                           .arg(commandForMessage(command), why));
+}
+
 QuvaneError refusedError(const QByteArray &command, int code)
 {
     return QuvaneError(ErrorNumber::InstrumentRefused,

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 #include <limits>
 
 using namespace quvane;
@@ -217,7 +218,13 @@ qint32 PacketBuffer::GetTimestamp()
 
 float PacketBuffer::GetSingle()
 {
-    return std::bit_cast<float>(takeHex(8, "Single"));
+    const int at = m_cursor;
+    const float value = std::bit_cast<float>(takeHex(8, "Single"));
+    // No instrument measures NaN or infinity: such a field is a garbled one.
+    if (!std::isfinite(value))
+        throw malformed(
+            QStringLiteral("Single field at character %1 is not a finite number").arg(at + 1));
+    return value;
 }
 
 QString PacketBuffer::GetChar()

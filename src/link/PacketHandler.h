@@ -15,15 +15,16 @@ struct HandlerResult
         Drop
     };
     Kind kind = Kind::Reply;
-    QByteArray reply; // without the trailing CR
-    int delayMs = 0;  // time the bytes would take on the line, when throttled
+    QByteArray reply;     // without the trailing CR
+    int delayMs = 0;      // time the bytes would take on the line, when throttled
+    bool garbled = false; // the reply is damaged on its way (a fault)
 
     static HandlerResult answer(QByteArray text, int delayMs = 0)
     {
-        return {Kind::Reply, std::move(text), delayMs};
+        return {Kind::Reply, std::move(text), delayMs, false};
     }
-    static HandlerResult silent() { return {Kind::Silent, {}, 0}; }
-    static HandlerResult drop() { return {Kind::Drop, {}, 0}; }
+    static HandlerResult silent() { return {Kind::Silent, {}, 0, false}; }
+    static HandlerResult drop() { return {Kind::Drop, {}, 0, false}; }
 };
 
 class PacketHandler

@@ -31,12 +31,18 @@ public:
     int number() const noexcept { return m_number; }
     const QString &description() const noexcept { return m_description; }
     bool isTimeout() const noexcept { return m_number == ErrorNumber::CommunicationsTimeout; }
+    // A reply garbled on the line: sending the command again may well succeed.
+    bool isLineError() const noexcept { return m_lineError; }
+    // Whether Retry is offered: a timeout or a line error.
+    bool isRetryable() const noexcept { return isTimeout() || m_lineError; }
+    static QuvaneError lineError(QString description);
     const char *what() const noexcept override { return m_what.c_str(); }
 
     static QuvaneError overflow(const QString &what);
 
 private:
     int m_number;
+    bool m_lineError = false;
     QString m_description;
     std::string m_what;
 };

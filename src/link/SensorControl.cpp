@@ -147,6 +147,15 @@ QByteArray SensorControl::exchange(const QByteArray &command)
         throw;
     }
     m_exchanging = false;
+    if (reply.size() > MaxPacketLength) {
+        m_trace.record(command, "(too long)");
+        throw overlongReplyError(command);
+    }
+    if (!isPrintable(reply)) {
+        m_trace.record(command, "(not printable)");
+        throw malformedReplyError(command,
+                                  QStringLiteral("holds a character that is not printable ASCII"));
+    }
     m_trace.record(command, reply);
     if (reply.startsWith('!')) {
         PacketBuffer packet;

@@ -8,8 +8,8 @@ using namespace quvane;
 
 void ReportError(const QuvaneError &error)
 {
-    if (error.isTimeout()) {
-        if (AskRetryAfterTimeout())
+    if (error.isRetryable()) {
+        if (AskRetry(error))
             return;
         EndProgram();
     }
@@ -18,8 +18,12 @@ void ReportError(const QuvaneError &error)
     EndProgram();
 }
 
-bool quvane::AskRetryAfterTimeout()
+bool quvane::AskRetry(const QuvaneError &error)
 {
-    return MsgBox(QStringLiteral("Communications Timeout"), MsgButtons::RetryCancel,
-                  MsgIcon::Critical, modGlobals::AppTitle) == MsgAnswer::Retry;
+    // A reply garbled on the line is offered Retry as a timeout is, naming what went wrong.
+    const QString text =
+        error.isTimeout() ? QStringLiteral("Communications Timeout")
+                          : QStringLiteral("Communications Error\n\n%1").arg(error.description());
+    return MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, modGlobals::AppTitle) ==
+           MsgAnswer::Retry;
 }

@@ -6,15 +6,17 @@
 #include <type_traits>
 #include <utility>
 
-// Reports a trapped error. A communications timeout asks Retry or Cancel: Retry returns so that
-// the caller runs the failed step again, Cancel ends the program. Any other error is shown as
+// Reports a trapped error. A communications timeout (or a reply garbled on the line) asks Retry
+// or Cancel: Retry returns so that the caller runs the failed step again, Cancel ends the
+// program. Any other error is shown as
 // "Fatal Error #" with its number and description, and ends the program.
 void ReportError(const quvane::QuvaneError &error);
 
 namespace quvane {
 
-// The "Communications Timeout" question alone: true when the operator chose Retry.
-bool AskRetryAfterTimeout();
+// The "Communications Timeout" question alone (for a garbled reply "Communications Error" and
+// the error): true when the operator chose Retry.
+bool AskRetry(const QuvaneError &error);
 
 // Runs a step; when it raises, reports the error and runs the step again after Retry. Every
 // operation that traps instrument errors goes through here.

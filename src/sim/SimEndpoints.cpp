@@ -1,5 +1,6 @@
 #include "sim/SimEndpoints.h"
 
+#include "link/Framing.h"
 #include "link/Transport.h"
 #include "sim/SimInstrument.h"
 
@@ -28,12 +29,28 @@ void SimEndpoint::consume(const QByteArray &bytes)
         if (c == '\n')
             continue;
         if (c != '\r') {
-            if (m_line.size() <= MaxPacketLength)
+            // A line longer than any framed packet is kept short and refused at its CR.
+            if (m_line.size() <= MaxPacketLength + 3)
                 m_line.append(c);
             continue;
         }
-        const QByteArray command = m_line;
+        const QByteArray line = m_line;
         m_line.clear();
+        QByteArray command;
+        int sequence = 0;
+        const Framing::Check check = Framing::unframe(line, command, sequence);
+        if (check == Framing::Check::TooShort || check == Framing::Check::BadSequence)
+            sequence = 0;
+        if (line.size() > MaxPacketLength + 3) {
+            writeBytes(Framing::frame(SimInstrument::refusal(SimRefusal::TooLong), sequence) +
+                       '\r');
+            continue;
+        }
+        if (check != Framing::Check::Good) {
+            writeBytes(Framing::frame(SimInstrument::refusal(SimRefusal::BadChecksum), sequence) +
+                       '\r');
+            continue;
+        }
         const HandlerResult result = m_instrument.handle(command);
         switch (result.kind) {
         case HandlerResult::Kind::Silent:
@@ -45,7 +62,10 @@ void SimEndpoint::consume(const QByteArray &bytes)
             // The instrument is busy until its reply is out: later commands wait their turn.
             if (result.delayMs > 0)
                 QThread::msleep(static_cast<unsigned long>(result.delayMs));
-            writeBytes(result.reply + '\r');
+            QByteArray line = Framing::frame(result.reply, sequence);
+            if (result.garbled) // noise on the line: one character changed after framing
+                line[0] = line[0] == 'G' ? 'H' : 'G';
+            writeBytes(line + '\r');
             break;
         }
     }

@@ -13,14 +13,6 @@ namespace quvane {
 
 namespace {
 
-QByteArray refusal(int code)
-{
-    PacketBuffer packet;
-    packet.PutText(QByteArrayView("!"));
-    packet.PutInteger(code);
-    return packet.GetCommand();
-}
-
 QByteArray status(int code)
 {
     PacketBuffer packet;
@@ -98,6 +90,14 @@ std::array<float, 6> scaleValuesOf(const Reflectance &r)
 
 } // namespace
 
+QByteArray SimInstrument::refusal(int code)
+{
+    PacketBuffer packet;
+    packet.PutText(QByteArrayView("!"));
+    packet.PutInteger(code);
+    return packet.GetCommand();
+}
+
 SimInstrument::SimInstrument(SimIdentity identity, quint32 seed)
     : m_identity(std::move(identity)), m_random(seed)
 {
@@ -147,8 +147,7 @@ HandlerResult SimInstrument::handle(const QByteArray &command)
         return number == m_faults.dropAt ? HandlerResult::drop() : HandlerResult::silent();
     }
     HandlerResult result = answer(command);
-    if (number == m_faults.corruptAt && !result.reply.isEmpty())
-        result.reply[result.reply.size() - 1] = 'G'; // the last field is read by every reader
+    result.garbled = number == m_faults.corruptAt;
     result.delayMs = delayFor(command, result.reply);
     if (number == m_faults.delayAt)
         result.delayMs += m_faults.delayMs;
@@ -161,8 +160,8 @@ int SimInstrument::delayFor(const QByteArray &command, const QByteArray &reply) 
 {
     if (m_baud <= 0)
         return 0;
-    // 8N1: ten bit times per byte, the CR of each line included.
-    const qint64 bits = 10LL * (command.size() + 1 + reply.size() + 1);
+    // 8N1: ten bit times per byte, the framing and CR of each line included.
+    const qint64 bits = 10LL * (command.size() + 4 + reply.size() + 4);
     return static_cast<int>(bits * 1000 / m_baud);
 }
 

@@ -64,6 +64,8 @@ public:
     explicit SimInstrument(SimIdentity identity = {}, quint32 seed = 1);
 
     HandlerResult handle(const QByteArray &command) override;
+    // The refusal packet: "!" and the code as an Integer.
+    static QByteArray refusal(int code);
 
     SimIdentity &identity() { return m_identity; }
     SimFaultPlan &faults() { return m_faults; }
@@ -140,6 +142,8 @@ namespace SimRefusal {
 constexpr int UnknownCommand = 1;
 constexpr int BadField = 2;
 constexpr int NoSuchRecord = 3;
+constexpr int BadChecksum = 4; // the command line's framing does not check
+constexpr int TooLong = 5;     // the command line is longer than any packet
 } // namespace SimRefusal
 
 } // namespace quvane

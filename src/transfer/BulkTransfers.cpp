@@ -119,7 +119,7 @@ QByteArray BulkTransfers::send(const QByteArray &command)
         try {
             return m_hold->SendCommand(command);
         } catch (const QuvaneError &error) {
-            if (!error.isTimeout() || !m_settings.retryAfterTimeout ||
+            if (!error.isRetryable() || !m_settings.retryAfterTimeout ||
                 !m_settings.retryAfterTimeout(error))
                 throw;
         }

@@ -47,8 +47,9 @@ struct TransferSettings
     QByteArray delimiter = QByteArrayLiteral("\t");
     // The number and date formats of the delimited text.
     TextFormat text;
-    // Asked after a communications timeout: true sends the command again, false ends the
-    // transfer with the timeout as its failure. Without one a timeout ends the transfer.
+    // Asked after a communications timeout or a reply garbled on the line: true sends the
+    // command again, false ends the transfer with the error as its failure. Without one such an
+    // error ends the transfer.
     std::function<bool(const QuvaneError &)> retryAfterTimeout;
 };
 

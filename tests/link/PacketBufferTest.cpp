@@ -1,4 +1,5 @@
 #include "link/PacketBuffer.h"
+#include "link/Framing.h"
 #include "link/QuvaneError.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +181,39 @@ TEST(PacketBuffer, PutsThatDoNotFitOverflow)
               ErrorNumber::Overflow);
     // Nothing of the refused fields was written.
     EXPECT_EQ(packet.GetCommand(), QByteArray("AB"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Framing, LinesCarryTheSequenceDigitAndChecksum)
+{
+    EXPECT_EQ(Framing::crc8("123456789"), 0xF4);
+    EXPECT_EQ(Framing::frame("I", 0), QByteArray("I076"));
+    EXPECT_EQ(Framing::frame("D0001", 1), QByteArray("D00011B7"));
+    EXPECT_EQ(Framing::frame("X", 0x1F).at(1), 'F'); // the digit wraps
+
+    QByteArray packet;
+    int sequence = -1;
+    EXPECT_EQ(Framing::unframe("D00011B7", packet, sequence), Framing::Check::Good);
+    EXPECT_EQ(packet, QByteArray("D0001"));
+    EXPECT_EQ(sequence, 1);
+    EXPECT_EQ(Framing::unframe("D00011B8", packet, sequence), Framing::Check::BadChecksum);
+    EXPECT_EQ(Framing::unframe("D00021B7", packet, sequence), Framing::Check::BadChecksum);
+    EXPECT_EQ(Framing::unframe("D0001b7", packet, sequence), Framing::Check::BadChecksum);
+    EXPECT_EQ(Framing::unframe("Ix76", packet, sequence), Framing::Check::BadSequence);
+    EXPECT_EQ(Framing::unframe("76", packet, sequence), Framing::Check::TooShort);
+    EXPECT_EQ(Framing::unframe("076", packet, sequence), Framing::Check::BadChecksum);
+}
+
+TEST(PacketBuffer, NonFiniteSinglesAreMalformed)
+{
+    for (const char *bits : {"7FC00000", "7F800000", "FF800000"}) {
+        PacketBuffer packet;
+        packet.SetReply(QByteArray(bits));
+        EXPECT_THROW(packet.GetSingle(), QuvaneError) << bits;
+    }
 }
 
 } // namespace

@@ -1,9 +1,11 @@
+#include "link/Framing.h"
 #include "link/InstrumentOperations.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -117,6 +119,38 @@ TEST_F(TransportTest, SerialPortOnAPseudoTerminal)
     SimProcess sim({"--pty", "--state", state, "--baud", "115200"});
     connectTo(sim.port());
     EXPECT_EQ(operations.DatalogCount(), 0);
+}
+
+// Talks to quvane-sim byte for byte, without the link code.
+TEST(SimWire, RepliesEchoTheSequenceDigitAndBadLinesAreRefused)
+{
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "2", "--delay-at", "2:300"});
+    const QString port = sim.port();
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"),
+                         static_cast<quint16>(port.section(':', -1).toInt()));
+    ASSERT_TRUE(socket.waitForConnected(3000));
+    auto ask = [&socket](const QByteArray &line) {
+        socket.write(line + '\r');
+        QByteArray reply;
+        while (!reply.endsWith('\r') && socket.waitForReadyRead(3000))
+            reply += socket.readAll();
+        return reply;
+    };
+    EXPECT_EQ(ask("I076"), QByteArray("0B517576616E65205156343504322E31340853494D3030343231000"
+                                      "1E\r"));
+    // Command 2 answers late: the reply still carries its own digit, 5.
+    const QByteArray status = ask(Framing::frame("D0001", 5));
+    QByteArray packet;
+    int sequence = -1;
+    ASSERT_EQ(Framing::unframe(status.chopped(1), packet, sequence), Framing::Check::Good);
+    EXPECT_EQ(sequence, 5);
+    EXPECT_EQ(packet.mid(24, 8), QByteArray("00000002"));
+
+    // A bad checksum, a line without framing and an over-long line are refused with their codes.
+    EXPECT_EQ(ask("I077"), Framing::frame("!0004", 0) + '\r');
+    EXPECT_EQ(ask("I"), Framing::frame("!0004", 0) + '\r');
+    EXPECT_EQ(ask(QByteArray(5000, 'P')), Framing::frame("!0005", 0) + '\r');
 }
 
 TEST(TransportConnect, NothingListeningMeansNotConnected)
