@@ -238,6 +238,15 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
         return fail(QStringLiteral("%1 is not a product set-up archive; nothing was restored")
                         .arg(args[1]));
+    if (!restored.refusedLines.isEmpty() && restored.result != TransferResult::Failed) {
+        QStringList lines;
+        for (int line : restored.refusedLines)
+            lines << QString::number(line);
+        return fail(QStringLiteral("the instrument refused the set-ups of %1 %2 of %3; the others "
+                                   "were restored")
+                        .arg(lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                             lines.join(QStringLiteral(", ")), args[1]));
+    }
     return exitStatus(restored);
 }
 

@@ -3,6 +3,7 @@
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "records/SetupLine.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -365,23 +366,15 @@ QByteArray SimInstrument::setupRecord(int index) const
 
 namespace {
 
-// Reads a set-up record's fields after its name, to refuse one that does not decode.
+// Whether the text after a set-up's name decodes as its fields.
 bool decodesAsSetupFields(const QByteArray &fields)
 {
-    if (fields.size() != 381)
+    if (fields.size() != SetupLine::FieldCharacters)
         return false;
     PacketBuffer packet;
     packet.SetReply(fields);
     try {
-        for (int i = 0; i < 4; ++i)
-            packet.GetByte();
-        for (int i = 0; i < 7; ++i)
-            packet.GetInteger();
-        for (int i = 0; i < 12; ++i)
-            packet.GetSingle();
-        packet.GetBoolean();
-        for (int i = 0; i < 31; ++i)
-            packet.GetSingle();
+        SetupLine::checkFields(packet);
     } catch (const QuvaneError &) {
         return false;
     }

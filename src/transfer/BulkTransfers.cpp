@@ -3,6 +3,7 @@
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
+#include "records/SetupLine.h"
 #include "transfer/DatalogLine.h"
 #include "transfer/TextFiles.h"
 #include "transfer/TextFormat.h"
@@ -65,7 +66,7 @@ namespace {
 
 TransferOutcome failed(const QString &failure, const QuvaneError &error, const QString &kept = {})
 {
-    return {TransferResult::Failed, failure, error.description(), kept, error.number()};
+    return {TransferResult::Failed, failure, error.description(), kept, error.number(), {}};
 }
 
 // What a failed transfer kept: the target untouched, and the complete lines written before the
@@ -87,7 +88,7 @@ QString keptText(const QString &target, const LineWriter::Kept &kept, int headin
 
 TransferOutcome ended(bool cancelled)
 {
-    return {cancelled ? TransferResult::Cancelled : TransferResult::Completed, {}, {}, {}, 0};
+    return {cancelled ? TransferResult::Cancelled : TransferResult::Completed, {}, {}, {}, 0, {}};
 }
 
 } // namespace
@@ -168,7 +169,8 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
                     .arg(shown(sFileName)),
                 {},
                 QStringLiteral("Nothing was written."),
-                0};
+                0,
+                {}};
     ProgressScope scope(m_progress, QStringLiteral("Converting Datalog..."), 0);
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "::"};
     PacketBuffer packet;
@@ -181,13 +183,18 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
         QByteArray input, line;
         while (source->next(input)) {
             m_progress.setMessage(QString::number(source->lineNumber()));
+            if (input.isEmpty() || input.startsWith('#'))
+                continue;
             packet.SetReply(input);
-            if (packet.GetChar() != QLatin1String("#")) {
-                packet.Rewind();
-                line.truncate(0); // keeps the capacity for the next line
-                appendDatalogLine(packet, format, line);
-                file->writeLine(line);
-            }
+            line.truncate(0); // keeps the capacity for the next line
+            appendDatalogLine(packet, format, line);
+            if (packet.position() != input.size())
+                throw QuvaneError(ErrorNumber::MalformedPacket,
+                                  QStringLiteral("Malformed packet: %1 characters after the "
+                                                 "record, from character %2")
+                                      .arg(input.size() - packet.position())
+                                      .arg(packet.position() + 1));
+            file->writeLine(line);
             m_progress.yield();
         }
         file->commit();
@@ -235,51 +242,85 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
 {
     const LinkHold held(*this);
     ProgressScope scope(m_progress, QStringLiteral("Restoring Product Setups..."), SetupCount);
-    // The archive is small: read it whole, so that a file with more set-ups than an
-    // instrument keeps is refused before anything is sent.
-    QList<QByteArray> lines;
+    // The whole file is checked before anything is sent, so that the instrument never holds
+    // half an archive; the header is checked on the first line, before reading on.
+    QList<QByteArray> records;
+    QList<int> lineNumbers;
     try {
         LineReader reader(sFileName);
         QByteArray line;
-        while (reader.next(line))
-            lines.append(line);
+        if (!reader.next(line) || line != ArchiveHeader)
+            return {TransferResult::Refused, {}, {}, {}, 0, {}};
+        while (reader.next(line)) {
+            if (line.isEmpty())
+                continue;
+            if (records.size() == SetupCount)
+                return {TransferResult::Refused,
+                        QStringLiteral("%1 holds more than %2 set-up lines, but an instrument "
+                                       "keeps %2 set-ups.")
+                            .arg(shown(sFileName))
+                            .arg(SetupCount),
+                        {},
+                        QStringLiteral("Nothing was restored."),
+                        0,
+                        {}};
+            try {
+                SetupLine::checkRecord(line);
+            } catch (const QuvaneError &error) {
+                return {TransferResult::Refused,
+                        QStringLiteral("Line %1 of %2 is not a product set-up.")
+                            .arg(reader.lineNumber())
+                            .arg(shown(sFileName)),
+                        error.description(),
+                        QStringLiteral("Nothing was restored."),
+                        error.number(),
+                        {}};
+            }
+            records.append(line);
+            lineNumbers.append(reader.lineNumber());
+        }
     } catch (const QuvaneError &error) {
         return failed(QStringLiteral("The product set-ups were not restored."), error);
     }
-    if (lines.isEmpty() || lines.first() != ArchiveHeader)
-        return {TransferResult::Refused, {}, {}, {}, 0};
-    if (lines.size() - 1 > SetupCount)
-        return {TransferResult::Refused,
-                QStringLiteral("%1 holds %2 set-up lines, but an instrument keeps %3 set-ups.")
-                    .arg(shown(sFileName))
-                    .arg(lines.size() - 1)
-                    .arg(SetupCount),
-                {},
-                QStringLiteral("Nothing was restored."),
-                0};
 
     PacketBuffer packet;
-    int k = 0;
+    QList<int> refused;
+    qsizetype k = 0;
     try {
-        while (k + 1 < lines.size() && !m_progress.cancelRequested()) {
-            ++k;
+        for (; k < records.size() && !m_progress.cancelRequested(); ++k) {
             packet.PutText(QByteArrayView("P0"));
-            packet.PutText(QByteArrayView(lines[k]));
-            packet.SetReply(send(packet.GetCommand()));
+            packet.PutText(QByteArrayView(records[k]));
+            QByteArray reply;
+            try {
+                reply = send(packet.GetCommand());
+            } catch (const QuvaneError &error) {
+                // A set-up the instrument will not take does not stop the restore.
+                if (error.number() != ErrorNumber::InstrumentRefused)
+                    throw;
+                refused.append(lineNumbers[k]);
+                continue;
+            }
+            packet.SetReply(reply);
             const qint32 stored = packet.GetLong();
-            m_progress.setMessage(QStringLiteral("%1 (%2)").arg(k).arg(stored + 1));
-            m_progress.setValue(k);
+            m_progress.setMessage(QStringLiteral("%1 (%2)").arg(k + 1).arg(stored + 1));
+            m_progress.setValue(static_cast<int>(k + 1));
             m_progress.yield();
         }
     } catch (const QuvaneError &error) {
-        return failed(QStringLiteral("The set-up restore stopped at line %1 of %2.")
-                          .arg(k + 1)
-                          .arg(shown(sFileName)),
-                      error,
-                      QStringLiteral("%1 restored before it.")
-                          .arg(counted(k - 1, "set-up was", "set-ups were")));
+        TransferOutcome outcome =
+            failed(QStringLiteral("The set-up restore stopped at line %1 of %2.")
+                       .arg(lineNumbers[k])
+                       .arg(shown(sFileName)),
+                   error,
+                   QStringLiteral("%1 restored before it.")
+                       .arg(counted(static_cast<int>(k) - static_cast<int>(refused.size()),
+                                    "set-up was", "set-ups were")));
+        outcome.refusedLines = refused;
+        return outcome;
     }
-    return ended(k + 1 < lines.size());
+    TransferOutcome outcome = ended(k < records.size());
+    outcome.refusedLines = refused;
+    return outcome;
 }
 
 } // namespace quvane

@@ -4,6 +4,7 @@
 #include "transfer/TextFormat.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -31,6 +32,8 @@ struct TransferOutcome
     QString reason;      // the error's description
     QString kept;        // "FILE holds the 4 records captured before it."
     int errorNumber = 0; // the error's number, for a failure
+    // Restore: the archive's lines whose set-up the instrument refused (the restore goes on).
+    QList<int> refusedLines;
 
     // The three parts joined by blank lines, for a message box.
     QString message() const;

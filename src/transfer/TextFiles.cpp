@@ -1,6 +1,7 @@
 #include "transfer/TextFiles.h"
 
 #include "link/QuvaneError.h"
+#include "link/Transport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -135,17 +136,58 @@ LineReader::LineReader(const QString &path) : m_file(path)
         throw fileError("read", m_file);
 }
 
+bool LineReader::fill()
+{
+    constexpr qint64 Block = 1 << 16;
+    m_buffer.remove(0, m_at);
+    m_at = 0;
+    const qsizetype kept = m_buffer.size();
+    m_buffer.resize(kept + Block);
+    const qint64 n = m_file.read(m_buffer.data() + kept, Block);
+    if (n < 0) {
+        m_buffer.resize(kept);
+        throw fileError("read", m_file);
+    }
+    m_buffer.resize(kept + n);
+    return n > 0;
+}
+
 bool LineReader::next(QByteArray &line)
 {
-    if (m_file.atEnd())
-        return false;
-    line = m_file.readLine();
-    if (line.isEmpty() && m_file.error() != QFile::NoError)
-        throw fileError("read", m_file);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    ++m_lineNumber;
-    return true;
+    for (;;) {
+        if (m_skipLf && m_at < m_buffer.size()) {
+            if (m_buffer.at(m_at) == '\n')
+                ++m_at;
+            m_skipLf = false;
+        }
+        const char *begin = m_buffer.constData() + m_at;
+        const qsizetype left = m_buffer.size() - m_at;
+        qsizetype end = 0;
+        while (end < left && begin[end] != '\n' && begin[end] != '\r')
+            ++end;
+        if (end < left) {
+            line = QByteArray(begin, end);
+            m_skipLf = begin[end] == '\r';
+            m_at += end + 1;
+            ++m_lineNumber;
+            return true;
+        }
+        if (left > MaxPacketLength)
+            throw QuvaneError(ErrorNumber::FileError,
+                              QStringLiteral("Line %1 of %2 is longer than %3 characters")
+                                  .arg(m_lineNumber + 1)
+                                  .arg(QDir::toNativeSeparators(m_file.fileName()))
+                                  .arg(MaxPacketLength));
+        if (!fill()) {
+            if (m_buffer.size() == m_at)
+                return false;
+            // The last line without its end.
+            line = m_buffer.mid(m_at);
+            m_at = m_buffer.size();
+            ++m_lineNumber;
+            return true;
+        }
+    }
 }
 
 } // namespace quvane

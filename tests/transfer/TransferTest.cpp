@@ -298,7 +298,7 @@ TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
     lines.append(lines[1]);
     const TransferOutcome outcome = transfers().DownloadSetups(write("long.txt", lines));
     EXPECT_EQ(outcome.result, TransferResult::Refused);
-    EXPECT_TRUE(outcome.failure.contains(QLatin1String("101 set-up lines")));
+    EXPECT_TRUE(outcome.failure.contains(QLatin1String("more than 100 set-up lines")));
     EXPECT_TRUE(commands.isEmpty());
 }
 
@@ -339,6 +339,74 @@ TEST(TextFormat, LocaleNumbersAndGeneralDates)
     EXPECT_EQ(de.generalDate(evening), QStringLiteral("31.12.2009 23:59:58"));
     EXPECT_EQ(de.generalDate(QDateTime(QDate(2009, 12, 31), QTime(0, 0))),
               QStringLiteral("31.12.2009"));
+}
+
+TEST_F(TransferTest, RestoreChecksTheWholeFileFirstAndGoesOnPastARefusedSetup)
+{
+    transfers().UploadSetups(path("setups.txt"));
+    auto lines = linesOf(path("setups.txt"));
+    const auto write = [this](const char *name, const QList<QByteArray> &content) {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QByteArray &line : content)
+            file.write(line + "\n");
+        return path(name);
+    };
+
+    // A line that is no set-up refuses the file, naming the line; nothing is sent.
+    QList<QByteArray> bad = lines.mid(0, 6);
+    bad.insert(3, QByteArray()); // blank lines are ignored
+    bad[5].chop(1);
+    commands.clear();
+    TransferOutcome outcome = transfers().DownloadSetups(write("bad.txt", bad));
+    EXPECT_EQ(outcome.result, TransferResult::Refused);
+    EXPECT_TRUE(outcome.failure.startsWith(QLatin1String("Line 6 of")))
+        << outcome.line().toStdString();
+    EXPECT_TRUE(commands.isEmpty());
+
+    // A set-up the instrument refuses (an index it does not keep) is skipped and named.
+    QList<QByteArray> odd = lines.mid(0, 4);
+    odd[2].replace(0, 4, "00C8");
+    outcome = transfers().DownloadSetups(write("odd.txt", odd));
+    EXPECT_EQ(outcome.result, TransferResult::Completed);
+    EXPECT_EQ(outcome.refusedLines, QList<int>{3});
+    EXPECT_EQ(commands.size(), 3);
+}
+
+TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
+{
+    sim->seedDatalog(3);
+    QFile exported(exportedDatalog());
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    const QByteArray crlf = exported.readAll();
+    exported.close();
+    transfers().ConvertDatalog(exported.fileName(), path("crlf.txt"));
+    const auto expected = linesOf(path("crlf.txt"));
+    ASSERT_EQ(expected.size(), 4);
+
+    for (const QByteArray &end : {QByteArray("\r"), QByteArray("\n"), QByteArray("\r\n\r\n")}) {
+        QFile file(path("DATALOG.QV3"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(crlf).replace("\r\n", end));
+        file.close();
+        EXPECT_EQ(transfers().ConvertDatalog(file.fileName(), path("other.txt")).result,
+                  TransferResult::Completed);
+        EXPECT_EQ(linesOf(path("other.txt")), expected) << end.toHex().constData();
+    }
+
+    // Characters after a record are an error naming the line.
+    QFile file(path("DATALOG.QV3"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray twice = crlf;
+    const qsizetype last = twice.lastIndexOf("\r\n", twice.size() - 3);
+    twice.insert(twice.size() - 2, twice.mid(last + 2, twice.size() - last - 4));
+    file.write(twice);
+    file.close();
+    const TransferOutcome outcome = transfers().ConvertDatalog(file.fileName(), path("twice.txt"));
+    EXPECT_EQ(outcome.result, TransferResult::Failed);
+    EXPECT_TRUE(outcome.failure.contains(QLatin1String("stopped at line 5 of")))
+        << outcome.line().toStdString();
+    EXPECT_TRUE(outcome.reason.contains(QLatin1String("characters after the record")));
 }
 
 } // namespace
