@@ -2,6 +2,7 @@
 
 #include "link/QuvaneError.h"
 #include "policy/Prompter.h"
+#include "transfer/TextFormat.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -18,7 +19,7 @@ void MeasurementLog::write(const QString &text)
         return;
     QFile log(m_fileName);
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append) ||
-        log.write(text.toLatin1() + "\r\n") < 0 || !log.flush())
+        log.write(TextFormat::latin1(text) + "\r\n") < 0 || !log.flush())
         throw QuvaneError(ErrorNumber::FileError,
                           QStringLiteral("Cannot write to the log file %1: %2")
                               .arg(m_fileName, log.errorString()));

@@ -1,5 +1,7 @@
 #include "app/frmPreferences.h"
 
+#include "link/modGlobals.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -40,10 +42,21 @@ frmPreferences::frmPreferences(QWidget *parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // One printable ISO-8859-1 character: anything else could not be written to the files.
+    txtOther->setMaxLength(1);
+    txtOther->setValidator(new DelimiterValidator(txtOther));
     connect(txtOther, &QLineEdit::textChanged, this, &frmPreferences::txtOther_Change);
     connect(cmdOK, &QPushButton::clicked, this, &frmPreferences::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
     Form_Load();
+}
+
+QValidator::State quvane::DelimiterValidator::validate(QString &input, int &) const
+{
+    if (input.isEmpty())
+        return Intermediate;
+    return input.size() == 1 && modGlobals::IsDelimiterCharacter(input.at(0)) ? Acceptable
+                                                                              : Invalid;
 }
 
 void frmPreferences::Form_Activate()

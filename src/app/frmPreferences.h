@@ -2,6 +2,8 @@
 
 #include "dialogs/QvDialog.h"
 
+#include <QValidator>
+
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -9,6 +11,16 @@ class QRadioButton;
 
 // The preferences dialog: the data delimiter of the text files. The caller sets the three
 // public values before showing it and reads them back after it closes.
+namespace quvane {
+// Accepts one character that can be the custom delimiter.
+class DelimiterValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &position) const override;
+};
+} // namespace quvane
+
 class frmPreferences : public quvane::QvDialog
 {
     Q_OBJECT

@@ -67,7 +67,7 @@ bool setDelimiter(const QCommandLineParser &parser)
         modGlobals::SetDelimiter(true, false, {});
     else if (value == QLatin1String("comma"))
         modGlobals::SetDelimiter(false, false, {});
-    else if (value.size() == 1 && value.at(0).unicode() <= 0xFF)
+    else if (value.size() == 1 && modGlobals::IsDelimiterCharacter(value.at(0)))
         modGlobals::SetDelimiter(false, true, value);
     else
         return false;
@@ -190,7 +190,8 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     if (args.size() - 1 != expected)
         return usageError(QStringLiteral("%1 takes %2 argument(s)").arg(command).arg(expected));
     if (!setDelimiter(parser))
-        return usageError(QStringLiteral("--delimiter takes tab, comma or one character"));
+        return usageError(
+            QStringLiteral("--delimiter takes tab, comma or one printable ISO-8859-1 character"));
     if (command == QLatin1String("clear-datalog") && !parser.isSet("yes"))
         return usageError(QStringLiteral("clear-datalog erases the datalog; confirm with --yes"));
 

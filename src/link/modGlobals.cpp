@@ -89,7 +89,17 @@ DelimiterSettings DecodeDelimiterPreference(const QString &stored)
         return {true, false, {}};
     if (stored == QLatin1String("Comma"))
         return {false, false, {}};
-    return {false, true, stored.right(1)};
+    const QString custom = stored.right(1);
+    // A stored character that cannot be written to the single-byte files reads as absent.
+    if (!IsDelimiterCharacter(custom.at(0)))
+        return {true, false, {}};
+    return {false, true, custom};
+}
+
+bool IsDelimiterCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x20 && u <= 0x7E) || (u >= 0xA0 && u <= 0xFF);
 }
 
 QString EncodeDelimiterPreference(const DelimiterSettings &settings)

@@ -45,6 +45,8 @@ struct DelimiterSettings
     friend bool operator==(const DelimiterSettings &, const DelimiterSettings &) = default;
 };
 DelimiterSettings DecodeDelimiterPreference(const QString &stored);
+// Whether a character can be the custom delimiter: one printable ISO-8859-1 character.
+bool IsDelimiterCharacter(QChar c);
 QString EncodeDelimiterPreference(const DelimiterSettings &settings);
 
 // The separator the delimited text files use.

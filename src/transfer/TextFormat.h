@@ -9,6 +9,14 @@ namespace quvane {
 
 // Numbers and dates as the delimited text files write them: in a locale's formats, appended to
 // single-byte (ISO-8859-1) lines without allocating per field.
+//
+// The rule for text in the single-byte files, in one place: digits are ASCII; the locale's
+// minus, plus, decimal and group separators become their nearest ISO-8859-1 character (U+2212 to
+// "-", narrow and thin spaces to the no-break space 0xA0, the Arabic decimal separator to ","),
+// and direction marks are dropped. Dates and times use the locale's short date (four-digit
+// year) and long time without its time-zone part; where they need a character the code page
+// lacks, the numeric form with ASCII separators (yyyy-MM-dd, HH:mm:ss). The C/POSIX locale
+// writes as en_US. No "?" is ever introduced.
 class TextFormat
 {
 public:
@@ -23,7 +31,14 @@ public:
     void appendGeneralDate(QByteArray &line, const QDateTime &dateTime) const;
     QString generalDate(const QDateTime &dateTime) const;
 
+    // Text in ISO-8859-1 by the rule above. A character without a near equivalent becomes "?"
+    // and clears *exact, so that a caller can fall back to a plainer form.
+    static QByteArray latin1(QStringView text, bool *exact = nullptr);
+
 private:
+    QByteArray dateText(QDate date) const;
+    QByteArray timeText(QTime time) const;
+
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;

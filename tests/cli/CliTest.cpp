@@ -153,6 +153,9 @@ TEST(QuvaneCli, BadUsageExitsWithTwo)
     EXPECT_EQ(quvane({"capture"}).exitCode, 2);
     EXPECT_EQ(quvane({"clear-datalog"}).exitCode, 2);
     EXPECT_EQ(quvane({"capture", "x", "--delimiter", "ab"}).exitCode, 2);
+    // Only a printable ISO-8859-1 character can be written to the single-byte files.
+    for (const QString delimiter : {QStringLiteral("\x01"), QStringLiteral("\u20ac")})
+        EXPECT_EQ(quvane({"capture", "x", "--delimiter", delimiter}).exitCode, 2);
     const CliRun help = quvane({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains(QLatin1String("clear-datalog --yes")));
