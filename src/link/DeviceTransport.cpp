@@ -157,6 +157,15 @@ bool SerialTransport::open(QString &errorText)
     return true;
 }
 
+QString SerialTransport::deviceErrorText() const
+{
+    // A port that went away (an unplugged cable, a hung-up pseudo-terminal) reports whatever
+    // the last system call said, often "Inappropriate ioctl for device": say what happened.
+    if (deviceLost())
+        return QStringLiteral("the port %1 hung up or was unplugged").arg(m_portName);
+    return DeviceTransport::deviceErrorText();
+}
+
 bool SerialTransport::deviceLost() const
 {
     const auto &port = static_cast<const QSerialPort &>(device());

@@ -64,6 +64,7 @@ public:
 
 protected:
     bool deviceLost() const override;
+    QString deviceErrorText() const override;
 
 private:
     QString m_portName;

@@ -8,7 +8,9 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quvane {
 
@@ -91,6 +93,25 @@ std::array<float, 6> scaleValuesOf(const Reflectance &r)
 
 } // namespace
 
+namespace {
+
+// Whether the text after a set-up's name decodes as its fields.
+bool decodesAsSetupFields(const QByteArray &fields)
+{
+    if (fields.size() != SetupLine::FieldCharacters)
+        return false;
+    PacketBuffer packet;
+    packet.SetReply(fields);
+    try {
+        SetupLine::checkFields(packet);
+    } catch (const QuvaneError &) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray SimInstrument::refusal(int code)
 {
     PacketBuffer packet;
@@ -110,7 +131,39 @@ SimInstrument::SimInstrument(SimIdentity identity, quint32 seed)
 
 qint32 SimInstrument::clockNow() const
 {
-    return modGlobals::DateToSeconds(modGlobals::Now()) + m_clockOffset;
+    const qint64 now = qint64(modGlobals::DateToSeconds(modGlobals::Now())) + m_clockOffset;
+    return static_cast<qint32>(std::clamp<qint64>(now, std::numeric_limits<qint32>::min(),
+                                                  std::numeric_limits<qint32>::max()));
+}
+
+QString SimInstrument::checkState() const
+{
+    if (m_activeSetup < 0 || m_activeSetup >= SetupCount)
+        return QStringLiteral("the active set-up %1 is not 0 to %2")
+            .arg(m_activeSetup)
+            .arg(SetupCount - 1);
+    if (m_datalog.size() > DatalogCapacity)
+        return QStringLiteral("the datalog holds %1 records, more than %2")
+            .arg(m_datalog.size())
+            .arg(DatalogCapacity);
+    // Every set-up and record must travel: encode each as the protocol would.
+    for (int i = 0; i < m_setups.size(); ++i) {
+        try {
+            setupRecord(i);
+        } catch (const QuvaneError &error) {
+            return QStringLiteral("set-up %1: %2").arg(i + 1).arg(error.description());
+        }
+        if (!decodesAsSetupFields(m_setups[i].fields))
+            return QStringLiteral("set-up %1: its fields are not a set-up's").arg(i + 1);
+    }
+    for (int i = 0; i < m_datalog.size(); ++i) {
+        try {
+            captureLine(i);
+        } catch (const QuvaneError &error) {
+            return QStringLiteral("datalog record %1: %2").arg(i + 1).arg(error.description());
+        }
+    }
+    return QString();
 }
 
 void SimInstrument::seedDatalog(int n)
@@ -238,7 +291,12 @@ QByteArray SimInstrument::setClockOrClear(const QByteArray &command)
     packet.Skip(4);
     const qint32 time = packet.GetTimestamp();
     if (packet.position() == command.size()) {
-        m_clockOffset = time - modGlobals::DateToSeconds(modGlobals::Now());
+        // In 64 bits: a time far from now must not overflow the offset.
+        const qint64 offset = qint64(time) - modGlobals::DateToSeconds(modGlobals::Now());
+        if (offset < std::numeric_limits<qint32>::min() ||
+            offset > std::numeric_limits<qint32>::max())
+            return refusal(SimRefusal::BadField);
+        m_clockOffset = static_cast<qint32>(offset);
     } else if (command == "X000FFFFFFFF01") {
         m_datalog.clear();
     } else {
@@ -346,8 +404,14 @@ bool SimInstrument::exportDatalog(const QString &folder, QString &error) const
                    .arg(m_identity.model, m_identity.serialNumber)
                    .arg(m_datalog.size())
                    .toLatin1());
-    for (int i = 0; i < m_datalog.size(); ++i)
-        file.write(captureLine(i) + "\r\n");
+    try {
+        for (int i = 0; i < m_datalog.size(); ++i)
+            file.write(captureLine(i) + "\r\n");
+    } catch (const QuvaneError &e) {
+        file.cancelWriting();
+        error = e.description();
+        return false;
+    }
     if (!file.commit()) {
         error = file.errorString();
         return false;
@@ -363,25 +427,6 @@ QByteArray SimInstrument::setupRecord(int index) const
     packet.PutText(QByteArrayView(m_setups[index].fields));
     return packet.GetCommand();
 }
-
-namespace {
-
-// Whether the text after a set-up's name decodes as its fields.
-bool decodesAsSetupFields(const QByteArray &fields)
-{
-    if (fields.size() != SetupLine::FieldCharacters)
-        return false;
-    PacketBuffer packet;
-    packet.SetReply(fields);
-    try {
-        SetupLine::checkFields(packet);
-    } catch (const QuvaneError &) {
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 QByteArray SimInstrument::setupCommand(const QByteArray &command)
 {

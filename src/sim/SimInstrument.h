@@ -87,6 +87,10 @@ public:
     // Writes DATALOG.QV3 into the folder, as the instrument writes it to a USB drive.
     bool exportDatalog(const QString &folder, QString &error) const;
 
+    // What in the kept state could not travel on the wire (a value that does not fit its
+    // field, a set-up that does not decode), or empty when all is well.
+    QString checkState() const;
+
     // Adds up to n plausible records (the datalog holds at most its capacity).
     void seedDatalog(int n);
 

@@ -100,7 +100,8 @@ bool load(const QString &path, SimInstrument &instrument, QString &error)
     instrument.setClockOffset(root["clockOffset"].toInt());
     instrument.setLastStandardization(root["lastStandardization"].toInt());
     instrument.setActiveSetup(root["activeSetup"].toInt());
-    return true;
+    error = instrument.checkState();
+    return error.isEmpty();
 }
 
 bool save(const QString &path, const SimInstrument &instrument, QString &error)

@@ -1,7 +1,10 @@
 #include "link/Framing.h"
 #include "link/InstrumentOperations.h"
+#include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
+#include "sim/SimInstrument.h"
+#include "sim/SimStateFile.h"
 
 #include <QFile>
 #include <QProcess>
@@ -116,9 +119,43 @@ TEST_F(TransportTest, SerialPortOnAPseudoTerminal)
         sensor.Disconnect();
     }
     // The state file carries the cleared datalog into the next run.
-    SimProcess sim({"--pty", "--state", state, "--baud", "115200"});
+    SimProcess sim({"--pty", "--state", state, "--baud", "115200", "--drop-at", "3"});
     connectTo(sim.port());
     EXPECT_EQ(operations.DatalogCount(), 0);
+    // The third command hangs the pseudo-terminal up: a lost link, said as such.
+    try {
+        operations.DatalogCount();
+        ADD_FAILURE() << "a hung-up port still answered";
+    } catch (const QuvaneError &e) {
+        EXPECT_EQ(e.number(), ErrorNumber::LinkLost);
+        EXPECT_TRUE(e.description().contains(QLatin1String("hung up")))
+            << e.description().toStdString();
+    }
+}
+
+TEST(SimState, ValuesThatCannotTravelAreRefusedWithTheirPlace)
+{
+    QTemporaryDir dir;
+    const QString state = dir.filePath(QStringLiteral("state.json"));
+    SimInstrument instrument;
+    instrument.seedDatalog(3);
+    instrument.datalog()[1].illuminant = 4000; // a Byte field
+    QString error;
+    ASSERT_TRUE(SimStateFile::save(state, instrument, error)) << error.toStdString();
+
+    QProcess sim;
+    sim.start(QStringLiteral(QUVANE_SIM_PATH), {"--state", state, "--export-datalog", dir.path()});
+    ASSERT_TRUE(sim.waitForFinished(10000));
+    EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.exitCode(), 1);
+    EXPECT_TRUE(sim.readAllStandardError().contains("datalog record 2"));
+
+    // A clock time far from now is refused, not overflowed.
+    SimInstrument clock;
+    PacketBuffer packet;
+    packet.PutText(QByteArrayView("X000"));
+    packet.PutTimestamp(std::numeric_limits<qint32>::min());
+    EXPECT_TRUE(clock.handle(packet.GetCommand()).reply.startsWith('!'));
 }
 
 // Talks to quvane-sim byte for byte, without the link code.
