@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     // The first byte picks the fields to read; the rest is the line.
     const uint8_t plan = data[0];
-    const QByteArray line(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
+    const QByteArray line(reinterpret_cast<const char *>(data + 1),
+                          static_cast<qsizetype>(size - 1));
     QByteArray packet;
     int sequence = 0;
     if (Framing::unframe(line, packet, sequence) == Framing::Check::Good) {

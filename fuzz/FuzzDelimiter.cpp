@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString stored =
         QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const auto settings = modGlobals::DecodeDelimiterPreference(stored);
-    if (settings.CustomDelimiter &&
-        (settings.Delimiter.size() != 1 || !modGlobals::IsDelimiterCharacter(settings.Delimiter[0])))
+    if (settings.CustomDelimiter && (settings.Delimiter.size() != 1 ||
+                                     !modGlobals::IsDelimiterCharacter(settings.Delimiter[0])))
         __builtin_trap();
     const auto again =
         modGlobals::DecodeDelimiterPreference(modGlobals::EncodeDelimiterPreference(settings));

@@ -19,6 +19,7 @@ const std::vector<SimFaultPlan::Option> &SimFaultPlan::options()
 {
     static const std::vector<Option> list = {
         {"silent", "N", "Fault: leave the first N commands without a reply (timeouts)."},
+        {"silent-at", "N", "Fault: leave command number N without a reply (a timeout)."},
         {"drop-at", "N", "Fault: close the connection on command number N."},
         {"corrupt-at", "N", "Fault: garble the reply to command number N."},
         {"delay-at", "N:MS", "Fault: send the reply to command number N MS milliseconds late."},
@@ -49,6 +50,8 @@ bool SimFaultPlan::set(const QString &option, const QString &value, QString &err
     }
     if (option == QLatin1String("silent"))
         silent = n;
+    else if (option == QLatin1String("silent-at"))
+        silentAt = n;
     else if (option == QLatin1String("drop-at"))
         dropAt = n;
     else if (option == QLatin1String("corrupt-at"))

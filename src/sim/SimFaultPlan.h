@@ -12,6 +12,7 @@ namespace quvane {
 struct SimFaultPlan
 {
     int silent = 0;                      // the first N commands get no reply (timeouts)
+    int silentAt = 0;                    // command N gets no reply (a timeout)
     int dropAt = 0;                      // command N closes the link
     int corruptAt = 0;                   // the reply to command N is garbled
     int delayAt = 0;                     // the reply to command N comes late,

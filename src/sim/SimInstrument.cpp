@@ -195,7 +195,7 @@ void SimInstrument::seedDatalog(int n)
 HandlerResult SimInstrument::handle(const QByteArray &command)
 {
     const int number = ++m_commands;
-    if (number == m_faults.dropAt || number <= m_faults.silent) {
+    if (number == m_faults.dropAt || number <= m_faults.silent || number == m_faults.silentAt) {
         if (onExchange)
             onExchange(command, QByteArray());
         return number == m_faults.dropAt ? HandlerResult::drop() : HandlerResult::silent();

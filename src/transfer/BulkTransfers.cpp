@@ -224,7 +224,18 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(n).arg(SetupCount));
             packet.PutText(QByteArrayView("P1"));
             packet.PutLong(n - 1);
-            file->writeLine(send(packet.GetCommand()));
+            const QByteArray record = send(packet.GetCommand());
+            // What goes into the archive must restore: a record that does not decode, or
+            // that is another set-up's, is not written.
+            SetupLine::checkRecord(record);
+            packet.SetReply(record);
+            if (const qint16 index = packet.GetInteger(); index != n - 1)
+                throw QuvaneError(ErrorNumber::MalformedPacket,
+                                  QStringLiteral("Malformed packet: the reply for set-up %1 "
+                                                 "holds set-up %2")
+                                      .arg(n)
+                                      .arg(index + 1));
+            file->writeLine(record);
             m_progress.setValue(n);
             m_progress.yield();
         }

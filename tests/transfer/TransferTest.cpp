@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
+
 using namespace quvane;
 
 namespace {
@@ -428,6 +430,81 @@ TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
     EXPECT_TRUE(outcome.failure.contains(QLatin1String("stopped at line 5 of")))
         << outcome.line().toStdString();
     EXPECT_TRUE(outcome.reason.contains(QLatin1String("characters after the record")));
+}
+
+// Every transfer with each fault at each exchange in turn (for the archive and restore, a
+// sample of their hundred): a timeout answered with Retry gives exactly the clean result; a
+// dropped link or a garbled reply gives one failure, leaves the previous file as it was and
+// keeps a partial file that is a prefix of the clean one, never shifted.
+TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
+{
+    sim->seedDatalog(3);
+    enum class Fault
+    {
+        Timeout,
+        Drop,
+        Garble
+    };
+    struct Operation
+    {
+        const char *name;
+        std::function<TransferOutcome(const QString &)> run;
+        QList<int> exchanges; // counted from 1 from the operation's first command
+    };
+    const QString archive = path("archive.txt");
+    transfers().UploadSetups(archive);
+    const Operation operations[] = {
+        {"capture", [this](const QString &file) { return capture(file); }, {2, 3, 4}},
+        {"archive",
+         [this](const QString &file) { return transfers().UploadSetups(file); },
+         {1, 2, 57, 100}},
+        {"restore",
+         [this, archive](const QString &) { return transfers().DownloadSetups(archive); },
+         {1, 2, 57, 100}},
+    };
+    for (const Operation &op : operations) {
+        const QString clean = path("clean.txt");
+        ASSERT_EQ(op.run(clean).result, TransferResult::Completed) << op.name;
+        const QList<QByteArray> cleanLines = linesOf(clean);
+        for (int exchange : op.exchanges) {
+            for (Fault fault : {Fault::Timeout, Fault::Drop, Fault::Garble}) {
+                connectSensor(sensor); // a dropped link is connected again
+                const std::string what = std::string(op.name) + " at " + std::to_string(exchange) +
+                                         " fault " + std::to_string(static_cast<int>(fault));
+                const QString out = path("out.txt");
+                QFile::remove(LineWriter::partialPath(out));
+                {
+                    QFile previous(out);
+                    ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+                    previous.write("previous\r\n");
+                }
+                const int at = sim->commandsReceived() + exchange;
+                sim->faults() = {};
+                if (fault == Fault::Timeout)
+                    sim->faults().silentAt = at;
+                else if (fault == Fault::Drop)
+                    sim->faults().dropAt = at;
+                else
+                    sim->faults().corruptAt = at;
+                retryAnswers = {true};
+                const TransferOutcome outcome = op.run(out);
+                if (fault == Fault::Timeout) {
+                    EXPECT_EQ(outcome.result, TransferResult::Completed) << what;
+                    if (op.name != std::string("restore"))
+                        EXPECT_EQ(linesOf(out), cleanLines) << what;
+                    continue;
+                }
+                EXPECT_EQ(outcome.result, TransferResult::Failed) << what;
+                EXPECT_FALSE(outcome.failure.isEmpty()) << what;
+                if (op.name == std::string("restore"))
+                    continue;
+                EXPECT_EQ(linesOf(out), QList<QByteArray>{"previous"}) << what;
+                const QList<QByteArray> partial = linesOf(LineWriter::partialPath(out));
+                EXPECT_EQ(partial, cleanLines.mid(0, partial.size())) << what;
+            }
+        }
+    }
+    sim->faults() = {};
 }
 
 } // namespace

@@ -1,0 +1,234 @@
+// The external formats pinned by files and strings written by hand (tests/golden, and the
+// replies below), decoded and encoded by the program without the simulated instrument, so that
+// a fault shared by the codec and the simulator cannot hide.
+#include "link/InstrumentOperations.h"
+#include "link/LinkOptions.h"
+#include "link/PacketHandler.h"
+#include "link/SensorControl.h"
+#include "link/modGlobals.h"
+#include "records/QVLog.h"
+#include "records/QVMeasure.h"
+#include "transfer/BulkTransfers.h"
+#include "transfer/TextFormat.h"
+#include "transfer/TransferProgress.h"
+
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quvane;
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString golden(const char *name)
+{
+    return QStringLiteral(QUVANE_GOLDEN_DIR "/") + QString::fromLatin1(name);
+}
+
+// An instrument that answers from a table of replies; anything else is refused.
+class ReplayInstrument : public PacketHandler
+{
+public:
+    HandlerResult handle(const QByteArray &command) override
+    {
+        received.append(command);
+        return HandlerResult::answer(replies.value(command, QByteArrayLiteral("!0001")));
+    }
+    QHash<QByteArray, QByteArray> replies;
+    QByteArrayList received;
+};
+
+class NoProgress : public TransferProgress
+{
+public:
+    void start(const QString &, int) override {}
+    void setMessage(const QString &) override {}
+    void setValue(int) override {}
+    void yield() override {}
+    bool cancelRequested() const override { return false; }
+    void finish() override {}
+};
+
+class GoldenTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        instrument->replies["I"] = "0451563435" // "QV45"
+                                   "03322E31"   // "2.1"
+                                   "024131"     // "A1"
+                                   "02";        // flavor 2
+        sensor.ConnectOption = 5;
+        sensor.Connect(LinkOptions{QStringLiteral("sim"), {}, [this] { return instrument; }});
+        ASSERT_TRUE(sensor.IsConnected()) << sensor.connectionError().toStdString();
+    }
+
+    BulkTransfers transfers(const char *locale, const QByteArray &delimiter)
+    {
+        return BulkTransfers(
+            {&sensor, delimiter, TextFormat(QLocale(QString::fromLatin1(locale))), {}}, progress);
+    }
+
+    std::shared_ptr<ReplayInstrument> instrument = std::make_shared<ReplayInstrument>();
+    SensorControl sensor;
+    NoProgress progress;
+    QTemporaryDir dir;
+};
+
+const struct
+{
+    const char *locale;
+    const char *delimiterName;
+    QByteArray delimiter;
+} Conversions[] = {{"en_US", "tab", "\t"}, {"de_DE", "comma", ","}, {"sv_SE", "tab", "\t"}},
+  Captures[] = {{"en_US", "comma", ","}, {"de_DE", "tab", "\t"}, {"sv_SE", "comma", ","}};
+
+TEST_F(GoldenTest, ConversionAndCaptureWriteTheCheckedFilesByteForByte)
+{
+    for (const auto &c : Conversions) {
+        const QString out = dir.filePath(QStringLiteral("converted.txt"));
+        ASSERT_EQ(
+            transfers(c.locale, c.delimiter).ConvertDatalog(golden("DATALOG.QV3"), out).result,
+            TransferResult::Completed);
+        const QString name = QStringLiteral("convert-%1-%2.txt")
+                                 .arg(QLatin1String(c.locale), QLatin1String(c.delimiterName));
+        EXPECT_EQ(contentOf(out), contentOf(golden(name.toLatin1().constData())))
+            << name.toStdString();
+    }
+
+    // The capture's replies are the datalog file's record lines.
+    const QList<QByteArray> lines = contentOf(golden("DATALOG.QV3")).split('\n');
+    for (int i = 0; i < 3; ++i)
+        instrument->replies[QByteArray("Q1") + QByteArray::number(i, 16).rightJustified(8, '0')] =
+            lines[i + 2].trimmed();
+    for (const auto &c : Captures) {
+        const QString out = dir.filePath(QStringLiteral("captured.txt"));
+        ASSERT_EQ(transfers(c.locale, c.delimiter).UploadDatalog(3, out).result,
+                  TransferResult::Completed);
+        const QString name = QStringLiteral("capture-%1-%2.txt")
+                                 .arg(QLatin1String(c.locale), QLatin1String(c.delimiterName));
+        EXPECT_EQ(contentOf(out), contentOf(golden(name.toLatin1().constData())))
+            << name.toStdString();
+    }
+    EXPECT_EQ(instrument->received.mid(1, 3),
+              (QByteArrayList{"Q100000000", "Q100000001", "Q100000002"}));
+}
+
+TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
+{
+    EXPECT_EQ(sensor.InstrumentName(), QStringLiteral("QV45"));
+    EXPECT_EQ(sensor.FirmwareVersion(), QStringLiteral("2.1"));
+    EXPECT_EQ(sensor.SerialNumber(), QStringLiteral("A1"));
+    EXPECT_EQ(sensor.Flavor(), 2);
+    EXPECT_TRUE(sensor.FirmwareSupported());
+
+    // Last standardization 1600000000 (2020-09-13 12:26:40), clock, capacity 800, 42 records.
+    instrument->replies["D0001"] = "5F5E1000"
+                                   "5F5E2000"
+                                   "00000320"
+                                   "0000002A";
+    InstrumentOperations operations(sensor);
+    EXPECT_EQ(operations.DatalogCount(), 42);
+    EXPECT_EQ(modGlobals::FromPcDate(operations.StdzTimestamp()),
+              QDateTime(QDate(2020, 9, 13), QTime(12, 26, 40), Qt::UTC));
+
+    instrument->replies["B"] = "0000";
+    instrument->replies["W"] = "0003";
+    sensor.ReadBlack();
+    EXPECT_EQ(sensor.LastError(), 0);
+    sensor.ReadWhite();
+    EXPECT_EQ(sensor.LastError(), 3);
+
+    // Status, then 31 fractions: 0.25, then 0.5 thirty times.
+    instrument->replies["H"] = "0000"
+                               "3E800000" +
+                               QByteArray("3F000000").repeated(30);
+    QVMeasure measurement(sensor);
+    measurement.Measure();
+    EXPECT_FLOAT_EQ(measurement.Spectrum(1), 25.0f);
+    EXPECT_FLOAT_EQ(measurement.Spectrum(31), 50.0f);
+
+    instrument->replies["K0003"] = "0004" // record 4
+                                   "0002" // set-up index 2
+                                   "01"
+                                   "04"
+                                   "01" // display mode, illuminant, observer
+                                   "0001"
+                                   "0002"               // scale, index
+                                   "0"                  // flag false: a standard
+                                   "X"                  // skipped
+                                   "0000"               // pass/fail 0
+                                   "00000000"           // skipped
+                                   "0830332F30312F3236" // "03/01/26"
+                                   "0531343A3035"       // "14:05"
+                                   "025331"             // "S1"
+                                   "42280000"
+                                   "BFC00000"
+                                   "3F800000" // scale data 42, -1.5, 1
+                                   "40000000" // index data 2
+                                   "1"        // with a spectrum
+                                   + QByteArray("3F000000").repeated(31);
+    QVLog record(sensor);
+    record.GetRecord(3);
+    EXPECT_EQ(record.RecordNumber, 4);
+    EXPECT_EQ(record.SetupNumber, 3);
+    EXPECT_EQ(record.DisplayMode, 1);
+    EXPECT_EQ(record.Illuminant, 4);
+    EXPECT_EQ(record.Observer, 1);
+    EXPECT_EQ(record.ColorScale, 1);
+    EXPECT_EQ(record.ColorIndex, 2);
+    EXPECT_TRUE(record.IsStandard);
+    EXPECT_EQ(record.PassFail, 1);
+    EXPECT_EQ(record.MeasurementDate, QStringLiteral("03/01/2026"));
+    EXPECT_EQ(record.MeasurementTime, QStringLiteral("14:05"));
+    EXPECT_EQ(record.ID, QStringLiteral("S1"));
+    EXPECT_FLOAT_EQ(record.ScaleData(2), -1.5f);
+    EXPECT_FLOAT_EQ(record.IndexData(), 2.0f);
+    EXPECT_TRUE(record.Spectral);
+    EXPECT_FLOAT_EQ(record.Spectrum(31), 50.0f);
+
+    // The clock: "X000" and the PC time; clearing: the literal command.
+    instrument->replies["X000FFFFFFFF01"] = "0000";
+    operations.ClearDatalog();
+    EXPECT_EQ(instrument->received.last(), QByteArray("X000FFFFFFFF01"));
+}
+
+TEST_F(GoldenTest, ArchiveAndRestoreCarryTheInstrumentsLinesUnchanged)
+{
+    // A set-up record: index 0, name "A", 381 characters of fields.
+    const QByteArray fields = QByteArray("00000000") + QByteArray("0000").repeated(7) +
+                              QByteArray("00000000").repeated(12) + "1" +
+                              QByteArray("3F000000").repeated(31);
+    ASSERT_EQ(fields.size(), 381);
+    for (int i = 0; i < 100; ++i)
+        instrument->replies[QByteArray("P1") +
+                            QByteArray::number(i, 16).toUpper().rightJustified(8, '0')] =
+            QByteArray::number(i, 16).toUpper().rightJustified(4, '0') + "0141" + fields;
+    const QString archive = dir.filePath(QStringLiteral("setups.txt"));
+    ASSERT_EQ(transfers("C", "\t").UploadSetups(archive).result, TransferResult::Completed);
+    const QByteArray written = contentOf(archive);
+    EXPECT_TRUE(written.startsWith("Quvane Product Setups\r\n0000"
+                                   "0141" +
+                                   fields + "\r\n0001"));
+    EXPECT_EQ(written.count("\r\n"), 101);
+
+    for (int i = 0; i < 100; ++i)
+        instrument->replies[QByteArray("P0") +
+                            QByteArray::number(i, 16).toUpper().rightJustified(4, '0') + "0141" +
+                            fields] = QByteArray::number(i, 16).toUpper().rightJustified(8, '0');
+    instrument->received.clear();
+    const TransferOutcome restored = transfers("C", "\t").DownloadSetups(archive);
+    EXPECT_EQ(restored.result, TransferResult::Completed) << restored.line().toStdString();
+    EXPECT_EQ(instrument->received.size(), 100);
+    EXPECT_TRUE(restored.refusedLines.isEmpty());
+}
+
+} // namespace
