@@ -254,6 +254,23 @@ QString PacketBuffer::GetString()
     return text;
 }
 
+void PacketBuffer::appendString(QByteArray &line)
+{
+    const int start = m_cursor;
+    const int length = static_cast<int>(takeHex(2, "String length"));
+    if (m_cursor + 2 * length > m_reply.size()) {
+        m_cursor = start;
+        throw malformed(QStringLiteral("String field at character %1 holds %2 characters, the "
+                                       "packet ends before them")
+                            .arg(start + 1)
+                            .arg(length));
+    }
+    char text[256];
+    for (int i = 0; i < length; ++i)
+        text[i] = static_cast<char>(takeHex(2, "String"));
+    line.append(text, length);
+}
+
 void PacketBuffer::Skip(int count)
 {
     if (count < 0 || m_cursor + count > m_reply.size())

@@ -45,6 +45,8 @@ public:
     float GetSingle();
     QString GetChar();
     QString GetString();
+    // GetString, its ISO-8859-1 characters appended to a line.
+    void appendString(QByteArray &line);
     void Rewind() { m_cursor = 0; }
     void Skip(int count);
 

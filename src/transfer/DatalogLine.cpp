@@ -10,46 +10,47 @@ namespace quvane {
 void appendDatalogLine(PacketBuffer &packet, const DatalogLineFormat &format, QByteArray &line)
 {
     const TextFormat &text = format.text;
+    line.reserve(line.size() + 2048); // a record's line is under 1 KB in any locale
     const QByteArray &d = format.delimiter;
     text.appendInteger(line, static_cast<qint64>(packet.GetLong()) + 1);
-    line += d;
-    line += packet.GetString().toLatin1();
-    line += d;
-    line += packet.GetString().toLatin1();
-    line += d;
+    appendBytes(line, d);
+    packet.appendString(line);
+    appendBytes(line, d);
+    packet.appendString(line);
+    appendBytes(line, d);
     text.appendInteger(line, packet.GetSmallInt() + 1);
-    line += d;
+    appendBytes(line, d);
     appendCodeText(line, 0, packet.GetSmallInt());
-    line += d;
+    appendBytes(line, d);
     appendCodeText(line, 1, packet.GetSmallInt());
-    line += d;
+    appendBytes(line, d);
     text.appendInteger(line, packet.GetSmallInt());
     line += format.sequenceSeparator;
     text.appendInteger(line, packet.GetSmallInt());
-    line += d;
+    appendBytes(line, d);
     line += packet.GetBoolean() ? "Std" : "Sam";
-    line += d;
+    appendBytes(line, d);
     text.appendGeneralDate(
         line, modGlobals::FromPcDate(modGlobals::SecondsToDate(packet.GetTimestamp())));
-    line += d;
+    appendBytes(line, d);
     appendCodeText(line, 2, packet.GetSmallInt());
     packet.Skip(2);
-    line += d;
+    appendBytes(line, d);
     appendCodeText(line, 3, packet.GetSmallInt());
-    line += d;
+    appendBytes(line, d);
     appendCodeText(line, 4, packet.GetSmallInt());
     packet.Skip(4);
     for (int i = 0; i < 31; ++i) {
-        line += d;
+        appendBytes(line, d);
         text.appendFixed(line, packet.GetSingle(), 3);
     }
     for (int i = 0; i < 6; ++i) {
-        line += d;
+        appendBytes(line, d);
         text.appendFixed(line, packet.GetSingle(), 4);
     }
     packet.Skip(48);
     for (int i = 0; i < 2; ++i) {
-        line += d;
+        appendBytes(line, d);
         text.appendFixed(line, packet.GetSingle(), 4);
     }
 }

@@ -162,9 +162,11 @@ bool LineReader::next(QByteArray &line)
         }
         const char *begin = m_buffer.constData() + m_at;
         const qsizetype left = m_buffer.size() - m_at;
-        qsizetype end = 0;
-        while (end < left && begin[end] != '\n' && begin[end] != '\r')
-            ++end;
+        // The first LF, then a CR before it if there is one (memchr is much faster than a loop).
+        const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', size_t(left)));
+        const qsizetype upTo = lf ? lf - begin : left;
+        const auto *cr = static_cast<const char *>(std::memchr(begin, '\r', size_t(upTo)));
+        const qsizetype end = cr ? cr - begin : upTo;
         if (end < left) {
             line = QByteArray(begin, end);
             m_skipLf = begin[end] == '\r';

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace quvane {
 
@@ -130,6 +131,108 @@ TextFormat::TextFormat(const QLocale &locale)
     // A separator that maps to the decimal point would make numbers ambiguous.
     if (m_groupSeparator == m_decimalPoint)
         m_groupSeparator.clear();
+    m_timeParts = compileTime(m_timeFormat);
+    // The compiled pattern must write what QLocale writes; where it would not, QLocale writes.
+    for (const QTime sample : {QTime(0, 0, 0), QTime(1, 2, 3), QTime(11, 59, 59), QTime(12, 30, 45),
+                               QTime(13, 5, 9), QTime(23, 0, 0)}) {
+        QByteArray compiled;
+        appendTime(compiled, sample);
+        if (compiled != timeText(sample)) {
+            m_timeParts.clear();
+            break;
+        }
+    }
+}
+
+std::vector<TextFormat::TimePart> TextFormat::compileTime(const QString &format) const
+{
+    std::vector<TimePart> parts;
+    auto literal = [&parts](QByteArray text) {
+        if (!parts.empty() && parts.back().kind == TimePart::Literal)
+            parts.back().text += text;
+        else
+            parts.push_back({TimePart::Literal, false, std::move(text), {}});
+    };
+    const bool twelveHour = format.contains(QLatin1String("ap"), Qt::CaseInsensitive) ||
+                            format.contains(QLatin1Char('a'), Qt::CaseInsensitive);
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        bool exact = true;
+        if (c == QLatin1Char('\'')) {
+            const qsizetype end = format.indexOf(QLatin1Char('\''), i + 1);
+            if (end < 0)
+                return {};
+            literal(end == i + 1 ? QByteArray("'")
+                                 : latin1(format.mid(i + 1, end - i - 1), &exact));
+            i = end + 1;
+        } else if ((c == QLatin1Char('h') || c == QLatin1Char('H')) && run <= 2) {
+            const bool twelve = c == QLatin1Char('h') && twelveHour;
+            parts.push_back({twelve ? TimePart::Hour12 : TimePart::Hour24, run == 2, {}, {}});
+            i += run;
+        } else if (c == QLatin1Char('m') && run <= 2) {
+            parts.push_back({TimePart::Minute, run == 2, {}, {}});
+            i += run;
+        } else if (c == QLatin1Char('s') && run <= 2) {
+            parts.push_back({TimePart::Second, run == 2, {}, {}});
+            i += run;
+        } else if (c == QLatin1Char('A') || c == QLatin1Char('a')) {
+            const bool upper = c == QLatin1Char('A');
+            const qsizetype length =
+                i + 1 < format.size() && format.at(i + 1).toLower() == QLatin1Char('p') ? 2 : 1;
+            QString am = m_locale.amText(), pm = m_locale.pmText();
+            if (upper) {
+                am = am.toUpper();
+                pm = pm.toUpper();
+            } else {
+                am = am.toLower();
+                pm = pm.toLower();
+            }
+            parts.push_back({TimePart::AmPm, false, latin1(am, &exact), latin1(pm, &exact)});
+            i += length;
+        } else if (c.isLetter()) {
+            return {}; // a part this does not write (milliseconds, a time zone)
+        } else {
+            literal(latin1(QStringView(&format.constData()[i], 1), &exact));
+            i += 1;
+        }
+        if (!exact)
+            return {};
+    }
+    return parts;
+}
+
+void TextFormat::appendTime(QByteArray &line, QTime time) const
+{
+    auto number = [&line](int value, bool twoDigits) {
+        if (twoDigits || value >= 10)
+            line += static_cast<char>('0' + value / 10);
+        line += static_cast<char>('0' + value % 10);
+    };
+    for (const TimePart &part : m_timeParts) {
+        switch (part.kind) {
+        case TimePart::Literal:
+            line += part.text;
+            break;
+        case TimePart::Hour24:
+            number(time.hour(), part.twoDigits);
+            break;
+        case TimePart::Hour12:
+            number(time.hour() % 12 == 0 ? 12 : time.hour() % 12, part.twoDigits);
+            break;
+        case TimePart::Minute:
+            number(time.minute(), part.twoDigits);
+            break;
+        case TimePart::Second:
+            number(time.second(), part.twoDigits);
+            break;
+        case TimePart::AmPm:
+            line += time.hour() < 12 ? part.text : part.pmText;
+            break;
+        }
+    }
 }
 
 QByteArray TextFormat::dateText(QDate date) const
@@ -163,29 +266,95 @@ void TextFormat::appendFixed(QByteArray &line, double value, int decimals) const
         line += latin1(m_locale.toString(value, 'f', decimals));
         return;
     }
+    // The digits without the point: the whole part, then the decimals.
     const char *point = std::find(digits, end, '.');
-    // "-0.000" is written as "0.000", as the locale formatting does.
-    const bool negative = std::signbit(value) &&
-                          std::any_of(digits, end, [](char c) { return c >= '1' && c <= '9'; });
+    if (point != end)
+        std::memmove(const_cast<char *>(point), point + 1, static_cast<size_t>(end - point - 1));
+    const qsizetype count = point != end ? end - digits - 1 : end - digits;
+    const bool nonZero =
+        std::any_of(digits, digits + count, [](char c) { return c >= '1' && c <= '9'; });
+    appendDigits(line, digits, point - digits, count, std::signbit(value) && nonZero);
+}
+
+void TextFormat::appendFixed(QByteArray &line, float value, int decimals) const
+{
+    // A float has 24 significant bits and 10^6 needs 14 more: value × 10^decimals is exact in a
+    // double, so rounding it to a whole number (halves to even, as printf rounds the exact
+    // value) gives the same digits as the general path, without printf.
+    static constexpr double Scale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+    if (decimals < 0 || decimals > 6) {
+        appendFixed(line, static_cast<double>(value), decimals);
+        return;
+    }
+    const double scaled = static_cast<double>(value) * Scale[decimals];
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 1e18) {
+        appendFixed(line, static_cast<double>(value), decimals);
+        return;
+    }
+    auto n = static_cast<quint64>(std::fabs(std::nearbyint(scaled)));
+    char digits[24];
+    char *end = digits + sizeof digits;
+    char *p = end;
+    do {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    while (end - p < decimals + 1)
+        *--p = '0';
+    const qsizetype count = end - p;
+    const bool nonZero = std::any_of(p, end, [](char c) { return c != '0'; });
+    appendDigits(line, p, count - decimals, count, std::signbit(value) && nonZero);
+}
+
+// "-0.000" is written as "0.000", as the locale formatting does: the caller says whether the
+// number is negative once rounded.
+void TextFormat::appendDigits(QByteArray &line, const char *digits, qsizetype wholeDigits,
+                              qsizetype count, bool negative) const
+{
+    // Composed here and appended once: appending character by character costs more than the
+    // formatting itself.
+    char text[512];
+    const qsizetype needed =
+        m_negativeSign.size() + count * (1 + m_groupSeparator.size()) + m_decimalPoint.size();
+    if (needed > qsizetype(sizeof text)) { // only for huge values from the general path
+        QByteArray big;
+        if (negative)
+            big += m_negativeSign;
+        for (qsizetype i = 0; i < wholeDigits; ++i) {
+            if (i > 0 && !m_groupSeparator.isEmpty() && (wholeDigits - i) % 3 == 0)
+                big += m_groupSeparator;
+            big += digits[i];
+        }
+        if (count > wholeDigits)
+            big += m_decimalPoint + QByteArray(digits + wholeDigits, count - wholeDigits);
+        line += big;
+        return;
+    }
+    char *p = text;
+    auto put = [&p](const QByteArray &bytes) {
+        std::memcpy(p, bytes.constData(), static_cast<size_t>(bytes.size()));
+        p += bytes.size();
+    };
     if (negative)
-        line += m_negativeSign;
-    const auto wholeDigits = static_cast<int>(point - digits);
-    for (int i = 0; i < wholeDigits; ++i) {
+        put(m_negativeSign);
+    for (qsizetype i = 0; i < wholeDigits; ++i) {
         if (i > 0 && !m_groupSeparator.isEmpty() && (wholeDigits - i) % 3 == 0)
-            line += m_groupSeparator;
-        line += digits[i];
+            put(m_groupSeparator);
+        *p++ = digits[i];
     }
-    if (point != end) {
-        line += m_decimalPoint;
-        line.append(point + 1, static_cast<qsizetype>(end - point - 1));
+    if (count > wholeDigits) {
+        put(m_decimalPoint);
+        std::memcpy(p, digits + wholeDigits, static_cast<size_t>(count - wholeDigits));
+        p += count - wholeDigits;
     }
+    appendBytes(line, text, p - text);
 }
 
 void TextFormat::appendInteger(QByteArray &line, qint64 value) const
 {
     char digits[24];
     auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-    line.append(digits, static_cast<qsizetype>(end - digits));
+    appendBytes(line, digits, static_cast<qsizetype>(end - digits));
 }
 
 QString TextFormat::generalDate(const QDateTime &dateTime) const
@@ -205,7 +374,10 @@ void TextFormat::appendGeneralDate(QByteArray &line, const QDateTime &dateTime) 
     line += m_lastDateText;
     if (dateTime.time() != QTime(0, 0)) {
         line += ' ';
-        line += timeText(dateTime.time());
+        if (m_timeParts.empty())
+            line += timeText(dateTime.time());
+        else
+            appendTime(line, dateTime.time());
     }
 }
 

@@ -5,7 +5,23 @@
 #include <QLocale>
 #include <QString>
 
+#include <cstring>
+#include <vector>
+
 namespace quvane {
+
+// Appends bytes to a line whose capacity is reserved: cheaper than QByteArray::append, which
+// goes through insert() and its checks, and this is done a hundred times a record.
+inline void appendBytes(QByteArray &line, const char *bytes, qsizetype count)
+{
+    const qsizetype at = line.size();
+    line.resize(at + count);
+    std::memcpy(line.data() + at, bytes, static_cast<size_t>(count));
+}
+inline void appendBytes(QByteArray &line, const QByteArray &bytes)
+{
+    appendBytes(line, bytes.constData(), bytes.size());
+}
 
 // Numbers and dates as the delimited text files write them: in a locale's formats, appended to
 // single-byte (ISO-8859-1) lines without allocating per field.
@@ -25,6 +41,8 @@ public:
     // value with exactly `decimals` decimals: the locale's decimal separator, negative sign and
     // digit grouping, always a leading zero.
     void appendFixed(QByteArray &line, double value, int decimals) const;
+    // The same for a single-precision value, faster: value × 10^decimals is exact in a double.
+    void appendFixed(QByteArray &line, float value, int decimals) const;
     void appendInteger(QByteArray &line, qint64 value) const;
     // The general date form: the short date with a four-digit year, a blank and the long time
     // without a time-zone name; the date alone when the time is exactly midnight.
@@ -38,10 +56,32 @@ public:
 private:
     QByteArray dateText(QDate date) const;
     QByteArray timeText(QTime time) const;
+    void appendDigits(QByteArray &line, const char *digits, qsizetype wholeDigits, qsizetype count,
+                      bool negative) const;
+    // The time pattern taken apart once, so that each record's time is written without
+    // QLocale; empty when the pattern has a part this does not know (QLocale writes it then).
+    struct TimePart
+    {
+        enum Kind
+        {
+            Literal,
+            Hour24,
+            Hour12,
+            Minute,
+            Second,
+            AmPm
+        } kind;
+        bool twoDigits = false;
+        QByteArray text; // a literal, or the AM text for AmPm
+        QByteArray pmText;
+    };
+    std::vector<TimePart> compileTime(const QString &format) const;
+    void appendTime(QByteArray &line, QTime time) const;
 
     QLocale m_locale;
     QString m_dateFormat;
     QString m_timeFormat;
+    std::vector<TimePart> m_timeParts;
     QByteArray m_decimalPoint;
     QByteArray m_groupSeparator; // empty when the locale does not group digits
     QByteArray m_negativeSign;
