@@ -24,11 +24,23 @@ void ProtocolTrace::record(const QByteArray &command, const QByteArray &outcome)
 {
     if (!m_file)
         return;
+    // Control characters (and anything outside printable ASCII) as \xNN: the trace is read
+    // on a terminal.
+    auto escaped = [](const QByteArray &bytes) {
+        QByteArray out;
+        for (char c : bytes) {
+            if (c >= 0x20 && c < 0x7F && c != '\\')
+                out += c;
+            else
+                out += "\\x" + QByteArray::number(static_cast<uchar>(c), 16).rightJustified(2, '0');
+        }
+        return out;
+    };
     QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toLatin1();
     line += '\t';
-    line += command;
+    line += escaped(command);
     line += '\t';
-    line += outcome;
+    line += escaped(outcome);
     line += '\n';
     m_file->write(line);
     m_file->flush();

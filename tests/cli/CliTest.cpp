@@ -89,7 +89,7 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     EXPECT_TRUE(run.err.contains(QLatin1String("Instrument not connected or turned off")));
 }
 
-TEST(QuvaneCli, LinkDroppedAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
+TEST(QuvaneCli, LinkFaultAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
 {
     QTemporaryDir dir;
     const QString archive = dir.filePath("archive.txt");
@@ -111,21 +111,24 @@ TEST(QuvaneCli, LinkDroppedAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
         {{"set-clock"}, 2, -1},          {{"identify"}, 2, -1},
         {{"identify"}, 3, -1},
     };
-    for (const auto &c : cases) {
-        QFile::remove(out);
-        QFile::remove(out + ".partial");
-        SimProcess sim({"--records", "3", "--drop-at", QString::number(c.dropAt)});
-        const CliRun run = quvane(c.arguments, sim.port());
-        const std::string what =
-            (c.arguments.first() + " at " + QString::number(c.dropAt) + ": " + run.err)
-                .toStdString();
-        EXPECT_EQ(run.exitCode, 1) << what;
-        EXPECT_EQ(run.err.count('\n'), 1) << what;
-        EXPECT_TRUE(run.err.startsWith(QLatin1String("quvane: "))) << what;
-        EXPECT_FALSE(run.err.contains(QLatin1String("Fatal Error"))) << what;
-        EXPECT_FALSE(QFile::exists(out)) << what; // a failed transfer writes no target
-        EXPECT_EQ(lineCount(out + ".partial"), c.linesKept) << what;
-    }
+    // A dropped link and a reply garbled on the line (its checksum fails) end alike.
+    for (const char *fault : {"--drop-at", "--corrupt-at"})
+        for (const auto &c : cases) {
+            QFile::remove(out);
+            QFile::remove(out + ".partial");
+            SimProcess sim(
+                {"--records", "3", QString::fromLatin1(fault), QString::number(c.dropAt)});
+            const CliRun run = quvane(c.arguments, sim.port());
+            const std::string what =
+                (c.arguments.first() + " at " + QString::number(c.dropAt) + ": " + run.err)
+                    .toStdString();
+            EXPECT_EQ(run.exitCode, 1) << what;
+            EXPECT_EQ(run.err.count('\n'), 1) << what;
+            EXPECT_TRUE(run.err.startsWith(QLatin1String("quvane: "))) << what;
+            EXPECT_FALSE(run.err.contains(QLatin1String("Fatal Error"))) << what;
+            EXPECT_FALSE(QFile::exists(out)) << what; // a failed transfer writes no target
+            EXPECT_EQ(lineCount(out + ".partial"), c.linesKept) << what;
+        }
 }
 
 TEST(QuvaneCli, IdentifyEscapesInstrumentTextsAndFailsOnAFullOutput)
