@@ -19,17 +19,6 @@ using namespace quvane;
 
 namespace {
 
-class NoProgress : public TransferProgress
-{
-public:
-    void start(const QString &, int) override {}
-    void setMessage(const QString &) override {}
-    void setValue(int) override {}
-    void yield() override {}
-    bool cancelRequested() const override { return false; }
-    void finish() override {}
-};
-
 struct Bench
 {
     Bench()
@@ -41,7 +30,7 @@ struct Bench
 
     std::shared_ptr<SimInstrument> sim = std::make_shared<SimInstrument>();
     SensorControl sensor;
-    NoProgress progress;
+    SilentProgress progress;
     BulkTransfers transfers{{&sensor, "\t", TextFormat(), {}}, progress};
     QTemporaryDir dir;
 };

@@ -15,21 +15,6 @@
 
 using namespace quvane;
 
-namespace {
-
-class NoProgress : public TransferProgress
-{
-public:
-    void start(const QString &, int) override {}
-    void setMessage(const QString &) override {}
-    void setValue(int) override {}
-    void yield() override {}
-    bool cancelRequested() const override { return false; }
-    void finish() override {}
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static QTemporaryDir dir;
@@ -53,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     file.close();
     QFile::remove(target);
-    NoProgress progress;
+    SilentProgress progress;
     BulkTransfers transfers({nullptr, "\t", text, {}}, progress);
     const TransferOutcome outcome = transfers.ConvertDatalog(source, target);
     if (outcome.result == TransferResult::Failed && QFile::exists(target))

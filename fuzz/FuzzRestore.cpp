@@ -11,21 +11,6 @@
 
 using namespace quvane;
 
-namespace {
-
-class NoProgress : public TransferProgress
-{
-public:
-    void start(const QString &, int) override {}
-    void setMessage(const QString &) override {}
-    void setValue(int) override {}
-    void yield() override {}
-    bool cancelRequested() const override { return false; }
-    void finish() override {}
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static QTemporaryDir dir;
@@ -39,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         file.write("Quvane Product Setups\r\n");
     file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
     file.close();
-    NoProgress progress;
+    SilentProgress progress;
     BulkTransfers transfers({nullptr, "\t", TextFormat(QLocale::c()), {}}, progress);
     const TransferOutcome outcome = transfers.DownloadSetups(path);
     if (outcome.result == TransferResult::Completed && outcome.refusedLines.size() > 100)

@@ -237,7 +237,7 @@ QString PacketBuffer::GetChar()
     return QString(QLatin1Char(m_reply.at(m_cursor++)));
 }
 
-QString PacketBuffer::GetString()
+int PacketBuffer::takeStringLength()
 {
     const int start = m_cursor;
     const int length = static_cast<int>(takeHex(2, "String length"));
@@ -248,6 +248,12 @@ QString PacketBuffer::GetString()
                             .arg(start + 1)
                             .arg(length));
     }
+    return length;
+}
+
+QString PacketBuffer::GetString()
+{
+    const int length = takeStringLength();
     QString text(length, Qt::Uninitialized);
     for (int i = 0; i < length; ++i)
         text[i] = QChar(static_cast<char16_t>(takeHex(2, "String")));
@@ -256,15 +262,7 @@ QString PacketBuffer::GetString()
 
 void PacketBuffer::appendString(QByteArray &line)
 {
-    const int start = m_cursor;
-    const int length = static_cast<int>(takeHex(2, "String length"));
-    if (m_cursor + 2 * length > m_reply.size()) {
-        m_cursor = start;
-        throw malformed(QStringLiteral("String field at character %1 holds %2 characters, the "
-                                       "packet ends before them")
-                            .arg(start + 1)
-                            .arg(length));
-    }
+    const int length = takeStringLength();
     char text[256];
     for (int i = 0; i < length; ++i)
         text[i] = static_cast<char>(takeHex(2, "String"));

@@ -56,6 +56,8 @@ public:
 
 private:
     quint32 takeHex(int digits, const char *field);
+    // A String's length, checked against what the packet holds.
+    int takeStringLength();
     void putHex(quint32 value, int digits);
 
     QByteArray m_command;

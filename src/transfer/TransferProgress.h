@@ -23,4 +23,17 @@ public:
     virtual void finish() = 0;
 };
 
+// A progress that shows nothing and never asks to stop: for transfers run where nobody
+// watches (a conversion in the command-line tool, tests, benchmarks).
+class SilentProgress : public TransferProgress
+{
+public:
+    void start(const QString &, int) override {}
+    void setMessage(const QString &) override {}
+    void setValue(int) override {}
+    void yield() override {}
+    bool cancelRequested() const override { return false; }
+    void finish() override {}
+};
+
 } // namespace quvane

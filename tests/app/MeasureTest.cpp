@@ -235,25 +235,6 @@ TEST_F(MeasureTest, NewLogFileOverwritesAppendsOrAsksAgain)
     EXPECT_FALSE(QFile::exists(other));
 }
 
-TEST_F(MeasureTest, LogFileDialogFollowsTheDelimiter)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"Tab", "Text Files (*.txt)|*.txt|All Files (*.*)|*.*"},
-        {"Comma", "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*"},
-        {"Custom:;", "All Files (*.*)|*.*"},
-    };
-    for (auto [stored, filter] : cases) {
-        modGlobals::SavePreference("Delimiter", stored);
-        prompts.onDialog([](QDialog &dialog) { dialog.reject(); });
-        window.mnuFileItem_Click(4);
-        prompts.chooseFile(QString());
-        window.mnuFileItem_Click(1);
-        EXPECT_EQ(prompts.fileDialogs.back().filter, QString::fromLatin1(filter));
-        EXPECT_TRUE(prompts.fileDialogs.back().fileMustExist);
-        EXPECT_EQ(prompts.fileDialogs.back().title, QStringLiteral("Open"));
-    }
-}
-
 TEST_F(MeasureTest, DatalogRecordFetchDependsOnLastError)
 {
     QTemporaryDir dir;

@@ -46,17 +46,6 @@ public:
     QByteArrayList received;
 };
 
-class NoProgress : public TransferProgress
-{
-public:
-    void start(const QString &, int) override {}
-    void setMessage(const QString &) override {}
-    void setValue(int) override {}
-    void yield() override {}
-    bool cancelRequested() const override { return false; }
-    void finish() override {}
-};
-
 class GoldenTest : public ::testing::Test
 {
 protected:
@@ -79,7 +68,7 @@ protected:
 
     std::shared_ptr<ReplayInstrument> instrument = std::make_shared<ReplayInstrument>();
     SensorControl sensor;
-    NoProgress progress;
+    SilentProgress progress;
     QTemporaryDir dir;
 };
 

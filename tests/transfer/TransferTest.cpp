@@ -89,6 +89,15 @@ protected:
     }
 
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    // Writes the lines with the given line end and returns the file's path.
+    QString write(const char *name, const QList<QByteArray> &lines, const char *end = "\r\n")
+    {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        for (const QByteArray &line : lines)
+            file.write(line + end);
+        return path(name);
+    }
     QString exportedDatalog()
     {
         QString error;
@@ -276,13 +285,6 @@ TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
 {
     transfers().UploadSetups(path("setups.txt"));
     auto lines = linesOf(path("setups.txt"));
-    const auto write = [this](const char *name, const QList<QByteArray> &content) {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        for (const QByteArray &line : content)
-            file.write(line + "\r\n");
-        return path(name);
-    };
 
     commands.clear();
     transfers().DownloadSetups(write("cut.txt", lines.mid(0, 31)));
@@ -368,20 +370,13 @@ TEST_F(TransferTest, RestoreChecksTheWholeFileFirstAndGoesOnPastARefusedSetup)
 {
     transfers().UploadSetups(path("setups.txt"));
     auto lines = linesOf(path("setups.txt"));
-    const auto write = [this](const char *name, const QList<QByteArray> &content) {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        for (const QByteArray &line : content)
-            file.write(line + "\n");
-        return path(name);
-    };
 
     // A line that is no set-up refuses the file, naming the line; nothing is sent.
     QList<QByteArray> bad = lines.mid(0, 6);
     bad.insert(3, QByteArray()); // blank lines are ignored
     bad[5].chop(1);
     commands.clear();
-    TransferOutcome outcome = transfers().DownloadSetups(write("bad.txt", bad));
+    TransferOutcome outcome = transfers().DownloadSetups(write("bad.txt", bad, "\n"));
     EXPECT_EQ(outcome.result, TransferResult::Refused);
     EXPECT_TRUE(outcome.failure.startsWith(QLatin1String("Line 6 of")))
         << outcome.line().toStdString();
@@ -390,7 +385,7 @@ TEST_F(TransferTest, RestoreChecksTheWholeFileFirstAndGoesOnPastARefusedSetup)
     // A set-up the instrument refuses (an index it does not keep) is skipped and named.
     QList<QByteArray> odd = lines.mid(0, 4);
     odd[2].replace(0, 4, "00C8");
-    outcome = transfers().DownloadSetups(write("odd.txt", odd));
+    outcome = transfers().DownloadSetups(write("odd.txt", odd, "\n"));
     EXPECT_EQ(outcome.result, TransferResult::Completed);
     EXPECT_EQ(outcome.refusedLines, QList<int>{3});
     EXPECT_EQ(commands.size(), 3);
