@@ -5,11 +5,13 @@
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
+#include "records/ScreenBitmap.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/TextFormat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -34,6 +36,7 @@ const char *const Usage =
     "  clear-datalog --yes    clear the instrument's datalog\n"
     "  set-clock              set the instrument's clock to this computer's clock\n"
     "  identify               show the instrument's identification\n"
+    "  screen FILE            save the instrument's display as a 128 x 128 bitmap file\n"
     "\n"
     "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial port),\n"
     "as for the utility. The delimiter is the utility's stored preference unless --delimiter\n"
@@ -178,8 +181,8 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     {
         const char *name;
         int arguments;
-    } commands[] = {{"capture", 1},       {"convert", 2},   {"archive", 1}, {"restore", 1},
-                    {"clear-datalog", 0}, {"set-clock", 0}, {"identify", 0}};
+    } commands[] = {{"capture", 1},       {"convert", 2},   {"archive", 1},  {"restore", 1},
+                    {"clear-datalog", 0}, {"set-clock", 0}, {"identify", 0}, {"screen", 1}};
     int expected = -1;
     for (const auto &c : commands) {
         if (command == QLatin1String(c.name))
@@ -216,6 +219,14 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
             return identify(sensor, operations);
         if (command == QLatin1String("set-clock")) {
             operations.SetDateAndTime();
+            return Success;
+        }
+        if (command == QLatin1String("screen")) {
+            QSaveFile file(args[1]);
+            const QByteArray bitmap = ScreenBitmap::header() + ScreenBitmap::readBits(sensor);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bitmap) != bitmap.size() ||
+                !file.commit())
+                return fail(QStringLiteral("cannot write %1: %2").arg(args[1], file.errorString()));
             return Success;
         }
         if (command == QLatin1String("clear-datalog")) {

@@ -244,6 +244,8 @@ HandlerResult SimInstrument::answer(const QByteArray &command)
             return HandlerResult::answer(datalogRecord(command));
         if (command.startsWith("X000"))
             return HandlerResult::answer(setClockOrClear(command));
+        if (command.startsWith('S'))
+            return HandlerResult::answer(screenBand(command));
     } catch (const QuvaneError &) {
         return HandlerResult::answer(refusal(SimRefusal::BadField));
     }
@@ -317,11 +319,56 @@ QByteArray SimInstrument::measure()
     const Reflectance r =
         m_exactSample ? *m_exactSample
                       : SampleCatalogue::measure(samples[static_cast<size_t>(index)], m_random);
+    m_lastMeasurement = scaleValuesOf(r);
     PacketBuffer packet;
     packet.PutInteger(0);
     for (float percent : r)
         packet.PutSingle(percent / 100.0f);
     return packet.GetCommand();
+}
+
+QByteArray SimInstrument::screenBand(const QByteArray &command) const
+{
+    int band = 0;
+    PacketBuffer request;
+    request.SetReply(command);
+    try {
+        request.Skip(1);
+        band = request.GetByte();
+    } catch (const QuvaneError &) {
+        return refusal(SimRefusal::BadField);
+    }
+    if (request.position() != command.size())
+        return refusal(SimRefusal::BadField);
+    if (band > 3)
+        return refusal(SimRefusal::NoSuchRecord);
+    const QByteArray rows = display().band(band);
+    PacketBuffer packet;
+    for (char byte : rows)
+        packet.PutByte(static_cast<uchar>(byte));
+    return packet.GetCommand();
+}
+
+SimDisplay SimInstrument::display() const
+{
+    SimDisplay screen;
+    screen.frame();
+    const QString model = m_identity.model.section(QLatin1Char(' '), -1);
+    screen.text(6, 6, model, model.size() <= 9 ? 2 : 1);
+    const QDateTime now = modGlobals::FromPcDate(modGlobals::SecondsToDate(clockNow()));
+    screen.text(6, 26, now.toString(QStringLiteral("yyyy-MM-dd")));
+    screen.text(6, 36, now.toString(QStringLiteral("HH:mm:ss")));
+    screen.text(6, 52, QStringLiteral("SETUP %1").arg(m_activeSetup + 1));
+    screen.text(6, 62, m_setups[m_activeSetup].name.left(19));
+    if (m_lastMeasurement) {
+        const auto &lab = *m_lastMeasurement;
+        screen.text(6, 80, QStringLiteral("L %1").arg(double(lab[0]), 0, 'f', 2));
+        screen.text(6, 90, QStringLiteral("A %1").arg(double(lab[1]), 0, 'f', 2));
+        screen.text(6, 100, QStringLiteral("B %1").arg(double(lab[2]), 0, 'f', 2));
+    } else {
+        screen.text(6, 90, QStringLiteral("READY"));
+    }
+    return screen;
 }
 
 QByteArray SimInstrument::datalogRecord(const QByteArray &command) const

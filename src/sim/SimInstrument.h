@@ -2,6 +2,7 @@
 
 #include "link/PacketHandler.h"
 #include "sim/SampleCatalogue.h"
+#include "sim/SimDisplay.h"
 #include "sim/SimFaultPlan.h"
 
 #include <QByteArray>
@@ -87,6 +88,9 @@ public:
     // Writes DATALOG.QV3 into the folder, as the instrument writes it to a USB drive.
     bool exportDatalog(const QString &folder, QString &error) const;
 
+    // What the instrument's display shows now: model, clock, active set-up, last measurement.
+    SimDisplay display() const;
+
     // What in the kept state could not travel on the wire (a value that does not fit its
     // field, a set-up that does not decode), or empty when all is well.
     QString checkState() const;
@@ -126,6 +130,7 @@ private:
     QByteArray restoreSetup(const QByteArray &command);
     QByteArray setupRecord(int index) const;
     int delayFor(const QByteArray &command, const QByteArray &reply) const;
+    QByteArray screenBand(const QByteArray &command) const;
 
     SimIdentity m_identity;
     SimFaultPlan m_faults;
@@ -138,6 +143,7 @@ private:
     int m_activeSetup = 0;
     int m_sample = -1;
     std::optional<Reflectance> m_exactSample;
+    std::optional<std::array<float, 6>> m_lastMeasurement; // its colour values, for the display
     std::mt19937 m_random;
 };
 
