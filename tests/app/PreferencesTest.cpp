@@ -88,7 +88,7 @@ TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
     modGlobals::SavePreference("Delimiter", "Tab");
     openPreferences([](frmPreferences &dialog) {
         // Characters the single-byte files cannot hold are not taken.
-        for (const QString key : {QStringLiteral("\u20ac"), QStringLiteral("\u2212")}) {
+        for (const QString &key : {QStringLiteral("\u20ac"), QStringLiteral("\u2212")}) {
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
             QApplication::sendEvent(dialog.txtOther, &press);
         }

@@ -32,8 +32,9 @@ TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
     EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
     // Separators are lines alone, without the "-" of their place in the item arrays.
     for (QAction *item : window.mnuFileItem + window.mnuSensorItem + window.mnuMeasureItem) {
-        if (item->isSeparator())
+        if (item->isSeparator()) {
             EXPECT_TRUE(item->text().isEmpty());
+        }
     }
     EXPECT_TRUE(window.mnuSensorItem[2]->isSeparator());
 

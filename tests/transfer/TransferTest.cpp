@@ -485,8 +485,9 @@ TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
                 const TransferOutcome outcome = op.run(out);
                 if (fault == Fault::Timeout) {
                     EXPECT_EQ(outcome.result, TransferResult::Completed) << what;
-                    if (op.name != std::string("restore"))
+                    if (op.name != std::string("restore")) {
                         EXPECT_EQ(linesOf(out), cleanLines) << what;
+                    }
                     continue;
                 }
                 EXPECT_EQ(outcome.result, TransferResult::Failed) << what;
