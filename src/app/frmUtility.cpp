@@ -4,7 +4,12 @@
 #include "app/frmPreferences.h"
 #include "app/frmSampleID.h"
 #include "dialogs/FormHelpers.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmBitmap.h"
 #include "dialogs/frmCapture.h"
+#include "dialogs/frmConfig.h"
+#include "dialogs/frmDatalog.h"
+#include "dialogs/frmDateTime.h"
 #include "link/QuvaneError.h"
 #include "policy/ProgramControl.h"
 #include "policy/Prompter.h"
@@ -16,6 +21,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QShortcut>
 
 using namespace quvane;
 
@@ -62,6 +68,21 @@ frmUtility::frmUtility(LinkOptions link, QWidget *parent)
 {
     setWindowTitle(designCaption());
     buildMenus();
+    // Tools the menus keep hidden, each behind a shortcut of the main window.
+    const std::pair<QKeySequence, void (frmUtility::*)()> hidden[] = {
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), &frmUtility::showDatalogViewer},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &frmUtility::showScreenCapture},
+    };
+    for (const auto &[keys, show] : hidden) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, show = show] {
+            try {
+                (this->*show)();
+            } catch (const QuvaneError &error) {
+                ReportError(error);
+            }
+        });
+    }
 
     m_display = new ReflectanceView;
     fgSpectrum = m_display->fgSpectrum;
@@ -221,9 +242,48 @@ void frmUtility::mnuSensorItem_Click(int Index)
     case 1:
         RestoreSetups();
         break;
+    case 3:
+        showIdentification();
+        break;
+    case 4:
+        showClock();
+        break;
+    case 6:
+        showScreenCapture();
+        break;
     default:
         break;
     }
+}
+
+void frmUtility::showIdentification()
+{
+    frmConfig dialog(*this, this);
+    prompter().showModal(dialog);
+}
+
+void frmUtility::showClock()
+{
+    frmDateTime dialog(*this, this);
+    prompter().showModal(dialog);
+}
+
+void frmUtility::showDatalogViewer()
+{
+    frmDatalog dialog(*this, this);
+    prompter().showModal(dialog);
+}
+
+void frmUtility::showScreenCapture()
+{
+    frmBitmap dialog(qvSensor, this);
+    prompter().showModal(dialog);
+}
+
+void frmUtility::showAbout()
+{
+    frmAbout dialog(this);
+    prompter().showModal(dialog);
 }
 
 frmCapture &frmUtility::progressWindow()
@@ -457,9 +517,24 @@ bool frmUtility::IsDatalogEmpty()
 
 bool frmUtility::GetDatalogRecord(qint16 aRecordNumber)
 {
-    Q_UNUSED(aRecordNumber); // the record itself is fetched by the caller
-    if (IsDatalogEmpty())
+    QVLog record(qvSensor);
+    const bool fetched = busyTrapped([&] {
+        try {
+            record.GetRecord(aRecordNumber);
+            return true;
+        } catch (const QuvaneError &error) {
+            // A record the instrument does not hold is refused, and LastError says so.
+            if (error.number() != ErrorNumber::InstrumentRefused)
+                throw;
+            return false;
+        }
+    });
+    if (!fetched && qvSensor.LastError() > 0) {
+        MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
+               modGlobals::MainTitle);
         return false;
+    }
+    ViewDatalogRecord(record);
     trapped([this] { WriteDatalogRecord(); });
     return true;
 }
@@ -532,5 +607,6 @@ void frmUtility::mnuDatalogItem_Click(int Index)
 
 void frmUtility::mnuHelpItem_Click(int Index)
 {
-    Q_UNUSED(Index);
+    if (Index == 0)
+        showAbout();
 }

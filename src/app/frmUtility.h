@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MeasurementLog.h"
+#include "dialogs/InstrumentWindow.h"
 #include "link/InstrumentOperations.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
@@ -25,7 +26,7 @@ class ReflectanceView;
 
 // The main window: owns the instrument link, offers the instrument operations to the rest of
 // the program and starts everything else from its five menus.
-class frmUtility : public QMainWindow
+class frmUtility : public QMainWindow, public quvane::InstrumentWindow
 {
     Q_OBJECT
 
@@ -49,9 +50,10 @@ public:
     void GetInstrumentName();
     bool InstrumentSupported();
     qint32 InstrumentFlavor();
-    qint16 DatalogCount();
-    double StdzTimestamp() { return m_operations.StdzTimestamp(); }
-    void SetDateAndTime() { m_operations.SetDateAndTime(); }
+    qint16 DatalogCount() override;
+    double StdzTimestamp() override { return m_operations.StdzTimestamp(); }
+    void SetDateAndTime() override { m_operations.SetDateAndTime(); }
+    SensorControl &sensor() override { return qvSensor; }
     void ClearDatalog();
     void ReadBlack();
     void ReadWhite();
@@ -60,7 +62,9 @@ public:
     void Measure();
     void LogMeasurement();
     void ClearMeasurements();
-    bool GetDatalogRecord(qint16 aRecordNumber);
+    // Fetches the record with "K", shows its spectrum and logs it; an instrument that refuses
+    // the record (an empty datalog) gives "The Datalog is empty".
+    bool GetDatalogRecord(qint16 aRecordNumber) override;
     bool IsDatalogEmpty();
     void Standardize();
 
@@ -69,6 +73,13 @@ public:
     void RestoreSetups();
     void CaptureDatalog();
     void ConvertDatalogFile();
+
+    // The instrument dialogs, shown modally through the prompter.
+    void showIdentification();
+    void showClock();
+    void showDatalogViewer();
+    void showScreenCapture();
+    void showAbout();
     frmCapture &progressWindow();
 
     // The spectrum display: the grid and the graph.

@@ -235,21 +235,4 @@ TEST_F(MeasureTest, NewLogFileOverwritesAppendsOrAsksAgain)
     EXPECT_FALSE(QFile::exists(other));
 }
 
-TEST_F(MeasureTest, DatalogRecordFetchDependsOnLastError)
-{
-    QTemporaryDir dir;
-    prompts.chooseFile(dir.filePath("log.txt"));
-    window.mnuFileItem_Click(0);
-    EXPECT_TRUE(window.GetDatalogRecord(999));
-    EXPECT_EQ(logText(), QByteArray("\r\n"));
-
-    sim->faults().failBlack = 1;
-    window.ReadBlack();
-    prompts.answer(MsgAnswer::OK);
-    EXPECT_FALSE(window.GetDatalogRecord(1));
-    EXPECT_EQ(prompts.texts(), QStringList{"The Datalog is empty"});
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(logText(), QByteArray("\r\n"));
-}
-
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/frmPreferences.h"
 #include "app/frmUtility.h"
 #include "dialogs/frmCapture.h"
+#include "dialogs/frmDatalog.h"
 #include "link/SensorControl.h"
 #include "policy/ProgramControl.h"
 #include "sim/SimInstrument.h"
@@ -39,6 +40,7 @@ int main(int argc, char *argv[])
     link.inProcessInstrument = [] {
         auto instrument = std::make_shared<SimInstrument>();
         instrument->placeSample(2); // tomato red
+        instrument->seedDatalog(12);
         return instrument;
     };
     setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
@@ -63,6 +65,29 @@ int main(int argc, char *argv[])
         preferences.cmdCancel->click();
     });
     window.mnuFileItem_Click(4);
+
+    // The instrument dialogs, each as it opens.
+    const auto grabDialog = [&prompts, &out](const char *name) {
+        prompts.onDialog([&out, name](QDialog &dialog) {
+            QCoreApplication::processEvents();
+            dialog.grab().save(out.filePath(QString::fromLatin1(name)));
+        });
+    };
+    grabDialog("identification.png");
+    window.showIdentification();
+    grabDialog("clock.png");
+    window.showClock();
+    prompts.onDialog([&out](QDialog &dialog) {
+        auto &viewer = static_cast<frmDatalog &>(dialog);
+        viewer.ui.txtNumber->setText(QStringLiteral("3"));
+        dialog.grab().save(out.filePath(QStringLiteral("datalog-viewer.png")));
+    });
+    window.showDatalogViewer();
+    window.mnuMeasureItem_Click(1); // a measurement for the display to show
+    grabDialog("screen-capture.png");
+    window.showScreenCapture();
+    grabDialog("about.png");
+    window.showAbout();
 
     frmCapture &capture = window.progressWindow();
     capture.start(QStringLiteral("Capturing Datalog..."), 40);

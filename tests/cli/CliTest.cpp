@@ -139,6 +139,12 @@ TEST(QuvaneCli, IdentifyEscapesInstrumentTextsAndFailsOnAFullOutput)
     EXPECT_TRUE(run.out.contains(QLatin1String("Model:                QV\\x1b[2J45\n")))
         << run.out.toStdString();
 
+    // The display as a bitmap file, as the utility's screen capture saves it.
+    QTemporaryDir dir;
+    const QString screen = dir.filePath("screen.bmp");
+    EXPECT_EQ(quvane({"screen", screen}, sim.port()).exitCode, 0);
+    EXPECT_EQ(QFile(screen).size(), 2110);
+
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
@@ -157,7 +163,7 @@ TEST(QuvaneCli, BadUsageExitsWithTwo)
     EXPECT_EQ(quvane({"clear-datalog"}).exitCode, 2);
     EXPECT_EQ(quvane({"capture", "x", "--delimiter", "ab"}).exitCode, 2);
     // Only a printable ISO-8859-1 character can be written to the single-byte files.
-    for (const QString delimiter : {QStringLiteral("\x01"), QStringLiteral("\u20ac")})
+    for (const QString &delimiter : {QStringLiteral("\x01"), QStringLiteral("\u20ac")})
         EXPECT_EQ(quvane({"capture", "x", "--delimiter", delimiter}).exitCode, 2);
     const CliRun help = quvane({"--help"});
     EXPECT_EQ(help.exitCode, 0);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QtGlobal>
+
+class SensorControl;
+
+namespace quvane {
+
+// What the instrument dialogs use of the main window: its instrument control and its public
+// instrument operations (DatalogCount and GetDatalogRecord trap errors; StdzTimestamp and
+// SetDateAndTime raise to the dialog, which traps).
+class InstrumentWindow
+{
+public:
+    virtual ~InstrumentWindow() = default;
+    virtual SensorControl &sensor() = 0;
+    virtual qint16 DatalogCount() = 0;
+    virtual double StdzTimestamp() = 0;
+    virtual void SetDateAndTime() = 0;
+    virtual bool GetDatalogRecord(qint16 aRecordNumber) = 0;
+};
+
+} // namespace quvane

@@ -1,0 +1,25 @@
+#include "dialogs/SpinButton.h"
+
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace quvane {
+
+SpinButton::SpinButton(QWidget *parent)
+    : QWidget(parent), m_up(new QToolButton(this)), m_down(new QToolButton(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton *button : {m_up, m_down}) {
+        button->setArrowType(button == m_up ? Qt::UpArrow : Qt::DownArrow);
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFixedSize(18, 12);
+        layout->addWidget(button);
+    }
+    connect(m_up, &QToolButton::clicked, this, &SpinButton::up);
+    connect(m_down, &QToolButton::clicked, this, &SpinButton::down);
+}
+
+} // namespace quvane

@@ -1,0 +1,102 @@
+#include "dialogs/frmBitmap.h"
+
+#include "link/modGlobals.h"
+#include "policy/Prompter.h"
+#include "policy/ReportError.h"
+#include "records/ScreenBitmap.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QTimer>
+
+using namespace quvane;
+
+frmBitmap::frmBitmap(SensorControl &sensor, QWidget *parent)
+    : QvDialog(QString(), parent), BitmapBits(ScreenBitmap::BitsSize, '\0'), m_sensor(sensor)
+{
+    ui.setupUi(this);
+    connect(ui.cmdSave, &QPushButton::clicked, this, &frmBitmap::cmdSave_Click);
+    connect(ui.cmdCancel, &QPushButton::clicked, this, &frmBitmap::cmdCancel_Click);
+    Form_Load();
+}
+
+frmBitmap::~frmBitmap()
+{
+    Form_Unload();
+}
+
+void frmBitmap::Form_Load()
+{
+    QvDialog::Form_Load();
+    CaptureScreen();
+}
+
+void frmBitmap::CaptureScreen()
+{
+    busyTrapped([this] {
+        BitmapHeader = ScreenBitmap::header();
+        BitmapBits = ScreenBitmap::readBits(m_sensor);
+    });
+}
+
+void frmBitmap::DisplayScreen()
+{
+    sTempPath = QDir::tempPath();
+    // A new, uniquely named file with the prefix "BMP", kept until the window unloads.
+    QTemporaryFile file(QDir(sTempPath).filePath(QStringLiteral("BMPXXXXXX.bmp")));
+    file.setAutoRemove(false);
+    const QByteArray bitmap = BitmapHeader + BitmapBits;
+    if (sTempPath.isEmpty() || !file.open() || file.write(bitmap) != bitmap.size() ||
+        !file.flush()) {
+        if (!file.fileName().isEmpty())
+            QFile::remove(file.fileName());
+        MsgBox(QStringLiteral("Error Creating Temporary File"), MsgButtons::OK, MsgIcon::Critical,
+               modGlobals::MainTitle);
+        // Closed once the dialog is running, as the window closes itself.
+        QTimer::singleShot(0, this, &QDialog::reject);
+        return;
+    }
+    sTempFile = file.fileName();
+    file.close();
+    QPixmap picture(sTempFile);
+    ui.imgScreen->setPixmap(picture.scaled(ui.imgScreen->minimumSize(), Qt::KeepAspectRatio));
+}
+
+void frmBitmap::cmdSave_Click()
+{
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.title = QStringLiteral("Save As");
+    request.filter = QStringLiteral("Bitmap Files (*.bmp)|*.bmp");
+    request.hideReadOnly = true;
+    request.overwritePrompt = true;
+    const QString target = prompter().fileDialog(request);
+    if (!target.isEmpty()) {
+        // Written beside the target and moved over it: a failure leaves an old file whole.
+        QFile source(sTempFile);
+        QSaveFile copy(target);
+        if (!source.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly) ||
+            copy.write(source.readAll()) != ScreenBitmap::FileSize || !copy.commit())
+            MsgBox(QStringLiteral("Cannot save %1: %2")
+                       .arg(QDir::toNativeSeparators(target), copy.errorString()),
+                   MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+    }
+    accept();
+}
+
+void frmBitmap::done(int result)
+{
+    Form_Unload();
+    QvDialog::done(result);
+}
+
+void frmBitmap::Form_Unload()
+{
+    if (!sTempFile.isEmpty()) {
+        QFile::remove(sTempFile);
+        sTempFile.clear();
+    }
+}

@@ -1,0 +1,179 @@
+#include "app/frmUtility.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmBitmap.h"
+#include "dialogs/frmConfig.h"
+#include "dialogs/frmDatalog.h"
+#include "dialogs/frmDateTime.h"
+#include "link/PacketBuffer.h"
+#include "policy/ProgramControl.h"
+#include "records/ScreenBitmap.h"
+#include "support/UiFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quvane;
+
+namespace {
+
+class DialogsTest : public UiFixture
+{
+protected:
+    void SetUp() override
+    {
+        window.Form_Load();
+        commands.clear();
+    }
+
+    // Opens a dialog through its launcher and runs the script on it.
+    template <typename Dialog, typename Script> void open(void (frmUtility::*show)(), Script script)
+    {
+        prompts.onDialog([&script](QDialog &dialog) { script(static_cast<Dialog &>(dialog)); });
+        (window.*show)();
+    }
+
+    // The temporary bitmap files in the system's temporary folder.
+    static QStringList temporaryBitmaps()
+    {
+        return QDir(QDir::tempPath()).entryList({QStringLiteral("BMP*")}, QDir::Files);
+    }
+
+    frmUtility window{link};
+};
+
+TEST_F(DialogsTest, IdentificationShowsWhatTheInstrumentReports)
+{
+    for (auto [count, text] : {std::pair{0, "0  (0% full)"},
+                               {4, "4  (1% full)"},
+                               {200, "200  (25% full)"},
+                               {400, "400  (50% full)"},
+                               {800, "800  (100% full)"},
+                               {801, "801  (100% full)"}}) {
+        sim->faults().reportedCount = count;
+        open<frmConfig>(&frmUtility::showIdentification, [text = text](frmConfig &dialog) {
+            EXPECT_EQ(dialog.ui.lblLogCount->text(), QString::fromLatin1(text));
+            EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Configuration - Quvane QV45"));
+            EXPECT_EQ(dialog.ui.lblFirmware->text(), QStringLiteral("Firmware: 2.14"));
+            EXPECT_EQ(dialog.ui.lblFlavor->text(), QStringLiteral("45/0 LAV"));
+        });
+    }
+    EXPECT_EQ(InstrumentOperations::GeometryText(2, false), QStringLiteral("45/0"));
+
+    sim->identity().firmware.clear();
+    window.qvSensor.Connect(link);
+    open<frmConfig>(&frmUtility::showIdentification, [](frmConfig &dialog) {
+        EXPECT_EQ(dialog.ui.lblFirmware->text(), QStringLiteral("Firmware: "));
+        dialog.ui.cmdOK->click();
+    });
+    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
+}
+
+TEST_F(DialogsTest, ClockSetsThePcTimeOfThePressAndEscSendsNothing)
+{
+    open<frmDateTime>(&frmUtility::showClock, [](frmDateTime &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set Clock - Quvane QV45"));
+        EXPECT_EQ(dialog.tmrTimer.interval(), 300);
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(commands.isEmpty());
+
+    // A timeout on Set, answered with Retry, sends again with the time of the retry.
+    sim->setClockOffset(-5000);
+    sim->faults().silentAt = sim->commandsReceived() + 1;
+    prompts.answer(MsgAnswer::Retry);
+    open<frmDateTime>(&frmUtility::showClock,
+                      [](frmDateTime &dialog) { QTest::keyClick(&dialog, Qt::Key_Return); });
+    ASSERT_EQ(commands.size(), 2);
+    EXPECT_TRUE(commands[1].startsWith("X000"));
+    EXPECT_EQ(commands[1].size(), 12);
+    EXPECT_LE(std::abs(sim->clockOffset()), 1);
+    EXPECT_EQ(prompts.texts(), QStringList{"Communications Timeout"});
+}
+
+TEST_F(DialogsTest, ViewerFetchesValidNumbersAndRefusesTheRest)
+{
+    sim->seedDatalog(5);
+    QTemporaryDir dir;
+    prompts.chooseFile(dir.filePath(QStringLiteral("log.txt")));
+    window.mnuFileItem_Click(0);
+    const QStringList invalid = {"", "abc", "0", "-3", "40000"};
+    for (int i = 0; i < invalid.size(); ++i)
+        prompts.answer(MsgAnswer::OK);
+    open<frmDatalog>(&frmUtility::showDatalogViewer, [&](frmDatalog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Datalog - Quvane QV45"));
+        for (const QString &text : invalid) {
+            dialog.ui.txtNumber->setText(text);
+            dialog.ui.cmdGet->click();
+        }
+        dialog.ui.txtNumber->setText(QStringLiteral("1"));
+        emit dialog.ui.spnNumber->down();
+        EXPECT_EQ(dialog.ui.txtNumber->text(), QStringLiteral("1"));
+        dialog.ui.txtNumber->setText(QStringLiteral("999"));
+        emit dialog.ui.spnNumber->up();
+        EXPECT_EQ(dialog.ui.txtNumber->text(), QStringLiteral("999"));
+        emit dialog.ui.spnNumber->down();
+        EXPECT_EQ(dialog.ui.txtNumber->text(), QStringLiteral("998"));
+        dialog.ui.txtNumber->setText(QStringLiteral("1"));
+        QTest::keyClick(dialog.ui.txtNumber, Qt::Key_Return); // Get is the default button
+    });
+    EXPECT_EQ(prompts.texts(), QStringList(invalid.size(), "Invalid record number!"));
+    EXPECT_EQ(commands, QByteArrayList{"K0000"});
+    EXPECT_EQ(window.Spectrum[0], sim->datalog()[0].spectrum[0]);
+
+    sim->datalog().clear();
+    prompts.answer(MsgAnswer::OK);
+    EXPECT_FALSE(window.GetDatalogRecord(0));
+    EXPECT_EQ(prompts.texts().last(), QStringLiteral("The Datalog is empty"));
+}
+
+TEST_F(DialogsTest, ScreenCaptureSavesTheDisplayAndLeavesNoTemporaryFile)
+{
+    const QStringList before = temporaryBitmaps();
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("screen.bmp"));
+    prompts.chooseFile(saved);
+    open<frmBitmap>(&frmUtility::showScreenCapture, [&](frmBitmap &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Screen Capture - Quvane QV45"));
+        EXPECT_TRUE(QFile::exists(dialog.sTempFile));
+        dialog.ui.cmdSave->click();
+    });
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bitmap = file.readAll();
+    ASSERT_EQ(bitmap.size(), 2110);
+    EXPECT_EQ(bitmap.left(62), ScreenBitmap::header());
+    const QImage image(saved);
+    EXPECT_EQ(image.size(), QSize(128, 128));
+    EXPECT_EQ(image.depth(), 1);
+    EXPECT_TRUE(bitmap.mid(62).count('\0') < 2048); // not the black square
+    EXPECT_EQ(commands, (QByteArrayList{"S00", "S01", "S02", "S03"}));
+
+    // Cancel in the save dialog, Cancel, and the title bar: nothing written, nothing left.
+    prompts.chooseFile(QString());
+    open<frmBitmap>(&frmUtility::showScreenCapture,
+                    [](frmBitmap &dialog) { dialog.ui.cmdSave->click(); });
+    open<frmBitmap>(&frmUtility::showScreenCapture,
+                    [](frmBitmap &dialog) { dialog.ui.cmdCancel->click(); });
+    open<frmBitmap>(&frmUtility::showScreenCapture, [](frmBitmap &dialog) { dialog.close(); });
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"screen.bmp"});
+    EXPECT_EQ(temporaryBitmaps(), before);
+}
+
+TEST_F(DialogsTest, AboutShowsTheProjectVersionAndNoSystemInfoHere)
+{
+    prompts.answer(MsgAnswer::OK);
+    open<frmAbout>(&frmUtility::showAbout, [](frmAbout &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("About Quvane QV45 Utility"));
+        EXPECT_EQ(dialog.ui.lblTitle->text(), QStringLiteral("Quvane QV45 Utility"));
+        EXPECT_EQ(dialog.ui.lblVersion->text(), QStringLiteral("Version " QUVANE_PROJECT_VERSION));
+        EXPECT_FALSE(dialog.ui.picIcon->pixmap().isNull());
+        dialog.ui.cmdSysInfo->click();
+    });
+    EXPECT_EQ(prompts.texts(), QStringList{"System Information Is Unavailable At This Time"});
+    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Exclamation);
+}
+
+} // namespace
