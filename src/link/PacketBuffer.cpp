@@ -80,7 +80,7 @@ void PacketBuffer::putHex(quint32 value, int digits)
 
 void PacketBuffer::PutBoolean(qint16 aValue)
 {
-    m_command.append(aValue ? '1' : '0');
+    m_command.append(aValue ? 'T' : 'F');
 }
 
 void PacketBuffer::PutByte(int aValue)
@@ -183,12 +183,12 @@ qint16 PacketBuffer::GetBoolean()
                             .arg(m_cursor + 1)
                             .arg(m_reply.size()));
     const char c = m_reply.at(m_cursor);
-    if (c != '0' && c != '1')
-        throw malformed(QStringLiteral("%1 at character %2 is not a Boolean (0 or 1)")
+    if (c != 'T' && c != 'F')
+        throw malformed(QStringLiteral("%1 at character %2 is not a Boolean (T or F)")
                             .arg(shown(c))
                             .arg(m_cursor + 1));
     ++m_cursor;
-    return c == '1' ? QvTrue : QvFalse;
+    return c == 'T' ? QvTrue : QvFalse;
 }
 
 qint16 PacketBuffer::GetByte()

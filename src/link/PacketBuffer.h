@@ -11,9 +11,9 @@ constexpr qint16 QvFalse = 0;
 // Packet codec: composes commands field by field and takes replies apart.
 //
 // A packet is one line of printable ASCII. Numbers are upper-case hex digits, most significant
-// first (read in either case): Boolean 1 character, Byte/SmallInt 2, Integer 4, Long, Timestamp
-// and Single 8 (Single is the IEEE-754 binary32 bit pattern). A String is its length as 2 hex
-// digits followed by 2 hex digits per ISO-8859-1 character. Reading past the end, a bad digit
+// first (read in either case): Boolean 1 character ("T" or "F"), Byte/SmallInt 2, Integer 4, Long,
+// Timestamp and Single 8 (Single is the IEEE-754 binary32 bit pattern). A String is its length as 2
+// hex digits followed by 2 hex digits per ISO-8859-1 character. Reading past the end, a bad digit
 // or a value that does not fit its field raises a QuvaneError naming the field and position.
 class PacketBuffer
 {

@@ -234,12 +234,21 @@ HandlerResult SimInstrument::answer(const QByteArray &command)
             return HandlerResult::answer(measure());
         if (command.startsWith("Q1"))
             return HandlerResult::answer(captureRecord(command));
-        if (command.startsWith("P1"))
-            return HandlerResult::answer(archiveSetup(command));
-        if (command.startsWith("P0"))
-            return HandlerResult::answer(restoreSetup(command));
-        if (command.startsWith('P'))
-            return HandlerResult::answer(setupCommand(command));
+        // The four set-up commands each have one form: a read is "P", an index and 381 "0";
+        // a write "P", an index and "T"; an archive "P1" and a Long; a restore "P0" and a
+        // set-up record (whose sixth character is a hex digit, never "T").
+        if (command.startsWith('P')) {
+            if (command.size() == 1 + 4 + SetupLine::FieldCharacters &&
+                command.mid(5).count('0') == SetupLine::FieldCharacters)
+                return HandlerResult::answer(readSetup(command));
+            if (command.size() > 5 && command.at(5) == 'T')
+                return HandlerResult::answer(writeSetup(command));
+            if (command.size() == 10 && command.startsWith("P1"))
+                return HandlerResult::answer(archiveSetup(command));
+            if (command.startsWith("P0"))
+                return HandlerResult::answer(restoreSetup(command));
+            return HandlerResult::answer(refusal(SimRefusal::BadField));
+        }
         if (command.startsWith('K'))
             return HandlerResult::answer(datalogRecord(command));
         if (command.startsWith("X000"))
@@ -475,22 +484,26 @@ QByteArray SimInstrument::setupRecord(int index) const
     return packet.GetCommand();
 }
 
-QByteArray SimInstrument::setupCommand(const QByteArray &command)
+QByteArray SimInstrument::readSetup(const QByteArray &command) const
 {
     PacketBuffer packet;
     packet.SetReply(command);
     packet.Skip(1);
     int index = packet.GetInteger();
-    const bool write = packet.GetBoolean() != QvFalse;
-    if (!write) {
-        if (command.size() != 1 + 4 + 381)
-            return refusal(SimRefusal::BadField);
-        if (index == -1)
-            index = m_activeSetup;
-        if (index < 0 || index >= SetupCount)
-            return refusal(SimRefusal::NoSuchRecord);
-        return setupRecord(index);
-    }
+    if (index == -1) // set-up number 0: the one the instrument measures with
+        index = m_activeSetup;
+    if (index < 0 || index >= SetupCount)
+        return refusal(SimRefusal::NoSuchRecord);
+    return setupRecord(index);
+}
+
+QByteArray SimInstrument::writeSetup(const QByteArray &command)
+{
+    PacketBuffer packet;
+    packet.SetReply(command);
+    packet.Skip(1);
+    const int index = packet.GetInteger();
+    packet.Skip(1); // the flag "T"
     if (index < 0 || index >= SetupCount)
         return refusal(SimRefusal::NoSuchRecord);
     const QString name = packet.GetString();

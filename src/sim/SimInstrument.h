@@ -125,7 +125,8 @@ private:
     QByteArray measure();
     QByteArray datalogRecord(const QByteArray &command) const;
     QByteArray captureRecord(const QByteArray &command) const;
-    QByteArray setupCommand(const QByteArray &command);
+    QByteArray readSetup(const QByteArray &command) const;
+    QByteArray writeSetup(const QByteArray &command);
     QByteArray archiveSetup(const QByteArray &command) const;
     QByteArray restoreSetup(const QByteArray &command);
     QByteArray setupRecord(int index) const;

@@ -8,7 +8,7 @@ import struct
 
 def long(v): return '%08X' % (v & 0xFFFFFFFF)
 def small(v): return '%02X' % (v & 0xFF)
-def boolean(v): return '1' if v else '0'
+def boolean(v): return 'T' if v else 'F'
 def single(v): return '%08X' % struct.unpack('>I', struct.pack('>f', v))[0]
 def string(s):
     b = s.encode('latin-1')

@@ -79,7 +79,7 @@ TEST(PacketBuffer, WireFormIsUpperCaseHexMostSignificantFirst)
     packet.PutSingle(1.0f);
     packet.PutString(QStringLiteral("A\u00e9"));
     packet.PutBoolean(-1);
-    EXPECT_EQ(packet.GetCommand(), QByteArray("1A2B3F8000000241E91"));
+    EXPECT_EQ(packet.GetCommand(), QByteArray("1A2B3F8000000241E9T"));
 
     // Read in either case.
     packet.SetReply(QByteArray("ff7fabcdef01"));

@@ -200,3 +200,31 @@ TEST(TransportConnect, NothingListeningMeansNotConnected)
 }
 
 } // namespace
+
+namespace {
+
+// Each set-up command has one reading; a write of set-up 6 and the restore of set-up 82 were
+// the same bytes while a Boolean travelled as "1".
+TEST(SimSetupCommands, EachFormReadsOneWay)
+{
+    SimInstrument sim;
+    sim.setActiveSetup(41);
+    const QByteArray fields = sim.setups()[0].fields;
+    const QByteArray zeros(381, '0');
+    PacketBuffer name;
+    name.PutString(QStringLiteral("NEW"));
+    const QByteArray newName = name.GetCommand();
+
+    EXPECT_TRUE(sim.handle("P0005" + zeros).reply.startsWith("0005"));
+    EXPECT_TRUE(sim.handle("PFFFF" + zeros).reply.startsWith("0029")); // -1: the active one
+    EXPECT_EQ(sim.handle("P0005T" + newName + fields).reply, QByteArray("0005"));
+    EXPECT_EQ(sim.setups()[5].name, QStringLiteral("NEW"));
+    EXPECT_NE(sim.setups()[81].name, QStringLiteral("NEW"));
+
+    EXPECT_EQ(sim.handle("P00051" + newName + fields).reply, QByteArray("00000051"));
+    EXPECT_EQ(sim.setups()[81].name, QStringLiteral("NEW"));
+    EXPECT_TRUE(sim.handle("P100000051").reply.startsWith("0051" + newName));
+    EXPECT_TRUE(sim.handle("P0005" + QByteArray(380, '0')).reply.startsWith('!'));
+}
+
+} // namespace

@@ -152,7 +152,7 @@ TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
                                    "01" // display mode, illuminant, observer
                                    "0001"
                                    "0002"               // scale, index
-                                   "0"                  // flag false: a standard
+                                   "F"                  // flag false: a standard
                                    "X"                  // skipped
                                    "0000"               // pass/fail 0
                                    "00000000"           // skipped
@@ -163,7 +163,7 @@ TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
                                    "BFC00000"
                                    "3F800000" // scale data 42, -1.5, 1
                                    "40000000" // index data 2
-                                   "1"        // with a spectrum
+                                   "T"        // with a spectrum
                                    + QByteArray("3F000000").repeated(31);
     QVLog record(sensor);
     record.GetRecord(3);
@@ -194,7 +194,7 @@ TEST_F(GoldenTest, ArchiveAndRestoreCarryTheInstrumentsLinesUnchanged)
 {
     // A set-up record: index 0, name "A", 381 characters of fields.
     const QByteArray fields = QByteArray("00000000") + QByteArray("0000").repeated(7) +
-                              QByteArray("00000000").repeated(12) + "1" +
+                              QByteArray("00000000").repeated(12) + "T" +
                               QByteArray("3F000000").repeated(31);
     ASSERT_EQ(fields.size(), 381);
     for (int i = 0; i < 100; ++i)
