@@ -5,7 +5,9 @@
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
+#include "records/QVSetup.h"
 #include "records/ScreenBitmap.h"
+#include "records/SetupText.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/TextFormat.h"
 
@@ -37,6 +39,7 @@ const char *const Usage =
     "  set-clock              set the instrument's clock to this computer's clock\n"
     "  identify               show the instrument's identification\n"
     "  screen FILE            save the instrument's display as a 128 x 128 bitmap file\n"
+    "  setup N                show product set-up N (1 to 100) as text\n"
     "\n"
     "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial port),\n"
     "as for the utility. The delimiter is the utility's stored preference unless --delimiter\n"
@@ -129,6 +132,76 @@ QString escaped(const QString &text)
     return out;
 }
 
+// Writes text to standard output; a failed write (a full disk, a closed pipe) is a failure.
+int print(const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stdout) != 0)
+        return fail(QStringLiteral("cannot write to standard output: %1")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return Success;
+}
+
+// One product set-up, a member a line, with the texts of its codes.
+int showSetup(SensorControl &sensor, const QString &number)
+{
+    bool ok = false;
+    const int n = number.toInt(&ok);
+    if (!ok || n < 1 || n > 100)
+        return fail(QStringLiteral("Invalid Product Setup # %1 (1 to 100)").arg(number));
+    QVSetup setup(sensor);
+    setup.Read(static_cast<qint16>(n));
+    const TextFormat format;
+    auto number4 = [&format](float value) {
+        QByteArray text;
+        format.appendFixed(text, value, 4);
+        return QString::fromLatin1(text);
+    };
+    auto coded = [](qint32 item, qint32 code) {
+        return QStringLiteral("%1 (%2)").arg(SetupChoiceText(item, code)).arg(code);
+    };
+    QString text;
+    auto line = [&text](const char *name, const QString &value) {
+        text += QStringLiteral("%1%2\n").arg(QLatin1String(name), -20).arg(value);
+    };
+    line("SetupNumber", QString::number(setup.SetupNumber));
+    line("ProductName", escaped(setup.ProductName));
+    line("StandardType", coded(0, setup.StandardType));
+    line("DisplayMode", coded(1, setup.DisplayMode));
+    line("Illuminant", coded(2, setup.Illuminant));
+    line("Observer", coded(3, setup.Observer));
+    line("ColorScale", coded(4, setup.ColorScale));
+    line("ColorIndex", coded(5, setup.ColorIndex));
+    line("ColorDiffScale", coded(6, setup.ColorDiffScale()));
+    line("ColorDiffIndex", coded(7, setup.ColorDiffIndex()));
+    line("AverageCount", QString::number(setup.AverageCount));
+    line("CommercialFactor", number4(setup.CommercialFactor));
+    line("l2cRatio", number4(setup.l2cRatio));
+    line("Spectral", setup.Spectral ? QStringLiteral("True") : QStringLiteral("False"));
+    QStringList values;
+    for (qint16 i = 1; i <= 3; ++i)
+        values << number4(setup.ScaleData(i));
+    line("ScaleData", values.join(QLatin1Char(' ')));
+    line("IndexData", number4(setup.IndexData()));
+    values.clear();
+    for (qint16 i = 1; i <= 3; ++i)
+        values << number4(setup.ScaleTolerance(i));
+    line("ScaleTolerance", values.join(QLatin1Char(' ')));
+    line("IndexTolerance", number4(setup.IndexTolerance()));
+    values.clear();
+    for (qint16 i = 1; i <= 3; ++i)
+        values << number4(setup.ScaleHitch(i));
+    line("ScaleHitch", values.join(QLatin1Char(' ')));
+    line("IndexHitch", number4(setup.IndexHitch()));
+    values.clear();
+    for (qint16 i = 1; i <= 31; ++i)
+        values << number4(setup.Spectrum(i));
+    line("Spectrum", values.join(QLatin1Char(' ')));
+    return print(text);
+}
+
 int identify(SensorControl &sensor, InstrumentOperations &operations)
 {
     const TextFormat format;
@@ -146,14 +219,7 @@ int identify(SensorControl &sensor, InstrumentOperations &operations)
                  InstrumentOperations::GeometryText(sensor.Flavor(), modGlobals::InstrumentType),
                  format.generalDate(modGlobals::FromPcDate(stdz)),
                  InstrumentOperations::DatalogFillText(count));
-    const QByteArray bytes = text.toLocal8Bit();
-    // A full disk or a closed pipe is a failure, not a success with nothing shown.
-    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout) !=
-            static_cast<size_t>(bytes.size()) ||
-        std::fflush(stdout) != 0)
-        return fail(QStringLiteral("cannot write to standard output: %1")
-                        .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return Success;
+    return print(text);
 }
 
 } // namespace
@@ -181,8 +247,9 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     {
         const char *name;
         int arguments;
-    } commands[] = {{"capture", 1},       {"convert", 2},   {"archive", 1},  {"restore", 1},
-                    {"clear-datalog", 0}, {"set-clock", 0}, {"identify", 0}, {"screen", 1}};
+    } commands[] = {{"capture", 1},  {"convert", 2},       {"archive", 1},
+                    {"restore", 1},  {"clear-datalog", 0}, {"set-clock", 0},
+                    {"identify", 0}, {"screen", 1},        {"setup", 1}};
     int expected = -1;
     for (const auto &c : commands) {
         if (command == QLatin1String(c.name))
@@ -221,6 +288,8 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
             operations.SetDateAndTime();
             return Success;
         }
+        if (command == QLatin1String("setup"))
+            return showSetup(sensor, args[1]);
         if (command == QLatin1String("screen")) {
             QSaveFile file(args[1]);
             const QByteArray bitmap = ScreenBitmap::header() + ScreenBitmap::readBits(sensor);

@@ -3,6 +3,7 @@
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "records/QVSetup.h"
 #include "records/SetupLine.h"
 
 #include <QDir>
@@ -40,33 +41,40 @@ int readIndex(const QByteArray &command, int letters, bool isLong, int count, in
     return index >= 0 && index < count ? 0 : SimRefusal::NoSuchRecord;
 }
 
+// Plausible set-ups: named products with a mix of scales, indices and difference settings, each
+// one the choice rules allow; every third with its standard's spectrum.
 SimSetup defaultSetup(int index)
 {
     const auto &samples = SampleCatalogue::samples();
     const Sample &sample = samples[static_cast<size_t>(index) % samples.size()];
-    SimSetup setup;
-    setup.name = index < static_cast<int>(samples.size())
-                     ? sample.name.toUpper()
-                     : QStringLiteral("PRODUCT %1").arg(index + 1, 3, 10, QLatin1Char('0'));
-    PacketBuffer packet;
-    packet.PutByte(0);     // standard type: physical
-    packet.PutByte(0);     // display mode: absolute
-    packet.PutByte(0);     // illuminant
-    packet.PutByte(1);     // observer
-    packet.PutInteger(1);  // colour scale
-    packet.PutInteger(0);  // colour index
-    packet.PutInteger(0);  // difference scale
-    packet.PutInteger(0);  // difference index
-    packet.PutInteger(3);  // readings averaged
-    packet.PutInteger(10); // CMC commercial factor, tenths
-    packet.PutInteger(20); // CMC l:c ratio, tenths
-    for (int i = 0; i < 12; ++i)
-        packet.PutSingle(0.0f); // scale and index values, tolerances, hitch values
-    packet.PutBoolean(QvTrue);
-    for (float percent : sample.reflectance)
-        packet.PutSingle(percent / 100.0f);
-    setup.fields = packet.GetCommand();
-    return setup;
+    QVSetup setup;
+    setup.ProductName = index < static_cast<int>(samples.size())
+                            ? sample.name.toUpper()
+                            : QStringLiteral("PRODUCT %1").arg(index + 1, 3, 10, QLatin1Char('0'));
+    QList<qint16> list(QVSetup::ChoiceListSize);
+    // The index-th of the codes an item may take now.
+    const auto pick = [&setup, &list, index](qint32 item, int salt) {
+        const int count = setup.GetNumberOfChoices(item);
+        setup.GetListOfChoices(item, list);
+        return count > 0 ? list[(index * 7 + salt) % count] : qint16(0);
+    };
+    setup.StandardType = index % 10 == 9 ? 1 : 0;
+    setup.ColorScale = pick(4, 1);
+    setup.ColorIndex = index % 4 == 0 ? pick(5, 3) : 0;
+    setup.DisplayMode = pick(1, 0);
+    setup.Illuminant = pick(2, 2);
+    setup.Observer = index % 3 == 0 ? 0 : 1;
+    setup.setColorDiffScale(pick(6, 1));
+    setup.setColorDiffIndex(pick(7, 2));
+    setup.AverageCount = static_cast<qint16>(1 + index % 5);
+    setup.CommercialFactor = 1.0f;
+    setup.l2cRatio = 2.0f;
+    setup.Spectral = index % 3 == 0;
+    if (setup.Spectral) {
+        for (qint16 i = 1; i <= 31; ++i)
+            setup.setSpectrum(i, sample.reflectance[static_cast<size_t>(i - 1)]);
+    }
+    return {setup.ProductName, setup.recordFields()};
 }
 
 // Rough colour values of a curve, enough to look like real CIE L*a*b* numbers.

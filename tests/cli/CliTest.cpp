@@ -84,6 +84,13 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains(QLatin1String("Datalog:              40  (5% full)")));
 
+    run = quvane({"setup", "3"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith(QLatin1String("SetupNumber         3\n")))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QLatin1String("\nColorScale          ")));
+    EXPECT_EQ(quvane({"setup", "101"}).exitCode, 1);
+
     run = quvane({"identify"}, QStringLiteral("tcp://127.0.0.1:1"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QLatin1String("Instrument not connected or turned off")));

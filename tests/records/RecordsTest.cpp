@@ -2,6 +2,7 @@
 #include "link/modGlobals.h"
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
+#include "records/QVSetup.h"
 #include "support/SimFixture.h"
 
 using namespace quvane;
@@ -105,6 +106,100 @@ TEST(DatalogDate, TwoDigitYearsWidenAroundNinetyFive)
     EXPECT_EQ(errorNumberOf([] { QVLog::FourDigitYearDate("07/04/9x"); }),
               ErrorNumber::TypeMismatch);
     EXPECT_EQ(errorNumberOf([] { QVLog::FourDigitYearDate("07/04/"); }), ErrorNumber::TypeMismatch);
+}
+
+} // namespace
+
+namespace {
+
+QList<qint16> choices(const QVSetup &setup, qint32 item)
+{
+    QList<qint16> list(QVSetup::ChoiceListSize);
+    setup.GetListOfChoices(item, list);
+    return list.mid(0, setup.GetNumberOfChoices(item));
+}
+
+TEST(QVSetupChoices, FollowTheOtherItems)
+{
+    QVSetup s;
+    s.ColorScale = 1;
+    EXPECT_EQ(choices(s, 7), (QList<qint16>{0, 21, 22, 20}));
+    s.ColorScale = 0;
+    EXPECT_EQ(choices(s, 7), (QList<qint16>{0}));
+    s.ColorIndex = 13;
+    s.ColorScale = 4;
+    s.setColorDiffScale(4);
+    EXPECT_EQ(choices(s, 7), (QList<qint16>{0, 13, 21, 22, 7, 8, 11, 18, 19}));
+    s.setColorDiffScale(7);
+    EXPECT_EQ(s.ColorDiffIndex(), 10);
+    EXPECT_EQ(choices(s, 7), (QList<qint16>{10}));
+    s.setColorDiffIndex(3); // stored alone
+    EXPECT_EQ(s.ColorDiffScale(), 7);
+
+    s.StandardType = 3;
+    s.ColorScale = 8;
+    EXPECT_EQ(choices(s, 1), (QList<qint16>{0, 1, 2, 3, 4}));
+    s.ColorScale = 1;
+    EXPECT_EQ(choices(s, 1), (QList<qint16>{0, 1, 3, 4}));
+    for (qint32 scale : {6, 7, 9}) {
+        s.ColorScale = scale;
+        EXPECT_EQ(s.GetNumberOfChoices(6), 0) << scale;
+    }
+    EXPECT_EQ(s.GetNumberOfChoices(0), 4);
+    EXPECT_EQ(s.GetNumberOfChoices(8), 0);
+
+    QList<qint16> tooShort(2);
+    EXPECT_THROW(s.GetListOfChoices(0, tooShort), QuvaneError);
+    EXPECT_EQ(tooShort, (QList<qint16>{0, 0})); // nothing written
+    EXPECT_THROW(s.Spectrum(32), QuvaneError);
+    EXPECT_THROW(s.setScaleData(0, 1.0f), QuvaneError);
+}
+
+class QVSetupTransfer : public SimFixture
+{
+protected:
+    void SetUp() override { connectSensor(sensor); }
+    SensorControl sensor;
+};
+
+TEST_F(QVSetupTransfer, ReadAndReplaceKeepTheFieldsOfTheRecord)
+{
+    QVSetup setup(sensor);
+    setup.Read(1);
+    EXPECT_EQ(commands.last(), "P0000" + QByteArray(381, '0'));
+    EXPECT_EQ(setup.SetupNumber, 1);
+    EXPECT_EQ(setup.ProductName, sim->setups()[0].name);
+
+    for (qint16 bad : {qint16(0), qint16(101)})
+        EXPECT_THROW(setup.Replace(bad), QuvaneError);
+    EXPECT_EQ(commands.size(), 1);
+
+    setup.CommercialFactor = 0.25f; // tenths half to even: 2
+    setup.l2cRatio = 1.0f;
+    setup.setSpectrum(1, 50.0f);
+    setup.setColorDiffScale(7);
+    setup.setColorDiffIndex(3);
+    setup.Replace(100);
+    EXPECT_TRUE(commands.last().startsWith("P0063T"));
+    QVSetup back(sensor);
+    back.Read(100);
+    EXPECT_FLOAT_EQ(back.CommercialFactor, 0.2f);
+    EXPECT_FLOAT_EQ(back.l2cRatio, 1.0f);
+    EXPECT_FLOAT_EQ(back.Spectrum(1), 50.0f);
+    EXPECT_EQ(back.ColorDiffScale(), 7);
+    EXPECT_EQ(back.ColorDiffIndex(), 3); // Read does not force 10
+    EXPECT_EQ(back.SetupNumber, 100);
+
+    // Set-up number 0 asks for index -1, which the instrument answers with the active one.
+    sim->setActiveSetup(41);
+    back.Read(0);
+    EXPECT_TRUE(commands.last().startsWith("PFFFF"));
+    EXPECT_EQ(back.SetupNumber, 42);
+
+    setup.CommercialFactor = 5000.0f; // 50000 tenths: no Integer
+    const int sent = static_cast<int>(commands.size());
+    EXPECT_THROW(setup.Replace(5), QuvaneError);
+    EXPECT_EQ(commands.size(), sent);
 }
 
 } // namespace

@@ -1,0 +1,294 @@
+#include "records/QVSetup.h"
+
+#include "link/PacketBuffer.h"
+#include "link/QuvaneError.h"
+#include "link/SensorControl.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <map>
+
+using namespace quvane;
+
+namespace {
+
+// A code and when it is offered; codes without a condition are always offered.
+using Condition = std::function<bool(const QVSetup &)>;
+struct Choice
+{
+    qint16 code;
+    Condition offered = {};
+};
+
+bool scaleIs(const QVSetup &s, std::initializer_list<qint32> codes)
+{
+    return std::find(codes.begin(), codes.end(), s.ColorScale) != codes.end();
+}
+
+// Items 0 to 5, in the order the editor lists them.
+const std::vector<Choice> &fixedChoices(qint32 anItem)
+{
+    static const std::vector<Choice> standardTypes = {{0}, {1}, {2}, {3}};
+    static const std::vector<Choice> displayModes = {
+        {0}, {1}, {2, [](const QVSetup &s) { return scaleIs(s, {3, 4, 8}); }},
+        {3}, {4}, {5, [](const QVSetup &s) { return s.StandardType != 2 && s.StandardType != 3; }},
+    };
+    static const std::vector<Choice> illuminants = {{0}, {1}, {2}, {3}, {4}};
+    static const std::vector<Choice> observers = {{0}, {1}};
+    static const std::vector<Choice> colorScales = {{0}, {1}, {2}, {3}, {8}, {4}, {5}};
+    static const std::vector<Choice> colorIndexes = {{0},  {1},  {2},  {3},  {12},
+                                                     {13}, {14}, {15}, {16}, {17}};
+    static const std::vector<Choice> none;
+    switch (anItem) {
+    case 0:
+        return standardTypes;
+    case 1:
+        return displayModes;
+    case 2:
+        return illuminants;
+    case 3:
+        return observers;
+    case 4:
+        return colorScales;
+    case 5:
+        return colorIndexes;
+    default:
+        return none;
+    }
+}
+
+// Item 6, by the colour scale.
+const QList<qint16> &differenceScales(qint32 colorScale)
+{
+    static const std::map<qint32, QList<qint16>> byScale = {
+        {0, {0}},       {1, {0, 1, 7}}, {2, {0, 2}}, {3, {0, 3}},
+        {4, {0, 4, 6}}, {5, {0, 5}},    {8, {0, 8}},
+    };
+    static const QList<qint16> none;
+    const auto found = byScale.find(colorScale);
+    return found != byScale.end() ? found->second : none;
+}
+
+// Item 7: what the difference scale appends after the common codes.
+const std::vector<Choice> &differenceIndexesOf(qint32 colorDiffScale)
+{
+    static const Condition standardIsPhysical = [](const QVSetup &s) {
+        return s.StandardType == 0;
+    };
+    static const std::map<qint32, std::vector<Choice>> byDifferenceScale = {
+        {0,
+         {{20,
+           [](const QVSetup &s) {
+               return scaleIs(s, {1, 2}) && s.StandardType == 0;
+           }}}},
+        {1, {{20, standardIsPhysical}}},
+        {2, {{20, standardIsPhysical}}},
+        {3, {{4}, {5}, {11}}},
+        {4, {{7}, {8}, {11}, {18}, {19}}},
+        {5, {{7}, {8}}},
+        {6, {{7}, {8}, {9}, {11}}},
+        {8, {{32}, {11}}},
+    };
+    static const std::vector<Choice> none;
+    const auto found = byDifferenceScale.find(colorDiffScale);
+    return found != byDifferenceScale.end() ? found->second : none;
+}
+
+QList<qint16> offered(const std::vector<Choice> &choices, const QVSetup &setup)
+{
+    QList<qint16> codes;
+    for (const Choice &choice : choices) {
+        if (!choice.offered || choice.offered(setup))
+            codes.append(choice.code);
+    }
+    return codes;
+}
+
+QList<qint16> choicesOf(const QVSetup &s, qint32 anItem)
+{
+    if (anItem == 6)
+        return differenceScales(s.ColorScale);
+    if (anItem != 7)
+        return offered(fixedChoices(anItem), s);
+    if (s.ColorDiffScale() == 7)
+        return {10};
+    QList<qint16> codes{0};
+    if (s.ColorIndex != 0)
+        codes.append(static_cast<qint16>(s.ColorIndex));
+    if (s.ColorScale != 0 || s.ColorIndex != 0)
+        codes << 21 << 22;
+    return codes + offered(differenceIndexesOf(s.ColorDiffScale()), s);
+}
+
+QuvaneError outOfRange(const char *what, qint16 anIndex)
+{
+    return QuvaneError(
+        ErrorNumber::SubscriptOutOfRange,
+        QStringLiteral("Subscript out of range: %1(%2)").arg(QLatin1String(what)).arg(anIndex));
+}
+
+template <size_t N> float &element(std::array<float, N> &values, qint16 anIndex, const char *what)
+{
+    if (anIndex < 1 || anIndex > static_cast<qint16>(N))
+        throw outOfRange(what, anIndex);
+    return values[static_cast<size_t>(anIndex - 1)];
+}
+
+template <size_t N>
+float element(const std::array<float, N> &values, qint16 anIndex, const char *what)
+{
+    return element(const_cast<std::array<float, N> &>(values), anIndex, what);
+}
+
+// A value in tenths as the instrument keeps it: rounded half to even, within an Integer.
+int tenths(float value, const char *what)
+{
+    const double scaled = std::nearbyint(static_cast<double>(value) * 10.0);
+    if (!(scaled >= std::numeric_limits<qint16>::min() &&
+          scaled <= std::numeric_limits<qint16>::max()))
+        throw QuvaneError::overflow(QStringLiteral("the %1 %2 does not fit the set-up's field")
+                                        .arg(QLatin1String(what))
+                                        .arg(static_cast<double>(value)));
+    return static_cast<int>(scaled);
+}
+
+} // namespace
+
+void QVSetup::setColorDiffScale(qint32 aColorScale)
+{
+    m_colorDiffScale = aColorScale;
+    if (aColorScale == 7)
+        m_colorDiffIndex = 10;
+}
+
+float QVSetup::ScaleData(qint16 anIndex) const
+{
+    return element(m_scaleData, anIndex, "ScaleData");
+}
+void QVSetup::setScaleData(qint16 anIndex, float aValue)
+{
+    element(m_scaleData, anIndex, "ScaleData") = aValue;
+}
+float QVSetup::ScaleTolerance(qint16 anIndex) const
+{
+    return element(m_scaleTolerance, anIndex, "ScaleTolerance");
+}
+void QVSetup::setScaleTolerance(qint16 anIndex, float aValue)
+{
+    element(m_scaleTolerance, anIndex, "ScaleTolerance") = aValue;
+}
+float QVSetup::ScaleHitch(qint16 anIndex) const
+{
+    return element(m_scaleHitch, anIndex, "ScaleHitch");
+}
+void QVSetup::setScaleHitch(qint16 anIndex, float aValue)
+{
+    element(m_scaleHitch, anIndex, "ScaleHitch") = aValue;
+}
+float QVSetup::Spectrum(qint16 anIndex) const
+{
+    return element(m_spectrum, anIndex, "Spectrum");
+}
+void QVSetup::setSpectrum(qint16 anIndex, float aValue)
+{
+    element(m_spectrum, anIndex, "Spectrum") = aValue;
+}
+
+qint16 QVSetup::GetNumberOfChoices(qint32 anItem) const
+{
+    return static_cast<qint16>(choicesOf(*this, anItem).size());
+}
+
+void QVSetup::GetListOfChoices(qint32 anItem, QList<qint16> &aList) const
+{
+    const QList<qint16> codes = choicesOf(*this, anItem);
+    if (codes.size() > aList.size())
+        throw outOfRange("aList", static_cast<qint16>(aList.size() + 1));
+    std::copy(codes.begin(), codes.end(), aList.begin());
+}
+
+void QVSetup::Read(qint16 aSetupNumber)
+{
+    if (!m_sensor)
+        throw QuvaneError(ErrorNumber::LinkLost, QStringLiteral("Link lost: no instrument"));
+    PacketBuffer packet;
+    packet.PutText(QByteArrayView("P"));
+    packet.PutInteger(aSetupNumber - 1);
+    packet.PutText(QByteArrayView(QByteArray(381, '0')));
+    packet.SetReply(m_sensor->SendCommand(packet.GetCommand()));
+    SetupNumber = static_cast<qint16>(packet.GetInteger() + 1);
+    ProductName = packet.GetString();
+    StandardType = packet.GetByte();
+    DisplayMode = packet.GetByte();
+    Illuminant = packet.GetByte();
+    Observer = packet.GetByte();
+    ColorScale = packet.GetInteger();
+    ColorIndex = packet.GetInteger();
+    // Stored directly: difference scale 7 does not force the index here.
+    m_colorDiffScale = packet.GetInteger();
+    m_colorDiffIndex = packet.GetInteger();
+    AverageCount = packet.GetInteger();
+    CommercialFactor = static_cast<float>(packet.GetInteger() / 10.0);
+    l2cRatio = static_cast<float>(packet.GetInteger() / 10.0);
+    for (float &value : m_scaleData)
+        value = packet.GetSingle();
+    m_indexData = packet.GetSingle();
+    for (float &value : m_scaleTolerance)
+        value = packet.GetSingle();
+    m_indexTolerance = packet.GetSingle();
+    for (float &value : m_scaleHitch)
+        value = packet.GetSingle();
+    m_indexHitch = packet.GetSingle();
+    Spectral = packet.GetBoolean() != QvFalse;
+    for (float &value : m_spectrum)
+        value = packet.GetSingle() * 100.0f;
+}
+
+QByteArray QVSetup::recordFields() const
+{
+    PacketBuffer packet;
+    packet.PutByte(StandardType);
+    packet.PutByte(DisplayMode);
+    packet.PutByte(Illuminant);
+    packet.PutByte(Observer);
+    packet.PutInteger(ColorScale);
+    packet.PutInteger(ColorIndex);
+    packet.PutInteger(m_colorDiffScale);
+    packet.PutInteger(m_colorDiffIndex);
+    packet.PutInteger(AverageCount);
+    packet.PutInteger(tenths(CommercialFactor, "commercial factor"));
+    packet.PutInteger(tenths(l2cRatio, "l:c ratio"));
+    for (float value : m_scaleData)
+        packet.PutSingle(value);
+    packet.PutSingle(m_indexData);
+    for (float value : m_scaleTolerance)
+        packet.PutSingle(value);
+    packet.PutSingle(m_indexTolerance);
+    for (float value : m_scaleHitch)
+        packet.PutSingle(value);
+    packet.PutSingle(m_indexHitch);
+    packet.PutBoolean(Spectral ? QvTrue : QvFalse);
+    for (float value : m_spectrum)
+        packet.PutSingle(value / 100.0f);
+    return packet.GetCommand();
+}
+
+void QVSetup::Replace(qint16 aSetupNumber)
+{
+    if (aSetupNumber < 1 || aSetupNumber > 100)
+        throw QuvaneError(ErrorNumber::InvalidProductSetup,
+                          QStringLiteral("Invalid Product Setup #"));
+    if (!m_sensor)
+        throw QuvaneError(ErrorNumber::LinkLost, QStringLiteral("Link lost: no instrument"));
+    // Composed whole before anything is sent: a value that does not fit raises first.
+    const QByteArray fields = recordFields();
+    PacketBuffer packet;
+    packet.PutText(QByteArrayView("P"));
+    packet.PutInteger(aSetupNumber - 1);
+    packet.PutBoolean(QvTrue);
+    packet.PutString(ProductName);
+    packet.PutText(QByteArrayView(fields));
+    m_sensor->SendCommand(packet.GetCommand());
+}

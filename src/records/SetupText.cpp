@@ -1,0 +1,97 @@
+#include "records/SetupText.h"
+
+#include <map>
+
+namespace quvane {
+
+namespace {
+
+// One table for all items: (item, code) to text.
+const std::map<std::pair<qint32, qint32>, const char *> &texts()
+{
+    static const std::map<std::pair<qint32, qint32>, const char *> table = {
+        // Standard types and display modes: the datalog's words.
+        {{0, 0}, "PHYSICAL"},
+        {{0, 1}, "WORKING"},
+        {{0, 2}, "NUMERIC"},
+        {{0, 3}, "HITCH"},
+        {{1, 0}, "ABSOLUTE"},
+        {{1, 1}, "DELTA"},
+        {{1, 2}, "SPECTRAL DATA"},
+        {{1, 3}, "SPECTRAL DIFF"},
+        {{1, 4}, "SPECTRAL PLOT"},
+        {{1, 5}, "DIFF PLOT"},
+        // Illuminants and observers, which the datalog writes as pairs ("D65/10").
+        {{2, 0}, "A"},
+        {{2, 1}, "C"},
+        {{2, 2}, "D50"},
+        {{2, 3}, "D55"},
+        {{2, 4}, "D65"},
+        {{3, 0}, "2 degree"},
+        {{3, 1}, "10 degree"},
+        // Colour scales: the datalog's texts, and CIE L*u*v* for the set-ups' own code 8.
+        {{4, 0}, "(...)"},
+        {{4, 1}, "CIE Lab"},
+        {{4, 2}, "CIE LCh"},
+        {{4, 3}, "Hunter Lab"},
+        {{4, 4}, "XYZ"},
+        {{4, 5}, "Yxy"},
+        {{4, 8}, "CIE Luv"},
+        // Colour indices.
+        {{5, 0}, "(...)"},
+        {{5, 1}, "Y"},
+        {{5, 2}, "YI D1925"},
+        {{5, 3}, "YI E313"},
+        {{5, 12}, "WI E313"},
+        {{5, 13}, "Tint"},
+        {{5, 14}, "Z%"},
+        {{5, 15}, "BT457"},
+        {{5, 16}, "Opacity"},
+        {{5, 17}, "Brightness"},
+        // Difference scales: the differences of the scales, and colour strength.
+        {{6, 0}, "(...)"},
+        {{6, 1}, "dL*a*b*"},
+        {{6, 2}, "dL*C*H*"},
+        {{6, 3}, "Hunter dLab"},
+        {{6, 4}, "dXYZ"},
+        {{6, 5}, "dYxy"},
+        {{6, 6}, "dLCH"},
+        {{6, 7}, "Strength"},
+        {{6, 8}, "dL*u*v*"},
+        // Difference indices; the colour index codes stand for their own difference.
+        {{7, 0}, "(...)"},
+        {{7, 1}, "dY"},
+        {{7, 2}, "dYI D1925"},
+        {{7, 3}, "dYI E313"},
+        {{7, 4}, "Hunter dE"},
+        {{7, 5}, "Hunter dC"},
+        {{7, 7}, "dE*"},
+        {{7, 8}, "dC*"},
+        {{7, 9}, "dE 2000"},
+        {{7, 10}, "Strength (weighted)"},
+        {{7, 11}, "dEcmc"},
+        {{7, 12}, "dWI E313"},
+        {{7, 13}, "dTint"},
+        {{7, 14}, "dZ%"},
+        {{7, 15}, "dBT457"},
+        {{7, 16}, "dOpacity"},
+        {{7, 17}, "dBrightness"},
+        {{7, 18}, "dE"},
+        {{7, 19}, "dC"},
+        {{7, 20}, "Shade Number"},
+        {{7, 21}, "Gray Scale"},
+        {{7, 22}, "Gray Stain"},
+        {{7, 32}, "dE*uv"},
+    };
+    return table;
+}
+
+} // namespace
+
+QString SetupChoiceText(qint32 anItem, qint32 aCode)
+{
+    const auto found = texts().find({anItem, aCode});
+    return found != texts().end() ? QString::fromLatin1(found->second) : QString::number(aCode);
+}
+
+} // namespace quvane
