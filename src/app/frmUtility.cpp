@@ -16,6 +16,7 @@
 #include "policy/ReportError.h"
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
+#include "setup_editor/frmSetup.h"
 #include "transfer/RemovableDrives.h"
 
 #include <QAction>
@@ -72,6 +73,7 @@ frmUtility::frmUtility(LinkOptions link, QWidget *parent)
     const std::pair<QKeySequence, void (frmUtility::*)()> hidden[] = {
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D), &frmUtility::showDatalogViewer},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &frmUtility::showScreenCapture},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E), &frmUtility::showSetupEditor},
     };
     for (const auto &[keys, show] : hidden) {
         auto *shortcut = new QShortcut(keys, this);
@@ -277,6 +279,12 @@ void frmUtility::showDatalogViewer()
 void frmUtility::showScreenCapture()
 {
     frmBitmap dialog(qvSensor, this);
+    prompter().showModal(dialog);
+}
+
+void frmUtility::showSetupEditor()
+{
+    frmSetup dialog(*this, this);
     prompter().showModal(dialog);
 }
 

@@ -80,6 +80,7 @@ public:
     void showDatalogViewer();
     void showScreenCapture();
     void showAbout();
+    void showSetupEditor();
     frmCapture &progressWindow();
 
     // The spectrum display: the grid and the graph.
@@ -90,7 +91,7 @@ public:
     // The measurement log: each writer puts the record text on the clipboard and appends it
     // as one line to the log file, when one is named.
     void WriteMeasurement();
-    void WriteProductSetup();
+    void WriteProductSetup() override;
     void WriteDatalogRecord();
     QString logFileName() const { return m_log.fileName(); }
 

@@ -18,6 +18,8 @@ public:
     virtual double StdzTimestamp() = 0;
     virtual void SetDateAndTime() = 0;
     virtual bool GetDatalogRecord(qint16 aRecordNumber) = 0;
+    // The log writer for a set-up the editor has just written.
+    virtual void WriteProductSetup() = 0;
 };
 
 } // namespace quvane

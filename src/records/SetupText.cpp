@@ -1,5 +1,6 @@
 #include "records/SetupText.h"
 
+#include <array>
 #include <map>
 
 namespace quvane {
@@ -92,6 +93,41 @@ QString SetupChoiceText(qint32 anItem, qint32 aCode)
 {
     const auto found = texts().find({anItem, aCode});
     return found != texts().end() ? QString::fromLatin1(found->second) : QString::number(aCode);
+}
+
+QString ScaleLabel(qint32 aColorScale, int aComponent)
+{
+    static const std::map<qint32, std::array<const char *, 3>> components = {
+        {1, {"L*", "a*", "b*"}}, {2, {"L*", "C*", "h"}}, {3, {"L", "a", "b"}},
+        {4, {"X", "Y", "Z"}},    {5, {"Y", "x", "y"}},   {8, {"L*", "u*", "v*"}},
+    };
+    const auto found = components.find(aColorScale);
+    if (found == components.end() || aComponent < 1 || aComponent > 3)
+        return QString();
+    return QString::fromLatin1(found->second[static_cast<size_t>(aComponent - 1)]);
+}
+
+QString IndexLabel(qint32 aColorIndex)
+{
+    return aColorIndex == 0 ? QString() : SetupChoiceText(5, aColorIndex);
+}
+
+QString DiffScaleLabel(qint32 aColorDiffScale, int aComponent)
+{
+    static const std::map<qint32, std::array<const char *, 3>> deltas = {
+        {1, {"dL*", "da*", "db*"}}, {2, {"dL*", "dC*", "dH*"}}, {3, {"dL", "da", "db"}},
+        {4, {"dX", "dY", "dZ"}},    {5, {"dY", "dx", "dy"}},    {6, {"dL", "dC", "dH"}},
+        {7, {"Str", "", ""}},       {8, {"dL*", "du*", "dv*"}},
+    };
+    const auto found = deltas.find(aColorDiffScale);
+    if (found == deltas.end() || aComponent < 1 || aComponent > 3)
+        return QString();
+    return QString::fromLatin1(found->second[static_cast<size_t>(aComponent - 1)]);
+}
+
+QString DiffIndexLabel(qint32 aColorDiffIndex)
+{
+    return aColorDiffIndex == 0 ? QString() : SetupChoiceText(7, aColorDiffIndex);
 }
 
 } // namespace quvane

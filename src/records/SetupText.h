@@ -11,4 +11,11 @@ namespace quvane {
 // they name the same thing. A code without a text is given as its number.
 QString SetupChoiceText(qint32 anItem, qint32 aCode);
 
+// The labels of the standard's values and their tolerances: a scale's own components (L*, a*,
+// b* for CIE L*a*b*), an index's name; for the differences, their deltas.
+QString ScaleLabel(qint32 aColorScale, int aComponent);
+QString IndexLabel(qint32 aColorIndex);
+QString DiffScaleLabel(qint32 aColorDiffScale, int aComponent);
+QString DiffIndexLabel(qint32 aColorDiffIndex);
+
 } // namespace quvane

@@ -7,6 +7,7 @@
 #include "dialogs/frmDatalog.h"
 #include "link/SensorControl.h"
 #include "policy/ProgramControl.h"
+#include "setup_editor/frmSetup.h"
 #include "sim/SimInstrument.h"
 #include "support/ScriptedPrompter.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
         auto instrument = std::make_shared<SimInstrument>();
         instrument->placeSample(2); // tomato red
         instrument->seedDatalog(12);
+        instrument->setActiveSetup(4);
         return instrument;
     };
     setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
@@ -88,6 +90,17 @@ int main(int argc, char *argv[])
     window.showScreenCapture();
     grabDialog("about.png");
     window.showAbout();
+    prompts.onDialog([&out](QDialog &dialog) {
+        auto &editor = static_cast<frmSetup &>(dialog);
+        const char *names[] = {"setup-general.png", "setup-standard.png", "setup-tolerances.png"};
+        QCoreApplication::processEvents(); // activation first: it brings "Standard" to the front
+        for (int tab = 0; tab < 3; ++tab) {
+            editor.ui.sstItems->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            dialog.grab().save(out.filePath(QString::fromLatin1(names[tab])));
+        }
+    });
+    window.showSetupEditor();
 
     frmCapture &capture = window.progressWindow();
     capture.start(QStringLiteral("Capturing Datalog..."), 40);

@@ -1,0 +1,268 @@
+#include "app/frmUtility.h"
+#include "records/QVSetup.h"
+#include "setup_editor/frmSetup.h"
+#include "support/UiFixture.h"
+#include "transfer/BulkTransfers.h"
+#include "transfer/TransferProgress.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quvane;
+
+namespace {
+
+class SetupEditorTest : public UiFixture
+{
+protected:
+    void SetUp() override
+    {
+        // Set-up 3 is the active one the editor opens with: CIE L*C*h, index Y, spectral.
+        QVSetup setup;
+        setup.ProductName = QStringLiteral("PAINT");
+        setup.ColorScale = 2;
+        setup.ColorIndex = 1;
+        setup.DisplayMode = 5;
+        setup.AverageCount = 3;
+        setup.CommercialFactor = 1.0f;
+        setup.l2cRatio = 2.0f;
+        setup.Spectral = true;
+        setup.setScaleData(1, 1.5f);
+        setup.setScaleData(2, 0.3125f);
+        setup.setScaleData(3, 0.123456f);
+        setup.setColorDiffScale(2);
+        setup.setScaleTolerance(1, 0.5f);
+        setup.setIndexData(0.123456f);
+        sim->setups()[2] = {setup.ProductName, setup.recordFields()};
+        sim->setActiveSetup(2);
+        window.Form_Load();
+        commands.clear();
+    }
+
+    // Opens the editor and runs the script in it, with the window active so that the focus
+    // moves as it does for the operator.
+    void edit(const std::function<void(frmSetup &)> &script)
+    {
+        prompts.onDialog([&script](QDialog &dialog) {
+            QApplication::setActiveWindow(&dialog);
+            QCoreApplication::processEvents();
+            script(static_cast<frmSetup &>(dialog));
+        });
+        window.showSetupEditor();
+    }
+
+    static void type(QLineEdit *field, const QString &text)
+    {
+        field->setFocus();
+        field->clear();
+        QTest::keyClicks(field, text);
+    }
+    // Puts a text in a field as if it held it (past the field's length limit too).
+    static void hold(QLineEdit *field, const QString &text)
+    {
+        field->setFocus();
+        field->setText(text);
+    }
+
+    // Leaves the field that has the focus, and lets the check's own focus move happen.
+    static void leave(frmSetup &editor)
+    {
+        editor.ui.txtName->setFocus();
+        QCoreApplication::processEvents();
+    }
+
+    frmUtility window{link};
+};
+
+TEST_F(SetupEditorTest, ValueFieldsFilterKeysAndCheckOnLeaving)
+{
+    edit([this](frmSetup &editor) {
+        EXPECT_EQ(editor.windowTitle(), QStringLiteral("Product Set-up - Quvane QV45"));
+        EXPECT_EQ(editor.ui.sstItems->currentIndex(), 1);
+        // Scale 2 shows its second and third components with four decimals.
+        EXPECT_EQ(editor.txtScale[1]->text(), QStringLiteral("1.50"));
+        EXPECT_EQ(editor.txtScale[2]->text(), QStringLiteral("0.3125"));
+        EXPECT_EQ(editor.txtDiffScale[1]->text(), QStringLiteral("0.5"));
+
+        type(editor.txtScale[1], QStringLiteral("1,5"));
+        EXPECT_EQ(editor.txtScale[1]->text(), QStringLiteral("15"));
+        leave(editor);
+        EXPECT_FLOAT_EQ(editor.EditedSetup.ScaleData(1), 15.0f);
+        EXPECT_FALSE(editor.EditedSetup.Spectral);
+
+        editor.EditedSetup.Spectral = true;
+        prompts.answer(MsgAnswer::OK);
+        type(editor.txtScale[2], QStringLiteral("--1"));
+        leave(editor);
+        EXPECT_EQ(prompts.texts(), QStringList{"What Is That?!"});
+        EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Question);
+        EXPECT_EQ(editor.txtScale[2]->text(), QStringLiteral("0.3125"));
+        EXPECT_TRUE(editor.txtScale[2]->hasFocus());
+        EXPECT_TRUE(editor.EditedSetup.Spectral);
+
+        // Leaving untouched keeps Spectral; the same value typed differently clears it.
+        editor.txtScale[1]->setFocus();
+        leave(editor);
+        EXPECT_TRUE(editor.EditedSetup.Spectral);
+        editor.ShowStandardValues();
+        editor.txtScale[1]->setFocus();
+        editor.txtScale[1]->setText(QStringLiteral("15.0"));
+        leave(editor);
+        EXPECT_FALSE(editor.EditedSetup.Spectral);
+
+        // 1e50 is beyond a single-precision real: a bad number.
+        prompts.answer(MsgAnswer::OK);
+        editor.ui.txtIndex->setFocus();
+        editor.ui.txtIndex->setText(QStringLiteral("1e50"));
+        leave(editor);
+        EXPECT_EQ(prompts.texts().last(), QStringLiteral("What Is That?!"));
+        editor.ui.cmdCancel->click();
+    });
+    EXPECT_TRUE(commands.size() == 1); // the read at load, nothing written
+}
+
+TEST_F(SetupEditorTest, AverageCountAndCmcRangesAreCheckedOnLeaving)
+{
+    edit([this](frmSetup &editor) {
+        editor.ui.sstItems->setCurrentIndex(0);
+        // The field takes two characters; the conversion rounds halves to even.
+        EXPECT_EQ(frmSetup::wholeNumber(QStringLiteral("24.5")), qint16(24));
+        EXPECT_EQ(frmSetup::wholeNumber(QStringLiteral("25.5")), qint16(26));
+        EXPECT_EQ(frmSetup::wholeNumber(QStringLiteral("0.6")), qint16(1));
+        const std::pair<const char *, int> counts[] = {{".6", 1}, {"25", 25}};
+        for (auto [text, stored] : counts) {
+            hold(editor.ui.txtCount, QString::fromLatin1(text));
+            leave(editor);
+            EXPECT_EQ(editor.EditedSetup.AverageCount, stored) << text;
+        }
+        for (const char *bad : {"26", "0", ""}) {
+            prompts.answer(MsgAnswer::OK);
+            hold(editor.ui.txtCount, QString::fromLatin1(bad));
+            leave(editor);
+            EXPECT_EQ(prompts.texts().last(),
+                      QStringLiteral("Average Count:\n\nValid Range Is 1 To 25"))
+                << bad;
+            EXPECT_EQ(editor.EditedSetup.AverageCount, 25) << bad;
+        }
+        hold(editor.ui.txtCount, QStringLiteral("3"));
+        for (auto [text, valid] :
+             {std::pair{"9.9", true}, {"10", false}, {"-0", true}, {".5", true}}) {
+            if (!valid)
+                prompts.answer(MsgAnswer::OK);
+            type(editor.ui.txtCMCFactor, QString::fromLatin1(text));
+            leave(editor);
+            if (valid) {
+                EXPECT_FLOAT_EQ(editor.EditedSetup.CommercialFactor,
+                                QString::fromLatin1(text).toFloat())
+                    << text;
+            } else {
+                EXPECT_EQ(prompts.texts().last(),
+                          QStringLiteral("Commercial Factor:\n\nValid Range Is 0 To 9.9"));
+                EXPECT_EQ(prompts.messages.back().icon, MsgIcon::Critical);
+            }
+        }
+        editor.ui.cmdCancel->click();
+    });
+}
+
+TEST_F(SetupEditorTest, SendAndDoneCheckFirstAndWriteUnderTheTypedNumber)
+{
+    edit([this](frmSetup &editor) {
+        // A count of 30 is refused: "General" to the front, the focus in the count, nothing sent.
+        editor.ui.txtCount->setText(QStringLiteral("30"));
+        prompts.answer(MsgAnswer::OK);
+        editor.ui.cmdSend->click();
+        EXPECT_EQ(prompts.texts().last(),
+                  QStringLiteral("Average Count:\n\nValid Range Is 1 To 25"));
+        EXPECT_EQ(editor.ui.sstItems->currentIndex(), 0);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(editor.ui.txtCount->hasFocus());
+        EXPECT_EQ(commands.size(), 1);
+        EXPECT_TRUE(editor.isVisible());
+
+        // Send writes under the number typed; 0.123456 shown as 0.12 goes as 0.12.
+        editor.ui.txtCount->setText(QStringLiteral("4"));
+        editor.ui.txtSetup->setText(QStringLiteral("7"));
+        editor.ui.cmdSend->click();
+        EXPECT_TRUE(commands.last().startsWith("P0006T"));
+    });
+    QVSetup sent(window.qvSensor);
+    sent.Read(7);
+    EXPECT_EQ(sent.ProductName, QStringLiteral("PAINT"));
+    EXPECT_EQ(sent.AverageCount, 4);
+    EXPECT_FLOAT_EQ(sent.IndexData(), 0.12f);
+
+    // Done with set-up 0: the message, nothing written, and the editor closes all the same.
+    commands.clear();
+    prompts.answer(MsgAnswer::OK);
+    bool closed = false;
+    edit([&closed, this](frmSetup &editor) {
+        editor.ui.txtSetup->setText(QStringLiteral("0"));
+        editor.ui.cmdDone->click();
+        closed = !editor.isVisible();
+    });
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(prompts.texts().last(), QStringLiteral("Invalid Product Set-up Number"));
+    EXPECT_EQ(commands.size(), 1); // the read at load only
+}
+
+TEST_F(SetupEditorTest, PopulationAndScaleChangesFollowTheChoiceRules)
+{
+    // Display mode 5 is offered only without a numeric or hitch standard; illuminant 9 never.
+    QVSetup odd;
+    odd.StandardType = 3;
+    odd.DisplayMode = 5;
+    odd.Illuminant = 9;
+    odd.ColorScale = 1;
+    odd.setScaleData(1, 7.0f);
+    odd.setScaleTolerance(1, 2.0f);
+    sim->setups()[2] = {QStringLiteral("ODD"), odd.recordFields()};
+    edit([](frmSetup &editor) {
+        EXPECT_EQ(editor.EditedSetup.DisplayMode, 0);
+        EXPECT_EQ(editor.ui.cboDisplayMode->currentIndex(), 0);
+        EXPECT_EQ(editor.EditedSetup.Illuminant, 9);
+        EXPECT_EQ(editor.ui.cboIlluminant->currentIndex(), -1);
+        EXPECT_FLOAT_EQ(editor.EditedSetup.ScaleData(1), 7.0f); // population resets nothing
+
+        // The operator picks another scale, then the first again while the list keeps focus.
+        editor.ui.sstItems->setCurrentIndex(1);
+        editor.ui.cboScale->setFocus();
+        const int first = editor.ui.cboScale->currentIndex();
+        editor.ui.cboScale->setCurrentIndex(first + 1);
+        EXPECT_FLOAT_EQ(editor.EditedSetup.ScaleData(1), 0.0f);
+        EXPECT_FLOAT_EQ(editor.EditedSetup.ScaleTolerance(1), 0.0f);
+        editor.EditedSetup.setScaleData(1, 3.0f);
+        editor.ui.cboScale->setCurrentIndex(first);
+        EXPECT_FLOAT_EQ(editor.EditedSetup.ScaleData(1), 3.0f); // not zeroed again
+        editor.ui.cmdCancel->click();
+    });
+}
+
+TEST_F(SetupEditorTest, ArchiveEditThreeRestoreGivesTheArchiveBack)
+{
+    QTemporaryDir dir;
+    const QString archive = dir.filePath(QStringLiteral("setups.txt"));
+    SilentProgress progress;
+    BulkTransfers transfers({&window.qvSensor, "\t", TextFormat(), {}}, progress);
+    ASSERT_EQ(transfers.UploadSetups(archive).result, TransferResult::Completed);
+    const auto before = sim->setups();
+    for (const char *number : {"1", "50", "100"}) {
+        edit([number](frmSetup &editor) {
+            editor.ui.txtSetup->setText(QString::fromLatin1(number));
+            editor.ui.cmdGet->click();
+            editor.ui.txtName->setText(QStringLiteral("CHANGED"));
+            editor.ui.txtCount->setText(QStringLiteral("9"));
+            editor.ui.cmdDone->click();
+        });
+    }
+    EXPECT_EQ(sim->setups()[49].name, QStringLiteral("CHANGED"));
+    ASSERT_EQ(transfers.DownloadSetups(archive).result, TransferResult::Completed);
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(sim->setups()[i].name, before[i].name) << i;
+        EXPECT_EQ(sim->setups()[i].fields, before[i].fields) << i;
+    }
+}
+
+} // namespace
