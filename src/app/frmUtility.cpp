@@ -137,8 +137,11 @@ void frmUtility::Form_Load()
     qvSensor.ConnectOption = 5;
     qvSensor.Connect(m_link);
     if (!qvSensor.IsConnected()) {
-        MsgBox(QStringLiteral("Instrument not connected or turned off"), MsgButtons::OK,
-               MsgIcon::None, modGlobals::AppTitle);
+        // A serial port the user may not open is said, with what to do about it.
+        QString text = QStringLiteral("Instrument not connected or turned off");
+        if (!qvSensor.accessProblem().isEmpty())
+            text += QStringLiteral("\n\n") + qvSensor.accessProblem();
+        MsgBox(text, MsgButtons::OK, MsgIcon::None, modGlobals::AppTitle);
         EndProgram();
     }
     if (!qvSensor.FirmwareSupported()) {

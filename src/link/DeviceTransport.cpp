@@ -3,8 +3,14 @@
 #include "link/Framing.h"
 #include "link/LinkErrors.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QTcpSocket>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/stat.h>
+#endif
 
 namespace quvane {
 
@@ -140,12 +146,36 @@ SerialTransport::SerialTransport(QString portName)
     : DeviceTransport(std::make_unique<QSerialPort>()), m_portName(std::move(portName))
 {}
 
+QString SerialTransport::accessDeniedText(const QString &portName)
+{
+    QString group;
+#ifdef Q_OS_UNIX
+    // The group that owns the device node, whose members may open it (dialout, uucp, ...).
+    struct stat node;
+    const QString path =
+        portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+    if (::stat(QFile::encodeName(path).constData(), &node) == 0) {
+        if (const struct group *owner = ::getgrgid(node.st_gid))
+            group = QString::fromLocal8Bit(owner->gr_name);
+    }
+#endif
+    if (group.isEmpty())
+        return QStringLiteral("you may not open the serial port %1; ask for access to it and "
+                              "log in again")
+            .arg(portName);
+    return QStringLiteral("you may not open the serial port %1: add your user to the group "
+                          "\"%2\" that owns it (sudo usermod -aG %2 $USER), then log out and "
+                          "in again")
+        .arg(portName, group);
+}
+
 bool SerialTransport::open(QString &errorText)
 {
     auto &port = static_cast<QSerialPort &>(device());
     port.setPortName(m_portName);
     if (!port.open(QIODevice::ReadWrite)) {
-        errorText = port.errorString();
+        m_accessDenied = port.error() == QSerialPort::PermissionError;
+        errorText = m_accessDenied ? accessDeniedText(m_portName) : port.errorString();
         return false;
     }
     port.setBaudRate(QSerialPort::Baud115200);

@@ -61,6 +61,10 @@ public:
     explicit SerialTransport(QString portName);
     bool open(QString &errorText) override;
     QString name() const override { return m_portName; }
+    bool accessDenied() const override { return m_accessDenied; }
+
+    // What to do when the port may not be opened: the group that owns it, and logging in again.
+    static QString accessDeniedText(const QString &portName);
 
 protected:
     bool deviceLost() const override;
@@ -68,6 +72,7 @@ protected:
 
 private:
     QString m_portName;
+    bool m_accessDenied = false;
 };
 
 } // namespace quvane

@@ -33,6 +33,7 @@ void SensorControl::Connect(const LinkOptions &options)
 {
     Disconnect();
     m_connectionError.clear();
+    m_accessProblem.clear();
     if (ConnectOption != 5) {
         m_connectionError = QStringLiteral("connect option %1 is not supported").arg(ConnectOption);
         return;
@@ -56,6 +57,8 @@ bool SensorControl::identify(std::unique_ptr<Transport> transport, int timeoutMs
     QString error;
     if (!transport->open(error)) {
         m_connectionError = QStringLiteral("%1: %2").arg(transport->name(), error);
+        if (transport->accessDenied())
+            m_accessProblem = error;
         return false;
     }
     const QByteArray command("I");

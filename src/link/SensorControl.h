@@ -47,6 +47,8 @@ public:
 
     // Why the last Connect found no instrument, for diagnostics.
     QString connectionError() const { return m_connectionError; }
+    // When the last Connect met a serial port the user may not open: what to do about it.
+    QString accessProblem() const { return m_accessProblem; }
     QString portName() const;
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     int timeout() const { return m_timeoutMs; }
@@ -79,6 +81,7 @@ private:
     QString m_firmwareVersion;
     QString m_serialNumber;
     QString m_connectionError;
+    QString m_accessProblem;
     bool m_exchanging = false;
     bool m_held = false;
 };

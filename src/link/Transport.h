@@ -17,6 +17,8 @@ public:
     virtual void close() = 0;
     virtual QByteArray exchange(const QByteArray &command, int timeoutMs) = 0;
     virtual QString name() const = 0;
+    // Whether the last open failed because the user may not open the port.
+    virtual bool accessDenied() const { return false; }
 };
 
 constexpr int MaxPacketLength = 4096;

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace quvane;
 
 namespace {
@@ -188,6 +190,22 @@ TEST(SimWire, RepliesEchoTheSequenceDigitAndBadLinesAreRefused)
     EXPECT_EQ(ask("I077"), Framing::frame("!0004", 0) + '\r');
     EXPECT_EQ(ask("I"), Framing::frame("!0004", 0) + '\r');
     EXPECT_EQ(ask(QByteArray(5000, 'P')), Framing::frame("!0005", 0) + '\r');
+}
+
+TEST(TransportConnect, APortTheUserMayNotOpenSaysWhichAndWhatToDo)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "run as root, which may open any port";
+    SimProcess sim({"--pty"});
+    const QString port = sim.port();
+    ASSERT_FALSE(port.isEmpty());
+    ASSERT_TRUE(QFile::setPermissions(port, QFileDevice::Permissions()));
+    SensorControl sensor;
+    sensor.ConnectOption = 5;
+    sensor.Connect(LinkOptions{port, {}, {}});
+    EXPECT_FALSE(sensor.IsConnected());
+    EXPECT_TRUE(sensor.accessProblem().contains(port)) << sensor.accessProblem().toStdString();
+    EXPECT_TRUE(sensor.accessProblem().contains(QLatin1String("log out and in again")));
 }
 
 TEST(TransportConnect, NothingListeningMeansNotConnected)
