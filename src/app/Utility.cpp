@@ -29,17 +29,7 @@ int runUtility(int argc, char *argv[])
         else
             QGuiApplication::restoreOverrideCursor();
     });
-    LinkOptions link;
-    link.port = qEnvironmentVariable("QUVANE_PORT");
-    link.tracePath = qEnvironmentVariable("QUVANE_TRACE");
-    // QUVANE_PORT=sim: an instrument inside this process, with some history in its datalog.
-    link.inProcessInstrument = [] {
-        auto instrument = std::make_shared<SimInstrument>();
-        instrument->seedDatalog(40);
-        return instrument;
-    };
-
-    frmUtility window(link);
+    frmUtility window(linkOptionsFromEnvironment());
     window.Form_Load();
     return app.exec();
 }

@@ -551,4 +551,17 @@ QByteArray SimInstrument::restoreSetup(const QByteArray &command)
     return packet.GetCommand();
 }
 
+LinkOptions linkOptionsFromEnvironment()
+{
+    LinkOptions link;
+    link.port = qEnvironmentVariable("QUVANE_PORT");
+    link.tracePath = qEnvironmentVariable("QUVANE_TRACE");
+    link.inProcessInstrument = [] {
+        auto instrument = std::make_shared<SimInstrument>();
+        instrument->seedDatalog(40);
+        return instrument;
+    };
+    return link;
+}
+
 } // namespace quvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/LinkOptions.h"
 #include "link/PacketHandler.h"
 #include "sim/SampleCatalogue.h"
 #include "sim/SimDisplay.h"
@@ -147,6 +148,11 @@ private:
     std::optional<std::array<float, 6>> m_lastMeasurement; // its colour values, for the display
     std::mt19937 m_random;
 };
+
+// How the programs reach the instrument, from the environment: QUVANE_PORT and QUVANE_TRACE,
+// with "sim" an instrument in this process that has some history in its datalog. Called by
+// each program's main().
+LinkOptions linkOptionsFromEnvironment();
 
 // Refusal codes the instrument answers with ("!" and an Integer).
 namespace SimRefusal {
