@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 using namespace quvane;
 
@@ -206,6 +207,28 @@ TEST_F(SetupEditorTest, SendAndDoneCheckFirstAndWriteUnderTheTypedNumber)
     EXPECT_TRUE(closed);
     EXPECT_EQ(prompts.texts().last(), QStringLiteral("Invalid Product Set-up Number"));
     EXPECT_EQ(commands.size(), 1); // the read at load only
+}
+
+TEST_F(SetupEditorTest, SpinArrowsStepTheNumberTextOnly)
+{
+    edit([this](frmSetup &editor) {
+        const auto arrows = editor.ui.spnSetup->findChildren<QToolButton *>();
+        ASSERT_EQ(arrows.size(), 2);
+        QToolButton *up = arrows[0]->arrowType() == Qt::UpArrow ? arrows[0] : arrows[1];
+        QToolButton *down = up == arrows[0] ? arrows[1] : arrows[0];
+        const auto after = [&editor](QToolButton *arrow, const QString &text) {
+            editor.ui.txtSetup->setText(text);
+            QTest::mouseClick(arrow, Qt::LeftButton);
+            return editor.ui.txtSetup->text();
+        };
+        EXPECT_EQ(after(up, QStringLiteral("99")), QStringLiteral("99"));
+        EXPECT_EQ(after(down, QStringLiteral("99")), QStringLiteral("98"));
+        EXPECT_EQ(after(down, QStringLiteral("1")), QStringLiteral("1"));
+        EXPECT_EQ(after(up, QStringLiteral("0")), QStringLiteral("1"));
+        EXPECT_EQ(after(up, QStringLiteral("ab")), QStringLiteral("ab"));
+        EXPECT_EQ(commands.size(), 1); // the read at load: the arrows read and write nothing
+        editor.ui.cmdCancel->click();
+    });
 }
 
 TEST_F(SetupEditorTest, PopulationAndScaleChangesFollowTheChoiceRules)
