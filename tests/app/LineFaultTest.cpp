@@ -1,0 +1,107 @@
+// The utility against an instrument on a real line: replies garbled on the wire and replies that
+// come after the timeout, answered with Retry in the utility's own boxes.
+#include "app/frmUtility.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SimServerThread.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quvane;
+
+namespace {
+
+class LineFaultTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(server.port().isEmpty()) << "the simulated instrument could not listen";
+        server.withInstrument([](SimInstrument &instrument) { instrument.seedDatalog(5); });
+        window = std::make_unique<frmUtility>(LinkOptions{server.port(), {}, {}});
+        window->qvSensor.setTimeout(TimeoutMs);
+        window->Form_Load();
+    }
+
+    // Faults at exchanges counted from 1 from the next command the instrument receives.
+    void faultAt(int garbled, int late)
+    {
+        server.withInstrument([garbled, late](SimInstrument &instrument) {
+            const int next = instrument.commandsReceived();
+            instrument.faults() = {};
+            if (garbled > 0)
+                instrument.faults().corruptAt = next + garbled;
+            if (late > 0) {
+                instrument.faults().delayAt = next + late;
+                // Out while the retry still waits: the instrument is busy until it has answered.
+                instrument.faults().delayMs = TimeoutMs * 3 / 2;
+            }
+        });
+    }
+
+    QByteArray run(void (frmUtility::*launcher)(int), int item, const char *name)
+    {
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        prompts.chooseFile(file);
+        (window.get()->*launcher)(item);
+        QFile written(file);
+        return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    }
+
+    static constexpr int TimeoutMs = 600;
+    static inline const QString Timeout = QStringLiteral("Communications Timeout");
+
+    SimServerThread server;
+    ScriptedPrompter prompts;
+    QTemporaryDir dir;
+    std::unique_ptr<frmUtility> window;
+};
+
+TEST_F(LineFaultTest, TransfersRetriedAfterLineFaultsGiveTheCleanFiles)
+{
+    const QByteArray cleanCapture = run(&frmUtility::mnuDatalogItem_Click, 0, "clean.txt");
+    ASSERT_EQ(cleanCapture.count('\n'), 5);
+
+    // Exchange 1 is the count; record 2 is garbled (3), its retry is 4, record 3 comes late (5).
+    faultAt(3, 5);
+    prompts.answer(MsgAnswer::Retry).answer(MsgAnswer::Retry);
+    EXPECT_EQ(run(&frmUtility::mnuDatalogItem_Click, 0, "capture.txt"), cleanCapture);
+    EXPECT_EQ(prompts.texts(),
+              (QStringList{"Communications Error\n\nMalformed packet: the reply to "
+                           "\"Q100000001\" fails its checksum",
+                           Timeout}));
+
+    // The archive: set-up 40 late, and the reply to its retry garbled.
+    const QByteArray cleanArchive = run(&frmUtility::mnuSensorItem_Click, 0, "clean-archive.txt");
+    ASSERT_EQ(cleanArchive.count('\n'), 101);
+    faultAt(41, 40);
+    prompts.answer(MsgAnswer::Retry).answer(MsgAnswer::Retry);
+    EXPECT_EQ(run(&frmUtility::mnuSensorItem_Click, 0, "archive.txt"), cleanArchive);
+    EXPECT_EQ(prompts.texts().mid(2).first(), Timeout);
+    EXPECT_TRUE(prompts.texts().last().startsWith(QLatin1String("Communications Error\n\n")));
+}
+
+TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
+{
+    faultAt(1, 0);
+    prompts.answer(MsgAnswer::Retry);
+    EXPECT_EQ(window->DatalogCount(), 5);
+    EXPECT_EQ(prompts.texts(), QStringList{"Communications Error\n\nMalformed packet: the reply "
+                                           "to \"D0001\" fails its checksum"});
+
+    // A late reply is dropped, never taken for the reply to the retry or to the next command.
+    faultAt(0, 1);
+    prompts.answer(MsgAnswer::Retry);
+    EXPECT_EQ(window->DatalogCount(), 5);
+    EXPECT_EQ(prompts.texts().last(), Timeout);
+    EXPECT_EQ(window->DatalogCount(), 5);
+
+    // Cancel ends the program, as it does for a timeout.
+    faultAt(1, 0);
+    prompts.answer(MsgAnswer::Cancel);
+    EXPECT_THROW(window->DatalogCount(), ProgramEnded);
+}
+
+} // namespace
