@@ -1,3 +1,5 @@
+#include "support/SimProcess.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -7,6 +9,8 @@
 
 #include <csignal>
 
+using namespace quvane;
+
 namespace {
 
 struct CliRun
@@ -14,29 +18,6 @@ struct CliRun
     int exitCode;
     QString out;
     QString err;
-};
-
-// A quvane-sim process serving on a free TCP port.
-class SimProcess
-{
-public:
-    explicit SimProcess(QStringList arguments)
-    {
-        m_process.start(QStringLiteral(QUVANE_SIM_PATH),
-                        QStringList{"--tcp", "127.0.0.1:0"} + arguments);
-        if (m_process.waitForReadyRead(5000))
-            m_port = QString::fromLocal8Bit(m_process.readLine()).trimmed().section(' ', -1);
-    }
-    ~SimProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    QString port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    QString m_port;
 };
 
 CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral("sim"))
@@ -123,8 +104,8 @@ TEST(QuvaneCli, LinkFaultAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
         for (const auto &c : cases) {
             QFile::remove(out);
             QFile::remove(out + ".partial");
-            SimProcess sim(
-                {"--records", "3", QString::fromLatin1(fault), QString::number(c.dropAt)});
+            SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "3", QString::fromLatin1(fault),
+                            QString::number(c.dropAt)});
             const CliRun run = quvane(c.arguments, sim.port());
             const std::string what =
                 (c.arguments.first() + " at " + QString::number(c.dropAt) + ": " + run.err)
@@ -140,7 +121,7 @@ TEST(QuvaneCli, LinkFaultAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
 
 TEST(QuvaneCli, IdentifyEscapesInstrumentTextsAndFailsOnAFullOutput)
 {
-    SimProcess sim({"--model", "QV\x1b[2J45"});
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--model", "QV\x1b[2J45"});
     const CliRun run = quvane({"identify"}, sim.port());
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains(QLatin1String("Model:                QV\\x1b[2J45\n")))
@@ -180,7 +161,7 @@ TEST(QuvaneCli, BadUsageExitsWithTwo)
 TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHand)
 {
     QTemporaryDir dir;
-    SimProcess sim({"--records", "200", "--baud", "19200"});
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "200", "--baud", "19200"});
     const QString port = sim.port();
 
     const QString capture = dir.filePath("capture.txt");

@@ -5,9 +5,9 @@
 #include "link/SensorControl.h"
 #include "sim/SimInstrument.h"
 #include "sim/SimStateFile.h"
+#include "support/SimProcess.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -18,38 +18,6 @@
 using namespace quvane;
 
 namespace {
-
-// A quvane-sim process serving one instrument; its first line of output names the link.
-class SimProcess
-{
-public:
-    explicit SimProcess(QStringList arguments)
-    {
-        m_process.setProgram(QStringLiteral(QUVANE_SIM_PATH));
-        m_process.setArguments(arguments);
-        m_process.start();
-        if (!m_process.waitForStarted(5000))
-            return;
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
-        }
-        const QString line = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-        const int at = line.lastIndexOf(QLatin1Char(' '));
-        if (line.startsWith(QLatin1String("quvane-sim:")) && at > 0)
-            m_port = line.mid(at + 1);
-    }
-
-    ~SimProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-
-    QString port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    QString m_port;
-};
 
 class TransportTest : public ::testing::Test
 {
