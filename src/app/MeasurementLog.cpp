@@ -2,6 +2,7 @@
 
 #include "link/QuvaneError.h"
 #include "policy/Prompter.h"
+#include "transfer/OutputFile.h"
 #include "transfer/TextFormat.h"
 
 #include <QClipboard>
@@ -17,12 +18,7 @@ void MeasurementLog::write(const QString &text)
     clipboard->setText(text);
     if (m_fileName.isEmpty())
         return;
-    QFile log(m_fileName);
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append) ||
-        log.write(TextFormat::latin1(text) + "\r\n") < 0 || !log.flush())
-        throw QuvaneError(ErrorNumber::FileError,
-                          QStringLiteral("Cannot write to the log file %1: %2")
-                              .arg(m_fileName, log.errorString()));
+    OutputFile::append(m_fileName, TextFormat::latin1(text) + "\r\n");
 }
 
 void MeasurementLog::choose(bool newFile, const modGlobals::DelimiterSettings &delimiter)
@@ -56,11 +52,8 @@ void MeasurementLog::choose(bool newFile, const modGlobals::DelimiterSettings &d
                                          "another filename"),
                    MsgButtons::YesNoCancel, MsgIcon::Question, modGlobals::MainTitle);
         if (answer == MsgAnswer::Yes) {
-            QFile file(name);
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                throw QuvaneError(ErrorNumber::FileError,
-                                  QStringLiteral("Cannot empty the log file %1: %2")
-                                      .arg(name, file.errorString()));
+            OutputFile emptied(name); // the old log stays whole until the empty one replaces it
+            emptied.commit();
             break;
         }
         if (answer == MsgAnswer::No)

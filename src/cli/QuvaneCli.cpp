@@ -9,11 +9,11 @@
 #include "records/ScreenBitmap.h"
 #include "records/SetupText.h"
 #include "transfer/BulkTransfers.h"
+#include "transfer/OutputFile.h"
 #include "transfer/TextFormat.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -109,6 +109,8 @@ int exitStatus(const TransferOutcome &outcome)
     case TransferResult::Completed:
         return Success;
     case TransferResult::Cancelled:
+        if (!outcome.kept.isEmpty())
+            return fail(QStringLiteral("stopped by Ctrl-C. %1").arg(outcome.kept));
         return fail(QStringLiteral("stopped by Ctrl-C; what was transferred before is kept"));
     case TransferResult::Refused:
     case TransferResult::Failed:
@@ -259,6 +261,13 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         return usageError(QStringLiteral("unknown command '%1'").arg(command));
     if (args.size() - 1 != expected)
         return usageError(QStringLiteral("%1 takes %2 argument(s)").arg(command).arg(expected));
+    // A name whose bytes do not decode in the locale's encoding would become another name.
+    for (const QString &operand : args.mid(1)) {
+        if (operand.contains(QChar::ReplacementCharacter))
+            return usageError(QStringLiteral("the file name '%1' is not valid in the locale's "
+                                             "character set; rename the file")
+                                  .arg(escaped(operand)));
+    }
     if (!setDelimiter(parser))
         return usageError(
             QStringLiteral("--delimiter takes tab, comma or one printable ISO-8859-1 character"));
@@ -274,6 +283,15 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         TerminalProgress progress(false);
         BulkTransfers transfers({nullptr, delimiter, TextFormat(), {}}, progress);
         return exitStatus(transfers.ConvertDatalog(args[1], args[2]));
+    }
+    // The file a command writes is checked before anything is sent to the instrument.
+    if (command == QLatin1String("capture") || command == QLatin1String("archive") ||
+        command == QLatin1String("screen")) {
+        try {
+            OutputFile::check(args[1]);
+        } catch (const QuvaneError &error) {
+            return fail(error.description());
+        }
     }
     if (!connectInstrument(sensor, link))
         return Failure;
@@ -291,11 +309,9 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         if (command == QLatin1String("setup"))
             return showSetup(sensor, args[1]);
         if (command == QLatin1String("screen")) {
-            QSaveFile file(args[1]);
-            const QByteArray bitmap = ScreenBitmap::header() + ScreenBitmap::readBits(sensor);
-            if (!file.open(QIODevice::WriteOnly) || file.write(bitmap) != bitmap.size() ||
-                !file.commit())
-                return fail(QStringLiteral("cannot write %1: %2").arg(args[1], file.errorString()));
+            OutputFile file(args[1]);
+            file.write(ScreenBitmap::header() + ScreenBitmap::readBits(sensor));
+            file.commit();
             return Success;
         }
         if (command == QLatin1String("clear-datalog")) {

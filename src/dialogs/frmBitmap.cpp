@@ -1,14 +1,15 @@
 #include "dialogs/frmBitmap.h"
 
+#include "link/QuvaneError.h"
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
 #include "records/ScreenBitmap.h"
+#include "transfer/OutputFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QTimer>
 
@@ -76,13 +77,19 @@ void frmBitmap::cmdSave_Click()
     const QString target = prompter().fileDialog(request);
     if (!target.isEmpty()) {
         // Written beside the target and moved over it: a failure leaves an old file whole.
-        QFile source(sTempFile);
-        QSaveFile copy(target);
-        if (!source.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly) ||
-            copy.write(source.readAll()) != ScreenBitmap::FileSize || !copy.commit())
-            MsgBox(QStringLiteral("Cannot save %1: %2")
-                       .arg(QDir::toNativeSeparators(target), copy.errorString()),
-                   MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+        try {
+            QFile source(sTempFile);
+            if (!source.open(QIODevice::ReadOnly))
+                throw QuvaneError(
+                    ErrorNumber::FileError,
+                    QStringLiteral("Cannot read %1: %2")
+                        .arg(QDir::toNativeSeparators(sTempFile), source.errorString()));
+            OutputFile copy(target);
+            copy.write(source.readAll());
+            copy.commit();
+        } catch (const QuvaneError &error) {
+            MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+        }
     }
     accept();
 }

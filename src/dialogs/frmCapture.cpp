@@ -5,6 +5,7 @@
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
+#include "transfer/OutputFile.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -51,6 +52,8 @@ TransferResult frmCapture::report(const TransferOutcome &outcome)
         MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
     else if (outcome.result == TransferResult::Refused && !outcome.failure.isEmpty())
         MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Exclamation, modGlobals::MainTitle);
+    else if (outcome.result == TransferResult::Cancelled && !outcome.kept.isEmpty())
+        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Information, modGlobals::MainTitle);
     return outcome.result;
 }
 
@@ -66,6 +69,13 @@ TransferResult frmCapture::DownloadSetups(const QString &sFileName)
 
 TransferResult frmCapture::UploadDatalog(const QString &sFileName)
 {
+    // A file that cannot be written is said before anything is asked of the instrument.
+    try {
+        OutputFile::check(sFileName);
+    } catch (const QuvaneError &error) {
+        MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+        return TransferResult::Refused;
+    }
     const qint16 count = m_datalogCount();
     if (count <= 0) {
         MsgBox(QStringLiteral("Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,

@@ -5,9 +5,9 @@
 #include "link/modGlobals.h"
 #include "records/QVSetup.h"
 #include "records/SetupLine.h"
+#include "transfer/OutputFile.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -459,25 +459,17 @@ QByteArray SimInstrument::captureLine(int index) const
 
 bool SimInstrument::exportDatalog(const QString &folder, QString &error) const
 {
-    QSaveFile file(QDir(folder).filePath(QStringLiteral("DATALOG.QV3")));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    file.write(QStringLiteral("# %1 datalog, serial number %2\r\n# %3 records\r\n")
-                   .arg(m_identity.model, m_identity.serialNumber)
-                   .arg(m_datalog.size())
-                   .toLatin1());
     try {
+        OutputFile file(QDir(folder).filePath(QStringLiteral("DATALOG.QV3")));
+        file.write(QStringLiteral("# %1 datalog, serial number %2\r\n# %3 records\r\n")
+                       .arg(m_identity.model, m_identity.serialNumber)
+                       .arg(m_datalog.size())
+                       .toLatin1());
         for (int i = 0; i < m_datalog.size(); ++i)
-            file.write(captureLine(i) + "\r\n");
+            file.writeLine(captureLine(i));
+        file.commit();
     } catch (const QuvaneError &e) {
-        file.cancelWriting();
         error = e.description();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
         return false;
     }
     return true;

@@ -1,12 +1,13 @@
 #include "sim/SimStateFile.h"
 
+#include "link/QuvaneError.h"
 #include "sim/SimInstrument.h"
+#include "transfer/OutputFile.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace quvane {
 
@@ -117,14 +118,12 @@ bool save(const QString &path, const SimInstrument &instrument, QString &error)
                            {"clockOffset", instrument.clockOffset()},
                            {"lastStandardization", instrument.lastStandardization()},
                            {"activeSetup", instrument.activeSetup()}};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    file.write(QJsonDocument(root).toJson());
-    if (!file.commit()) {
-        error = file.errorString();
+    try {
+        OutputFile file(path);
+        file.write(QJsonDocument(root).toJson());
+        file.commit();
+    } catch (const QuvaneError &e) {
+        error = e.description();
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "link/SensorControl.h"
 #include "records/SetupLine.h"
 #include "transfer/DatalogLine.h"
+#include "transfer/OutputFile.h"
 #include "transfer/TextFiles.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
@@ -69,26 +70,55 @@ TransferOutcome failed(const QString &failure, const QuvaneError &error, const Q
     return {TransferResult::Failed, failure, error.description(), kept, error.number(), {}};
 }
 
-// What a failed transfer kept: the target untouched, and the complete lines written before the
-// failure beside it (headingLines of them being the file's heading).
-QString keptText(const QString &target, const LineWriter::Kept &kept, int headingLines,
-                 const char *one, const char *many, const char *done)
+// What a transfer's file holds, for the messages.
+struct Items
 {
-    QString text = QFileInfo::exists(target)
-                       ? QStringLiteral("%1 was left as it was.").arg(shown(target))
-                       : QStringLiteral("%1 was not written.").arg(shown(target));
-    const int items = kept.lines - headingLines;
-    if (!kept.path.isEmpty() && items > 0)
-        text += QStringLiteral(" %1 holds the %2 %3 before the failure.")
-                    .arg(shown(kept.path), counted(items, one, many), QLatin1String(done));
+    int headingLines; // lines before the first item
+    const char *one, *many, *done;
+};
+constexpr Items Records{0, "record", "records", "captured"};
+constexpr Items Converted{1, "record", "records", "converted"};
+constexpr Items Setups{1, "set-up", "set-ups", "archived"};
+
+// What a transfer that did not end normally kept: the target untouched, and the complete lines
+// written before the failure or Cancel beside it.
+QString keptText(const QString &target, bool existed, const OutputFile::Kept &kept,
+                 const Items &items, const char *before)
+{
+    QString text = existed ? QStringLiteral("%1 was left as it was.").arg(shown(target))
+                           : QStringLiteral("%1 was not written.").arg(shown(target));
+    const int n = kept.lines - items.headingLines;
+    if (!kept.path.isEmpty() && n > 0)
+        text += QStringLiteral(" %1 holds the %2 %3 before %4.")
+                    .arg(shown(kept.path), counted(n, items.one, items.many),
+                         QLatin1String(items.done), QLatin1String(before));
     else if (!kept.path.isEmpty())
         text += QStringLiteral(" %1 holds the heading line alone.").arg(shown(kept.path));
     return text;
 }
 
+QString keptAfterFailure(const QString &target, OutputFile &file, const Items &items)
+{
+    const bool existed = file.replaces();
+    return keptText(target, existed, file.keepPartial(), items, "the failure");
+}
+
 TransferOutcome ended(bool cancelled)
 {
     return {cancelled ? TransferResult::Cancelled : TransferResult::Completed, {}, {}, {}, 0, {}};
+}
+
+// Puts a transfer's file in place. At Cancel a new file is the part transferred, as at a
+// normal end; a file that would replace another one is kept beside it instead.
+TransferOutcome finish(OutputFile &file, bool cancelled, const QString &target, const Items &items)
+{
+    if (!cancelled || !file.replaces()) {
+        file.commit();
+        return ended(cancelled);
+    }
+    TransferOutcome outcome = ended(true);
+    outcome.kept = keptText(target, true, file.keepPartial(), items, "Cancel");
+    return outcome;
 }
 
 } // namespace
@@ -133,10 +163,11 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
     ProgressScope scope(m_progress, QStringLiteral("Capturing Datalog..."), aCount);
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "/"};
     PacketBuffer packet;
-    std::optional<LineWriter> file;
+    std::optional<OutputFile> file;
     int i = 1;
+    bool saving = false;
     try {
-        file.emplace(sFileName);
+        file.emplace(sFileName, m_settings.fileFaults);
         QByteArray line;
         for (; i <= aCount && !m_progress.cancelRequested(); ++i) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(aCount));
@@ -149,15 +180,17 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
             m_progress.setValue(i);
             m_progress.yield();
         }
-        file->commit();
+        saving = true;
+        return finish(*file, i <= aCount, sFileName, Records);
     } catch (const QuvaneError &error) {
         if (!file)
             return failed(QStringLiteral("The datalog was not captured."), error);
-        return failed(
-            QStringLiteral("The datalog capture stopped at record %1 of %2.").arg(i).arg(aCount),
-            error, keptText(sFileName, file->abandon(), 0, "record", "records", "captured"));
+        return failed(saving ? QStringLiteral("The captured datalog could not be saved.")
+                             : QStringLiteral("The datalog capture stopped at record %1 of %2.")
+                                   .arg(i)
+                                   .arg(aCount),
+                      error, keptAfterFailure(sFileName, *file, Records));
     }
-    return ended(i <= aCount);
 }
 
 TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QString &sFileName)
@@ -175,10 +208,11 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "::"};
     PacketBuffer packet;
     std::optional<LineReader> source;
-    std::optional<LineWriter> file;
+    std::optional<OutputFile> file;
+    bool saving = false;
     try {
         source.emplace(sSource);
-        file.emplace(sFileName);
+        file.emplace(sFileName, m_settings.fileFaults);
         file->writeLine(datalogHeading(m_settings.delimiter));
         QByteArray input, line;
         while (source->next(input)) {
@@ -197,17 +231,17 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
             file->writeLine(line);
             m_progress.yield();
         }
-        file->commit();
+        saving = true;
+        return finish(*file, false, sFileName, Converted);
     } catch (const QuvaneError &error) {
         if (!source || !file)
             return failed(QStringLiteral("The datalog file was not converted."), error);
-        return failed(QStringLiteral("The datalog conversion stopped at line %1 of %2.")
-                          .arg(source->lineNumber())
-                          .arg(shown(sSource)),
-                      error,
-                      keptText(sFileName, file->abandon(), 1, "record", "records", "converted"));
+        return failed(saving ? QStringLiteral("The converted datalog could not be saved.")
+                             : QStringLiteral("The datalog conversion stopped at line %1 of %2.")
+                                   .arg(source->lineNumber())
+                                   .arg(shown(sSource)),
+                      error, keptAfterFailure(sFileName, *file, Converted));
     }
-    return ended(false);
 }
 
 TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
@@ -215,10 +249,11 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
     const LinkHold held(*this);
     ProgressScope scope(m_progress, QStringLiteral("Archiving Product Setups..."), SetupCount);
     PacketBuffer packet;
-    std::optional<LineWriter> file;
+    std::optional<OutputFile> file;
     int n = 1;
+    bool saving = false;
     try {
-        file.emplace(sFileName);
+        file.emplace(sFileName, m_settings.fileFaults);
         file->writeLine(ArchiveHeader);
         for (; n <= SetupCount && !m_progress.cancelRequested(); ++n) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(n).arg(SetupCount));
@@ -239,14 +274,15 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
             m_progress.setValue(n);
             m_progress.yield();
         }
-        file->commit();
+        saving = true;
+        return finish(*file, n <= SetupCount, sFileName, Setups);
     } catch (const QuvaneError &error) {
         if (!file)
             return failed(QStringLiteral("The product set-ups were not archived."), error);
-        return failed(QStringLiteral("The set-up archive stopped at set-up %1.").arg(n), error,
-                      keptText(sFileName, file->abandon(), 1, "set-up", "set-ups", "archived"));
+        return failed(saving ? QStringLiteral("The set-up archive could not be saved.")
+                             : QStringLiteral("The set-up archive stopped at set-up %1.").arg(n),
+                      error, keptAfterFailure(sFileName, *file, Setups));
     }
-    return ended(n <= SetupCount);
 }
 
 TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)

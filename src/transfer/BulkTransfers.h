@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/SensorControl.h"
+#include "transfer/OutputFile.h"
 #include "transfer/TextFormat.h"
 
 #include <QByteArray>
@@ -18,7 +19,7 @@ class TransferProgress;
 enum class TransferResult
 {
     Completed,
-    Cancelled, // stopped by Cancel; what was transferred before is kept
+    Cancelled, // stopped by Cancel; what was transferred before is kept (beside an existing file)
     Refused,   // nothing was done: a file that is not an archive, or holds too many set-ups
     Failed     // stopped by an error; what was transferred before is kept
 };
@@ -54,6 +55,8 @@ struct TransferSettings
     // command again, false ends the transfer with the error as its failure. Without one such an
     // error ends the transfer.
     std::function<bool(const QuvaneError &)> retryAfterTimeout;
+    // Failures planted in the output file's system calls, for tests.
+    OutputFileFaults fileFaults = {};
 };
 
 // The four long operations: datalog capture and file conversion, set-up archive and restore.

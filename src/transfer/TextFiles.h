@@ -3,45 +3,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QTemporaryFile>
 
 namespace quvane {
-
-// A single-byte text file written line by line with CR LF line ends, safely: the lines go to a
-// temporary file beside the target, which replaces the target only at commit(). A failure
-// leaves an existing target as it was. Failures raise a QuvaneError naming the file and the
-// system's reason.
-class LineWriter
-{
-public:
-    explicit LineWriter(const QString &path);
-    // Removes the temporary file when neither committed nor abandoned.
-    ~LineWriter();
-    LineWriter(const LineWriter &) = delete;
-    LineWriter &operator=(const LineWriter &) = delete;
-
-    void writeLine(const QByteArray &line);
-    // Closes the file and moves it over the target.
-    void commit();
-
-    struct Kept
-    {
-        QString path;  // empty when nothing could be kept
-        int lines = 0; // complete lines it holds
-    };
-    // After a failure: keeps what reached the disk, cut after its last complete line, as the
-    // target's name with ".partial" added.
-    Kept abandon() noexcept;
-
-    static QString partialPath(const QString &path) { return path + QStringLiteral(".partial"); }
-
-private:
-    [[noreturn]] void raise(const char *doing);
-
-    QString m_path;
-    QTemporaryFile m_file;
-    bool m_done = false;
-};
 
 // Whether two paths name the same existing file (however named: links, relative paths).
 bool sameFile(const QString &a, const QString &b);

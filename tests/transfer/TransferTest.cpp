@@ -4,6 +4,7 @@
 #include "support/SimFixture.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/CodeText.h"
+#include "transfer/OutputFile.h"
 #include "transfer/TextFiles.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
@@ -79,7 +80,7 @@ protected:
         auto retry = [this](const QuvaneError &) {
             return !retryAnswers.isEmpty() && retryAnswers.takeFirst();
         };
-        return BulkTransfers({&sensor, delimiter, TextFormat(), retry}, progress);
+        return BulkTransfers({&sensor, delimiter, TextFormat(), retry, fileFaults}, progress);
     }
     TransferOutcome capture(const QString &file)
     {
@@ -109,6 +110,7 @@ protected:
     RecordingProgress progress;
     QByteArray delimiter = "\t";
     QList<bool> retryAnswers;
+    OutputFileFaults fileFaults;
 };
 
 TEST_F(TransferTest, CaptureWritesOneLineOfFiftyOneFieldsPerRecord)
@@ -132,6 +134,43 @@ TEST_F(TransferTest, CaptureCancelledDuringRecordThreeKeepsThree)
     progress.cancelAt = QStringLiteral("3 / 10");
     EXPECT_EQ(capture(path("part.txt")).result, TransferResult::Cancelled);
     EXPECT_EQ(linesOf(path("part.txt")).size(), 3);
+}
+
+TEST_F(TransferTest, CancelNeverReplacesAnExistingFile)
+{
+    sim->seedDatalog(10);
+    const QString target = write("kept.txt", {"an earlier capture"});
+    progress.cancelAt = QStringLiteral("3 / 10");
+    const TransferOutcome outcome = capture(target);
+    EXPECT_EQ(outcome.result, TransferResult::Cancelled);
+    EXPECT_EQ(linesOf(target), QList<QByteArray>{"an earlier capture"});
+    EXPECT_EQ(linesOf(OutputFile::partialPath(target)).size(), 3);
+    EXPECT_EQ(outcome.kept, QStringLiteral("%1 was left as it was. %1.partial holds the 3 records "
+                                           "captured before Cancel.")
+                                .arg(QDir::toNativeSeparators(target)));
+}
+
+TEST_F(TransferTest, TheFileIsCheckedBeforeAnythingIsSentAndSavedOrLeftWhole)
+{
+    sim->seedDatalog(5);
+    const qsizetype sent = commands.size();
+    const TransferOutcome folder = transfers().UploadSetups(dir.path());
+    EXPECT_EQ(folder.result, TransferResult::Failed);
+    EXPECT_EQ(folder.failure, QStringLiteral("The product set-ups were not archived."));
+    EXPECT_TRUE(folder.reason.contains(QLatin1String("it is a folder")));
+    EXPECT_EQ(commands.size(), sent);
+
+    // A full disk at the last flush: the earlier file whole, what reached the disk counted.
+    const QString target = write("full.txt", {"an earlier capture"});
+    fileFaults.failFlush = true;
+    const TransferOutcome full = capture(target);
+    EXPECT_EQ(full.result, TransferResult::Failed);
+    EXPECT_EQ(full.failure, QStringLiteral("The captured datalog could not be saved."));
+    EXPECT_EQ(full.reason, QStringLiteral("Cannot write to %1: No space left on device")
+                               .arg(QDir::toNativeSeparators(target)));
+    EXPECT_EQ(full.kept,
+              QStringLiteral("%1 was left as it was.").arg(QDir::toNativeSeparators(target)));
+    EXPECT_EQ(linesOf(target), QList<QByteArray>{"an earlier capture"});
 }
 
 TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
@@ -209,7 +248,7 @@ TEST_F(TransferTest, FailedTransfersLeaveTheExistingFileAsItWas)
     EXPECT_EQ(outcome.result, TransferResult::Failed);
     EXPECT_TRUE(outcome.kept.contains(QLatin1String("setups.txt was left as it was.")));
     EXPECT_EQ(linesOf(archive), before);
-    EXPECT_EQ(linesOf(LineWriter::partialPath(archive)).size(), 41);
+    EXPECT_EQ(linesOf(OutputFile::partialPath(archive)).size(), 41);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
               2); // no temporary left
 
@@ -448,7 +487,7 @@ TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
                 const std::string what = std::string(op.name) + " at " + std::to_string(exchange) +
                                          " fault " + std::to_string(static_cast<int>(fault));
                 const QString out = path("out.txt");
-                QFile::remove(LineWriter::partialPath(out));
+                QFile::remove(OutputFile::partialPath(out));
                 {
                     QFile previous(out);
                     ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
@@ -476,7 +515,7 @@ TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
                 if (op.name == std::string("restore"))
                     continue;
                 EXPECT_EQ(linesOf(out), QList<QByteArray>{"previous"}) << what;
-                const QList<QByteArray> partial = linesOf(LineWriter::partialPath(out));
+                const QList<QByteArray> partial = linesOf(OutputFile::partialPath(out));
                 EXPECT_EQ(partial, cleanLines.mid(0, partial.size())) << what;
             }
         }

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <cerrno>
+
+namespace quvane {
+
+// Failures a test plants in the writer's system calls; each fails with `error`.
+struct OutputFileFaults
+{
+    int failWriteAt = 0;    // the N-th write of the buffer to the disk (from 1)
+    bool failFlush = false; // the last write, of what the buffer holds at commit
+    bool failSync = false;
+    bool failRename = false;
+    int error = ENOSPC;
+};
+
+// The one way the programs write a file. The content goes to a temporary file beside the file
+// that gets it, which replaces that file only at commit(); until then, and after any failure,
+// an existing file is byte-identical. The rules:
+// - The name is checked before anything else happens (check()): its folder exists and takes
+//   new files, an existing file is a regular file the user may write. A folder, a FIFO, a
+//   device, a socket, a read-only file, an empty name, "." and a name that did not decode from
+//   the locale's encoding are refused with a message naming the file.
+// - A symbolic link is followed as editors follow it: the file it points to gets the content,
+//   the link stays. A link that the kernel's protected-symlinks rule would not follow (in a
+//   sticky world-writable folder, owned by neither the user nor the folder's owner) is refused.
+// - A new file gets mode 0666 less the umask; a replaced one keeps its mode, and its owner and
+//   group as far as the user may set them.
+// - Every write, the last flush, the sync of the file and of its folder, and the rename are
+//   checked; a failure raises a FileError with the system's reason.
+// Failures raise QuvaneError(FileError); nothing here shows a message.
+class OutputFile
+{
+public:
+    // Checks the name as the constructor does, creating nothing.
+    static void check(const QString &path);
+    // Adds the bytes to the end of the file (created when missing) after the same checks, and
+    // syncs it; a failed write cuts the file back to its previous end.
+    static void append(const QString &path, QByteArrayView bytes);
+
+    explicit OutputFile(const QString &path, OutputFileFaults faults = {});
+    // Removes the temporary file when neither committed nor kept.
+    ~OutputFile();
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    void write(QByteArrayView bytes);
+    // The line, then CR LF.
+    void writeLine(QByteArrayView line);
+    // Flushes, syncs and puts the file in place.
+    void commit();
+
+    // Whether a file of the name existed when this one was opened (and would be replaced).
+    bool replaces() const { return m_exists; }
+
+    struct Kept
+    {
+        QString path;  // empty when nothing was kept
+        int lines = 0; // the complete lines it holds, counted on the disk
+    };
+    // After a failure or Cancel: what reached the disk, cut after its last complete line, kept
+    // as NAME.partial (or, when that name cannot be written, another free name beside it). The
+    // target is not touched.
+    Kept keepPartial() noexcept;
+
+    static QString partialPath(const QString &path) { return path + QStringLiteral(".partial"); }
+
+private:
+    struct Target;
+    [[noreturn]] void raise(const char *doing, int error) const;
+    void writeOut(const char *data, qsizetype size, bool last);
+    void flushBuffer(bool last);
+    void applyOwnership(int fd) const noexcept;
+
+    QString m_path;         // as named
+    QByteArray m_target;    // the file that gets the content, links resolved
+    QByteArray m_temporary; // beside it
+    int m_fd = -1;
+    bool m_exists = false;
+    unsigned m_mode = 0;              // the mode it gets
+    long long m_uid = -1, m_gid = -1; // the owner and group it keeps, -1 for a new file
+    QByteArray m_buffer;
+    int m_writes = 0;
+    OutputFileFaults m_faults;
+};
+
+} // namespace quvane
