@@ -22,7 +22,7 @@ void DeviceTransport::close()
 {
     if (m_device->isOpen())
         m_device->close();
-    m_pending.clear();
+    m_lines.reset();
 }
 
 QString DeviceTransport::deviceErrorText() const
@@ -37,27 +37,26 @@ QByteArray DeviceTransport::exchange(const QByteArray &command, int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     // Whatever is waiting answers an earlier command.
-    m_pending.clear();
+    m_lines.reset();
     m_device->readAll();
     const int sequence = m_sequence;
     m_sequence = (m_sequence + 1) & 0xF;
     send(Framing::frame(command, sequence), command, timeoutMs);
     for (;;) {
-        const QByteArray line = receive(command, timeoutMs, clock);
+        receive(command, timeoutMs, clock);
+        // Any damage to the frame is noise on the line: sending again may well succeed.
+        if (m_lines.tooLong())
+            throw QuvaneError::lineError(
+                QStringLiteral("Malformed packet: the reply to %1 is longer than %2 characters")
+                    .arg(commandForMessage(command))
+                    .arg(MaxPacketLength));
         QByteArray packet;
         int echoed = 0;
-        switch (Framing::unframe(line, packet, echoed)) {
-        case Framing::Check::Good:
-            break;
-        case Framing::Check::TooShort:
-        case Framing::Check::BadSequence:
-            throw malformedReplyError(command,
-                                      QStringLiteral("has no sequence digit and checksum"));
-        case Framing::Check::BadChecksum:
+        const Framing::Check check = Framing::unframe(m_lines.line(), packet, echoed);
+        if (check != Framing::Check::Good)
             throw QuvaneError::lineError(
-                QStringLiteral("Malformed packet: the reply to %1 fails its checksum")
-                    .arg(commandForMessage(command)));
-        }
+                QStringLiteral("Malformed packet: the reply to %1 %2")
+                    .arg(commandForMessage(command), QLatin1String(Framing::describe(check))));
         // A late reply to an earlier command: not this one's, so wait on.
         if (echoed == sequence)
             return packet;
@@ -79,8 +78,7 @@ void DeviceTransport::send(const QByteArray &line, const QByteArray &command, in
     }
 }
 
-QByteArray DeviceTransport::receive(const QByteArray &command, int timeoutMs,
-                                    const QElapsedTimer &clock)
+void DeviceTransport::receive(const QByteArray &command, int timeoutMs, const QElapsedTimer &clock)
 {
     for (;;) {
         // Bytes after a line's CR stay in the device for the next call.
@@ -88,19 +86,8 @@ QByteArray DeviceTransport::receive(const QByteArray &command, int timeoutMs,
             char c = 0;
             if (!m_device->getChar(&c))
                 break;
-            if (c == '\r') {
-                QByteArray line;
-                line.swap(m_pending);
-                return line;
-            }
-            if (c == '\n')
-                continue;
-            // A framed line is the packet and three characters; anything longer is no reply.
-            if (m_pending.size() >= MaxPacketLength + 3) {
-                m_pending.clear();
-                throw overlongReplyError(command);
-            }
-            m_pending.append(c);
+            if (m_lines.push(c))
+                return;
         }
         const qint64 left = timeoutMs - clock.elapsed();
         if (left <= 0 || !m_device->waitForReadyRead(static_cast<int>(left))) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/Framing.h"
 #include "link/Transport.h"
 
 #include <QElapsedTimer>
@@ -13,7 +14,9 @@ namespace quvane {
 // A link over a byte stream (socket or serial port): a command goes out framed with its sequence
 // digit and checksum and followed by CR; the reply is the next line ended by CR whose sequence
 // digit is the command's (lines with another digit are late replies to earlier commands and are
-// dropped). LF is ignored. Waits are Qt's blocking waits on the device.
+// dropped). LF is ignored. A line that is no good frame (empty, too long, not printable, no
+// sequence digit, a failed checksum) is a line error, which Retry may mend. Waits are Qt's
+// blocking waits on the device.
 class DeviceTransport : public Transport
 {
 public:
@@ -33,10 +36,11 @@ protected:
 
 private:
     void send(const QByteArray &line, const QByteArray &command, int timeoutMs);
-    QByteArray receive(const QByteArray &command, int timeoutMs, const QElapsedTimer &clock);
+    // Reads on until a line has ended: it is then in m_lines.
+    void receive(const QByteArray &command, int timeoutMs, const QElapsedTimer &clock);
 
     std::unique_ptr<QIODevice> m_device;
-    QByteArray m_pending;
+    Framing::LineSplitter m_lines;
     int m_sequence = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "link/InstrumentOperations.h"
 
+#include "link/LinkErrors.h"
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
@@ -20,8 +21,12 @@ qint16 InstrumentOperations::DatalogCount()
 {
     PacketBuffer packet;
     packet.SetReply(m_sensor.SendCommand(DatalogStatusCommand));
-    packet.Skip(24);
-    const qint32 count = packet.GetLong();
+    const qint32 count = readReply(DatalogStatusCommand, [&packet] {
+        packet.Skip(24);
+        const qint32 value = packet.GetLong();
+        expectEnd(packet, DatalogStatusCommand);
+        return value;
+    });
     if (count < std::numeric_limits<qint16>::min() || count > std::numeric_limits<qint16>::max())
         throw QuvaneError::overflow(
             QStringLiteral("the datalog count %1 does not fit an Integer").arg(count));
@@ -32,7 +37,24 @@ double InstrumentOperations::StdzTimestamp()
 {
     PacketBuffer packet;
     packet.SetReply(m_sensor.SendCommand(DatalogStatusCommand));
-    return modGlobals::SecondsToDate(packet.GetTimestamp());
+    const qint32 seconds = readReply(DatalogStatusCommand, [&packet] {
+        const qint32 value = packet.GetTimestamp();
+        packet.Skip(24);
+        expectEnd(packet, DatalogStatusCommand);
+        return value;
+    });
+    return modGlobals::SecondsToDate(seconds);
+}
+
+void InstrumentOperations::command(const QByteArray &command)
+{
+    // The instrument answers a setting with a status alone.
+    PacketBuffer packet;
+    packet.SetReply(m_sensor.SendCommand(command));
+    readReply(command, [&] {
+        packet.GetInteger();
+        expectEnd(packet, command);
+    });
 }
 
 void InstrumentOperations::SetDateAndTime()
@@ -40,12 +62,12 @@ void InstrumentOperations::SetDateAndTime()
     PacketBuffer packet;
     packet.PutText(QByteArrayView("X000"));
     packet.PutTimestamp(modGlobals::DateToSeconds(modGlobals::Now()));
-    m_sensor.SendCommand(packet.GetCommand());
+    command(packet.GetCommand());
 }
 
 void InstrumentOperations::ClearDatalog()
 {
-    m_sensor.SendCommand(QByteArray("X000FFFFFFFF01"));
+    command(QByteArray("X000FFFFFFFF01"));
 }
 
 QString InstrumentOperations::GeometryText(qint32 flavor, bool instrumentType)

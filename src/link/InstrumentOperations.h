@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class SensorControl;
@@ -35,6 +36,9 @@ public:
     static QString DatalogFillText(qint32 count);
 
 private:
+    // Sends a command that the instrument answers with a status alone.
+    void command(const QByteArray &command);
+
     SensorControl &m_sensor;
 };
 

@@ -1,5 +1,6 @@
 #include "link/LinkErrors.h"
 
+#include "link/PacketBuffer.h"
 #include "link/Transport.h"
 
 namespace quvane {
@@ -49,6 +50,28 @@ QuvaneError refusedError(const QByteArray &command, int code)
                        QStringLiteral("The instrument refused %1 (code %2)")
                            .arg(commandForMessage(command))
                            .arg(code));
+}
+
+void expectEnd(const PacketBuffer &packet, const QByteArray &command)
+{
+    const qsizetype after = packet.reply().size() - packet.position();
+    if (after > 0)
+        throw QuvaneError::lineError(QStringLiteral("Malformed packet: the reply to %1 has %2 "
+                                                    "characters after its fields, from "
+                                                    "character %3")
+                                         .arg(commandForMessage(command))
+                                         .arg(after)
+                                         .arg(packet.position() + 1));
+}
+
+void expectEcho(const QByteArray &command, const char *what, qint64 asked, qint64 got)
+{
+    if (asked != got)
+        throw QuvaneError::lineError(
+            QStringLiteral("Malformed packet: the reply to %1 holds %2 %3, not %2 %4")
+                .arg(commandForMessage(command), QLatin1String(what))
+                .arg(got)
+                .arg(asked));
 }
 
 } // namespace quvane

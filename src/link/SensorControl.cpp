@@ -63,14 +63,16 @@ bool SensorControl::identify(std::unique_ptr<Transport> transport, int timeoutMs
     }
     const QByteArray command("I");
     try {
-        const QByteArray reply = transport->exchange(command, timeoutMs);
-        m_trace.record(command, reply);
+        const QByteArray reply = checkedReply(command, transport->exchange(command, timeoutMs));
         PacketBuffer packet;
         packet.SetReply(reply);
-        m_instrumentName = packet.GetString();
-        m_firmwareVersion = packet.GetString();
-        m_serialNumber = packet.GetString();
-        m_flavor = packet.GetByte();
+        readReply(command, [&] {
+            m_instrumentName = packet.GetString();
+            m_firmwareVersion = packet.GetString();
+            m_serialNumber = packet.GetString();
+            m_flavor = packet.GetByte();
+            expectEnd(packet, command);
+        });
     } catch (const QuvaneError &e) {
         m_trace.recordFailure(command, e);
         m_connectionError = QStringLiteral("%1: %2").arg(transport->name(), e.description());
@@ -115,6 +117,21 @@ SensorControl::Hold::~Hold()
     m_sensor.m_held = false;
 }
 
+QByteArray SensorControl::checkedReply(const QByteArray &command, const QByteArray &reply)
+{
+    if (reply.size() > MaxPacketLength) {
+        m_trace.record(command, "(too long)");
+        throw overlongReplyError(command);
+    }
+    if (!isPrintable(reply)) {
+        m_trace.record(command, "(not printable)");
+        throw malformedReplyError(command,
+                                  QStringLiteral("holds a character that is not printable ASCII"));
+    }
+    m_trace.record(command, reply);
+    return reply;
+}
+
 QByteArray SensorControl::SendCommand(const QByteArray &command)
 {
     if (m_held)
@@ -150,16 +167,7 @@ QByteArray SensorControl::exchange(const QByteArray &command)
         throw;
     }
     m_exchanging = false;
-    if (reply.size() > MaxPacketLength) {
-        m_trace.record(command, "(too long)");
-        throw overlongReplyError(command);
-    }
-    if (!isPrintable(reply)) {
-        m_trace.record(command, "(not printable)");
-        throw malformedReplyError(command,
-                                  QStringLiteral("holds a character that is not printable ASCII"));
-    }
-    m_trace.record(command, reply);
+    checkedReply(command, reply);
     if (reply.startsWith('!')) {
         PacketBuffer packet;
         packet.SetReply(reply.mid(1));
@@ -171,10 +179,13 @@ QByteArray SensorControl::exchange(const QByteArray &command)
 
 void SensorControl::readStandardization(const char *command)
 {
-    const QByteArray reply = SendCommand(QByteArray(command));
+    const QByteArray sent(command);
     PacketBuffer packet;
-    packet.SetReply(reply);
-    m_lastError = packet.GetInteger();
+    packet.SetReply(SendCommand(sent));
+    readReply(sent, [&] {
+        m_lastError = packet.GetInteger();
+        expectEnd(packet, sent);
+    });
 }
 
 void SensorControl::ReadBlack()

@@ -71,6 +71,9 @@ private:
     bool identify(std::unique_ptr<quvane::Transport> transport, int timeoutMs);
     void readStandardization(const char *command);
     QByteArray exchange(const QByteArray &command);
+    // A reply as every reply must be, whatever it answers: at most a packet long, printable
+    // ASCII. It goes to the trace.
+    QByteArray checkedReply(const QByteArray &command, const QByteArray &reply);
 
     std::unique_ptr<quvane::Transport> m_transport;
     quvane::ProtocolTrace m_trace;

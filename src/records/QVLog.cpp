@@ -1,5 +1,6 @@
 #include "records/QVLog.h"
 
+#include "link/LinkErrors.h"
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
@@ -24,9 +25,15 @@ void QVLog::GetRecord(qint16 aRecordNumber)
     PacketBuffer packet;
     packet.PutText(QByteArrayView("K"));
     packet.PutInteger(aRecordNumber);
-    packet.SetReply(m_sensor->SendCommand(packet.GetCommand()));
+    const QByteArray command = packet.GetCommand();
+    packet.SetReply(m_sensor->SendCommand(command));
+    readReply(command, [&] { read(packet, command, aRecordNumber); });
+}
 
+void QVLog::read(PacketBuffer &packet, const QByteArray &command, qint16 aRecordNumber)
+{
     RecordNumber = packet.GetInteger();
+    expectEcho(command, "record", aRecordNumber + 1, RecordNumber);
     SetupNumber = static_cast<qint16>(packet.GetInteger() + 1);
     DisplayMode = packet.GetByte();
     Illuminant = packet.GetByte();
@@ -56,4 +63,5 @@ void QVLog::GetRecord(qint16 aRecordNumber)
         packet.Skip(8);
     Spectral = packet.GetBoolean();
     m_values.readSpectrum(packet);
+    expectEnd(packet, command);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QString>
-
 #include "records/ColorValues.h"
 
+#include <QByteArray>
+#include <QString>
+
+class PacketBuffer;
 class SensorControl;
 
 // One datalog record read from the instrument with "K".
@@ -39,6 +41,9 @@ public:
     static QString FourDigitYearDate(const QString &sDate);
 
 private:
+    // Takes a reply apart, checking it is the record asked for.
+    void read(PacketBuffer &packet, const QByteArray &command, qint16 aRecordNumber);
+
     SensorControl *m_sensor;
     quvane::ColorValues m_values;
 };

@@ -1,5 +1,6 @@
 #include "records/QVMeasure.h"
 
+#include "link/LinkErrors.h"
 #include "link/PacketBuffer.h"
 #include "link/SensorControl.h"
 
@@ -7,8 +8,12 @@ using namespace quvane;
 
 void QVMeasure::Measure()
 {
+    const QByteArray command("H");
     PacketBuffer packet;
-    packet.SetReply(m_sensor->SendCommand(QByteArray("H")));
-    packet.Skip(4);
-    m_values.readSpectrum(packet);
+    packet.SetReply(m_sensor->SendCommand(command));
+    readReply(command, [&] {
+        packet.Skip(4);
+        m_values.readSpectrum(packet);
+        expectEnd(packet, command);
+    });
 }

@@ -1,5 +1,6 @@
 #include "records/QVSetup.h"
 
+#include "link/LinkErrors.h"
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
@@ -217,8 +218,17 @@ void QVSetup::Read(qint16 aSetupNumber)
     packet.PutText(QByteArrayView("P"));
     packet.PutInteger(aSetupNumber - 1);
     packet.PutText(QByteArrayView(QByteArray(381, '0')));
-    packet.SetReply(m_sensor->SendCommand(packet.GetCommand()));
+    const QByteArray command = packet.GetCommand();
+    packet.SetReply(m_sensor->SendCommand(command));
+    readReply(command, [&] { read(packet, command, aSetupNumber); });
+}
+
+void QVSetup::read(PacketBuffer &packet, const QByteArray &command, qint16 aSetupNumber)
+{
     SetupNumber = static_cast<qint16>(packet.GetInteger() + 1);
+    // Set-up 0 asks for the active one, whichever it is.
+    if (aSetupNumber != 0)
+        expectEcho(command, "set-up", aSetupNumber, SetupNumber);
     ProductName = packet.GetString();
     StandardType = packet.GetByte();
     DisplayMode = packet.GetByte();
@@ -244,6 +254,7 @@ void QVSetup::Read(qint16 aSetupNumber)
     Spectral = packet.GetBoolean() != QvFalse;
     for (float &value : m_spectrum)
         value = packet.GetSingle() * 100.0f;
+    expectEnd(packet, command);
 }
 
 QByteArray QVSetup::recordFields() const
@@ -290,5 +301,11 @@ void QVSetup::Replace(qint16 aSetupNumber)
     packet.PutBoolean(QvTrue);
     packet.PutString(ProductName);
     packet.PutText(QByteArrayView(fields));
-    m_sensor->SendCommand(packet.GetCommand());
+    const QByteArray command = packet.GetCommand();
+    packet.SetReply(m_sensor->SendCommand(command));
+    // The instrument answers with the index it stored.
+    readReply(command, [&] {
+        expectEcho(command, "set-up", aSetupNumber, packet.GetInteger() + 1);
+        expectEnd(packet, command);
+    });
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 
+class PacketBuffer;
 class SensorControl;
 
 // One product set-up in the PC: what to measure and how, with the standard's values. The
@@ -73,6 +74,9 @@ public:
     static constexpr int ChoiceListSize = 30;
 
 private:
+    // Takes the reply to a read apart, checking it is the set-up asked for.
+    void read(PacketBuffer &packet, const QByteArray &command, qint16 aSetupNumber);
+
     SensorControl *m_sensor = nullptr;
     qint32 m_colorDiffScale = 0;
     qint32 m_colorDiffIndex = 0;

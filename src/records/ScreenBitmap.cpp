@@ -1,5 +1,6 @@
 #include "records/ScreenBitmap.h"
 
+#include "link/LinkErrors.h"
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
@@ -61,9 +62,10 @@ QByteArray readBits(SensorControl &sensor)
         PacketBuffer packet;
         packet.PutText(QByteArrayView("S"));
         packet.PutByte(band);
+        const QByteArray command = packet.GetCommand();
         QByteArray reply;
         try {
-            reply = sensor.SendCommand(packet.GetCommand());
+            reply = sensor.SendCommand(command);
         } catch (const QuvaneError &error) {
             // An instrument without the command shows as the black square.
             if (error.number() == ErrorNumber::InstrumentRefused)
@@ -72,15 +74,11 @@ QByteArray readBits(SensorControl &sensor)
         }
         packet.SetReply(reply);
         char *out = rows.data() + band * RowsPerBand * RowBytes;
-        for (int i = 0; i < RowsPerBand * RowBytes; ++i)
-            out[i] = static_cast<char>(packet.GetByte());
-        if (packet.position() != reply.size())
-            throw QuvaneError(ErrorNumber::MalformedPacket,
-                              QStringLiteral("Malformed packet: the screen band %1 holds %2 "
-                                             "characters, not %3")
-                                  .arg(band)
-                                  .arg(reply.size())
-                                  .arg(2 * RowsPerBand * RowBytes));
+        readReply(command, [&] {
+            for (int i = 0; i < RowsPerBand * RowBytes; ++i)
+                out[i] = static_cast<char>(packet.GetByte());
+            expectEnd(packet, command);
+        });
     }
     return bottomUp(rows);
 }

@@ -26,22 +26,14 @@ SimEndpoint::SimEndpoint(SimInstrument &instrument, QObject *parent)
 void SimEndpoint::consume(const QByteArray &bytes)
 {
     for (char c : bytes) {
-        if (c == '\n')
+        if (!m_lines.push(c))
             continue;
-        if (c != '\r') {
-            // A line longer than any framed packet is kept short and refused at its CR.
-            if (m_line.size() <= MaxPacketLength + 3)
-                m_line.append(c);
-            continue;
-        }
-        const QByteArray line = m_line;
-        m_line.clear();
         QByteArray command;
         int sequence = 0;
-        const Framing::Check check = Framing::unframe(line, command, sequence);
-        if (check == Framing::Check::TooShort || check == Framing::Check::BadSequence)
+        const Framing::Check check = Framing::unframe(m_lines.line(), command, sequence);
+        if (check != Framing::Check::Good && check != Framing::Check::BadChecksum)
             sequence = 0;
-        if (line.size() > MaxPacketLength + 3) {
+        if (m_lines.tooLong()) {
             writeBytes(Framing::frame(SimInstrument::refusal(SimRefusal::TooLong), sequence) +
                        '\r');
             continue;

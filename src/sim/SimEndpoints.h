@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/Framing.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -28,11 +30,11 @@ protected:
     virtual void writeBytes(const QByteArray &bytes) = 0;
     // The instrument closes the link (a fault).
     virtual void dropLink() = 0;
-    void resetLine() { m_line.clear(); }
+    void resetLine() { m_lines.reset(); }
 
 private:
     SimInstrument &m_instrument;
-    QByteArray m_line;
+    Framing::LineSplitter m_lines;
 };
 
 // Serves on a TCP port, one client at a time (a new client replaces the old one).

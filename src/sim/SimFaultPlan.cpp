@@ -22,6 +22,8 @@ const std::vector<SimFaultPlan::Option> &SimFaultPlan::options()
         {"silent-at", "N", "Fault: leave command number N without a reply (a timeout)."},
         {"drop-at", "N", "Fault: close the connection on command number N."},
         {"corrupt-at", "N", "Fault: garble the reply to command number N."},
+        {"stale-at", "N",
+         "Fault: answer command number N with the reply to the command before it."},
         {"delay-at", "N:MS", "Fault: send the reply to command number N MS milliseconds late."},
         {"fail-black", "N", "Fault: fail the next N black readings."},
         {"fail-white", "N", "Fault: fail the next N white readings."},
@@ -56,6 +58,8 @@ bool SimFaultPlan::set(const QString &option, const QString &value, QString &err
         dropAt = n;
     else if (option == QLatin1String("corrupt-at"))
         corruptAt = n;
+    else if (option == QLatin1String("stale-at"))
+        staleAt = n;
     else if (option == QLatin1String("fail-black"))
         failBlack = n;
     else if (option == QLatin1String("fail-white"))

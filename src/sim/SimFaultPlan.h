@@ -15,6 +15,7 @@ struct SimFaultPlan
     int silentAt = 0;                    // command N gets no reply (a timeout)
     int dropAt = 0;                      // command N closes the link
     int corruptAt = 0;                   // the reply to command N is garbled
+    int staleAt = 0;                     // command N is answered with the reply to the one before
     int delayAt = 0;                     // the reply to command N comes late,
     int delayMs = 0;                     // by this many milliseconds
     int failBlack = 0;                   // the next N black readings fail

@@ -1,5 +1,6 @@
 #include "sim/SimInstrument.h"
 
+#include "link/Framing.h"
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
@@ -209,6 +210,11 @@ HandlerResult SimInstrument::handle(const QByteArray &command)
         return number == m_faults.dropAt ? HandlerResult::drop() : HandlerResult::silent();
     }
     HandlerResult result = answer(command);
+    // The earlier reply, sent as this one's: an answer to another command, framed well.
+    if (number == m_faults.staleAt)
+        std::swap(result.reply, m_lastReply);
+    else
+        m_lastReply = result.reply;
     result.garbled = number == m_faults.corruptAt;
     result.delayMs = delayFor(command, result.reply);
     if (number == m_faults.delayAt)
@@ -223,7 +229,8 @@ int SimInstrument::delayFor(const QByteArray &command, const QByteArray &reply) 
     if (m_baud <= 0)
         return 0;
     // 8N1: ten bit times per byte, the framing and CR of each line included.
-    const qint64 bits = 10LL * (command.size() + 4 + reply.size() + 4);
+    constexpr int Framed = Framing::Overhead + 1;
+    const qint64 bits = 10LL * (command.size() + Framed + reply.size() + Framed);
     return static_cast<int>(bits * 1000 / m_baud);
 }
 

@@ -137,6 +137,7 @@ private:
     SimIdentity m_identity;
     SimFaultPlan m_faults;
     int m_commands = 0;
+    QByteArray m_lastReply;
     int m_baud = 0;
     QVector<SimSetup> m_setups;
     QVector<SimLogRecord> m_datalog;

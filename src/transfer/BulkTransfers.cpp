@@ -1,5 +1,6 @@
 #include "transfer/BulkTransfers.h"
 
+#include "link/LinkErrors.h"
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
@@ -141,14 +142,17 @@ private:
     BulkTransfers &m_transfers;
 };
 
-QByteArray BulkTransfers::send(const QByteArray &command)
+void BulkTransfers::ask(PacketBuffer &packet, const QByteArray &command,
+                        const std::function<void()> &read)
 {
     if (!m_hold)
         throw QuvaneError(ErrorNumber::LinkLost,
                           QStringLiteral("Link lost: no instrument is connected"));
     for (;;) {
         try {
-            return m_hold->SendCommand(command);
+            packet.SetReply(m_hold->SendCommand(command));
+            readReply(command, read);
+            return;
         } catch (const QuvaneError &error) {
             if (!error.isRetryable() || !m_settings.retryAfterTimeout ||
                 !m_settings.retryAfterTimeout(error))
@@ -173,9 +177,14 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(aCount));
             packet.PutText(QByteArrayView("Q1"));
             packet.PutLong(i - 1);
-            packet.SetReply(send(packet.GetCommand()));
-            line.truncate(0); // keeps the capacity for the next line
-            appendDatalogLine(packet, format, line);
+            const QByteArray command = packet.GetCommand();
+            ask(packet, command, [&] {
+                expectEcho(command, "record", i, packet.GetLong() + qint64(1));
+                packet.Rewind();
+                line.truncate(0); // keeps the capacity for the next line
+                appendDatalogLine(packet, format, line);
+                expectEnd(packet, command);
+            });
             file->writeLine(line);
             m_progress.setValue(i);
             m_progress.yield();
@@ -259,18 +268,14 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(n).arg(SetupCount));
             packet.PutText(QByteArrayView("P1"));
             packet.PutLong(n - 1);
-            const QByteArray record = send(packet.GetCommand());
+            const QByteArray command = packet.GetCommand();
             // What goes into the archive must restore: a record that does not decode, or
             // that is another set-up's, is not written.
-            SetupLine::checkRecord(record);
-            packet.SetReply(record);
-            if (const qint16 index = packet.GetInteger(); index != n - 1)
-                throw QuvaneError(ErrorNumber::MalformedPacket,
-                                  QStringLiteral("Malformed packet: the reply for set-up %1 "
-                                                 "holds set-up %2")
-                                      .arg(n)
-                                      .arg(index + 1));
-            file->writeLine(record);
+            ask(packet, command, [&] {
+                SetupLine::checkRecord(packet.reply());
+                expectEcho(command, "set-up", n, packet.GetInteger() + 1);
+            });
+            file->writeLine(packet.reply());
             m_progress.setValue(n);
             m_progress.yield();
         }
@@ -337,9 +342,17 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
         for (; k < records.size() && !m_progress.cancelRequested(); ++k) {
             packet.PutText(QByteArrayView("P0"));
             packet.PutText(QByteArrayView(records[k]));
-            QByteArray reply;
+            const QByteArray command = packet.GetCommand();
+            packet.SetReply(records[k]);
+            const qint16 index = packet.GetInteger();
+            qint32 stored = 0;
             try {
-                reply = send(packet.GetCommand());
+                // The instrument answers with the index it stored the set-up under.
+                ask(packet, command, [&] {
+                    stored = packet.GetLong();
+                    expectEcho(command, "set-up", index + 1, stored + qint64(1));
+                    expectEnd(packet, command);
+                });
             } catch (const QuvaneError &error) {
                 // A set-up the instrument will not take does not stop the restore.
                 if (error.number() != ErrorNumber::InstrumentRefused)
@@ -347,8 +360,6 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
                 refused.append(lineNumbers[k]);
                 continue;
             }
-            packet.SetReply(reply);
-            const qint32 stored = packet.GetLong();
             m_progress.setMessage(QStringLiteral("%1 (%2)").arg(k + 1).arg(stored + 1));
             m_progress.setValue(static_cast<int>(k + 1));
             m_progress.yield();

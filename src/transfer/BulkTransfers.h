@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+class PacketBuffer;
+
 namespace quvane {
 
 class QuvaneError;
@@ -80,8 +82,10 @@ public:
 private:
     // Holds the link for the transfer's whole run: no other exchange gets in between.
     class LinkHold;
-    // Sends a command through the hold; a timeout answered with Retry sends it again.
-    QByteArray send(const QByteArray &command);
+    // Sends a command through the hold and reads its reply, loaded into the packet, with read.
+    // A timeout or a line error (a damaged frame, another command's reply) answered with Retry
+    // sends the command again.
+    void ask(PacketBuffer &packet, const QByteArray &command, const std::function<void()> &read);
 
     TransferSettings m_settings;
     TransferProgress &m_progress;

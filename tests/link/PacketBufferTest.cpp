@@ -2,6 +2,9 @@
 #include "link/Framing.h"
 #include "link/QuvaneError.h"
 
+#include <QByteArrayList>
+#include <QList>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -189,22 +192,56 @@ namespace {
 
 TEST(Framing, LinesCarryTheSequenceDigitAndChecksum)
 {
-    EXPECT_EQ(Framing::crc8("123456789"), 0xF4);
-    EXPECT_EQ(Framing::frame("I", 0), QByteArray("I076"));
-    EXPECT_EQ(Framing::frame("D0001", 1), QByteArray("D00011B7"));
+    EXPECT_EQ(Framing::crc16("123456789"), 0x29B1);
+    EXPECT_EQ(Framing::frame("I", 0), QByteArray("I09C08"));
+    EXPECT_EQ(Framing::frame("D0001", 1), QByteArray("D0001197D5"));
     EXPECT_EQ(Framing::frame("X", 0x1F).at(1), 'F'); // the digit wraps
 
     QByteArray packet;
     int sequence = -1;
-    EXPECT_EQ(Framing::unframe("D00011B7", packet, sequence), Framing::Check::Good);
+    EXPECT_EQ(Framing::unframe("D0001197D5", packet, sequence), Framing::Check::Good);
     EXPECT_EQ(packet, QByteArray("D0001"));
     EXPECT_EQ(sequence, 1);
-    EXPECT_EQ(Framing::unframe("D00011B8", packet, sequence), Framing::Check::BadChecksum);
-    EXPECT_EQ(Framing::unframe("D00021B7", packet, sequence), Framing::Check::BadChecksum);
-    EXPECT_EQ(Framing::unframe("D0001b7", packet, sequence), Framing::Check::BadChecksum);
-    EXPECT_EQ(Framing::unframe("Ix76", packet, sequence), Framing::Check::BadSequence);
-    EXPECT_EQ(Framing::unframe("76", packet, sequence), Framing::Check::TooShort);
-    EXPECT_EQ(Framing::unframe("076", packet, sequence), Framing::Check::BadChecksum);
+    using Framing::Check;
+    const struct
+    {
+        QByteArray line;
+        Check check;
+    } damaged[] = {
+        {"D0001197D6", Check::BadChecksum},
+        {"D0002197D5", Check::BadChecksum},
+        {"D0001197d5", Check::BadChecksum}, // the checksum's digits are upper case
+        {"Ix9C08", Check::BadSequence},
+        {"9C08", Check::TooShort},
+        {"09C08", Check::BadChecksum},
+        {"", Check::Empty},
+        {QByteArray("\0\0I09C08", 8), Check::NotPrintable},
+        // Damage in two digits that the earlier CRC-8 (60 for both) did not see.
+        {"7F1B2C3D6A1B2C40000003200000002A1CB01", Check::BadChecksum},
+    };
+    for (const auto &d : damaged)
+        EXPECT_EQ(Framing::unframe(d.line, packet, sequence), d.check) << d.line.toStdString();
+    EXPECT_EQ(Framing::unframe("6A1B2C3D6A1B2C40000003200000002A1CB01", packet, sequence),
+              Check::Good);
+}
+
+TEST(Framing, TheSplitterEndsLinesAtCrIgnoresLfAndCutsOverlongLines)
+{
+    Framing::LineSplitter lines;
+    QByteArrayList got;
+    QList<bool> tooLong;
+    const QByteArray stream = "ab\r\ncd\n\r\r" + QByteArray(5000, 'x') + "\rz\r";
+    for (char c : stream) {
+        if (lines.push(c)) {
+            got << lines.line();
+            tooLong << lines.tooLong();
+        }
+    }
+    ASSERT_EQ(got.size(), 5);
+    EXPECT_EQ(got.mid(0, 3), (QByteArrayList{"ab", "cd", ""}));
+    EXPECT_EQ(got[3].size(), Framing::LineSplitter::Longest);
+    EXPECT_EQ(got[4], QByteArray("z"));
+    EXPECT_EQ(tooLong, (QList<bool>{false, false, false, true, false}));
 }
 
 TEST(PacketBuffer, NonFiniteSinglesAreMalformed)

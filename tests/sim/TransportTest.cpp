@@ -144,8 +144,8 @@ TEST(SimWire, RepliesEchoTheSequenceDigitAndBadLinesAreRefused)
             reply += socket.readAll();
         return reply;
     };
-    EXPECT_EQ(ask("I076"), QByteArray("0B517576616E65205156343504322E31340853494D3030343231000"
-                                      "1E\r"));
+    EXPECT_EQ(ask("I09C08"), QByteArray("0B517576616E65205156343504322E31340853494D3030343231000"
+                                        "7793\r"));
     // Command 2 answers late: the reply still carries its own digit, 5.
     const QByteArray status = ask(Framing::frame("D0001", 5));
     QByteArray packet;
@@ -155,9 +155,9 @@ TEST(SimWire, RepliesEchoTheSequenceDigitAndBadLinesAreRefused)
     EXPECT_EQ(packet.mid(24, 8), QByteArray("00000002"));
 
     // A bad checksum, a line without framing and an over-long line are refused with their codes.
-    EXPECT_EQ(ask("I077"), Framing::frame("!0004", 0) + '\r');
-    EXPECT_EQ(ask("I"), Framing::frame("!0004", 0) + '\r');
-    EXPECT_EQ(ask(QByteArray(5000, 'P')), Framing::frame("!0005", 0) + '\r');
+    EXPECT_EQ(ask("I09C09"), QByteArray("!000406418\r"));
+    EXPECT_EQ(ask("I"), QByteArray("!000406418\r"));
+    EXPECT_EQ(ask(QByteArray(5000, 'P')), QByteArray("!000505729\r"));
 }
 
 TEST(TransportConnect, APortTheUserMayNotOpenSaysWhichAndWhatToDo)

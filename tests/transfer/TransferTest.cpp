@@ -448,9 +448,10 @@ TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
 }
 
 // Every transfer with each fault at each exchange in turn (for the archive and restore, a
-// sample of their hundred): a timeout answered with Retry gives exactly the clean result; a
-// dropped link or a garbled reply gives one failure, leaves the previous file as it was and
-// keeps a partial file that is a prefix of the clean one, never shifted.
+// sample of their hundred): a timeout, a garbled reply or the reply to another command answered
+// with Retry gives exactly the clean result; a dropped link gives one failure, leaves the
+// previous file as it was and keeps a partial file that is a prefix of the clean one, never
+// shifted.
 TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
 {
     sim->seedDatalog(3);
@@ -458,7 +459,8 @@ TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
     {
         Timeout,
         Drop,
-        Garble
+        Garble,
+        Stale
     };
     struct Operation
     {
@@ -482,7 +484,7 @@ TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
         ASSERT_EQ(op.run(clean).result, TransferResult::Completed) << op.name;
         const QList<QByteArray> cleanLines = linesOf(clean);
         for (int exchange : op.exchanges) {
-            for (Fault fault : {Fault::Timeout, Fault::Drop, Fault::Garble}) {
+            for (Fault fault : {Fault::Timeout, Fault::Drop, Fault::Garble, Fault::Stale}) {
                 connectSensor(sensor); // a dropped link is connected again
                 const std::string what = std::string(op.name) + " at " + std::to_string(exchange) +
                                          " fault " + std::to_string(static_cast<int>(fault));
@@ -499,11 +501,14 @@ TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
                     sim->faults().silentAt = at;
                 else if (fault == Fault::Drop)
                     sim->faults().dropAt = at;
-                else
+                else if (fault == Fault::Garble)
                     sim->faults().corruptAt = at;
+                else
+                    sim->faults().staleAt = at;
                 retryAnswers = {true};
                 const TransferOutcome outcome = op.run(out);
-                if (fault == Fault::Timeout) {
+                if (fault != Fault::Drop) {
+                    EXPECT_TRUE(retryAnswers.isEmpty()) << what << ": Retry was not offered";
                     EXPECT_EQ(outcome.result, TransferResult::Completed) << what;
                     if (op.name != std::string("restore")) {
                         EXPECT_EQ(linesOf(out), cleanLines) << what;
