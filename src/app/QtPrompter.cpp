@@ -81,6 +81,7 @@ MsgAnswer QtPrompter::messageBox(const MessageBoxRequest &request)
     const ButtonSet set = buttonSet(request.buttons);
     for (auto button : set.buttons)
         box.addButton(button);
+    box.setTextFormat(Qt::PlainText); // instrument texts in messages are never markup
     box.setDefaultButton(set.buttons.first());
     box.setEscapeButton(set.escape);
     return answerOf(box.exec());

@@ -48,15 +48,31 @@ const char *const Usage =
     "\n"
     "Exit status: 0 success, 1 failure, 2 bad usage.\n";
 
+// An instrument's text as a terminal shows it safely: control characters (C0, DEL and C1) as
+// \xNN, so that no escape sequence reaches the terminal.
+QString escaped(const QString &text)
+{
+    QString out;
+    for (QChar c : text) {
+        const ushort u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == '\\')
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Messages go to a terminal escaped: a file name or an instrument's text may hold anything.
 int fail(const QString &message)
 {
-    std::fprintf(stderr, "quvane: %s\n", qPrintable(message));
+    std::fprintf(stderr, "quvane: %s\n", qPrintable(escaped(message)));
     return Failure;
 }
 
 int usageError(const QString &message)
 {
-    std::fprintf(stderr, "quvane: %s\nTry 'quvane --help'.\n", qPrintable(message));
+    std::fprintf(stderr, "quvane: %s\nTry 'quvane --help'.\n", qPrintable(escaped(message)));
     return BadUsage;
 }
 
@@ -117,21 +133,6 @@ int exitStatus(const TransferOutcome &outcome)
         break;
     }
     return fail(outcome.line());
-}
-
-// An instrument's text as a terminal shows it safely: control characters (C0, DEL and C1) as
-// \xNN, so that no escape sequence reaches the terminal.
-QString escaped(const QString &text)
-{
-    QString out;
-    for (QChar c : text) {
-        const ushort u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || u == '\\')
-            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
-        else
-            out += c;
-    }
-    return out;
 }
 
 // Writes text to standard output; a failed write (a full disk, a closed pipe) is a failure.
@@ -266,7 +267,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         if (operand.contains(QChar::ReplacementCharacter))
             return usageError(QStringLiteral("the file name '%1' is not valid in the locale's "
                                              "character set; rename the file")
-                                  .arg(escaped(operand)));
+                                  .arg(operand));
     }
     if (!setDelimiter(parser))
         return usageError(

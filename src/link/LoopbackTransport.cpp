@@ -46,7 +46,7 @@ QByteArray LoopbackTransport::exchange(const QByteArray &command, int timeoutMs)
         QThread::msleep(static_cast<unsigned long>(result.delayMs));
     // Without a line there is no checksum to catch the damage: the codec meets it in the last
     // field, which every reader reads.
-    if (result.garbled && !result.reply.isEmpty())
+    if (result.noise != LineNoise::None && !result.reply.isEmpty())
         result.reply[result.reply.size() - 1] = 'G';
     if (result.reply.size() > MaxPacketLength)
         throw overlongReplyError(command);

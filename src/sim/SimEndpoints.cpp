@@ -19,6 +19,38 @@
 
 namespace quvane {
 
+namespace {
+
+// A framed reply line as noise on the line leaves it, CR included.
+QByteArray noisy(QByteArray line, LineNoise noise)
+{
+    switch (noise) {
+    case LineNoise::None:
+        break;
+    case LineNoise::Checksum:
+        line[0] = line[0] == 'G' ? 'H' : 'G';
+        break;
+    case LineNoise::EmptyLine:
+        line.prepend('\r');
+        break;
+    case LineNoise::Short:
+        line.truncate(2);
+        break;
+    case LineNoise::LeadingNul:
+        line.prepend(QByteArray(2, '\0'));
+        break;
+    case LineNoise::Overlong:
+        line = QByteArray(Framing::LineSplitter::Longest + 1, '0');
+        break;
+    case LineNoise::BadSequence:
+        line[line.size() - 5] = 'x';
+        break;
+    }
+    return line + '\r';
+}
+
+} // namespace
+
 SimEndpoint::SimEndpoint(SimInstrument &instrument, QObject *parent)
     : QObject(parent), m_instrument(instrument)
 {}
@@ -54,10 +86,7 @@ void SimEndpoint::consume(const QByteArray &bytes)
             // The instrument is busy until its reply is out: later commands wait their turn.
             if (result.delayMs > 0)
                 QThread::msleep(static_cast<unsigned long>(result.delayMs));
-            QByteArray line = Framing::frame(result.reply, sequence);
-            if (result.garbled) // noise on the line: one character changed after framing
-                line[0] = line[0] == 'G' ? 'H' : 'G';
-            writeBytes(line + '\r');
+            writeBytes(noisy(Framing::frame(result.reply, sequence), result.noise));
             break;
         }
     }

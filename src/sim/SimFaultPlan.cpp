@@ -1,5 +1,6 @@
 #include "sim/SimFaultPlan.h"
 
+#include <QMap>
 #include <QStringList>
 
 namespace quvane {
@@ -21,7 +22,9 @@ const std::vector<SimFaultPlan::Option> &SimFaultPlan::options()
         {"silent", "N", "Fault: leave the first N commands without a reply (timeouts)."},
         {"silent-at", "N", "Fault: leave command number N without a reply (a timeout)."},
         {"drop-at", "N", "Fault: close the connection on command number N."},
-        {"corrupt-at", "N", "Fault: garble the reply to command number N."},
+        {"corrupt-at", "N[:KIND]",
+         "Fault: garble the reply to command number N on the line; KIND is checksum (the "
+         "default), empty, short, nul, long or sequence."},
         {"stale-at", "N",
          "Fault: answer command number N with the reply to the command before it."},
         {"delay-at", "N:MS", "Fault: send the reply to command number N MS milliseconds late."},
@@ -46,6 +49,25 @@ bool SimFaultPlan::set(const QString &option, const QString &value, QString &err
         delayMs = ms;
         return true;
     }
+    if (option == QLatin1String("corrupt-at")) {
+        static const QMap<QString, LineNoise> kinds = {
+            {QStringLiteral("checksum"), LineNoise::Checksum},
+            {QStringLiteral("empty"), LineNoise::EmptyLine},
+            {QStringLiteral("short"), LineNoise::Short},
+            {QStringLiteral("nul"), LineNoise::LeadingNul},
+            {QStringLiteral("long"), LineNoise::Overlong},
+            {QStringLiteral("sequence"), LineNoise::BadSequence}};
+        const QStringList parts = value.split(QLatin1Char(':'));
+        const QString kind = parts.value(1, QStringLiteral("checksum"));
+        if (parts.size() > 2 || !readCount(parts[0], n) || !kinds.contains(kind)) {
+            error = QStringLiteral("--corrupt-at takes N or N:KIND, KIND one of checksum, "
+                                   "empty, short, nul, long, sequence");
+            return false;
+        }
+        corruptAt = n;
+        corruptKind = kinds.value(kind);
+        return true;
+    }
     if (!readCount(value, n)) {
         error = QStringLiteral("--%1 takes a whole number of 0 or more").arg(option);
         return false;
@@ -56,8 +78,6 @@ bool SimFaultPlan::set(const QString &option, const QString &value, QString &err
         silentAt = n;
     else if (option == QLatin1String("drop-at"))
         dropAt = n;
-    else if (option == QLatin1String("corrupt-at"))
-        corruptAt = n;
     else if (option == QLatin1String("stale-at"))
         staleAt = n;
     else if (option == QLatin1String("fail-black"))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/PacketHandler.h"
+
 #include <QString>
 
 #include <optional>
@@ -11,10 +13,11 @@ namespace quvane {
 // the same plan. Commands are counted from 1 in the order the instrument receives them.
 struct SimFaultPlan
 {
-    int silent = 0;                      // the first N commands get no reply (timeouts)
-    int silentAt = 0;                    // command N gets no reply (a timeout)
-    int dropAt = 0;                      // command N closes the link
-    int corruptAt = 0;                   // the reply to command N is garbled
+    int silent = 0;                              // the first N commands get no reply (timeouts)
+    int silentAt = 0;                            // command N gets no reply (a timeout)
+    int dropAt = 0;                              // command N closes the link
+    int corruptAt = 0;                           // the reply to command N is garbled,
+    LineNoise corruptKind = LineNoise::Checksum; // in this way
     int staleAt = 0;                     // command N is answered with the reply to the one before
     int delayAt = 0;                     // the reply to command N comes late,
     int delayMs = 0;                     // by this many milliseconds

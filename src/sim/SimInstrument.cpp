@@ -215,7 +215,8 @@ HandlerResult SimInstrument::handle(const QByteArray &command)
         std::swap(result.reply, m_lastReply);
     else
         m_lastReply = result.reply;
-    result.garbled = number == m_faults.corruptAt;
+    if (number == m_faults.corruptAt)
+        result.noise = m_faults.corruptKind;
     result.delayMs = delayFor(command, result.reply);
     if (number == m_faults.delayAt)
         result.delayMs += m_faults.delayMs;

@@ -69,6 +69,16 @@ TEST_F(DialogsTest, IdentificationShowsWhatTheInstrumentReports)
         dialog.ui.cmdOK->click();
     });
     EXPECT_EQ(GetMousePointer(), MousePointer::Default);
+
+    // The instrument's texts are shown as they are, never as markup.
+    sim->identity().firmware = QStringLiteral("2.14<font color=red size=6>");
+    sim->identity().serialNumber = QStringLiteral("<table bgcolor=yellow>");
+    window.qvSensor.Connect(link);
+    open<frmConfig>(&frmUtility::showIdentification, [](frmConfig &dialog) {
+        EXPECT_EQ(dialog.ui.lblSerialNumber->text(), QStringLiteral("<table bgcolor=yellow>"));
+        for (const QLabel *label : dialog.findChildren<QLabel *>())
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
+    });
 }
 
 TEST_F(DialogsTest, ClockSetsThePcTimeOfThePressAndEscSendsNothing)

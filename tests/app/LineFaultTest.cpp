@@ -1,6 +1,8 @@
 // The utility against an instrument on a real line: replies garbled on the wire and replies that
 // come after the timeout, answered with Retry in the utility's own boxes.
 #include "app/frmUtility.h"
+#include "policy/ReportError.h"
+#include "records/QVSetup.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimServerThread.h"
 
@@ -88,6 +90,42 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
     EXPECT_EQ(window->DatalogCount(), 5);
     EXPECT_EQ(prompts.texts().last(), Timeout);
     EXPECT_EQ(window->DatalogCount(), 5);
+
+    // Every kind of damage to a frame, and a well-framed reply to another command, is offered
+    // Retry the same way and mended by it.
+    const struct
+    {
+        LineNoise noise;
+        const char *why;
+    } damage[] = {
+        {LineNoise::EmptyLine, "is an empty line"},
+        {LineNoise::Short, "is too short to hold a sequence digit and a checksum"},
+        {LineNoise::LeadingNul, "holds a character that is not printable ASCII"},
+        {LineNoise::Overlong, "is longer than 4096 characters"},
+        {LineNoise::BadSequence, "has no sequence digit"},
+    };
+    for (const auto &d : damage) {
+        faultAt(1, 0);
+        server.withInstrument(
+            [&d](SimInstrument &instrument) { instrument.faults().corruptKind = d.noise; });
+        prompts.answer(MsgAnswer::Retry);
+        EXPECT_EQ(window->DatalogCount(), 5) << d.why;
+        EXPECT_EQ(prompts.texts().last(),
+                  QStringLiteral("Communications Error\n\nMalformed packet: the reply to "
+                                 "\"D0001\" %1")
+                      .arg(QLatin1String(d.why)));
+    }
+    QVSetup setup(window->qvSensor);
+    server.withInstrument([](SimInstrument &instrument) { instrument.faults() = {}; });
+    setup.Read(6);
+    server.withInstrument([](SimInstrument &instrument) {
+        instrument.faults().staleAt = instrument.commandsReceived() + 1;
+    });
+    prompts.answer(MsgAnswer::Retry);
+    trapped([&] { setup.Read(7); });
+    EXPECT_EQ(setup.SetupNumber, 7);
+    EXPECT_TRUE(prompts.texts().last().contains(QLatin1String("holds set-up")))
+        << prompts.texts().last().toStdString();
 
     // Cancel ends the program, as it does for a timeout.
     faultAt(1, 0);

@@ -1,5 +1,6 @@
 #include "support/SimProcess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -97,11 +98,20 @@ TEST(QuvaneCli, LinkFaultAtAnyExchangeEndsWithOneLineAndKeepsThePartialFile)
         {{"archive", out}, 101, 100},    {{"restore", archive}, 2, -1},
         {{"restore", archive}, 101, -1}, {{"clear-datalog", "--yes"}, 2, -1},
         {{"set-clock"}, 2, -1},          {{"identify"}, 2, -1},
-        {{"identify"}, 3, -1},
+        {{"identify"}, 3, -1},           {{"screen", out}, 2, -1},
+        {{"screen", out}, 5, -1},
     };
-    // A dropped link and a reply garbled on the line (its checksum fails) end alike.
-    for (const char *fault : {"--drop-at", "--corrupt-at"})
+    // A dropped link, a reply garbled on the line (its checksum fails) and the reply to the
+    // command before end alike.
+    for (const char *fault : {"--drop-at", "--corrupt-at", "--stale-at"})
         for (const auto &c : cases) {
+            // Both exchanges of identify ask "D0001", and the four of screen read alike: the
+            // reply to the one before is the right reply there.
+            if (fault == std::string("--stale-at") &&
+                (c.arguments.first() == QLatin1String("identify") ||
+                 c.arguments.first() == QLatin1String("screen")) &&
+                c.dropAt > 2)
+                continue;
             QFile::remove(out);
             QFile::remove(out + ".partial");
             SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "3", QString::fromLatin1(fault),
@@ -158,27 +168,62 @@ TEST(QuvaneCli, BadUsageExitsWithTwo)
     EXPECT_TRUE(help.out.contains(QLatin1String("clear-datalog --yes")));
 }
 
-TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHand)
+TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHandAndKeepsAnEarlierFile)
 {
     QTemporaryDir dir;
-    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "200", "--baud", "19200"});
-    const QString port = sim.port();
-
+    const QString log = dir.filePath("sim.log");
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "200", "--baud", "19200", "--log", log});
     const QString capture = dir.filePath("capture.txt");
+    {
+        QFile earlier(capture);
+        ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+        earlier.write("earlier\r\n");
+    }
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QUVANE_PORT"), port);
+    environment.insert(QStringLiteral("QUVANE_PORT"), sim.port());
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QUVANE_PATH), {"capture", capture});
-    // Wait until a few records are in the file, then press Ctrl-C.
-    for (int i = 0; i < 200 && lineCount(capture) < 3; ++i)
-        QThread::msleep(20);
+    // Wait until the instrument has sent a few records, then press Ctrl-C.
+    for (int i = 0; i < 400 && lineCount(log) < 6; ++i)
+        QThread::msleep(10);
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 1);
-    const int lines = lineCount(capture);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_TRUE(err.contains(QLatin1String("capture.txt was left as it was.")))
+        << err.toStdString();
+    EXPECT_EQ(lineCount(capture), 1);
+    const int lines = lineCount(capture + ".partial");
     EXPECT_GE(lines, 3);
     EXPECT_LT(lines, 200);
+}
+
+TEST(QuvaneCli, TheFileIsCheckedBeforeTheInstrumentAndNamesAreTakenAsGiven)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("sim.log");
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--log", log});
+    CliRun run = quvane({"capture", dir.path()}, sim.port());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QLatin1String("it is a folder"))) << run.err.toStdString();
+    EXPECT_EQ(lineCount(log), 0); // not even the identify was sent
+
+    // A name in Latin-1 bytes does not decode in UTF-8: refused, never written as another name.
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    shell.start(QStringLiteral("/bin/sh"),
+                {"-c", "LC_ALL=C.UTF-8 QUVANE_PORT=sim \"$0\" archive \"$(printf 'caf\\351.txt')\"",
+                 QStringLiteral(QUVANE_PATH)});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 2) << shell.readAllStandardError().constData();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"sim.log"});
+
+    // An instrument's firmware text reaches the terminal escaped.
+    SimProcess old({"--tcp", "127.0.0.1:0", "--firmware", "1.9\x1b[2J"});
+    run = quvane({"identify"}, old.port());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QLatin1String("firmware 1.9\\x1b[2J "))) << run.err.toStdString();
 }
 
 } // namespace
