@@ -4,6 +4,7 @@
 #include "link/InstrumentOperations.h"
 #include "link/LinkOptions.h"
 #include "link/PacketHandler.h"
+#include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
 #include "records/QVLog.h"
@@ -188,6 +189,32 @@ TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
     instrument->replies["X000FFFFFFFF01"] = "0000";
     operations.ClearDatalog();
     EXPECT_EQ(instrument->received.last(), QByteArray("X000FFFFFFFF01"));
+
+    // A reply that holds more than its fields, or another record than asked for, is the reply
+    // to something else: a line error, offered Retry, never data.
+    const auto lineErrorOf = [](auto &&run) {
+        try {
+            run();
+        } catch (const QuvaneError &error) {
+            return error.isLineError() ? error.description() : QStringLiteral("not a line error");
+        }
+        return QStringLiteral("no error");
+    };
+    instrument->replies["X000FFFFFFFF01"] = "000000";
+    EXPECT_TRUE(lineErrorOf([&] {
+                    operations.ClearDatalog();
+                }).contains(QLatin1String("2 characters after its fields")));
+    instrument->replies["K0002"] = instrument->replies["K0003"];
+    EXPECT_TRUE(lineErrorOf([&] {
+                    record.GetRecord(2);
+                }).contains(QLatin1String("holds record 4, not record 3")));
+
+    // The identify reply at connection gets the same checks: nothing after its fields.
+    instrument->replies["I"] += "00";
+    sensor.Connect(LinkOptions{QStringLiteral("sim"), {}, [this] { return instrument; }});
+    EXPECT_FALSE(sensor.IsConnected());
+    EXPECT_TRUE(sensor.connectionError().contains(QLatin1String("characters after its fields")))
+        << sensor.connectionError().toStdString();
 }
 
 TEST_F(GoldenTest, ArchiveAndRestoreCarryTheInstrumentsLinesUnchanged)
