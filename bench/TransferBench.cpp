@@ -24,7 +24,7 @@ struct Bench
     Bench()
     {
         sim->seedDatalog(800);
-        sensor.ConnectOption = 5;
+        sensor.ConnectOption = SensorControl::ConnectByOptions;
         sensor.Connect(LinkOptions{QStringLiteral("sim"), {}, [this] { return sim; }});
     }
 

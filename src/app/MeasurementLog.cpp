@@ -21,7 +21,8 @@ void MeasurementLog::write(const QString &text)
     OutputFile::append(m_fileName, TextFormat::latin1(text) + "\r\n");
 }
 
-void MeasurementLog::choose(bool newFile, const modGlobals::DelimiterSettings &delimiter)
+void MeasurementLog::choose(bool newFile, const DelimiterSettings &delimiter,
+                            const QString &caption)
 {
     const QString previous = m_fileName;
     FileDialogRequest request;
@@ -50,7 +51,7 @@ void MeasurementLog::choose(bool newFile, const modGlobals::DelimiterSettings &d
             MsgBox(name + QStringLiteral(" already exists.\n\nPress Yes to overwrite the file\n"
                                          "Press No to append to the file\nPress Cancel to select "
                                          "another filename"),
-                   MsgButtons::YesNoCancel, MsgIcon::Question, modGlobals::MainTitle);
+                   MsgButtons::YesNoCancel, MsgIcon::Question, caption);
         if (answer == MsgAnswer::Yes) {
             OutputFile emptied(name); // the old log stays whole until the empty one replaces it
             emptied.commit();

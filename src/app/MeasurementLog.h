@@ -17,7 +17,8 @@ public:
     // The File menu's New (newFile) or Open: asks for the file, and for an existing one under
     // New whether to overwrite it, append to it or choose again. A cancelled dialog keeps the
     // previous log file.
-    void choose(bool newFile, const modGlobals::DelimiterSettings &delimiter);
+    // caption: the main title, for the overwrite question.
+    void choose(bool newFile, const quvane::DelimiterSettings &delimiter, const QString &caption);
     void stop() { m_fileName.clear(); }
     // Puts the text on the clipboard and appends it as one line to the log file, if one is named.
     void write(const QString &text);

@@ -29,7 +29,9 @@ int runUtility(int argc, char *argv[])
         else
             QGuiApplication::restoreOverrideCursor();
     });
-    frmUtility window(linkOptionsFromEnvironment());
+    // The one place this program reads its environment.
+    frmUtility window(LinkOptions{qEnvironmentVariable("QUVANE_PORT"),
+                                  qEnvironmentVariable("QUVANE_TRACE"), demoInstrument});
     window.Form_Load();
     return app.exec();
 }

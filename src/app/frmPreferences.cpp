@@ -12,8 +12,8 @@
 
 using namespace quvane;
 
-frmPreferences::frmPreferences(QWidget *parent)
-    : QvDialog(QStringLiteral("Preferences - "), parent),
+frmPreferences::frmPreferences(InstrumentIdentity identity, QWidget *parent)
+    : QvDialog(QStringLiteral("Preferences - "), std::move(identity), parent),
       fraDelimiter(new QGroupBox(tr("Data Delimiter"), this)),
       optTab(new QRadioButton(tr("&Tab"), fraDelimiter)),
       optComma(new QRadioButton(tr("&Comma"), fraDelimiter)),

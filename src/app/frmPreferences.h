@@ -26,7 +26,7 @@ class frmPreferences : public quvane::QvDialog
     Q_OBJECT
 
 public:
-    explicit frmPreferences(QWidget *parent = nullptr);
+    explicit frmPreferences(quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
 
     bool TabDelimiter = true;
     bool CustomDelimiter = false;

@@ -10,8 +10,8 @@
 
 using namespace quvane;
 
-frmSampleID::frmSampleID(QWidget *parent)
-    : QvDialog(QStringLiteral("Sample ID - "), parent),
+frmSampleID::frmSampleID(InstrumentIdentity identity, QWidget *parent)
+    : QvDialog(QStringLiteral("Sample ID - "), std::move(identity), parent),
       lblSampleID(new QLabel(tr("Enter the sample ID:"), this)), txtSampleID(new QLineEdit(this)),
       chkAutostore(new QCheckBox(tr("Autostore"), this)), cmdOK(new QPushButton(tr("OK"), this)),
       cmdCancel(new QPushButton(tr("Cancel"), this))

@@ -14,7 +14,7 @@ class frmSampleID : public quvane::QvDialog
     Q_OBJECT
 
 public:
-    explicit frmSampleID(QWidget *parent = nullptr);
+    explicit frmSampleID(quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
 
     bool Autostore = false;
 

@@ -134,30 +134,29 @@ void frmUtility::Form_Load()
     show();
     LoadPreferences();
 
-    qvSensor.ConnectOption = 5;
+    qvSensor.ConnectOption = SensorControl::ConnectByOptions;
     qvSensor.Connect(m_link);
     if (!qvSensor.IsConnected()) {
         // A serial port the user may not open is said, with what to do about it.
         QString text = QStringLiteral("Instrument not connected or turned off");
         if (!qvSensor.accessProblem().isEmpty())
             text += QStringLiteral("\n\n") + qvSensor.accessProblem();
-        MsgBox(text, MsgButtons::OK, MsgIcon::None, modGlobals::AppTitle);
+        MsgBox(text, MsgButtons::OK, MsgIcon::None, modGlobals::AppTitle());
         EndProgram();
     }
     if (!qvSensor.FirmwareSupported()) {
         MsgBox(QStringLiteral("The firmware in the attached instrument is not compatible with "
                               "this program\n\nPlease contact Velmora to obtain upgrade "
                               "information"),
-               MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle);
+               MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle());
         EndProgram();
     }
 
     mnuMeasureItem[6]->setChecked(SampleIDPrompt);
     GetInstrumentName();
     GetInstrumentType();
-    modGlobals::MainTitle = modGlobals::InstrumentName + QLatin1Char(' ') + designCaption();
-    modGlobals::SetFormIcon(*this);
-    setWindowTitle(modGlobals::MainTitle);
+    SetFormIcon(*this, identity().type);
+    setWindowTitle(identity().mainTitle());
 }
 
 void frmUtility::closeEvent(QCloseEvent *event)
@@ -184,8 +183,6 @@ void frmUtility::LoadPreferences()
     SampleIDPrompt = modGlobals::GetPreference(QStringLiteral("Sample ID"), QStringLiteral("No")) ==
                      QLatin1String("Yes");
     LoadDelimiterSetting();
-    modGlobals::SetDelimiter(m_delimiterSettings.TabDelimiter, m_delimiterSettings.CustomDelimiter,
-                             m_delimiterSettings.Delimiter);
 }
 
 void frmUtility::LoadDelimiterSetting()
@@ -204,7 +201,7 @@ void frmUtility::showPreferences()
 {
     LoadDelimiterSetting();
     {
-        frmPreferences dialog(this);
+        frmPreferences dialog(identity(), this);
         dialog.TabDelimiter = m_delimiterSettings.TabDelimiter;
         dialog.CustomDelimiter = m_delimiterSettings.CustomDelimiter;
         dialog.Delimiter = m_delimiterSettings.Delimiter;
@@ -212,8 +209,6 @@ void frmUtility::showPreferences()
         m_delimiterSettings = {dialog.TabDelimiter, dialog.CustomDelimiter, dialog.Delimiter};
         SaveDelimiterSetting();
     }
-    modGlobals::SetDelimiter(m_delimiterSettings.TabDelimiter, m_delimiterSettings.CustomDelimiter,
-                             m_delimiterSettings.Delimiter);
 }
 
 void frmUtility::mnuFileItem_Click(int Index)
@@ -281,7 +276,7 @@ void frmUtility::showDatalogViewer()
 
 void frmUtility::showScreenCapture()
 {
-    frmBitmap dialog(qvSensor, this);
+    frmBitmap dialog(qvSensor, identity(), this);
     prompter().showModal(dialog);
 }
 
@@ -293,7 +288,7 @@ void frmUtility::showSetupEditor()
 
 void frmUtility::showAbout()
 {
-    frmAbout dialog(this);
+    frmAbout dialog(identity(), this);
     prompter().showModal(dialog);
 }
 
@@ -302,7 +297,9 @@ frmCapture &frmUtility::progressWindow()
     // A window of its own, not a child: the main window is disabled while a transfer runs,
     // and the progress window's Cancel must stay usable.
     if (!m_capture)
-        m_capture = std::make_unique<frmCapture>(qvSensor, [this] { return DatalogCount(); });
+        m_capture = std::make_unique<frmCapture>(
+            qvSensor, [this] { return DatalogCount(); }, identity());
+    m_capture->Delimiter = modGlobals::GetDelimiter(m_delimiterSettings);
     return *m_capture;
 }
 
@@ -370,12 +367,12 @@ void frmUtility::ConvertDatalogFile()
 {
     QString source;
     for (;;) {
-        source = RemovableDrives::findFile(QStringLiteral("DATALOG.QV3"));
+        source = RemovableDrives::findFile(RemovableDriveRoots(), QStringLiteral("DATALOG.QV3"));
         if (!source.isEmpty())
             break;
         if (MsgBox(QStringLiteral("Please connect the USB thumb drive containing the datalog file"),
                    MsgButtons::OKCancel, MsgIcon::Information,
-                   modGlobals::MainTitle) == MsgAnswer::Cancel)
+                   identity().mainTitle()) == MsgAnswer::Cancel)
             return;
     }
     const QString file = askTransferFile(QStringLiteral("Convert Datalog File - Save As"),
@@ -417,7 +414,7 @@ void frmUtility::mnuMeasureItem_Click(int Index)
 
 void frmUtility::askSampleID()
 {
-    frmSampleID dialog(this);
+    frmSampleID dialog(identity(), this);
     dialog.Autostore = modGlobals::GetPreference(QStringLiteral("Autostore"),
                                                  QStringLiteral("No")) == QLatin1String("Yes");
     prompter().showModal(dialog);
@@ -433,7 +430,7 @@ void frmUtility::Standardize()
     // One guided reading: the prompt, then readings until one succeeds or the operator gives up.
     auto reading = [this](const QString &prompt, void (frmUtility::*read)(),
                           const QString &failure) {
-        if (MsgBox(prompt, MsgButtons::OKCancel, MsgIcon::Information, modGlobals::MainTitle) ==
+        if (MsgBox(prompt, MsgButtons::OKCancel, MsgIcon::Information, identity().mainTitle()) ==
             MsgAnswer::Cancel)
             return false;
         for (;;) {
@@ -441,7 +438,7 @@ void frmUtility::Standardize()
             if (qvSensor.LastError() == 0)
                 return true;
             if (MsgBox(failure, MsgButtons::RetryCancel, MsgIcon::Exclamation,
-                       modGlobals::MainTitle) == MsgAnswer::Cancel)
+                       identity().mainTitle()) == MsgAnswer::Cancel)
                 return false;
         }
     };
@@ -451,17 +448,18 @@ void frmUtility::Standardize()
                  QStringLiteral("White Standardization Failed")))
         return;
     MsgBox(QStringLiteral("Standardization Completed"), MsgButtons::OK, MsgIcon::Information,
-           modGlobals::MainTitle);
+           identity().mainTitle());
 }
 
 void frmUtility::GetInstrumentType()
 {
-    busyTrapped([] { modGlobals::InstrumentType = true; });
+    // The flag is set with the name: the instrument answered as one of its type.
+    busyTrapped([this] { m_session.readIdentity(); });
 }
 
 void frmUtility::GetInstrumentName()
 {
-    busyTrapped([this] { modGlobals::InstrumentName = qvSensor.InstrumentName(); });
+    busyTrapped([this] { m_session.readIdentity(); });
 }
 
 bool frmUtility::InstrumentSupported()
@@ -522,7 +520,7 @@ bool frmUtility::IsDatalogEmpty()
     if (qvSensor.LastError() <= 0)
         return false;
     MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
-           modGlobals::MainTitle);
+           identity().mainTitle());
     return true;
 }
 
@@ -542,7 +540,7 @@ bool frmUtility::GetDatalogRecord(qint16 aRecordNumber)
     });
     if (!fetched && qvSensor.LastError() > 0) {
         MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
-               modGlobals::MainTitle);
+               identity().mainTitle());
         return false;
     }
     ViewDatalogRecord(record);
@@ -592,15 +590,15 @@ void frmUtility::WriteDatalogRecord()
 
 void frmUtility::chooseLogFile(bool newFile)
 {
-    m_log.choose(newFile, m_delimiterSettings);
+    m_log.choose(newFile, m_delimiterSettings, identity().mainTitle());
     showLogCaption();
 }
 
 void frmUtility::showLogCaption()
 {
-    setWindowTitle(m_log.fileName().isEmpty()
-                       ? modGlobals::MainTitle
-                       : modGlobals::MainTitle + QStringLiteral(" - ") + m_log.fileName());
+    const QString title = identity().mainTitle();
+    setWindowTitle(m_log.fileName().isEmpty() ? title
+                                              : title + QStringLiteral(" - ") + m_log.fileName());
 }
 
 void frmUtility::mnuDatalogItem_Click(int Index)
@@ -611,7 +609,7 @@ void frmUtility::mnuDatalogItem_Click(int Index)
         ConvertDatalogFile();
     else if (Index == 2) {
         if (MsgBox(QStringLiteral("Proceed to clear the Datalog?"), MsgButtons::YesNo,
-                   MsgIcon::Question, modGlobals::MainTitle) != MsgAnswer::No)
+                   MsgIcon::Question, identity().mainTitle()) != MsgAnswer::No)
             ClearDatalog();
     }
 }

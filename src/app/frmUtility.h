@@ -3,14 +3,17 @@
 #include "app/MeasurementLog.h"
 #include "dialogs/InstrumentWindow.h"
 #include "link/InstrumentOperations.h"
+#include "link/InstrumentSession.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
+#include "transfer/RemovableDrives.h"
 
 #include <QList>
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -54,6 +57,7 @@ public:
     double StdzTimestamp() override { return m_operations.StdzTimestamp(); }
     void SetDateAndTime() override { m_operations.SetDateAndTime(); }
     SensorControl &sensor() override { return qvSensor; }
+    const quvane::InstrumentIdentity &identity() const override { return m_session.identity(); }
     void ClearDatalog();
     void ReadBlack();
     void ReadWhite();
@@ -97,8 +101,17 @@ public:
 
     std::array<float, 31> Spectrum{};
 
-    SensorControl qvSensor;
+private:
+    // Declared before qvSensor, which is its control.
+    quvane::InstrumentSession m_session;
+
+public:
+    SensorControl &qvSensor = m_session.sensor();
     bool SampleIDPrompt = false;
+    // The roots of the removable drives the conversion looks through; tests replace it.
+    std::function<QStringList()> RemovableDriveRoots = [] {
+        return quvane::RemovableDrives::roots();
+    };
 
     QMenu *mnuFile;
     QMenu *mnuSensor;
@@ -135,8 +148,8 @@ private:
     QString askTransferFile(const QString &title, quvane::FileDialogRequest::Kind kind);
     template <typename Transfer> void runTransfer(Transfer &&transfer);
 
-    quvane::InstrumentOperations m_operations{qvSensor};
-    modGlobals::DelimiterSettings m_delimiterSettings;
+    quvane::InstrumentOperations &m_operations = m_session.operations();
+    quvane::DelimiterSettings m_delimiterSettings;
     quvane::ReflectanceView *m_display = nullptr;
     // Where the log file name is kept apart from the transfer files: see MeasurementLog.
     quvane::MeasurementLog m_log;

@@ -2,6 +2,7 @@
 
 #include "cli/TerminalProgress.h"
 #include "link/InstrumentOperations.h"
+#include "link/InstrumentSession.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
@@ -76,31 +77,35 @@ int usageError(const QString &message)
     return BadUsage;
 }
 
-bool setDelimiter(const QCommandLineParser &parser)
+// The delimiter --delimiter names, or else the utility's stored preference; false for a value
+// that names none.
+bool delimiterOf(const QCommandLineParser &parser, QString &delimiter)
 {
+    DelimiterSettings settings;
     if (!parser.isSet(QStringLiteral("delimiter"))) {
-        const auto stored = modGlobals::DecodeDelimiterPreference(
+        settings = modGlobals::DecodeDelimiterPreference(
             modGlobals::GetPreference(QStringLiteral("Delimiter"), QStringLiteral("Tab")));
-        modGlobals::SetDelimiter(stored.TabDelimiter, stored.CustomDelimiter, stored.Delimiter);
-        return true;
+    } else {
+        const QString value = parser.value(QStringLiteral("delimiter"));
+        if (value == QLatin1String("tab"))
+            settings = {true, false, {}};
+        else if (value == QLatin1String("comma"))
+            settings = {false, false, {}};
+        else if (value.size() == 1 && modGlobals::IsDelimiterCharacter(value.at(0)))
+            settings = {false, true, value};
+        else
+            return false;
     }
-    const QString value = parser.value(QStringLiteral("delimiter"));
-    if (value == QLatin1String("tab"))
-        modGlobals::SetDelimiter(true, false, {});
-    else if (value == QLatin1String("comma"))
-        modGlobals::SetDelimiter(false, false, {});
-    else if (value.size() == 1 && modGlobals::IsDelimiterCharacter(value.at(0)))
-        modGlobals::SetDelimiter(false, true, value);
-    else
-        return false;
+    delimiter = modGlobals::GetDelimiter(settings);
     return true;
 }
 
 // Connects as the utility does at start-up; false (with the reason printed) when no usable
 // instrument answers.
-bool connectInstrument(SensorControl &sensor, const LinkOptions &link)
+bool connectInstrument(InstrumentSession &session, const LinkOptions &link)
 {
-    sensor.ConnectOption = 5;
+    SensorControl &sensor = session.sensor();
+    sensor.ConnectOption = SensorControl::ConnectByOptions;
     sensor.Connect(link);
     if (!sensor.IsConnected()) {
         fail(QStringLiteral("Instrument not connected or turned off (%1)")
@@ -113,9 +118,7 @@ bool connectInstrument(SensorControl &sensor, const LinkOptions &link)
                  .arg(sensor.FirmwareVersion()));
         return false;
     }
-    modGlobals::InstrumentName = sensor.InstrumentName();
-    modGlobals::InstrumentType = true;
-    modGlobals::MainTitle = modGlobals::InstrumentName + QStringLiteral(" Utility");
+    session.readIdentity();
     return true;
 }
 
@@ -205,8 +208,10 @@ int showSetup(SensorControl &sensor, const QString &number)
     return print(text);
 }
 
-int identify(SensorControl &sensor, InstrumentOperations &operations)
+int identify(InstrumentSession &session)
 {
+    const SensorControl &sensor = session.sensor();
+    InstrumentOperations &operations = session.operations();
     const TextFormat format;
     const double stdz = operations.StdzTimestamp();
     const qint16 count = operations.DatalogCount();
@@ -219,7 +224,7 @@ int identify(SensorControl &sensor, InstrumentOperations &operations)
                        "Datalog:              %6\n")
             .arg(escaped(sensor.InstrumentName()), escaped(sensor.FirmwareVersion()),
                  escaped(sensor.SerialNumber()),
-                 InstrumentOperations::GeometryText(sensor.Flavor(), modGlobals::InstrumentType),
+                 InstrumentOperations::GeometryText(sensor.Flavor(), session.identity().type),
                  format.generalDate(modGlobals::FromPcDate(stdz)),
                  InstrumentOperations::DatalogFillText(count));
     return print(text);
@@ -269,15 +274,17 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
                                              "character set; rename the file")
                                   .arg(operand));
     }
-    if (!setDelimiter(parser))
+    QString delimiterText;
+    if (!delimiterOf(parser, delimiterText))
         return usageError(
             QStringLiteral("--delimiter takes tab, comma or one printable ISO-8859-1 character"));
     if (command == QLatin1String("clear-datalog") && !parser.isSet("yes"))
         return usageError(QStringLiteral("clear-datalog erases the datalog; confirm with --yes"));
 
-    const QByteArray delimiter = modGlobals::GetDelimiter().toLatin1();
-    SensorControl sensor;
-    InstrumentOperations operations(sensor);
+    const QByteArray delimiter = delimiterText.toLatin1();
+    InstrumentSession session;
+    SensorControl &sensor = session.sensor();
+    InstrumentOperations &operations = session.operations();
 
     if (command == QLatin1String("convert")) {
         // A conversion needs no instrument.
@@ -294,7 +301,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
             return fail(error.description());
         }
     }
-    if (!connectInstrument(sensor, link))
+    if (!connectInstrument(session, link))
         return Failure;
 
     TerminalProgress progress(true);
@@ -302,7 +309,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}}, progress);
     try {
         if (command == QLatin1String("identify"))
-            return identify(sensor, operations);
+            return identify(session);
         if (command == QLatin1String("set-clock")) {
             operations.SetDateAndTime();
             return Success;

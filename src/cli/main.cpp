@@ -10,5 +10,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quvane"));
 
-    return runCli(app, linkOptionsFromEnvironment());
+    // The one place this program reads its environment.
+    const LinkOptions link{qEnvironmentVariable("QUVANE_PORT"),
+                           qEnvironmentVariable("QUVANE_TRACE"), demoInstrument};
+    return runCli(app, link);
 }

@@ -1,7 +1,5 @@
 #include "dialogs/FormHelpers.h"
 
-#include "link/modGlobals.h"
-
 #include <QLabel>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -23,12 +21,14 @@ QPixmap render(const QString &name, QSize size)
 
 } // namespace
 
-namespace modGlobals {
+namespace quvane {
 
 QIcon ResourceIcon(int resourceId)
 {
     QIcon icon;
-    const QString name = QStringLiteral("icon-%1").arg(resourceId == 101 ? 101 : 102);
+    const QString name = QStringLiteral("icon-%1").arg(resourceId == Resource::IconInstrumentType
+                                                           ? Resource::IconInstrumentType
+                                                           : Resource::IconOther);
     for (int size : {16, 24, 32, 48, 64, 128})
         icon.addPixmap(render(name, QSize(size, size)));
     return icon;
@@ -36,22 +36,28 @@ QIcon ResourceIcon(int resourceId)
 
 QPixmap ResourceBitmap(int resourceId)
 {
-    return render(QStringLiteral("picture-%1").arg(resourceId == 104 ? 104 : 105), QSize(90, 120));
+    return render(QStringLiteral("picture-%1")
+                      .arg(resourceId == Resource::PictureInstrumentType
+                               ? Resource::PictureInstrumentType
+                               : Resource::PictureOther),
+                  QSize(90, 120));
 }
 
-void SetFormIcon(QWidget &form)
+void SetFormIcon(QWidget &form, bool instrumentType)
 {
-    form.setWindowIcon(ResourceIcon(InstrumentType ? 101 : 102));
+    form.setWindowIcon(
+        ResourceIcon(instrumentType ? Resource::IconInstrumentType : Resource::IconOther));
 }
 
-void SetFormPicture(QLabel &pictureBox)
+void SetFormPicture(QLabel &pictureBox, bool instrumentType)
 {
-    pictureBox.setPixmap(ResourceBitmap(InstrumentType ? 104 : 105));
+    pictureBox.setPixmap(
+        ResourceBitmap(instrumentType ? Resource::PictureInstrumentType : Resource::PictureOther));
 }
 
-void AppendInstrumentName(QWidget &form)
+void AppendInstrumentName(QWidget &form, const QString &instrumentName)
 {
-    form.setWindowTitle(form.windowTitle() + InstrumentName);
+    form.setWindowTitle(form.windowTitle() + instrumentName);
 }
 
-} // namespace modGlobals
+} // namespace quvane

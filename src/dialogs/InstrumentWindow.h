@@ -6,6 +6,8 @@ class SensorControl;
 
 namespace quvane {
 
+struct InstrumentIdentity;
+
 // What the instrument dialogs use of the main window: its instrument control and its public
 // instrument operations (DatalogCount and GetDatalogRecord trap errors; StdzTimestamp and
 // SetDateAndTime raise to the dialog, which traps).
@@ -14,6 +16,8 @@ class InstrumentWindow
 public:
     virtual ~InstrumentWindow() = default;
     virtual SensorControl &sensor() = 0;
+    // The connected instrument's name and type, read at start-up.
+    virtual const InstrumentIdentity &identity() const = 0;
     virtual qint16 DatalogCount() = 0;
     virtual double StdzTimestamp() = 0;
     virtual void SetDateAndTime() = 0;

@@ -4,15 +4,16 @@
 
 namespace quvane {
 
-QvDialog::QvDialog(const QString &designCaption, QWidget *parent) : QDialog(parent)
+QvDialog::QvDialog(const QString &designCaption, InstrumentIdentity identity, QWidget *parent)
+    : QDialog(parent), m_identity(std::move(identity))
 {
     setWindowTitle(designCaption);
 }
 
 void QvDialog::Form_Load()
 {
-    modGlobals::SetFormIcon(*this);
-    modGlobals::AppendInstrumentName(*this);
+    SetFormIcon(*this, m_identity.type);
+    AppendInstrumentName(*this, m_identity.name);
 }
 
 void QvDialog::showEvent(QShowEvent *event)

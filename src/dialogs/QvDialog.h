@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/InstrumentSession.h"
+
 #include <QDialog>
 
 namespace quvane {
@@ -11,7 +13,11 @@ class QvDialog : public QDialog
     Q_OBJECT
 
 protected:
-    QvDialog(const QString &designCaption, QWidget *parent);
+    QvDialog(const QString &designCaption, InstrumentIdentity identity, QWidget *parent);
+
+    // The caption of the dialog's message boxes.
+    QString mainTitle() const { return m_identity.mainTitle(); }
+    const InstrumentIdentity &identity() const { return m_identity; }
 
     // Sets the icon and appends the instrument name to the caption.
     void Form_Load();
@@ -19,6 +25,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    InstrumentIdentity m_identity;
     bool m_activated = false;
 };
 

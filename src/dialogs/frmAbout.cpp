@@ -13,12 +13,13 @@
 
 using namespace quvane;
 
-frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
+frmAbout::frmAbout(InstrumentIdentity identity, QWidget *parent)
+    : QDialog(parent), m_identity(std::move(identity))
 {
     ui.setupUi(this);
-    setWindowTitle(QStringLiteral("About ") + modGlobals::MainTitle);
-    modGlobals::SetFormPicture(*ui.picIcon);
-    ui.lblTitle->setText(modGlobals::MainTitle);
+    setWindowTitle(QStringLiteral("About ") + m_identity.mainTitle());
+    SetFormPicture(*ui.picIcon, m_identity.type);
+    ui.lblTitle->setText(m_identity.mainTitle());
     ui.lblVersion->setText(QStringLiteral("Version ") + version());
     connect(ui.cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     connect(ui.cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
@@ -88,5 +89,5 @@ void frmAbout::StartSysInfo()
         return;
 #endif
     MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), MsgButtons::OK,
-           MsgIcon::Exclamation, modGlobals::MainTitle);
+           MsgIcon::Exclamation, m_identity.mainTitle());
 }

@@ -2,6 +2,8 @@
 
 #include "ui_frmAbout.h" // generated from frmAbout.ui
 
+#include "link/InstrumentSession.h"
+
 #include <QDialog>
 
 // The about box: title, version, the instrument's picture, a description, the credit for the
@@ -11,7 +13,7 @@ class frmAbout : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmAbout(QWidget *parent = nullptr);
+    explicit frmAbout(quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
 
     Ui::frmAbout ui;
 
@@ -26,4 +28,6 @@ public:
 private:
     void cmdOK_Click() { accept(); }
     void cmdSysInfo_Click() { StartSysInfo(); }
+
+    quvane::InstrumentIdentity m_identity;
 };

@@ -15,8 +15,9 @@
 
 using namespace quvane;
 
-frmBitmap::frmBitmap(SensorControl &sensor, QWidget *parent)
-    : QvDialog(QString(), parent), BitmapBits(ScreenBitmap::BitsSize, '\0'), m_sensor(sensor)
+frmBitmap::frmBitmap(SensorControl &sensor, InstrumentIdentity identity, QWidget *parent)
+    : QvDialog(QString(), std::move(identity), parent), BitmapBits(ScreenBitmap::BitsSize, '\0'),
+      m_sensor(sensor)
 {
     ui.setupUi(this);
     connect(ui.cmdSave, &QPushButton::clicked, this, &frmBitmap::cmdSave_Click);
@@ -55,7 +56,7 @@ void frmBitmap::DisplayScreen()
         if (!file.fileName().isEmpty())
             QFile::remove(file.fileName());
         MsgBox(QStringLiteral("Error Creating Temporary File"), MsgButtons::OK, MsgIcon::Critical,
-               modGlobals::MainTitle);
+               mainTitle());
         // Closed once the dialog is running, as the window closes itself.
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
@@ -88,7 +89,7 @@ void frmBitmap::cmdSave_Click()
             copy.write(source.readAll());
             copy.commit();
         } catch (const QuvaneError &error) {
-            MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+            MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, mainTitle());
         }
     }
     accept();

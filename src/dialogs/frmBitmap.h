@@ -12,7 +12,8 @@ class frmBitmap : public quvane::QvDialog
     Q_OBJECT
 
 public:
-    frmBitmap(SensorControl &sensor, QWidget *parent = nullptr);
+    frmBitmap(SensorControl &sensor, quvane::InstrumentIdentity identity,
+              QWidget *parent = nullptr);
     ~frmBitmap() override;
 
     Ui::frmBitmap ui;

@@ -16,13 +16,14 @@
 
 using namespace quvane;
 
-frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount, QWidget *parent)
+frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
+                       InstrumentIdentity identity, QWidget *parent)
     : QWidget(parent, Qt::Window), sbMessage(new QStatusBar(this)),
       barCompleted(new QProgressBar(this)), cmdCancel(new QPushButton(tr("Cancel"), this)),
-      m_sensor(sensor), m_datalogCount(std::move(datalogCount))
+      m_sensor(sensor), m_datalogCount(std::move(datalogCount)), m_identity(std::move(identity))
 {
     setWindowTitle(QString());
-    modGlobals::SetFormIcon(*this);
+    SetFormIcon(*this, m_identity.type);
     cmdCancel->setToolTip(tr("Exit"));
     barCompleted->setTextVisible(false);
     sbMessage->setSizeGripEnabled(false);
@@ -41,7 +42,7 @@ BulkTransfers frmCapture::transfers()
 {
     TransferSettings settings;
     settings.sensor = &m_sensor;
-    settings.delimiter = modGlobals::GetDelimiter().toLatin1();
+    settings.delimiter = Delimiter.toLatin1();
     settings.retryAfterTimeout = [](const QuvaneError &error) { return AskRetry(error); };
     return BulkTransfers(std::move(settings), *this);
 }
@@ -49,11 +50,11 @@ BulkTransfers frmCapture::transfers()
 TransferResult frmCapture::report(const TransferOutcome &outcome)
 {
     if (outcome.result == TransferResult::Failed)
-        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
     else if (outcome.result == TransferResult::Refused && !outcome.failure.isEmpty())
-        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Exclamation, modGlobals::MainTitle);
+        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
     else if (outcome.result == TransferResult::Cancelled && !outcome.kept.isEmpty())
-        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Information, modGlobals::MainTitle);
+        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Information, m_identity.mainTitle());
     return outcome.result;
 }
 
@@ -73,13 +74,13 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
     try {
         OutputFile::check(sFileName);
     } catch (const QuvaneError &error) {
-        MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, modGlobals::MainTitle);
+        MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
         return TransferResult::Refused;
     }
     const qint16 count = m_datalogCount();
     if (count <= 0) {
         MsgBox(QStringLiteral("Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
-               modGlobals::MainTitle);
+               m_identity.mainTitle());
         return TransferResult::Refused;
     }
     return report(transfers().UploadDatalog(count, sFileName));
@@ -90,7 +91,7 @@ TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString 
     const TransferResult result = report(transfers().ConvertDatalog(sSource, sFileName));
     if (result == TransferResult::Completed)
         MsgBox(QStringLiteral("Conversion completed"), MsgButtons::OK, MsgIcon::Information,
-               modGlobals::MainTitle);
+               m_identity.mainTitle());
     return result;
 }
 

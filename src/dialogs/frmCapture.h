@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/InstrumentSession.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/TransferProgress.h"
 
@@ -22,7 +23,10 @@ class frmCapture : public QWidget, public quvane::TransferProgress
 public:
     // datalogCount is the main window's trapped DatalogCount.
     frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
-               QWidget *parent = nullptr);
+               quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
+
+    // The field separator of the files the transfers write, set by the caller before each.
+    QString Delimiter = QStringLiteral("\t");
 
     quvane::TransferResult UploadSetups(const QString &sFileName);
     quvane::TransferResult DownloadSetups(const QString &sFileName);
@@ -57,6 +61,7 @@ private:
 
     SensorControl &m_sensor;
     std::function<qint16()> m_datalogCount;
+    quvane::InstrumentIdentity m_identity;
     bool m_cancel = false;
     bool m_running = false;
 };

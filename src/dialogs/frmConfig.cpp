@@ -10,7 +10,7 @@
 using namespace quvane;
 
 frmConfig::frmConfig(InstrumentWindow &main, QWidget *parent)
-    : QvDialog(QString(), parent), m_main(main)
+    : QvDialog(QString(), main.identity(), parent), m_main(main)
 {
     ui.setupUi(this);
     connect(ui.cmdOK, &QPushButton::clicked, this, &frmConfig::cmdOK_Click);
@@ -24,8 +24,7 @@ void frmConfig::Form_Load()
     const SensorControl &sensor = m_main.sensor();
     ui.lblFirmware->setText(QStringLiteral("Firmware: ") + sensor.FirmwareVersion());
     ui.lblSerialNumber->setText(sensor.SerialNumber());
-    ui.lblFlavor->setText(
-        InstrumentOperations::GeometryText(sensor.Flavor(), modGlobals::InstrumentType));
+    ui.lblFlavor->setText(InstrumentOperations::GeometryText(sensor.Flavor(), identity().type));
     // The same general date as the datalog files write.
     const double stdz = busyTrapped([this] { return m_main.StdzTimestamp(); });
     ui.lblDateTime->setText(TextFormat().generalDate(modGlobals::FromPcDate(stdz)));

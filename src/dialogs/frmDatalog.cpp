@@ -14,7 +14,7 @@
 using namespace quvane;
 
 frmDatalog::frmDatalog(InstrumentWindow &main, QWidget *parent)
-    : QvDialog(QString(), parent), m_main(main)
+    : QvDialog(QString(), main.identity(), parent), m_main(main)
 {
     ui.setupUi(this);
     ui.txtNumber->installEventFilter(this);
@@ -74,5 +74,5 @@ void frmDatalog::cmdGet_Click()
         return;
     }
     MsgBox(QStringLiteral("Invalid record number!"), MsgButtons::OK, MsgIcon::Information,
-           modGlobals::MainTitle);
+           mainTitle());
 }

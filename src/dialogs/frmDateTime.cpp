@@ -8,7 +8,7 @@
 using namespace quvane;
 
 frmDateTime::frmDateTime(InstrumentWindow &main, QWidget *parent)
-    : QvDialog(QString(), parent), m_main(main)
+    : QvDialog(QString(), main.identity(), parent), m_main(main)
 {
     ui.setupUi(this);
     tmrTimer.setInterval(300);

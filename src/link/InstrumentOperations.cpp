@@ -13,14 +13,14 @@ namespace quvane {
 
 namespace {
 
-const QByteArray DatalogStatusCommand("D0001");
+constexpr char DatalogStatusCommand[] = "D0001";
 
 } // namespace
 
 qint16 InstrumentOperations::DatalogCount()
 {
     PacketBuffer packet;
-    packet.SetReply(m_sensor.SendCommand(DatalogStatusCommand));
+    packet.SetReply(m_sensor.SendCommand(QByteArray(DatalogStatusCommand)));
     const qint32 count = readReply(DatalogStatusCommand, [&packet] {
         packet.Skip(24);
         const qint32 value = packet.GetLong();
@@ -36,7 +36,7 @@ qint16 InstrumentOperations::DatalogCount()
 double InstrumentOperations::StdzTimestamp()
 {
     PacketBuffer packet;
-    packet.SetReply(m_sensor.SendCommand(DatalogStatusCommand));
+    packet.SetReply(m_sensor.SendCommand(QByteArray(DatalogStatusCommand)));
     const qint32 seconds = readReply(DatalogStatusCommand, [&packet] {
         const qint32 value = packet.GetTimestamp();
         packet.Skip(24);

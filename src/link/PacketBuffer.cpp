@@ -44,12 +44,6 @@ QString shown(char c)
 
 } // namespace
 
-PacketBuffer &PacketBuffer::shared()
-{
-    static PacketBuffer *buffer = new PacketBuffer; // lives until the process ends
-    return *buffer;
-}
-
 QByteArray PacketBuffer::GetCommand()
 {
     QByteArray command;

@@ -18,9 +18,6 @@ constexpr qint16 QvFalse = 0;
 class PacketBuffer
 {
 public:
-    // The program's one shared codec, created on first use and never released.
-    static PacketBuffer &shared();
-
     // The command composed since the previous call; the next Put starts a new one.
     QByteArray GetCommand();
     void PutText(QByteArrayView text);

@@ -34,7 +34,7 @@ void SensorControl::Connect(const LinkOptions &options)
     Disconnect();
     m_connectionError.clear();
     m_accessProblem.clear();
-    if (ConnectOption != 5) {
+    if (ConnectOption != ConnectByOptions) {
         m_connectionError = QStringLiteral("connect option %1 is not supported").arg(ConnectOption);
         return;
     }

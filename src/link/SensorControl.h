@@ -11,9 +11,9 @@
 
 // The instrument's control: owns the link and carries every exchange with the instrument.
 //
-// With ConnectOption 5, Connect() opens the link its options name ("sim", "tcp://HOST:PORT" or
-// a serial device); with no port named, every serial port is probed with the identify command
-// and the first that answers is taken.
+// With ConnectOption ConnectByOptions, Connect() opens the link its options name ("sim",
+// "tcp://HOST:PORT" or a serial device); with no port named, every serial port is probed with the
+// identify command and the first that answers is taken.
 //
 // Exchanges never overlap: SendCommand refuses to start while another is in progress (an
 // exchange entered again through the event loop) and while a Hold gives the link to a bulk
@@ -29,6 +29,8 @@ public:
     SensorControl(const SensorControl &) = delete;
     SensorControl &operator=(const SensorControl &) = delete;
 
+    // The connect option that opens the link the options name: the one this control supports.
+    static constexpr qint16 ConnectByOptions = 5;
     qint16 ConnectOption = 0;
 
     void Connect(const quvane::LinkOptions &options = {});

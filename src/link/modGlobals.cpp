@@ -12,13 +12,9 @@ using namespace quvane;
 
 namespace modGlobals {
 
-QString InstrumentName;
-bool InstrumentType = false;
-QString MainTitle;
-
 namespace {
-const QDate PcDateZero(1899, 12, 30);
-QString g_delimiter = QStringLiteral("\t");
+// 1899-12-30, day 0 of PC dates.
+constexpr QDate PcDateZero = QDate::fromJulianDay(2415019);
 
 QSettings preferencesStore()
 {
@@ -112,17 +108,11 @@ QString EncodeDelimiterPreference(const DelimiterSettings &settings)
     return settings.TabDelimiter ? QStringLiteral("Tab") : QStringLiteral("Comma");
 }
 
-void SetDelimiter(bool tabDelimiter, bool customDelimiter, const QString &delimiter)
+QString GetDelimiter(const DelimiterSettings &settings)
 {
-    if (customDelimiter)
-        g_delimiter = delimiter;
-    else
-        g_delimiter = tabDelimiter ? QStringLiteral("\t") : QStringLiteral(",");
-}
-
-QString GetDelimiter()
-{
-    return g_delimiter;
+    if (settings.CustomDelimiter)
+        return settings.Delimiter;
+    return settings.TabDelimiter ? QStringLiteral("\t") : QStringLiteral(",");
 }
 
 } // namespace modGlobals

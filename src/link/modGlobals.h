@@ -3,17 +3,30 @@
 #include <QDateTime>
 #include <QString>
 
-// Program-wide values and the helpers every layer shares. (The form helpers that need widgets
-// live with the dialogs, in the same namespace.)
+// The helpers every layer shares: date and time conversions, the preferences store and the
+// delimiter. They keep no state: what describes the connected instrument (its name, type and
+// the main title) belongs to its session (link/InstrumentSession.h), and the preferences are
+// read by each front end and passed down as values.
+namespace quvane {
+
+// The three delimiter settings: the tab, the comma, or a custom character.
+struct DelimiterSettings
+{
+    bool TabDelimiter = true;
+    bool CustomDelimiter = false;
+    QString Delimiter;
+
+    friend bool operator==(const DelimiterSettings &, const DelimiterSettings &) = default;
+};
+} // namespace quvane
+
 namespace modGlobals {
 
-inline const QString AppTitle = QStringLiteral("Quvane Utility");
-
-// Set at start-up: the instrument's model name, the instrument-type flag and the main title
-// (instrument name, a blank, "Utility").
-extern QString InstrumentName;
-extern bool InstrumentType;
-extern QString MainTitle;
+// The application title: the caption of the start-up failure messages and of ReportError's.
+inline QString AppTitle()
+{
+    return QStringLiteral("Quvane Utility");
+}
 
 // Instrument times count seconds since 1970-01-01 00:00:00 of the PC's local clock. PC dates are
 // days since 1899-12-30 with the time of day as the fraction.
@@ -34,23 +47,15 @@ double Now();
 QString GetPreference(const QString &key, const QString &defaultValue);
 void SavePreference(const QString &key, const QString &value);
 
-// The three delimiter settings and their stored form ("Tab", "Comma" or "Custom:" and a
-// character).
-struct DelimiterSettings
-{
-    bool TabDelimiter = true;
-    bool CustomDelimiter = false;
-    QString Delimiter;
-
-    friend bool operator==(const DelimiterSettings &, const DelimiterSettings &) = default;
-};
+// The delimiter settings' stored form ("Tab", "Comma" or "Custom:" and a character).
+using quvane::DelimiterSettings;
 DelimiterSettings DecodeDelimiterPreference(const QString &stored);
 // Whether a character can be the custom delimiter: one printable ISO-8859-1 character.
 bool IsDelimiterCharacter(QChar c);
 QString EncodeDelimiterPreference(const DelimiterSettings &settings);
 
-// The separator the delimited text files use.
-void SetDelimiter(bool tabDelimiter, bool customDelimiter, const QString &delimiter);
-QString GetDelimiter();
+// The separator the delimited text files use with these settings: the tab, the comma or the
+// custom character.
+QString GetDelimiter(const DelimiterSettings &settings);
 
 } // namespace modGlobals

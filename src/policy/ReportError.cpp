@@ -14,7 +14,7 @@ void ReportError(const QuvaneError &error)
         EndProgram();
     }
     MsgBox(QStringLiteral("Fatal Error #%1\n\n%2").arg(error.number()).arg(error.description()),
-           MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle);
+           MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle());
     EndProgram();
 }
 
@@ -24,6 +24,6 @@ bool quvane::AskRetry(const QuvaneError &error)
     const QString text =
         error.isTimeout() ? QStringLiteral("Communications Timeout")
                           : QStringLiteral("Communications Error\n\n%1").arg(error.description());
-    return MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, modGlobals::AppTitle) ==
+    return MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, modGlobals::AppTitle()) ==
            MsgAnswer::Retry;
 }

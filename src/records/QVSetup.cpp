@@ -6,98 +6,117 @@
 #include "link/SensorControl.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <functional>
 #include <limits>
-#include <map>
+#include <span>
 
 using namespace quvane;
 
 namespace {
 
 // A code and when it is offered; codes without a condition are always offered.
-using Condition = std::function<bool(const QVSetup &)>;
+using Condition = bool (*)(const QVSetup &);
 struct Choice
 {
     qint16 code;
-    Condition offered = {};
+    Condition offered = nullptr;
 };
+using Choices = std::span<const Choice>;
 
-bool scaleIs(const QVSetup &s, std::initializer_list<qint32> codes)
+constexpr bool scaleIs(const QVSetup &s, std::initializer_list<qint32> codes)
 {
     return std::find(codes.begin(), codes.end(), s.ColorScale) != codes.end();
 }
 
 // Items 0 to 5, in the order the editor lists them.
-const std::vector<Choice> &fixedChoices(qint32 anItem)
+constexpr Choice StandardTypes[] = {{0}, {1}, {2}, {3}};
+constexpr Choice DisplayModes[] = {
+    {0}, {1}, {2, [](const QVSetup &s) { return scaleIs(s, {3, 4, 8}); }},
+    {3}, {4}, {5, [](const QVSetup &s) { return s.StandardType != 2 && s.StandardType != 3; }},
+};
+constexpr Choice Illuminants[] = {{0}, {1}, {2}, {3}, {4}};
+constexpr Choice Observers[] = {{0}, {1}};
+constexpr Choice ColorScales[] = {{0}, {1}, {2}, {3}, {8}, {4}, {5}};
+constexpr Choice ColorIndexes[] = {{0}, {1}, {2}, {3}, {12}, {13}, {14}, {15}, {16}, {17}};
+
+Choices fixedChoices(qint32 anItem)
 {
-    static const std::vector<Choice> standardTypes = {{0}, {1}, {2}, {3}};
-    static const std::vector<Choice> displayModes = {
-        {0}, {1}, {2, [](const QVSetup &s) { return scaleIs(s, {3, 4, 8}); }},
-        {3}, {4}, {5, [](const QVSetup &s) { return s.StandardType != 2 && s.StandardType != 3; }},
-    };
-    static const std::vector<Choice> illuminants = {{0}, {1}, {2}, {3}, {4}};
-    static const std::vector<Choice> observers = {{0}, {1}};
-    static const std::vector<Choice> colorScales = {{0}, {1}, {2}, {3}, {8}, {4}, {5}};
-    static const std::vector<Choice> colorIndexes = {{0},  {1},  {2},  {3},  {12},
-                                                     {13}, {14}, {15}, {16}, {17}};
-    static const std::vector<Choice> none;
     switch (anItem) {
-    case 0:
-        return standardTypes;
-    case 1:
-        return displayModes;
-    case 2:
-        return illuminants;
-    case 3:
-        return observers;
-    case 4:
-        return colorScales;
-    case 5:
-        return colorIndexes;
+    case SetupItem::StandardType:
+        return StandardTypes;
+    case SetupItem::DisplayMode:
+        return DisplayModes;
+    case SetupItem::Illuminant:
+        return Illuminants;
+    case SetupItem::Observer:
+        return Observers;
+    case SetupItem::ColorScale:
+        return ColorScales;
+    case SetupItem::ColorIndex:
+        return ColorIndexes;
     default:
-        return none;
+        return {};
     }
 }
 
 // Item 6, by the colour scale.
-const QList<qint16> &differenceScales(qint32 colorScale)
+struct DifferenceScales
 {
-    static const std::map<qint32, QList<qint16>> byScale = {
-        {0, {0}},       {1, {0, 1, 7}}, {2, {0, 2}}, {3, {0, 3}},
-        {4, {0, 4, 6}}, {5, {0, 5}},    {8, {0, 8}},
-    };
-    static const QList<qint16> none;
-    const auto found = byScale.find(colorScale);
-    return found != byScale.end() ? found->second : none;
+    qint32 colorScale;
+    std::array<qint16, 3> codes; // 0 first; a 0 after it ends the list
+};
+constexpr DifferenceScales DifferenceScalesByScale[] = {
+    {0, {0}}, {1, {0, 1, 7}}, {2, {0, 2}}, {3, {0, 3}}, {4, {0, 4, 6}}, {5, {0, 5}}, {8, {0, 8}},
+};
+
+QList<qint16> differenceScales(qint32 colorScale)
+{
+    QList<qint16> codes;
+    for (const DifferenceScales &entry : DifferenceScalesByScale) {
+        if (entry.colorScale != colorScale)
+            continue;
+        codes.append(0);
+        for (size_t i = 1; i < entry.codes.size() && entry.codes[i] != 0; ++i)
+            codes.append(entry.codes[i]);
+    }
+    return codes;
 }
 
 // Item 7: what the difference scale appends after the common codes.
-const std::vector<Choice> &differenceIndexesOf(qint32 colorDiffScale)
+constexpr bool standardIsPhysical(const QVSetup &s)
 {
-    static const Condition standardIsPhysical = [](const QVSetup &s) {
-        return s.StandardType == 0;
-    };
-    static const std::map<qint32, std::vector<Choice>> byDifferenceScale = {
-        {0,
-         {{20,
-           [](const QVSetup &s) {
-               return scaleIs(s, {1, 2}) && s.StandardType == 0;
-           }}}},
-        {1, {{20, standardIsPhysical}}},
-        {2, {{20, standardIsPhysical}}},
-        {3, {{4}, {5}, {11}}},
-        {4, {{7}, {8}, {11}, {18}, {19}}},
-        {5, {{7}, {8}}},
-        {6, {{7}, {8}, {9}, {11}}},
-        {8, {{32}, {11}}},
-    };
-    static const std::vector<Choice> none;
-    const auto found = byDifferenceScale.find(colorDiffScale);
-    return found != byDifferenceScale.end() ? found->second : none;
+    return s.StandardType == 0;
+}
+constexpr Choice ByScaleZero[] = {{20, [](const QVSetup &s) {
+                                       return scaleIs(s, {1, 2}) && s.StandardType == 0;
+                                   }}};
+constexpr Choice ShadeNumber[] = {{20, standardIsPhysical}};
+constexpr Choice ByHunter[] = {{4}, {5}, {11}};
+constexpr Choice ByXyz[] = {{7}, {8}, {11}, {18}, {19}};
+constexpr Choice ByYxy[] = {{7}, {8}};
+constexpr Choice ByLch[] = {{7}, {8}, {9}, {11}};
+constexpr Choice ByLuv[] = {{32}, {11}};
+struct DifferenceIndexes
+{
+    qint32 colorDiffScale;
+    Choices choices;
+};
+constexpr DifferenceIndexes DifferenceIndexesByScale[] = {
+    {0, ByScaleZero}, {1, ShadeNumber}, {2, ShadeNumber}, {3, ByHunter},
+    {4, ByXyz},       {5, ByYxy},       {6, ByLch},       {8, ByLuv},
+};
+
+Choices differenceIndexesOf(qint32 colorDiffScale)
+{
+    for (const DifferenceIndexes &entry : DifferenceIndexesByScale) {
+        if (entry.colorDiffScale == colorDiffScale)
+            return entry.choices;
+    }
+    return {};
 }
 
-QList<qint16> offered(const std::vector<Choice> &choices, const QVSetup &setup)
+QList<qint16> offered(Choices choices, const QVSetup &setup)
 {
     QList<qint16> codes;
     for (const Choice &choice : choices) {
@@ -109,9 +128,9 @@ QList<qint16> offered(const std::vector<Choice> &choices, const QVSetup &setup)
 
 QList<qint16> choicesOf(const QVSetup &s, qint32 anItem)
 {
-    if (anItem == 6)
+    if (anItem == SetupItem::ColorDiffScale)
         return differenceScales(s.ColorScale);
-    if (anItem != 7)
+    if (anItem != SetupItem::ColorDiffIndex)
         return offered(fixedChoices(anItem), s);
     if (s.ColorDiffScale() == 7)
         return {10};

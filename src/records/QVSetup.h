@@ -8,6 +8,24 @@
 #include <array>
 
 class PacketBuffer;
+
+namespace quvane {
+// The set-up items whose choices and texts the program knows, numbered as the editor lists them
+// and as GetListOfChoices and SetupChoiceText take them.
+namespace SetupItem {
+enum : qint32
+{
+    StandardType = 0,
+    DisplayMode = 1,
+    Illuminant = 2,
+    Observer = 3,
+    ColorScale = 4,
+    ColorIndex = 5,
+    ColorDiffScale = 6,
+    ColorDiffIndex = 7,
+};
+} // namespace SetupItem
+} // namespace quvane
 class SensorControl;
 
 // One product set-up in the PC: what to measure and how, with the standard's values. The

@@ -27,7 +27,7 @@ QString formatted(float value, int decimals)
 } // namespace
 
 frmSetup::frmSetup(InstrumentWindow &main, QWidget *parent)
-    : QvDialog(QString(), parent), EditedSetup(main.sensor()), m_main(main)
+    : QvDialog(QString(), main.identity(), parent), EditedSetup(main.sensor()), m_main(main)
 {
     ui.setupUi(this);
     lblScale = {nullptr, ui.lblScale_1, ui.lblScale_2, ui.lblScale_3};
@@ -415,8 +415,7 @@ void frmSetup::valueField_LostFocus(QLineEdit *field)
 
 void frmSetup::BadNumberError()
 {
-    MsgBox(QStringLiteral("What Is That?!"), MsgButtons::OK, MsgIcon::Question,
-           modGlobals::MainTitle);
+    MsgBox(QStringLiteral("What Is That?!"), MsgButtons::OK, MsgIcon::Question, mainTitle());
 }
 
 bool frmSetup::CheckSetupItems()
@@ -450,8 +449,7 @@ bool frmSetup::CheckSetupItems()
     for (const Check &check : checks) {
         if (check.valid(check.field->text()))
             continue;
-        MsgBox(QString::fromLatin1(check.message), MsgButtons::OK, MsgIcon::Critical,
-               modGlobals::MainTitle);
+        MsgBox(QString::fromLatin1(check.message), MsgButtons::OK, MsgIcon::Critical, mainTitle());
         ui.sstItems->setCurrentIndex(0);
         focusLater(check.field);
         return false;
@@ -467,7 +465,7 @@ bool frmSetup::SetupNumberValid()
     if (n && *n >= 1 && *n <= 100)
         return true;
     MsgBox(QStringLiteral("Invalid Product Set-up Number"), MsgButtons::OK, MsgIcon::Critical,
-           modGlobals::MainTitle);
+           mainTitle());
     focusLater(ui.txtSetup);
     return false;
 }

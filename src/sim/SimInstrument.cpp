@@ -551,17 +551,11 @@ QByteArray SimInstrument::restoreSetup(const QByteArray &command)
     return packet.GetCommand();
 }
 
-LinkOptions linkOptionsFromEnvironment()
+std::shared_ptr<PacketHandler> demoInstrument()
 {
-    LinkOptions link;
-    link.port = qEnvironmentVariable("QUVANE_PORT");
-    link.tracePath = qEnvironmentVariable("QUVANE_TRACE");
-    link.inProcessInstrument = [] {
-        auto instrument = std::make_shared<SimInstrument>();
-        instrument->seedDatalog(40);
-        return instrument;
-    };
-    return link;
+    auto instrument = std::make_shared<SimInstrument>();
+    instrument->seedDatalog(40);
+    return instrument;
 }
 
 } // namespace quvane

@@ -150,10 +150,9 @@ private:
     std::mt19937 m_random;
 };
 
-// How the programs reach the instrument, from the environment: QUVANE_PORT and QUVANE_TRACE,
-// with "sim" an instrument in this process that has some history in its datalog. Called by
-// each program's main().
-LinkOptions linkOptionsFromEnvironment();
+// The instrument a program reaches as "sim": one in its own process, with some history in its
+// datalog. The programs register it as the in-process instrument of their link options.
+std::shared_ptr<PacketHandler> demoInstrument();
 
 // Refusal codes the instrument answers with ("!" and an Integer).
 namespace SimRefusal {

@@ -263,7 +263,7 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
     bool saving = false;
     try {
         file.emplace(sFileName, m_settings.fileFaults);
-        file->writeLine(ArchiveHeader);
+        file->writeLine(QByteArrayView(ArchiveHeader));
         for (; n <= SetupCount && !m_progress.cancelRequested(); ++n) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(n).arg(SetupCount));
             packet.PutText(QByteArrayView("P1"));

@@ -77,7 +77,7 @@ public:
     TransferOutcome DownloadSetups(const QString &sFileName);
 
     static constexpr int SetupCount = 100;
-    static inline const QByteArray ArchiveHeader = QByteArrayLiteral("Quvane Product Setups");
+    static constexpr char ArchiveHeader[] = "Quvane Product Setups";
 
 private:
     // Holds the link for the transfer's whole run: no other exchange gets in between.

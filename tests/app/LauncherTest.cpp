@@ -24,7 +24,6 @@ protected:
         window.Form_Load();
         commands.clear();
     }
-    void TearDown() override { RemovableDrives::setSource(nullptr); }
 
     QString driveWithDatalog(const char *name, int records)
     {
@@ -43,7 +42,7 @@ protected:
 
 TEST_F(LauncherTest, CancelledFileDialogsStartNothing)
 {
-    RemovableDrives::setSource([this] { return QStringList{driveWithDatalog("usb", 1)}; });
+    window.RemovableDriveRoots = ([this] { return QStringList{driveWithDatalog("usb", 1)}; });
     for (int i = 0; i < 4; ++i)
         prompts.chooseFile(QString());
     window.mnuSensorItem_Click(0);
@@ -125,7 +124,7 @@ TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
 
 TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
 {
-    RemovableDrives::setSource([] { return QStringList{}; });
+    window.RemovableDriveRoots = ([] { return QStringList{}; });
     prompts.answer(MsgAnswer::OK).answer(MsgAnswer::OK).answer(MsgAnswer::Cancel);
     window.mnuDatalogItem_Click(1);
     EXPECT_EQ(prompts.messages.size(), 3u);
@@ -139,7 +138,7 @@ TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
     int searches = 0;
     const QStringList drives{dir.filePath("empty"), driveWithDatalog("first", 2),
                              driveWithDatalog("second", 5)};
-    RemovableDrives::setSource([&] { return ++searches == 1 ? QStringList{} : drives; });
+    window.RemovableDriveRoots = ([&] { return ++searches == 1 ? QStringList{} : drives; });
     prompts.messages.clear();
     const QString out = dir.filePath("converted.txt");
     prompts.answer(MsgAnswer::OK).chooseFile(out).answer(MsgAnswer::OK);

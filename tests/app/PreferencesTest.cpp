@@ -1,5 +1,6 @@
 #include "app/frmPreferences.h"
 #include "app/frmUtility.h"
+#include "dialogs/frmCapture.h"
 #include "support/UiFixture.h"
 
 #include <QLineEdit>
@@ -31,12 +32,9 @@ TEST(DelimiterPreference, StoredFormsDecodeAndEncode)
     EXPECT_EQ(EncodeDelimiterPreference({true, false, "x"}), QStringLiteral("Tab"));
     EXPECT_EQ(EncodeDelimiterPreference({false, false, "x"}), QStringLiteral("Comma"));
 
-    modGlobals::SetDelimiter(false, false, "x");
-    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral(","));
-    modGlobals::SetDelimiter(true, true, "|");
-    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("|"));
-    modGlobals::SetDelimiter(true, false, "|");
-    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("\t"));
+    EXPECT_EQ(modGlobals::GetDelimiter({false, false, "x"}), QStringLiteral(","));
+    EXPECT_EQ(modGlobals::GetDelimiter({true, true, "|"}), QStringLiteral("|"));
+    EXPECT_EQ(modGlobals::GetDelimiter({true, false, "|"}), QStringLiteral("\t"));
 }
 
 TEST(DelimiterPreference, StoreKeepsAwkwardCharactersAndIgnoresOddValues)
@@ -78,7 +76,7 @@ TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
         dialog.cmdOK->click();
     });
     EXPECT_EQ(stored(), QStringLiteral("Tab"));
-    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("\t"));
+    EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("\t"));
     EXPECT_EQ(prompts.dialogTitles,
               std::vector<QString>{QStringLiteral("Preferences - Quvane QV45")});
 }
@@ -98,7 +96,7 @@ TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
         dialog.cmdOK->click();
     });
     EXPECT_EQ(stored(), QStringLiteral("Custom:|"));
-    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("|"));
+    EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("|"));
 
     // It opens with Other chosen and the character shown; switching to Comma forgets it.
     openPreferences([](frmPreferences &dialog) {
@@ -122,7 +120,7 @@ TEST_F(PreferencesDialogTest, CancelRewritesTheStoredValueNormalised)
         openPreferences([](frmPreferences &dialog) { dialog.cmdCancel->click(); });
         EXPECT_EQ(stored(), QString::fromLatin1(after)) << before;
     }
-    EXPECT_EQ(modGlobals::GetDelimiter(), QStringLiteral("\t"));
+    EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("\t"));
 }
 
 } // namespace

@@ -26,8 +26,8 @@ TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
     window.Form_Load();
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quvane QV45 Utility"));
-    EXPECT_EQ(modGlobals::MainTitle, window.windowTitle());
-    EXPECT_TRUE(modGlobals::InstrumentType);
+    EXPECT_EQ(window.identity().mainTitle(), window.windowTitle());
+    EXPECT_TRUE(window.identity().type);
     EXPECT_TRUE(window.SampleIDPrompt);
     EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
     // Separators are lines alone, without the "-" of their place in the item arrays.
@@ -41,7 +41,7 @@ TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
     // A dialog's caption is its design caption with the name appended, no blank added.
     QWidget dialog;
     dialog.setWindowTitle(QStringLiteral("Set Clock - "));
-    modGlobals::AppendInstrumentName(dialog);
+    AppendInstrumentName(dialog, window.identity().name);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Set Clock - Quvane QV45"));
 
     window.mnuFileItem_Click(6); // Exit unloads and disconnects

@@ -120,13 +120,14 @@ int main(int argc, char *argv[])
         });
     };
     grabNextModal("timeout-box.png");
-    qtPrompter.messageBox({QStringLiteral("Communications Timeout"), modGlobals::AppTitle,
+    qtPrompter.messageBox({QStringLiteral("Communications Timeout"), modGlobals::AppTitle(),
                            MsgIcon::Critical, MsgButtons::RetryCancel});
     grabNextModal("log-exists-box.png");
     qtPrompter.messageBox({QStringLiteral("/home/lab/measurements.txt already exists.\n\nPress Yes "
                                           "to overwrite the file\nPress No to append to the file\n"
                                           "Press Cancel to select another filename"),
-                           modGlobals::MainTitle, MsgIcon::Question, MsgButtons::YesNoCancel});
+                           window.identity().mainTitle(), MsgIcon::Question,
+                           MsgButtons::YesNoCancel});
     grabNextModal("capture-dialog.png");
     qtPrompter.fileDialog({FileDialogRequest::Kind::Save, QStringLiteral("Capture Datalog"),
                            QStringLiteral("All Files|*.*"), 1, QString(), true, true, false});

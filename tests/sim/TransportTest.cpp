@@ -25,7 +25,7 @@ protected:
     void connectTo(const QString &port)
     {
         ASSERT_FALSE(port.isEmpty()) << "quvane-sim did not start";
-        sensor.ConnectOption = 5;
+        sensor.ConnectOption = SensorControl::ConnectByOptions;
         sensor.Connect(LinkOptions{port, {}, {}});
         ASSERT_TRUE(sensor.IsConnected()) << sensor.connectionError().toStdString();
     }
@@ -57,7 +57,7 @@ TEST_F(TransportTest, TcpSilenceIsATimeoutAndALateReplyIsNotTakenForTheNext)
                     "--delay-at", "3:500"});
     // The first command (identify) goes unanswered, so connecting fails once.
     sensor.setTimeout(300);
-    sensor.ConnectOption = 5;
+    sensor.ConnectOption = SensorControl::ConnectByOptions;
     sensor.Connect(LinkOptions{sim.port(), {}, {}});
     EXPECT_FALSE(sensor.IsConnected());
     EXPECT_TRUE(sensor.connectionError().contains(QLatin1String("timeout"), Qt::CaseInsensitive));
@@ -169,7 +169,7 @@ TEST(TransportConnect, APortTheUserMayNotOpenSaysWhichAndWhatToDo)
     ASSERT_FALSE(port.isEmpty());
     ASSERT_TRUE(QFile::setPermissions(port, QFileDevice::Permissions()));
     SensorControl sensor;
-    sensor.ConnectOption = 5;
+    sensor.ConnectOption = SensorControl::ConnectByOptions;
     sensor.Connect(LinkOptions{port, {}, {}});
     EXPECT_FALSE(sensor.IsConnected());
     EXPECT_TRUE(sensor.accessProblem().contains(port)) << sensor.accessProblem().toStdString();
@@ -179,7 +179,7 @@ TEST(TransportConnect, APortTheUserMayNotOpenSaysWhichAndWhatToDo)
 TEST(TransportConnect, NothingListeningMeansNotConnected)
 {
     SensorControl sensor;
-    sensor.ConnectOption = 5;
+    sensor.ConnectOption = SensorControl::ConnectByOptions;
     sensor.Connect(LinkOptions{QStringLiteral("tcp://127.0.0.1:1"), {}, {}});
     EXPECT_FALSE(sensor.IsConnected());
     EXPECT_FALSE(sensor.connectionError().isEmpty());

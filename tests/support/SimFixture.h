@@ -29,7 +29,7 @@ protected:
     // Connects a sensor the way the main window does.
     void connectSensor(SensorControl &sensor)
     {
-        sensor.ConnectOption = 5;
+        sensor.ConnectOption = SensorControl::ConnectByOptions;
         sensor.Connect(link);
         ASSERT_TRUE(sensor.IsConnected()) << sensor.connectionError().toStdString();
         commands.clear();

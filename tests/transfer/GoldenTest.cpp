@@ -56,7 +56,7 @@ protected:
                                    "03322E31"   // "2.1"
                                    "024131"     // "A1"
                                    "02";        // flavor 2
-        sensor.ConnectOption = 5;
+        sensor.ConnectOption = SensorControl::ConnectByOptions;
         sensor.Connect(LinkOptions{QStringLiteral("sim"), {}, [this] { return instrument; }});
         ASSERT_TRUE(sensor.IsConnected()) << sensor.connectionError().toStdString();
     }
