@@ -97,8 +97,8 @@ TEST_F(DialogsTest, ClockSetsThePcTimeOfThePressAndEscSendsNothing)
     open<frmDateTime>(&frmUtility::showClock,
                       [](frmDateTime &dialog) { QTest::keyClick(&dialog, Qt::Key_Return); });
     ASSERT_EQ(commands.size(), 2);
-    EXPECT_TRUE(commands[1].startsWith("X000"));
-    EXPECT_EQ(commands[1].size(), 12);
+    EXPECT_TRUE(commands.value(1).startsWith("X000"));
+    EXPECT_EQ(commands.value(1).size(), 12);
     EXPECT_LE(std::abs(sim->clockOffset()), 1);
     EXPECT_EQ(prompts.texts(), QStringList{"Communications Timeout"});
 }
@@ -136,7 +136,7 @@ TEST_F(DialogsTest, ViewerFetchesValidNumbersAndRefusesTheRest)
     sim->datalog().clear();
     prompts.answer(MsgAnswer::OK);
     EXPECT_FALSE(window.GetDatalogRecord(0));
-    EXPECT_EQ(prompts.texts().last(), QStringLiteral("The Datalog is empty"));
+    EXPECT_EQ(prompts.lastText(), QStringLiteral("The Datalog is empty"));
 }
 
 TEST_F(DialogsTest, ScreenCaptureSavesTheDisplayAndLeavesNoTemporaryFile)
@@ -154,7 +154,26 @@ TEST_F(DialogsTest, ScreenCaptureSavesTheDisplayAndLeavesNoTemporaryFile)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bitmap = file.readAll();
     ASSERT_EQ(bitmap.size(), 2110);
-    EXPECT_EQ(bitmap.left(62), ScreenBitmap::header());
+    // The 62 header bytes of a 128 x 128 one-bit bitmap, little-endian, field by field.
+    const QByteArray header = QByteArray::fromHex("424D"       // "BM"
+                                                  "3E080000"   // file size 2110
+                                                  "00000000"   // reserved
+                                                  "3E000000"   // pixel data at 62
+                                                  "28000000"   // info header size 40
+                                                  "80000000"   // width 128
+                                                  "80000000"   // height 128
+                                                  "0100"       // planes 1
+                                                  "0100"       // 1 bit per pixel
+                                                  "00000000"   // no compression
+                                                  "00080000"   // image size 2048
+                                                  "3A160000"   // 5690 pixels per metre
+                                                  "3A160000"   // 5690 pixels per metre
+                                                  "00000000"   // colours used
+                                                  "00000000"   // important colours
+                                                  "00000000"   // palette 0: black
+                                                  "FFFFFF00"); // palette 1: white
+    ASSERT_EQ(header.size(), 62);
+    EXPECT_EQ(bitmap.left(62), header);
     const QImage image(saved);
     EXPECT_EQ(image.size(), QSize(128, 128));
     EXPECT_EQ(image.depth(), 1);
@@ -183,7 +202,7 @@ TEST_F(DialogsTest, AboutShowsTheProjectVersionAndNoSystemInfoHere)
         dialog.ui.cmdSysInfo->click();
     });
     EXPECT_EQ(prompts.texts(), QStringList{"System Information Is Unavailable At This Time"});
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(prompts.message(0).icon, MsgIcon::Exclamation);
 }
 
 } // namespace

@@ -128,10 +128,10 @@ TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
     prompts.answer(MsgAnswer::OK).answer(MsgAnswer::OK).answer(MsgAnswer::Cancel);
     window.mnuDatalogItem_Click(1);
     EXPECT_EQ(prompts.messages.size(), 3u);
-    EXPECT_EQ(prompts.messages[0].text,
+    EXPECT_EQ(prompts.message(0).text,
               QStringLiteral("Please connect the USB thumb drive containing the datalog file"));
-    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::OKCancel);
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Information);
+    EXPECT_EQ(prompts.message(0).buttons, MsgButtons::OKCancel);
+    EXPECT_EQ(prompts.message(0).icon, MsgIcon::Information);
     EXPECT_TRUE(prompts.fileDialogs.empty());
 
     // Plugged in after the first question: of two drives holding the file, the first is taken.

@@ -88,7 +88,7 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
     faultAt(0, 1);
     prompts.answer(MsgAnswer::Retry);
     EXPECT_EQ(window->DatalogCount(), 5);
-    EXPECT_EQ(prompts.texts().last(), Timeout);
+    EXPECT_EQ(prompts.lastText(), Timeout);
     EXPECT_EQ(window->DatalogCount(), 5);
 
     // Every kind of damage to a frame, and a well-framed reply to another command, is offered
@@ -110,7 +110,7 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
             [&d](SimInstrument &instrument) { instrument.faults().corruptKind = d.noise; });
         prompts.answer(MsgAnswer::Retry);
         EXPECT_EQ(window->DatalogCount(), 5) << d.why;
-        EXPECT_EQ(prompts.texts().last(),
+        EXPECT_EQ(prompts.lastText(),
                   QStringLiteral("Communications Error\n\nMalformed packet: the reply to "
                                  "\"D0001\" %1")
                       .arg(QLatin1String(d.why)));
@@ -124,8 +124,8 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
     prompts.answer(MsgAnswer::Retry);
     trapped([&] { setup.Read(7); });
     EXPECT_EQ(setup.SetupNumber, 7);
-    EXPECT_TRUE(prompts.texts().last().contains(QLatin1String("holds set-up")))
-        << prompts.texts().last().toStdString();
+    EXPECT_TRUE(prompts.lastText().contains(QLatin1String("holds set-up")))
+        << prompts.lastText().toStdString();
 
     // Cancel ends the program, as it does for a timeout.
     faultAt(1, 0);

@@ -81,9 +81,9 @@ TEST_F(MeasureTest, StandardizePromptsByFlavorAndRetriesWithoutLimit)
                            "Black Standardization Failed", "Black Standardization Failed",
                            "Mount White Tile", "White Standardization Failed",
                            "Standardization Completed"}));
-    EXPECT_EQ(prompts.messages[1].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(prompts.messages[1].buttons, MsgButtons::RetryCancel);
-    EXPECT_EQ(prompts.messages[6].title, QStringLiteral("Quvane QV45 Utility"));
+    EXPECT_EQ(prompts.message(1).icon, MsgIcon::Exclamation);
+    EXPECT_EQ(prompts.message(1).buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(prompts.message(6).title, QStringLiteral("Quvane QV45 Utility"));
 }
 
 TEST_F(MeasureTest, CancelledBlackReadingEndsWithoutTheWhiteTile)
@@ -156,6 +156,7 @@ TEST_F(MeasureTest, TimeoutDuringSampleRetriesTheMeasurementAndLogsOnce)
 
 TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
 {
+    ASSERT_EQ(window.mnuMeasureItem.size(), 7);
     window.mnuMeasureItem[6]->trigger(); // as from the menu, where Qt toggles the item itself
     EXPECT_TRUE(window.SampleIDPrompt);
     EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());

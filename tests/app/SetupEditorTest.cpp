@@ -98,7 +98,7 @@ TEST_F(SetupEditorTest, ValueFieldsFilterKeysAndCheckOnLeaving)
         type(editor.txtScale[2], QStringLiteral("--1"));
         leave(editor);
         EXPECT_EQ(prompts.texts(), QStringList{"What Is That?!"});
-        EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Question);
+        EXPECT_EQ(prompts.message(0).icon, MsgIcon::Question);
         EXPECT_EQ(editor.txtScale[2]->text(), QStringLiteral("0.3125"));
         EXPECT_TRUE(editor.txtScale[2]->hasFocus());
         EXPECT_TRUE(editor.EditedSetup.Spectral);
@@ -118,7 +118,7 @@ TEST_F(SetupEditorTest, ValueFieldsFilterKeysAndCheckOnLeaving)
         editor.ui.txtIndex->setFocus();
         editor.ui.txtIndex->setText(QStringLiteral("1e50"));
         leave(editor);
-        EXPECT_EQ(prompts.texts().last(), QStringLiteral("What Is That?!"));
+        EXPECT_EQ(prompts.lastText(), QStringLiteral("What Is That?!"));
         editor.ui.cmdCancel->click();
     });
     EXPECT_TRUE(commands.size() == 1); // the read at load, nothing written
@@ -142,7 +142,7 @@ TEST_F(SetupEditorTest, AverageCountAndCmcRangesAreCheckedOnLeaving)
             prompts.answer(MsgAnswer::OK);
             hold(editor.ui.txtCount, QString::fromLatin1(bad));
             leave(editor);
-            EXPECT_EQ(prompts.texts().last(),
+            EXPECT_EQ(prompts.lastText(),
                       QStringLiteral("Average Count:\n\nValid Range Is 1 To 25"))
                 << bad;
             EXPECT_EQ(editor.EditedSetup.AverageCount, 25) << bad;
@@ -159,7 +159,7 @@ TEST_F(SetupEditorTest, AverageCountAndCmcRangesAreCheckedOnLeaving)
                                 QString::fromLatin1(text).toFloat())
                     << text;
             } else {
-                EXPECT_EQ(prompts.texts().last(),
+                EXPECT_EQ(prompts.lastText(),
                           QStringLiteral("Commercial Factor:\n\nValid Range Is 0 To 9.9"));
                 EXPECT_EQ(prompts.messages.back().icon, MsgIcon::Critical);
             }
@@ -175,8 +175,7 @@ TEST_F(SetupEditorTest, SendAndDoneCheckFirstAndWriteUnderTheTypedNumber)
         editor.ui.txtCount->setText(QStringLiteral("30"));
         prompts.answer(MsgAnswer::OK);
         editor.ui.cmdSend->click();
-        EXPECT_EQ(prompts.texts().last(),
-                  QStringLiteral("Average Count:\n\nValid Range Is 1 To 25"));
+        EXPECT_EQ(prompts.lastText(), QStringLiteral("Average Count:\n\nValid Range Is 1 To 25"));
         EXPECT_EQ(editor.ui.sstItems->currentIndex(), 0);
         QCoreApplication::processEvents();
         EXPECT_TRUE(editor.ui.txtCount->hasFocus());
@@ -187,7 +186,7 @@ TEST_F(SetupEditorTest, SendAndDoneCheckFirstAndWriteUnderTheTypedNumber)
         editor.ui.txtCount->setText(QStringLiteral("4"));
         editor.ui.txtSetup->setText(QStringLiteral("7"));
         editor.ui.cmdSend->click();
-        EXPECT_TRUE(commands.last().startsWith("P0006T"));
+        EXPECT_TRUE(commands.value(commands.size() - 1).startsWith("P0006T"));
     });
     QVSetup sent(window.qvSensor);
     sent.Read(7);
@@ -205,7 +204,7 @@ TEST_F(SetupEditorTest, SendAndDoneCheckFirstAndWriteUnderTheTypedNumber)
         closed = !editor.isVisible();
     });
     EXPECT_TRUE(closed);
-    EXPECT_EQ(prompts.texts().last(), QStringLiteral("Invalid Product Set-up Number"));
+    EXPECT_EQ(prompts.lastText(), QStringLiteral("Invalid Product Set-up Number"));
     EXPECT_EQ(commands.size(), 1); // the read at load only
 }
 

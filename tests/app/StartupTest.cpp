@@ -29,6 +29,11 @@ TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
     EXPECT_EQ(window.identity().mainTitle(), window.windowTitle());
     EXPECT_TRUE(window.identity().type);
     EXPECT_TRUE(window.SampleIDPrompt);
+    ASSERT_EQ(window.mnuFileItem.size(), 7);
+    ASSERT_EQ(window.mnuSensorItem.size(), 7);
+    ASSERT_EQ(window.mnuMeasureItem.size(), 7);
+    ASSERT_EQ(window.mnuDatalogItem.size(), 3);
+    ASSERT_EQ(window.mnuHelpItem.size(), 1);
     EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
     // Separators are lines alone, without the "-" of their place in the item arrays.
     for (QAction *item : window.mnuFileItem + window.mnuSensorItem + window.mnuMeasureItem) {
@@ -55,10 +60,10 @@ TEST_F(StartupTest, NoInstrumentEndsWithItsMessageAlone)
     prompts.answer(MsgAnswer::OK);
     EXPECT_THROW(window.Form_Load(), ProgramEnded);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Instrument not connected or turned off"));
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::None);
-    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::OK);
-    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane Utility"));
+    EXPECT_EQ(prompts.message(0).text, QStringLiteral("Instrument not connected or turned off"));
+    EXPECT_EQ(prompts.message(0).icon, MsgIcon::None);
+    EXPECT_EQ(prompts.message(0).buttons, MsgButtons::OK);
+    EXPECT_EQ(prompts.message(0).title, QStringLiteral("Quvane Utility"));
 }
 
 TEST_F(StartupTest, OldFirmwareEndsWithTheUpgradeMessage)
@@ -68,11 +73,11 @@ TEST_F(StartupTest, OldFirmwareEndsWithTheUpgradeMessage)
     prompts.answer(MsgAnswer::OK);
     EXPECT_THROW(window.Form_Load(), ProgramEnded);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text,
+    EXPECT_EQ(prompts.message(0).text,
               QStringLiteral("The firmware in the attached instrument is not compatible with this "
                              "program\n\nPlease contact Velmora to obtain upgrade information"));
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane Utility"));
+    EXPECT_EQ(prompts.message(0).icon, MsgIcon::Critical);
+    EXPECT_EQ(prompts.message(0).title, QStringLiteral("Quvane Utility"));
 }
 
 TEST_F(StartupTest, DatalogClearAsksFirst)
@@ -93,10 +98,10 @@ TEST_F(StartupTest, DatalogClearAsksFirst)
     EXPECT_EQ(commands, QByteArrayList{"X000FFFFFFFF01"});
 
     ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Proceed to clear the Datalog?"));
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Question);
-    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane QV45 Utility"));
+    EXPECT_EQ(prompts.message(0).text, QStringLiteral("Proceed to clear the Datalog?"));
+    EXPECT_EQ(prompts.message(0).icon, MsgIcon::Question);
+    EXPECT_EQ(prompts.message(0).buttons, MsgButtons::YesNo);
+    EXPECT_EQ(prompts.message(0).title, QStringLiteral("Quvane QV45 Utility"));
 }
 
 TEST_F(StartupTest, OperationsTrapErrorsForReportError)
@@ -111,9 +116,9 @@ TEST_F(StartupTest, OperationsTrapErrorsForReportError)
     prompts.answer(MsgAnswer::Retry);
     window.ClearDatalog();
     ASSERT_EQ(prompts.texts(), QStringList{QStringLiteral("Communications Timeout")});
-    EXPECT_EQ(prompts.messages[0].buttons, MsgButtons::RetryCancel);
-    EXPECT_EQ(prompts.messages[0].icon, MsgIcon::Critical);
-    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Quvane Utility"));
+    EXPECT_EQ(prompts.message(0).buttons, MsgButtons::RetryCancel);
+    EXPECT_EQ(prompts.message(0).icon, MsgIcon::Critical);
+    EXPECT_EQ(prompts.message(0).title, QStringLiteral("Quvane Utility"));
     EXPECT_EQ(prompts.pointersAtMessages[0], MousePointer::Hourglass);
     EXPECT_EQ(commands, (QByteArrayList{"X000FFFFFFFF01", "X000FFFFFFFF01"}));
     EXPECT_TRUE(sim->datalog().isEmpty());

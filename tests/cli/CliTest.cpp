@@ -48,6 +48,15 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     CliRun run = quvane({"capture", capture, "--delimiter", "comma"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(lineCount(capture), 40);
+    {
+        // The delimiter asked for is the one in the file (the C locale writes no commas in
+        // numbers below a thousand).
+        QFile file(capture);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray first = file.readLine();
+        EXPECT_EQ(first.split(',').size(), 51) << first.constData();
+        EXPECT_FALSE(first.contains('\t'));
+    }
 
     const QString archive = dir.filePath("setups.txt");
     EXPECT_EQ(quvane({"archive", archive}).exitCode, 0);

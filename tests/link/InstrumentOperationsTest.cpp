@@ -98,8 +98,8 @@ TEST_F(InstrumentOperationsTest, ClockIsSetToThePcTimeAndStandardizationTimeIsRe
     sim->setClockOffset(-7200);
     operations.SetDateAndTime();
     ASSERT_EQ(commands.size(), 1);
-    EXPECT_EQ(commands[0].size(), 12);
-    EXPECT_TRUE(commands[0].startsWith("X000"));
+    EXPECT_EQ(commands.value(0).size(), 12);
+    EXPECT_TRUE(commands.value(0).startsWith("X000"));
     EXPECT_LE(std::abs(sim->clockOffset()), 1);
 
     sim->setLastStandardization(1700000000);

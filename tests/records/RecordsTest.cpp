@@ -3,6 +3,7 @@
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
 #include "records/QVSetup.h"
+#include "records/SetupText.h"
 #include "support/SimFixture.h"
 
 using namespace quvane;
@@ -155,6 +156,95 @@ TEST(QVSetupChoices, FollowTheOtherItems)
     EXPECT_THROW(s.setScaleData(0, 1.0f), QuvaneError);
 }
 
+// The texts the editor lists and quvane setup prints: the datalog's words where they name the
+// same thing (its standard types, display modes, scales and indices), the CIE's otherwise.
+TEST(SetupTexts, EveryCodeOfEveryItemAndTheValueLabels)
+{
+    const struct
+    {
+        qint32 item;
+        QStringList texts; // for the codes from 0 on; "" for a code without a text
+    } items[] = {
+        {SetupItem::StandardType, {"PHYSICAL", "WORKING", "NUMERIC", "HITCH"}},
+        {SetupItem::DisplayMode,
+         {"ABSOLUTE", "DELTA", "SPECTRAL DATA", "SPECTRAL DIFF", "SPECTRAL PLOT", "DIFF PLOT"}},
+        {SetupItem::Illuminant, {"A", "C", "D50", "D55", "D65"}},
+        {SetupItem::Observer, {"2 degree", "10 degree"}},
+        {SetupItem::ColorScale,
+         {"(...)", "CIE Lab", "CIE LCh", "Hunter Lab", "XYZ", "Yxy", "", "", "CIE Luv"}},
+        {SetupItem::ColorIndex,
+         {"(...)", "Y", "YI D1925", "YI E313", "", "", "", "", "", "", "", "", "WI E313", "Tint",
+          "Z%", "BT457", "Opacity", "Brightness"}},
+        {SetupItem::ColorDiffScale,
+         {"(...)", "dL*a*b*", "dL*C*H*", "Hunter dLab", "dXYZ", "dYxy", "dLCH", "Strength",
+          "dL*u*v*"}},
+        {SetupItem::ColorDiffIndex,
+         {"(...)",
+          "dY",
+          "dYI D1925",
+          "dYI E313",
+          "Hunter dE",
+          "Hunter dC",
+          "",
+          "dE*",
+          "dC*",
+          "dE 2000",
+          "Strength (weighted)",
+          "dEcmc",
+          "dWI E313",
+          "dTint",
+          "dZ%",
+          "dBT457",
+          "dOpacity",
+          "dBrightness",
+          "dE",
+          "dC",
+          "Shade Number",
+          "Gray Scale",
+          "Gray Stain",
+          "",
+          "",
+          "",
+          "",
+          "",
+          "",
+          "",
+          "",
+          "",
+          "dE*uv"}},
+    };
+    int texts = 0;
+    for (const auto &item : items) {
+        for (int code = 0; code < item.texts.size(); ++code) {
+            const QString expected =
+                item.texts[code].isEmpty() ? QString::number(code) : item.texts[code];
+            texts += !item.texts[code].isEmpty();
+            EXPECT_EQ(SetupChoiceText(item.item, code), expected) << item.item << " " << code;
+        }
+    }
+    EXPECT_EQ(texts, 66);
+    EXPECT_EQ(SetupChoiceText(8, 0), QStringLiteral("0"));
+
+    const QStringList scaleLabels[] = {{},
+                                       {"L*", "a*", "b*"},
+                                       {"L*", "C*", "h"},
+                                       {"L", "a", "b"},
+                                       {"X", "Y", "Z"},
+                                       {"Y", "x", "y"}};
+    for (int scale = 1; scale <= 5; ++scale) {
+        for (int component = 1; component <= 3; ++component)
+            EXPECT_EQ(ScaleLabel(scale, component), scaleLabels[scale][component - 1]);
+    }
+    EXPECT_EQ(ScaleLabel(8, 3), QStringLiteral("v*"));
+    EXPECT_EQ(ScaleLabel(1, 4), QString());
+    EXPECT_EQ(DiffScaleLabel(2, 3), QStringLiteral("dH*"));
+    EXPECT_EQ(DiffScaleLabel(7, 1), QStringLiteral("Str"));
+    EXPECT_EQ(DiffScaleLabel(6, 2), QStringLiteral("dC"));
+    EXPECT_EQ(IndexLabel(13), QStringLiteral("Tint"));
+    EXPECT_EQ(DiffIndexLabel(11), QStringLiteral("dEcmc"));
+    EXPECT_EQ(IndexLabel(0), QString());
+}
+
 class QVSetupTransfer : public SimFixture
 {
 protected:
@@ -166,7 +256,7 @@ TEST_F(QVSetupTransfer, ReadAndReplaceKeepTheFieldsOfTheRecord)
 {
     QVSetup setup(sensor);
     setup.Read(1);
-    EXPECT_EQ(commands.last(), "P0000" + QByteArray(381, '0'));
+    EXPECT_EQ(commands.value(commands.size() - 1), "P0000" + QByteArray(381, '0'));
     EXPECT_EQ(setup.SetupNumber, 1);
     EXPECT_EQ(setup.ProductName, sim->setups()[0].name);
 
@@ -180,7 +270,7 @@ TEST_F(QVSetupTransfer, ReadAndReplaceKeepTheFieldsOfTheRecord)
     setup.setColorDiffScale(7);
     setup.setColorDiffIndex(3);
     setup.Replace(100);
-    EXPECT_TRUE(commands.last().startsWith("P0063T"));
+    EXPECT_TRUE(commands.value(commands.size() - 1).startsWith("P0063T"));
     QVSetup back(sensor);
     back.Read(100);
     EXPECT_FLOAT_EQ(back.CommercialFactor, 0.2f);
@@ -193,7 +283,7 @@ TEST_F(QVSetupTransfer, ReadAndReplaceKeepTheFieldsOfTheRecord)
     // Set-up number 0 asks for index -1, which the instrument answers with the active one.
     sim->setActiveSetup(41);
     back.Read(0);
-    EXPECT_TRUE(commands.last().startsWith("PFFFF"));
+    EXPECT_TRUE(commands.value(commands.size() - 1).startsWith("PFFFF"));
     EXPECT_EQ(back.SetupNumber, 42);
 
     setup.CommercialFactor = 5000.0f; // 50000 tenths: no Integer

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <stdexcept>
 
 namespace quvane {
@@ -78,6 +80,21 @@ QStringList ScriptedPrompter::texts() const
     for (const auto &m : messages)
         out << m.text;
     return out;
+}
+
+const MessageBoxRequest &ScriptedPrompter::message(size_t n) const
+{
+    static const MessageBoxRequest none{QStringLiteral("<no message box>"), {}, {}, {}};
+    if (n < messages.size())
+        return messages[n];
+    ADD_FAILURE() << "message box " << n << " was asked for, but " << messages.size()
+                  << " were shown";
+    return none;
+}
+
+QString ScriptedPrompter::lastText() const
+{
+    return messages.empty() ? QStringLiteral("<no message box>") : messages.back().text;
 }
 
 } // namespace quvane

@@ -36,6 +36,10 @@ public:
 
     // The texts of the message boxes shown so far.
     QStringList texts() const;
+    // Message box number n (from 0), or a blank one that fails the test when fewer were shown.
+    const MessageBoxRequest &message(size_t n) const;
+    // The text of the last message box, or a text that fails the comparison when none was shown.
+    QString lastText() const;
 
     std::vector<MessageBoxRequest> messages;
     std::vector<int> pointersAtMessages; // the mouse pointer while each box was up

@@ -5,6 +5,7 @@
 #include "transfer/BulkTransfers.h"
 #include "transfer/CodeText.h"
 #include "transfer/OutputFile.h"
+#include "transfer/RemovableDrives.h"
 #include "transfer/TextFiles.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
@@ -328,11 +329,90 @@ TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
 
 TEST(CodeText, TablesAndCodesWithoutText)
 {
+    // The five tables as the datalog files must write them, character for character.
+    const QStringList tables[] = {
+        {"PHYSICAL", "WORKING", "NUMERIC", "HITCH"},
+        {"ABSOLUTE", "DELTA", "SPECTRAL DATA", "SPECTRAL DIFF", "SPECTRAL PLOT", "DIFF PLOT",
+         "COLOR PLOT"},
+        {"A/2", "C/2", "D50/2", "D55/2", "D65/2", "D75/2", "F2/2", "F7/2", "F11/2", "A/10", "C/10",
+         "D50/10", "D55/10", "D65/10", "D75/10", "F2/10", "F7/10", "F11/10"},
+        {"(...)", "CIE Lab", "CIE LCh", "Hunter Lab", "XYZ", "Yxy", "dLCH"},
+        {"(...)", "Y", "YI D1925", "YI E313", "WI E313", "Tint", "Z%", "BT457", "Opacity",
+         "Strength (max abs)", "Strength (weighted)"},
+    };
+    const QStringList secondIndexRange = {"Gray Scale", "Gray Stain", "dE*",          "dEcmc", "dE",
+                                          "dC*",        "dC",         "Shade Number", "MI"};
+    int texts = 0;
+    for (int item = 0; item < 5; ++item) {
+        for (int code = 0; code < tables[item].size(); ++code, ++texts)
+            EXPECT_EQ(GetCodeText(item, static_cast<qint16>(code)), tables[item][code])
+                << item << " " << code;
+    }
+    for (int k = 0; k < secondIndexRange.size(); ++k, ++texts)
+        EXPECT_EQ(GetCodeText(4, static_cast<qint16>(21 + k)), secondIndexRange[k]) << 21 + k;
+    EXPECT_EQ(texts, 56);
+
     EXPECT_EQ(GetCodeText(4, 20), QStringLiteral("20"));
     EXPECT_EQ(GetCodeText(4, 30), QStringLiteral("30"));
     EXPECT_EQ(GetCodeText(3, -1), QStringLiteral("-1"));
     EXPECT_EQ(GetCodeText(5, 0), QString());
     EXPECT_EQ(GetCodeText(-1, 1), QString());
+}
+
+// The Linux rule for removable drives, on a system tree laid out like /proc/mounts, /dev and
+// /sys/class/block: removable when the kernel flags the disk (or the disk of a partition), or
+// when it hangs off a USB bus; ready when its mount point is a folder.
+TEST(RemovableDrives, TheKernelsFlagOrAUsbBusAndAMountedFolder)
+{
+    QTemporaryDir tree;
+    QDir root(tree.path());
+    const auto make = [&root](const QString &path, const QByteArray &content = {}) {
+        root.mkpath(QFileInfo(root.filePath(path)).path());
+        QFile file(root.filePath(path));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    const auto link = [&root](const QString &target, const QString &name) {
+        root.mkpath(QFileInfo(root.filePath(name)).path());
+        ASSERT_TRUE(QFile::link(root.filePath(target), root.filePath(name)));
+    };
+    // sda: a fixed disk. sdb: a USB stick without the removable flag, partition sdb1. sdc: a
+    // card reader that sets the flag. sdd: flagged, but its mount point is gone.
+    make("devices/pci/ata1/sda/removable", "0\n");
+    make("devices/pci/ata1/sda/sda1/partition", "1\n");
+    make("devices/pci/usb1/1-1/sdb/removable", "0\n");
+    make("devices/pci/usb1/1-1/sdb/sdb1/partition", "1\n");
+    make("devices/pci/mmc/sdc/removable", "1\n");
+    make("devices/pci/mmc/sdd/removable", "1\n");
+    link("devices/pci/ata1/sda/sda1", "sys/sda1");
+    link("devices/pci/usb1/1-1/sdb/sdb1", "sys/sdb1");
+    link("devices/pci/mmc/sdc", "sys/sdc");
+    link("devices/pci/mmc/sdd", "sys/sdd");
+    for (const char *node : {"sda1", "sdb1", "sdc", "sdd"})
+        make(QStringLiteral("dev/%1").arg(QLatin1String(node)));
+    link("dev/sdb1", "dev/disk/by-label/STICK");
+    for (const char *folder : {"media/root", "media/my stick", "media/card"})
+        root.mkpath(QLatin1String(folder));
+    const QString media = root.filePath(QStringLiteral("media"));
+    make("mounts", QStringLiteral("/dev/sda1 %1/root ext4 rw 0 0\n"
+                                  "proc /proc proc rw 0 0\n"
+                                  "/dev/disk/by-label/STICK %1/my\\040stick vfat rw 0 0\n"
+                                  "/dev/sdc %1/card vfat rw 0 0\n"
+                                  "/dev/sdd %1/gone vfat rw 0 0\n")
+                       .arg(media)
+                       .toLocal8Bit());
+
+    const RemovableDrives::SystemTree system{root.filePath(QStringLiteral("mounts")),
+                                             root.filePath(QStringLiteral("sys")),
+                                             root.filePath(QStringLiteral("dev"))};
+    const QStringList roots = RemovableDrives::roots(system);
+    EXPECT_EQ(roots,
+              (QStringList{media + QStringLiteral("/my stick"), media + QStringLiteral("/card")}));
+
+    make("media/card/DATALOG.QV3");
+    EXPECT_EQ(RemovableDrives::findFile(roots, QStringLiteral("DATALOG.QV3")),
+              QDir::toNativeSeparators(media + QStringLiteral("/card/DATALOG.QV3")));
+    EXPECT_EQ(RemovableDrives::findFile({}, QStringLiteral("DATALOG.QV3")), QString());
 }
 
 TEST(TextFormat, LocaleNumbersAndGeneralDatesInLatin1WithoutQuestionMarks)
