@@ -73,13 +73,13 @@ void InstrumentOperations::ClearDatalog()
 QString InstrumentOperations::GeometryText(qint32 flavor, bool instrumentType)
 {
     switch (flavor) {
-    case 0:
+    case Flavor::FortyFiveLav:
         return instrumentType ? QStringLiteral("45/0 LAV") : QStringLiteral("45/0");
-    case 1:
+    case Flavor::DiffuseLav:
         return instrumentType ? QStringLiteral("Diff. LAV") : QStringLiteral("Diffuse");
-    case 2:
+    case Flavor::FortyFiveSav:
         return instrumentType ? QStringLiteral("45/0 SAV") : QStringLiteral("45/0");
-    case 3:
+    case Flavor::DiffuseSav:
         return instrumentType ? QStringLiteral("Diff. SAV") : QStringLiteral("Diffuse");
     default:
         return QString();

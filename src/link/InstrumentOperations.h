@@ -7,6 +7,17 @@ class SensorControl;
 
 namespace quvane {
 
+// The instrument's flavour codes: its measuring geometry and aperture (large or small view).
+namespace Flavor {
+enum : qint32
+{
+    FortyFiveLav = 0,
+    DiffuseLav = 1,
+    FortyFiveSav = 2,
+    DiffuseSav = 3,
+};
+} // namespace Flavor
+
 // The instrument operations behind the main window's public ones, without any policy: each
 // composes its command, sends it through the sensor control and reads the reply, and raises
 // whatever goes wrong. The main window adds the busy cursor and the trap; the command-line tool

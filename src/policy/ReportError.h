@@ -48,4 +48,15 @@ template <typename Step> auto busyTrapped(Step &&step) -> decltype(step())
     });
 }
 
+// Runs a handler from the event loop: an error no operation trapped (a log file that cannot be
+// written) must not escape into it, and is reported, ending the program, like any other.
+template <typename Handler> void reportUntrapped(Handler &&handler)
+{
+    try {
+        handler();
+    } catch (const QuvaneError &error) {
+        ReportError(error);
+    }
+}
+
 } // namespace quvane

@@ -135,7 +135,7 @@ TEST_F(DialogsTest, ViewerFetchesValidNumbersAndRefusesTheRest)
 
     sim->datalog().clear();
     prompts.answer(MsgAnswer::OK);
-    EXPECT_FALSE(window.GetDatalogRecord(0));
+    EXPECT_FALSE(window.session().GetDatalogRecord(0));
     EXPECT_EQ(prompts.lastText(), QStringLiteral("The Datalog is empty"));
 }
 

@@ -42,7 +42,7 @@ protected:
 
 TEST_F(LauncherTest, CancelledFileDialogsStartNothing)
 {
-    window.RemovableDriveRoots = ([this] { return QStringList{driveWithDatalog("usb", 1)}; });
+    window.transfers().RemovableDriveRoots = ([this] { return QStringList{driveWithDatalog("usb", 1)}; });
     for (int i = 0; i < 4; ++i)
         prompts.chooseFile(QString());
     window.mnuSensorItem_Click(0);
@@ -124,7 +124,7 @@ TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
 
 TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
 {
-    window.RemovableDriveRoots = ([] { return QStringList{}; });
+    window.transfers().RemovableDriveRoots = ([] { return QStringList{}; });
     prompts.answer(MsgAnswer::OK).answer(MsgAnswer::OK).answer(MsgAnswer::Cancel);
     window.mnuDatalogItem_Click(1);
     EXPECT_EQ(prompts.messages.size(), 3u);
@@ -138,7 +138,7 @@ TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
     int searches = 0;
     const QStringList drives{dir.filePath("empty"), driveWithDatalog("first", 2),
                              driveWithDatalog("second", 5)};
-    window.RemovableDriveRoots = ([&] { return ++searches == 1 ? QStringList{} : drives; });
+    window.transfers().RemovableDriveRoots = ([&] { return ++searches == 1 ? QStringList{} : drives; });
     prompts.messages.clear();
     const QString out = dir.filePath("converted.txt");
     prompts.answer(MsgAnswer::OK).chooseFile(out).answer(MsgAnswer::OK);

@@ -80,16 +80,16 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
 {
     faultAt(1, 0);
     prompts.answer(MsgAnswer::Retry);
-    EXPECT_EQ(window->DatalogCount(), 5);
+    EXPECT_EQ(window->session().DatalogCount(), 5);
     EXPECT_EQ(prompts.texts(), QStringList{"Communications Error\n\nMalformed packet: the reply "
                                            "to \"D0001\" fails its checksum"});
 
     // A late reply is dropped, never taken for the reply to the retry or to the next command.
     faultAt(0, 1);
     prompts.answer(MsgAnswer::Retry);
-    EXPECT_EQ(window->DatalogCount(), 5);
+    EXPECT_EQ(window->session().DatalogCount(), 5);
     EXPECT_EQ(prompts.lastText(), Timeout);
-    EXPECT_EQ(window->DatalogCount(), 5);
+    EXPECT_EQ(window->session().DatalogCount(), 5);
 
     // Every kind of damage to a frame, and a well-framed reply to another command, is offered
     // Retry the same way and mended by it.
@@ -109,7 +109,7 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
         server.withInstrument(
             [&d](SimInstrument &instrument) { instrument.faults().corruptKind = d.noise; });
         prompts.answer(MsgAnswer::Retry);
-        EXPECT_EQ(window->DatalogCount(), 5) << d.why;
+        EXPECT_EQ(window->session().DatalogCount(), 5) << d.why;
         EXPECT_EQ(prompts.lastText(),
                   QStringLiteral("Communications Error\n\nMalformed packet: the reply to "
                                  "\"D0001\" %1")
@@ -130,7 +130,7 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
     // Cancel ends the program, as it does for a timeout.
     faultAt(1, 0);
     prompts.answer(MsgAnswer::Cancel);
-    EXPECT_THROW(window->DatalogCount(), ProgramEnded);
+    EXPECT_THROW(window->session().DatalogCount(), ProgramEnded);
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST_F(MeasureTest, StandardizePromptsByFlavorAndRetriesWithoutLimit)
         window.qvSensor.Connect(link);
         prompts.messages.clear();
         prompts.answer(MsgAnswer::Cancel);
-        window.Standardize();
+        window.session().Standardize();
         EXPECT_EQ(prompts.texts(), QStringList{QString::fromLatin1(prompt)});
     }
     EXPECT_FALSE(commands.contains("B"));
@@ -75,7 +75,7 @@ TEST_F(MeasureTest, StandardizePromptsByFlavorAndRetriesWithoutLimit)
         .answer(MsgAnswer::OK)
         .answer(MsgAnswer::Retry)
         .answer(MsgAnswer::OK);
-    window.Standardize();
+    window.session().Standardize();
     EXPECT_EQ(prompts.texts(),
               (QStringList{"Mount Light Trap", "Black Standardization Failed",
                            "Black Standardization Failed", "Black Standardization Failed",

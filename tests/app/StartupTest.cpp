@@ -114,7 +114,7 @@ TEST_F(StartupTest, OperationsTrapErrorsForReportError)
     // A timeout answered with Retry sends the command again, with the hourglass up meanwhile.
     sim->faults().silent = sim->commandsReceived() + 1;
     prompts.answer(MsgAnswer::Retry);
-    window.ClearDatalog();
+    window.session().ClearDatalog();
     ASSERT_EQ(prompts.texts(), QStringList{QStringLiteral("Communications Timeout")});
     EXPECT_EQ(prompts.message(0).buttons, MsgButtons::RetryCancel);
     EXPECT_EQ(prompts.message(0).icon, MsgIcon::Critical);
@@ -127,13 +127,13 @@ TEST_F(StartupTest, OperationsTrapErrorsForReportError)
     // Cancel ends the program without closing the link.
     sim->faults().silent = sim->commandsReceived() + 1;
     prompts.answer(MsgAnswer::Cancel);
-    EXPECT_THROW(window.ClearDatalog(), ProgramEnded);
+    EXPECT_THROW(window.session().ClearDatalog(), ProgramEnded);
     EXPECT_TRUE(window.qvSensor.IsConnected());
 
     // Any other error is fatal, with its number.
     sim->faults().reportedCount = 32768;
     prompts.answer(MsgAnswer::OK);
-    EXPECT_THROW(window.DatalogCount(), ProgramEnded);
+    EXPECT_THROW(window.session().DatalogCount(), ProgramEnded);
     EXPECT_TRUE(prompts.messages.back().text.startsWith(QLatin1String("Fatal Error #6\n\n")));
     EXPECT_EQ(prompts.messages.back().icon, MsgIcon::Critical);
     EXPECT_EQ(prompts.messages.back().buttons, MsgButtons::OK);

@@ -1,0 +1,122 @@
+#include "app/UtilitySession.h"
+
+#include "link/QuvaneError.h"
+#include "policy/Prompter.h"
+#include "policy/ReportError.h"
+#include "records/QVLog.h"
+
+namespace quvane {
+
+bool UtilitySession::Connect()
+{
+    sensor().ConnectOption = SensorControl::ConnectByOptions;
+    sensor().Connect(m_link);
+    return sensor().IsConnected();
+}
+
+void UtilitySession::GetInstrumentType()
+{
+    // The flag is set with the name: the instrument answered as one of its type.
+    busyTrapped([this] { m_instrument.readIdentity(); });
+}
+
+void UtilitySession::GetInstrumentName()
+{
+    busyTrapped([this] { m_instrument.readIdentity(); });
+}
+
+bool UtilitySession::InstrumentSupported()
+{
+    return busyTrapped([this] { return sensor().FirmwareSupported(); });
+}
+
+qint32 UtilitySession::InstrumentFlavor()
+{
+    return busyTrapped([this] { return static_cast<qint32>(sensor().Flavor()); });
+}
+
+qint16 UtilitySession::DatalogCount()
+{
+    return busyTrapped([this] { return m_instrument.operations().DatalogCount(); });
+}
+
+void UtilitySession::ClearDatalog()
+{
+    busyTrapped([this] { m_instrument.operations().ClearDatalog(); });
+}
+
+void UtilitySession::ReadBlack()
+{
+    busyTrapped([this] { sensor().ReadBlack(); });
+}
+
+void UtilitySession::ReadWhite()
+{
+    busyTrapped([this] { sensor().ReadWhite(); });
+}
+
+bool UtilitySession::IsDatalogEmpty()
+{
+    busyTrapped([] {});
+    if (sensor().LastError() <= 0)
+        return false;
+    MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
+           identity().mainTitle());
+    return true;
+}
+
+bool UtilitySession::GetDatalogRecord(qint16 aRecordNumber)
+{
+    QVLog record(sensor());
+    const bool fetched = busyTrapped([&] {
+        try {
+            record.GetRecord(aRecordNumber);
+            return true;
+        } catch (const QuvaneError &error) {
+            // A record the instrument does not hold is refused, and LastError says so.
+            if (error.number() != ErrorNumber::InstrumentRefused)
+                throw;
+            return false;
+        }
+    });
+    if (!fetched && sensor().LastError() > 0) {
+        MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
+               identity().mainTitle());
+        return false;
+    }
+    if (showDatalogRecord)
+        showDatalogRecord(record);
+    return true;
+}
+
+void UtilitySession::Standardize()
+{
+    const qint32 flavor = InstrumentFlavor();
+    const QString black = flavor == Flavor::FortyFiveLav || flavor == Flavor::FortyFiveSav
+                              ? QStringLiteral("Mount Black Glass")
+                              : QStringLiteral("Mount Light Trap");
+    // One guided reading: the prompt, then readings until one succeeds or the operator gives up.
+    auto reading = [this](const QString &prompt, void (UtilitySession::*read)(),
+                          const QString &failure) {
+        if (MsgBox(prompt, MsgButtons::OKCancel, MsgIcon::Information, identity().mainTitle()) ==
+            MsgAnswer::Cancel)
+            return false;
+        for (;;) {
+            (this->*read)();
+            if (sensor().LastError() == 0)
+                return true;
+            if (MsgBox(failure, MsgButtons::RetryCancel, MsgIcon::Exclamation,
+                       identity().mainTitle()) == MsgAnswer::Cancel)
+                return false;
+        }
+    };
+    if (!reading(black, &UtilitySession::ReadBlack, QStringLiteral("Black Standardization Failed")))
+        return;
+    if (!reading(QStringLiteral("Mount White Tile"), &UtilitySession::ReadWhite,
+                 QStringLiteral("White Standardization Failed")))
+        return;
+    MsgBox(QStringLiteral("Standardization Completed"), MsgButtons::OK, MsgIcon::Information,
+           identity().mainTitle());
+}
+
+} // namespace quvane

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "dialogs/InstrumentWindow.h"
+#include "link/InstrumentSession.h"
+#include "link/LinkOptions.h"
+
+#include <functional>
+
+class QVLog;
+
+namespace quvane {
+
+// The utility's session with the instrument: the link and the instrument's identity, with the
+// main window's public instrument operations under the utility's policy. The operations with the
+// busy cursor trap errors for ReportError; StdzTimestamp and SetDateAndTime raise to their
+// callers, which trap. The dialogs reach the instrument through it. It shows nothing of its own
+// but "The Datalog is empty": a fetched record goes to the handler the main window gives it.
+class UtilitySession : public InstrumentWindow
+{
+public:
+    explicit UtilitySession(LinkOptions link) : m_link(std::move(link)) {}
+
+    // Opens the link its options name; whether an instrument answered.
+    bool Connect();
+    void Disconnect() { sensor().Disconnect(); }
+
+    SensorControl &sensor() override { return m_instrument.sensor(); }
+    const InstrumentIdentity &identity() const override { return m_instrument.identity(); }
+
+    void GetInstrumentType();
+    void GetInstrumentName();
+    bool InstrumentSupported();
+    qint32 InstrumentFlavor();
+    qint16 DatalogCount() override;
+    double StdzTimestamp() override { return m_instrument.operations().StdzTimestamp(); }
+    void SetDateAndTime() override { m_instrument.operations().SetDateAndTime(); }
+    void ClearDatalog();
+    // Guides the operator through the black and the white reading, each until it succeeds or
+    // is given up.
+    void Standardize();
+    void ReadBlack();
+    void ReadWhite();
+    // Fetches the record with "K" and hands it to showDatalogRecord; an instrument that refuses
+    // it (an empty datalog) gives "The Datalog is empty".
+    bool GetDatalogRecord(qint16 aRecordNumber) override;
+    // Whether the last refusal said the datalog is empty; then "The Datalog is empty" is shown.
+    bool IsDatalogEmpty();
+    void WriteProductSetup() override
+    {
+        if (writeProductSetup)
+            writeProductSetup();
+    }
+
+    // What the main window does with a fetched datalog record and a written set-up.
+    std::function<void(const QVLog &)> showDatalogRecord;
+    std::function<void()> writeProductSetup;
+
+private:
+    InstrumentSession m_instrument;
+    LinkOptions m_link;
+};
+
+} // namespace quvane
