@@ -1,13 +1,9 @@
 #pragma once
 
 #include "dialogs/QvDialog.h"
+#include "ui_frmPreferences.h" // generated from frmPreferences.ui
 
 #include <QValidator>
-
-class QGroupBox;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
 
 // The preferences dialog: the data delimiter of the text files. The caller sets the three
 // public values before showing it and reads them back after it closes.
@@ -32,13 +28,7 @@ public:
     bool CustomDelimiter = false;
     QString Delimiter;
 
-    QGroupBox *fraDelimiter;
-    QRadioButton *optTab;
-    QRadioButton *optComma;
-    QRadioButton *optOther;
-    QLineEdit *txtOther;
-    QPushButton *cmdOK;
-    QPushButton *cmdCancel;
+    Ui::frmPreferences ui;
 
 private:
     void Form_Activate() override;

@@ -1,11 +1,7 @@
 #pragma once
 
 #include "dialogs/QvDialog.h"
-
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include "ui_frmSampleID.h" // generated from frmSampleID.ui
 
 // Asks for a sample ID after a measurement. The caller sets Autostore before showing the dialog
 // and reads it back after it closes.
@@ -18,11 +14,7 @@ public:
 
     bool Autostore = false;
 
-    QLabel *lblSampleID;
-    QLineEdit *txtSampleID;
-    QCheckBox *chkAutostore;
-    QPushButton *cmdOK;
-    QPushButton *cmdCancel;
+    Ui::frmSampleID ui;
 
 private:
     void Form_Activate() override;

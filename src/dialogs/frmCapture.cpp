@@ -9,33 +9,19 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGridLayout>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QStatusBar>
 
 using namespace quvane;
 
 frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
                        InstrumentIdentity identity, QWidget *parent)
-    : QWidget(parent, Qt::Window), sbMessage(new QStatusBar(this)),
-      barCompleted(new QProgressBar(this)), cmdCancel(new QPushButton(tr("Cancel"), this)),
-      m_sensor(sensor), m_datalogCount(std::move(datalogCount)), m_identity(std::move(identity))
+    : QWidget(parent, Qt::Window), m_sensor(sensor), m_datalogCount(std::move(datalogCount)),
+      m_identity(std::move(identity))
 {
-    setWindowTitle(QString());
+    ui.setupUi(this);
     SetFormIcon(*this, m_identity.type);
-    cmdCancel->setToolTip(tr("Exit"));
-    barCompleted->setTextVisible(false);
-    sbMessage->setSizeGripEnabled(false);
-
-    auto *layout = new QGridLayout(this);
-    layout->addWidget(barCompleted, 0, 0);
-    layout->addWidget(cmdCancel, 0, 1);
-    layout->addWidget(sbMessage, 1, 0, 1, 2);
-    layout->setColumnStretch(0, 1);
-    resize(380, sizeHint().height());
-
-    connect(cmdCancel, &QPushButton::clicked, this, &frmCapture::cmdCancel_Click);
+    resize(width(), sizeHint().height());
+    connect(ui.cmdCancel, &QPushButton::clicked, this, &frmCapture::cmdCancel_Click);
 }
 
 BulkTransfers frmCapture::transfers()
@@ -98,9 +84,9 @@ TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString 
 void frmCapture::start(const QString &caption, int maximum)
 {
     setWindowTitle(caption);
-    sbMessage->clearMessage();
-    barCompleted->setRange(0, std::max(maximum, 1));
-    barCompleted->setValue(0);
+    ui.sbMessage->clearMessage();
+    ui.barCompleted->setRange(0, std::max(maximum, 1));
+    ui.barCompleted->setValue(0);
     m_cancel = false;
     m_running = true;
     show();
@@ -109,12 +95,12 @@ void frmCapture::start(const QString &caption, int maximum)
 
 void frmCapture::setMessage(const QString &text)
 {
-    sbMessage->showMessage(text);
+    ui.sbMessage->showMessage(text);
 }
 
 void frmCapture::setValue(int value)
 {
-    barCompleted->setValue(value);
+    ui.barCompleted->setValue(value);
 }
 
 void frmCapture::yield()

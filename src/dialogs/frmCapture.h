@@ -3,14 +3,12 @@
 #include "link/InstrumentSession.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/TransferProgress.h"
+#include "ui_frmCapture.h" // generated from frmCapture.ui
 
 #include <QWidget>
 
 #include <functional>
 
-class QProgressBar;
-class QPushButton;
-class QStatusBar;
 class SensorControl;
 
 // The progress window in which the four bulk transfers run. It is not modal: it yields to the
@@ -37,9 +35,7 @@ public:
     // Asks the running transfer to stop after the item in hand, as Cancel does.
     void requestCancel() { m_cancel = true; }
 
-    QStatusBar *sbMessage;
-    QProgressBar *barCompleted;
-    QPushButton *cmdCancel;
+    Ui::frmCapture ui;
 
     // TransferProgress
     void start(const QString &caption, int maximum) override;

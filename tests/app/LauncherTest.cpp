@@ -75,8 +75,8 @@ TEST_F(LauncherTest, CaptureRunsInTheProgressWindowAndLeavesTheLogAlone)
     EXPECT_EQ(captured.readAll().count('\n'), 4);
     frmCapture &capture = window.progressWindow();
     EXPECT_FALSE(capture.isVisible());
-    EXPECT_EQ(capture.barCompleted->value(), 4);
-    EXPECT_EQ(capture.barCompleted->maximum(), 4);
+    EXPECT_EQ(capture.ui.barCompleted->value(), 4);
+    EXPECT_EQ(capture.ui.barCompleted->maximum(), 4);
     EXPECT_TRUE(window.isEnabled());
     EXPECT_TRUE(window.logFileName().isEmpty());
 

@@ -166,17 +166,17 @@ TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
     prompts.onDialog([](QDialog &dialog) {
         auto &sampleId = static_cast<frmSampleID &>(dialog);
         EXPECT_EQ(sampleId.windowTitle(), QStringLiteral("Sample ID - Quvane QV45"));
-        EXPECT_TRUE(sampleId.chkAutostore->isChecked());
-        sampleId.chkAutostore->setChecked(false); // cancelled: not taken
-        sampleId.cmdCancel->click();
+        EXPECT_TRUE(sampleId.ui.chkAutostore->isChecked());
+        sampleId.ui.chkAutostore->setChecked(false); // cancelled: not taken
+        sampleId.ui.cmdCancel->click();
     });
     window.mnuMeasureItem_Click(1);
     EXPECT_EQ(modGlobals::GetPreference("Autostore", ""), QStringLiteral("Yes"));
 
     prompts.onDialog([](QDialog &dialog) {
         auto &sampleId = static_cast<frmSampleID &>(dialog);
-        sampleId.chkAutostore->setChecked(false);
-        sampleId.cmdOK->click();
+        sampleId.ui.chkAutostore->setChecked(false);
+        sampleId.ui.cmdOK->click();
     });
     window.mnuMeasureItem_Click(1);
     EXPECT_EQ(modGlobals::GetPreference("Autostore", ""), QStringLiteral("No"));

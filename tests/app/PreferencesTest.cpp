@@ -71,9 +71,9 @@ TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
 {
     modGlobals::SavePreference("Delimiter", "Comma");
     openPreferences([](frmPreferences &dialog) {
-        EXPECT_TRUE(dialog.optComma->isChecked());
-        dialog.optOther->setChecked(true);
-        dialog.cmdOK->click();
+        EXPECT_TRUE(dialog.ui.optComma->isChecked());
+        dialog.ui.optOther->setChecked(true);
+        dialog.ui.cmdOK->click();
     });
     EXPECT_EQ(stored(), QStringLiteral("Tab"));
     EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("\t"));
@@ -88,27 +88,27 @@ TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
         // Characters the single-byte files cannot hold are not taken.
         for (const QString &key : {QStringLiteral("\u20ac"), QStringLiteral("\u2212")}) {
             QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
-            QApplication::sendEvent(dialog.txtOther, &press);
+            QApplication::sendEvent(dialog.ui.txtOther, &press);
         }
-        QTest::keyClicks(dialog.txtOther, QStringLiteral("|;"));
-        EXPECT_EQ(dialog.txtOther->text(), QStringLiteral("|"));
-        EXPECT_TRUE(dialog.optOther->isChecked());
-        dialog.cmdOK->click();
+        QTest::keyClicks(dialog.ui.txtOther, QStringLiteral("|;"));
+        EXPECT_EQ(dialog.ui.txtOther->text(), QStringLiteral("|"));
+        EXPECT_TRUE(dialog.ui.optOther->isChecked());
+        dialog.ui.cmdOK->click();
     });
     EXPECT_EQ(stored(), QStringLiteral("Custom:|"));
     EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("|"));
 
     // It opens with Other chosen and the character shown; switching to Comma forgets it.
     openPreferences([](frmPreferences &dialog) {
-        EXPECT_TRUE(dialog.optOther->isChecked());
-        EXPECT_EQ(dialog.txtOther->text(), QStringLiteral("|"));
-        dialog.optComma->setChecked(true);
-        dialog.cmdOK->click();
+        EXPECT_TRUE(dialog.ui.optOther->isChecked());
+        EXPECT_EQ(dialog.ui.txtOther->text(), QStringLiteral("|"));
+        dialog.ui.optComma->setChecked(true);
+        dialog.ui.cmdOK->click();
     });
     EXPECT_EQ(stored(), QStringLiteral("Comma"));
     openPreferences([](frmPreferences &dialog) {
-        EXPECT_TRUE(dialog.txtOther->text().isEmpty());
-        dialog.cmdCancel->click();
+        EXPECT_TRUE(dialog.ui.txtOther->text().isEmpty());
+        dialog.ui.cmdCancel->click();
     });
 }
 
@@ -117,7 +117,7 @@ TEST_F(PreferencesDialogTest, CancelRewritesTheStoredValueNormalised)
     for (auto [before, after] :
          {std::pair{"xyz", "Custom:z"}, {"Custom:;", "Custom:;"}, {"", "Tab"}}) {
         modGlobals::SavePreference("Delimiter", QString::fromLatin1(before));
-        openPreferences([](frmPreferences &dialog) { dialog.cmdCancel->click(); });
+        openPreferences([](frmPreferences &dialog) { dialog.ui.cmdCancel->click(); });
         EXPECT_EQ(stored(), QString::fromLatin1(after)) << before;
     }
     EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("\t"));

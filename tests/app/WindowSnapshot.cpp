@@ -62,9 +62,9 @@ int main(int argc, char *argv[])
 
     prompts.onDialog([&out](QDialog &dialog) {
         auto &preferences = static_cast<frmPreferences &>(dialog);
-        preferences.txtOther->setText(QStringLiteral(";"));
+        preferences.ui.txtOther->setText(QStringLiteral(";"));
         dialog.grab().save(out.filePath(QStringLiteral("preferences.png")));
-        preferences.cmdCancel->click();
+        preferences.ui.cmdCancel->click();
     });
     window.mnuFileItem_Click(4);
 
