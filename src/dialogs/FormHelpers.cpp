@@ -43,6 +43,10 @@ QPixmap ResourceBitmap(int resourceId)
                   QSize(90, 120));
 }
 
+} // namespace quvane
+
+using namespace quvane;
+
 void SetFormIcon(QWidget &form, bool instrumentType)
 {
     form.setWindowIcon(
@@ -59,5 +63,3 @@ void AppendInstrumentName(QWidget &form, const QString &instrumentName)
 {
     form.setWindowTitle(form.windowTitle() + instrumentName);
 }
-
-} // namespace quvane
