@@ -35,10 +35,14 @@ frmSetup::frmSetup(InstrumentWindow &main, QWidget *parent)
     lblDiffScale = {nullptr, ui.lblDiffScale_1, ui.lblDiffScale_2, ui.lblDiffScale_3};
     txtDiffScale = {nullptr, ui.txtDiffScale_1, ui.txtDiffScale_2, ui.txtDiffScale_3};
     m_lists = {
-        {ui.cboStandardType, 0, false, false}, {ui.cboDisplayMode, 1, true, false},
-        {ui.cboIlluminant, 2, false, true},    {ui.cboObserver, 3, false, true},
-        {ui.cboScale, 4, true, true},          {ui.cboIndex, 5, true, true},
-        {ui.cboDiffScale, 6, true, true},      {ui.cboDiffIndex, 7, true, true},
+        {ui.cboStandardType, SetupItem::StandardType, false, false},
+        {ui.cboDisplayMode, SetupItem::DisplayMode, true, false},
+        {ui.cboIlluminant, SetupItem::Illuminant, false, true},
+        {ui.cboObserver, SetupItem::Observer, false, true},
+        {ui.cboScale, SetupItem::ColorScale, true, true},
+        {ui.cboIndex, SetupItem::ColorIndex, true, true},
+        {ui.cboDiffScale, SetupItem::ColorDiffScale, true, true},
+        {ui.cboDiffIndex, SetupItem::ColorDiffIndex, true, true},
     };
     for (const ListInfo &info : m_lists) {
         QComboBox *list = info.list;
@@ -128,19 +132,19 @@ const frmSetup::ListInfo &frmSetup::listOf(QComboBox *list) const
 qint32 frmSetup::member(qint32 item) const
 {
     switch (item) {
-    case 0:
+    case SetupItem::StandardType:
         return EditedSetup.StandardType;
-    case 1:
+    case SetupItem::DisplayMode:
         return EditedSetup.DisplayMode;
-    case 2:
+    case SetupItem::Illuminant:
         return EditedSetup.Illuminant;
-    case 3:
+    case SetupItem::Observer:
         return EditedSetup.Observer;
-    case 4:
+    case SetupItem::ColorScale:
         return EditedSetup.ColorScale;
-    case 5:
+    case SetupItem::ColorIndex:
         return EditedSetup.ColorIndex;
-    case 6:
+    case SetupItem::ColorDiffScale:
         return EditedSetup.ColorDiffScale();
     default:
         return EditedSetup.ColorDiffIndex();
@@ -150,25 +154,25 @@ qint32 frmSetup::member(qint32 item) const
 void frmSetup::setMember(qint32 item, qint32 code)
 {
     switch (item) {
-    case 0:
+    case SetupItem::StandardType:
         EditedSetup.StandardType = code;
         break;
-    case 1:
+    case SetupItem::DisplayMode:
         EditedSetup.DisplayMode = code;
         break;
-    case 2:
+    case SetupItem::Illuminant:
         EditedSetup.Illuminant = code;
         break;
-    case 3:
+    case SetupItem::Observer:
         EditedSetup.Observer = code;
         break;
-    case 4:
+    case SetupItem::ColorScale:
         EditedSetup.ColorScale = code;
         break;
-    case 5:
+    case SetupItem::ColorIndex:
         EditedSetup.ColorIndex = code;
         break;
-    case 6:
+    case SetupItem::ColorDiffScale:
         EditedSetup.setColorDiffScale(code);
         break;
     default:
@@ -210,7 +214,7 @@ void frmSetup::list_Click(const ListInfo &info)
     const bool operatorChange = info.tracked && ListHasFocus && index != FocusListIndex;
     auto fill = [this](QComboBox *list) { fillList(listOf(list)); };
     switch (info.item) {
-    case 0:
+    case SetupItem::StandardType:
         fill(ui.cboDisplayMode);
         ShowAverageCount();
         fill(ui.cboScale);
@@ -220,10 +224,10 @@ void frmSetup::list_Click(const ListInfo &info)
         ShowStandardValues();
         ShowToleranceValues();
         break;
-    case 1:
+    case SetupItem::DisplayMode:
         break;
-    case 2:
-    case 3:
+    case SetupItem::Illuminant:
+    case SetupItem::Observer:
         if (operatorChange) {
             for (qint16 i = 1; i <= 3; ++i)
                 EditedSetup.setScaleData(i, 0);
@@ -231,7 +235,7 @@ void frmSetup::list_Click(const ListInfo &info)
         }
         ShowStandardValues();
         break;
-    case 4:
+    case SetupItem::ColorScale:
         if (operatorChange) {
             for (qint16 i = 1; i <= 3; ++i) {
                 EditedSetup.setScaleData(i, 0);
@@ -244,7 +248,7 @@ void frmSetup::list_Click(const ListInfo &info)
         ShowStandardValues();
         ShowToleranceValues();
         break;
-    case 5:
+    case SetupItem::ColorIndex:
         if (operatorChange) {
             EditedSetup.setIndexData(0);
             EditedSetup.setIndexTolerance(0);
@@ -253,7 +257,7 @@ void frmSetup::list_Click(const ListInfo &info)
         ShowStandardValues();
         ShowToleranceValues();
         break;
-    case 6:
+    case SetupItem::ColorDiffScale:
         if (operatorChange) {
             for (qint16 i = 1; i <= 3; ++i)
                 EditedSetup.setScaleTolerance(i, 0);
@@ -517,7 +521,8 @@ void frmSetup::UpdateSetupMembers()
         if (info.list->currentIndex() < 0)
             continue;
         const qint32 code = info.list->currentData().toInt();
-        if (info.item == 6) // stored as is: the difference index comes next from its list
+        if (info.item == SetupItem::ColorDiffScale) // stored as is: the difference index comes next
+                                                    // from its list
             EditedSetup.setColorDiffScale(code);
         else
             setMember(info.item, code);
