@@ -1,5 +1,6 @@
 #include "dialogs/SpinButton.h"
 
+#include <QKeyEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -20,6 +21,27 @@ SpinButton::SpinButton(QWidget *parent)
     }
     connect(m_up, &QToolButton::clicked, this, &SpinButton::up);
     connect(m_down, &QToolButton::clicked, this, &SpinButton::down);
+}
+
+void SpinButton::setField(QWidget *field)
+{
+    if (m_field)
+        m_field->removeEventFilter(this);
+    m_field = field;
+    if (m_field)
+        m_field->installEventFilter(this);
+}
+
+bool SpinButton::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_field && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+            emit key->key() == Qt::Key_Up ? up() : down();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace quvane

@@ -15,8 +15,14 @@ class SpinButton : public QWidget
 public:
     explicit SpinButton(QWidget *parent = nullptr);
 
+    // The text box it steps: its Up and Down keys press the arrows.
+    void setField(QWidget *field);
+
     QToolButton *upButton() const { return m_up; }
     QToolButton *downButton() const { return m_down; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     void up();
@@ -25,6 +31,7 @@ signals:
 private:
     QToolButton *m_up;
     QToolButton *m_down;
+    QWidget *m_field = nullptr;
 };
 
 } // namespace quvane

@@ -18,6 +18,7 @@ frmDatalog::frmDatalog(InstrumentWindow &main, QWidget *parent)
 {
     ui.setupUi(this);
     ui.txtNumber->installEventFilter(this);
+    ui.spnNumber->setField(ui.txtNumber);
     connect(ui.spnNumber, &SpinButton::down, this, [this] { spnNumber_Change(-1); });
     connect(ui.spnNumber, &SpinButton::up, this, [this] { spnNumber_Change(+1); });
     connect(ui.cmdGet, &QPushButton::clicked, this, &frmDatalog::cmdGet_Click);

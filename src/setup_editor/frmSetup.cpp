@@ -6,6 +6,8 @@
 #include "policy/ReportError.h"
 #include "records/SetupText.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -13,6 +15,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using namespace quvane;
 
@@ -52,6 +55,10 @@ frmSetup::frmSetup(InstrumentWindow &main, QWidget *parent)
     }
     for (QLineEdit *field : findChildren<QLineEdit *>())
         field->installEventFilter(this);
+    ui.spnSetup->setField(ui.txtSetup);
+    // Room for the 18 characters of a name in capitals.
+    ui.txtName->setMinimumWidth(ui.txtName->fontMetrics().horizontalAdvance(QString(18, u'W')) +
+                                12);
     connect(ui.spnSetup, &SpinButton::down, this, [this] { spnSetup_Change(-1); });
     connect(ui.spnSetup, &SpinButton::up, this, [this] { spnSetup_Change(+1); });
     connect(ui.cmdGet, &QPushButton::clicked, this, &frmSetup::cmdGet_Click);
@@ -77,8 +84,20 @@ void frmSetup::Form_Activate()
 void frmSetup::changeEvent(QEvent *event)
 {
     QvDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    // The activation step is for the operator coming back to the editor from elsewhere. The
+    // editor's own message boxes and list popups take the activation for a moment and give it
+    // back: the tab and the field they leave in front must stay.
+    if (!isActiveWindow()) {
+        const QWidget *now = QApplication::activeWindow();
+        m_lentToOwnWindow =
+            QApplication::activePopupWidget() != nullptr ||
+            (now && now != this && isAncestorOf(now)) ||
+            (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this);
+    } else if (!std::exchange(m_lentToOwnWindow, false)) {
         Form_Activate();
+    }
 }
 
 // ---- Numbers -----------------------------------------------------------------------------
@@ -335,6 +354,15 @@ void frmSetup::ShowToleranceValues()
 bool frmSetup::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    // A field taking the focus selects its whole text, so that typing replaces it; a click
+    // places the caret where it falls.
+    if (auto *field = qobject_cast<QLineEdit *>(watched);
+        field && type == QEvent::FocusIn &&
+        static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason) {
+        QMetaObject::invokeMethod(
+            field, [field] { field->setSelection(0, static_cast<int>(field->text().size())); },
+            Qt::QueuedConnection);
+    }
     if (type == QEvent::FocusIn || type == QEvent::FocusOut) {
         // A popup, a menu or another window taking the focus for a moment is no leaving.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
@@ -346,7 +374,10 @@ bool frmSetup::eventFilter(QObject *watched, QEvent *event)
             FocusListIndex = static_cast<qint16>(list->currentIndex());
             ListHasFocus = true;
         } else if (listOf(list).tracked && type == QEvent::FocusOut) {
-            ListHasFocus = false;
+            // The list's own drop-down taking the focus is the operator still at the list.
+            const QWidget *now = QApplication::focusWidget();
+            if (!now || now->window() != list->view()->window())
+                ListHasFocus = false;
         }
         return QvDialog::eventFilter(watched, event);
     }
@@ -360,10 +391,6 @@ bool frmSetup::eventFilter(QObject *watched, QEvent *event)
     if (type == QEvent::FocusIn) {
         if (standardValue)
             FocusText = field->text();
-        // After the field's own focus handling, which places the caret.
-        QMetaObject::invokeMethod(
-            field, [field] { field->setSelection(0, static_cast<int>(field->text().size())); },
-            Qt::QueuedConnection);
     } else if (type == QEvent::FocusOut) {
         if (valueField)
             valueField_LostFocus(field);
@@ -394,6 +421,7 @@ void frmSetup::valueField_LostFocus(QLineEdit *field)
                                field == txtScale[2] || field == txtScale[3];
     const std::optional<double> value = numericValue(field->text());
     if (!value) {
+        m_entryRefused = true;
         BadNumberError();
         if (standardValue)
             ShowStandardValues();
@@ -453,6 +481,7 @@ bool frmSetup::CheckSetupItems()
     for (const Check &check : checks) {
         if (check.valid(check.field->text()))
             continue;
+        m_entryRefused = true;
         MsgBox(QString::fromLatin1(check.message), MsgButtons::OK, MsgIcon::Critical, mainTitle());
         ui.sstItems->setCurrentIndex(0);
         focusLater(check.field);
@@ -490,10 +519,14 @@ void frmSetup::focusLater(QWidget *widget)
     QMetaObject::invokeMethod(widget, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
 }
 
-void frmSetup::focusButton(QPushButton *button)
+bool frmSetup::focusButton(QPushButton *button)
 {
+    m_entryRefused = false;
     button->setFocus();
     QCoreApplication::processEvents();
+    // The field that was left refused its entry and has said so: the press ends here, with the
+    // focus back in that field, rather than show the same message again.
+    return !std::exchange(m_entryRefused, false);
 }
 
 void frmSetup::UpdateSetupMembers()
@@ -537,8 +570,7 @@ void frmSetup::ReplaceSetup()
 
 void frmSetup::cmdGet_Click()
 {
-    focusButton(ui.cmdGet);
-    if (!SetupNumberValid())
+    if (!focusButton(ui.cmdGet) || !SetupNumberValid())
         return;
     const qint16 n = *wholeNumber(ui.txtSetup->text());
     busyTrapped([this, n] { EditedSetup.Read(n); });
@@ -547,8 +579,7 @@ void frmSetup::cmdGet_Click()
 
 void frmSetup::cmdSend_Click()
 {
-    focusButton(ui.cmdSend);
-    if (SetupNumberValid() && CheckSetupItems()) {
+    if (focusButton(ui.cmdSend) && SetupNumberValid() && CheckSetupItems()) {
         UpdateSetupMembers();
         ReplaceSetup();
     }
@@ -556,10 +587,11 @@ void frmSetup::cmdSend_Click()
 
 void frmSetup::cmdDone_Click()
 {
-    focusButton(ui.cmdDone);
-    if (SetupNumberValid() && CheckSetupItems()) {
-        UpdateSetupMembers();
-        ReplaceSetup();
-    }
+    // An entry that is refused keeps the editor open, with the focus in the field the message
+    // names, so that no edit is lost.
+    if (!focusButton(ui.cmdDone) || !SetupNumberValid() || !CheckSetupItems())
+        return;
+    UpdateSetupMembers();
+    ReplaceSetup();
     accept();
 }

@@ -79,9 +79,15 @@ private:
     void cmdCancel_Click() { reject(); }
     // Moves the focus to the button and lets pending events run, so that the field being left
     // is checked first.
-    void focusButton(QPushButton *button);
+    // Moves the focus to a button and lets the field left check its entry; false when it
+    // refused it (and said so).
+    bool focusButton(QPushButton *button);
     void focusLater(QWidget *widget);
 
     quvane::InstrumentWindow &m_main;
+    // The activation went to one of the editor's own message boxes or popups.
+    bool m_lentToOwnWindow = false;
+    // A field's check refused its entry since the last button press began.
+    bool m_entryRefused = false;
     std::vector<ListInfo> m_lists;
 };

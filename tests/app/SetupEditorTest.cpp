@@ -5,6 +5,7 @@
 #include "transfer/BulkTransfers.h"
 #include "transfer/TransferProgress.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -194,18 +195,71 @@ TEST_F(SetupEditorTest, SendAndDoneCheckFirstAndWriteUnderTheTypedNumber)
     EXPECT_EQ(sent.AverageCount, 4);
     EXPECT_FLOAT_EQ(sent.IndexData(), 0.12f);
 
-    // Done with set-up 0: the message, nothing written, and the editor closes all the same.
+    // Done with set-up 0: the message, nothing written, and the editor stays open with the
+    // focus in the number, so that no edit is lost.
     commands.clear();
     prompts.answer(MsgAnswer::OK);
-    bool closed = false;
-    edit([&closed, this](frmSetup &editor) {
+    edit([](frmSetup &editor) {
         editor.ui.txtSetup->setText(QStringLiteral("0"));
         editor.ui.cmdDone->click();
-        closed = !editor.isVisible();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_TRUE(editor.ui.txtSetup->hasFocus());
     });
-    EXPECT_TRUE(closed);
     EXPECT_EQ(prompts.lastText(), QStringLiteral("Invalid Product Set-up Number"));
     EXPECT_EQ(commands.size(), 1); // the read at load only
+}
+
+// With a window manager that gives the activation back after each message box, the tab and the
+// field a check names stay in front; a pick with the keyboard's popup is an operator change.
+TEST_F(SetupEditorTest, MessagesKeepTheTabAndFieldTheyNameAndPopupPicksReset)
+{
+    prompts.activateLikeAWindowManager = true;
+    edit([this](frmSetup &editor) {
+        QCoreApplication::processEvents();
+        // The first focus selects the whole number, so typing replaces it.
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("5"));
+        EXPECT_EQ(editor.ui.txtSetup->text(), QStringLiteral("5"));
+
+        editor.ui.sstItems->setCurrentIndex(0);
+        type(editor.ui.txtCount, QStringLiteral("30"));
+        prompts.answer(MsgAnswer::OK);
+        QTest::keyClick(editor.ui.txtCount, Qt::Key_Return); // Enter: Done
+        QCoreApplication::processEvents();
+        EXPECT_EQ(prompts.messages.size(), 1u) << prompts.texts().join('|').toStdString();
+        EXPECT_TRUE(editor.isVisible());
+        EXPECT_EQ(editor.ui.sstItems->currentIndex(), 0);
+        EXPECT_EQ(QApplication::focusWidget(), editor.ui.txtCount);
+        type(editor.ui.txtCount, QStringLiteral("3"));
+
+        // A bad tolerance: the Tolerances tab stays, the old value comes back selected.
+        editor.ui.sstItems->setCurrentIndex(2);
+        prompts.answer(MsgAnswer::OK);
+        type(editor.txtDiffScale[1], QStringLiteral("x"));
+        editor.ui.cboDiffScale->setFocus();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // the selection follows the focus's return
+        EXPECT_EQ(prompts.lastText(), QStringLiteral("What Is That?!"));
+        EXPECT_EQ(editor.ui.sstItems->currentIndex(), 2);
+        EXPECT_EQ(QApplication::focusWidget(), editor.txtDiffScale[1]);
+        EXPECT_EQ(editor.txtDiffScale[1]->selectedText(), editor.txtDiffScale[1]->text());
+
+        // Alt+Down and Enter on the scale list: the standard's values are reset.
+        editor.ui.sstItems->setCurrentIndex(1);
+        editor.ui.cboScale->setFocus();
+        QCoreApplication::processEvents();
+        QTest::keyClick(editor.ui.cboScale, Qt::Key_Down, Qt::AltModifier);
+        QWidget *popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr);
+        const int before = editor.ui.cboScale->currentIndex();
+        QTest::keyClick(editor.ui.cboScale->view(), Qt::Key_Down);
+        QTest::keyClick(editor.ui.cboScale->view(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(editor.ui.cboScale->currentIndex(), before + 1);
+        EXPECT_EQ(editor.EditedSetup.ScaleData(1), 0.0f);
+        EXPECT_EQ(editor.EditedSetup.ScaleTolerance(1), 0.0f);
+        editor.ui.cmdCancel->click();
+    });
 }
 
 TEST_F(SetupEditorTest, SpinArrowsStepTheNumberTextOnly)
@@ -225,7 +279,17 @@ TEST_F(SetupEditorTest, SpinArrowsStepTheNumberTextOnly)
         EXPECT_EQ(after(down, QStringLiteral("1")), QStringLiteral("1"));
         EXPECT_EQ(after(up, QStringLiteral("0")), QStringLiteral("1"));
         EXPECT_EQ(after(up, QStringLiteral("ab")), QStringLiteral("ab"));
+        // The Up and Down keys in the number do what the arrows do.
+        editor.ui.txtSetup->setText(QStringLiteral("5"));
+        QTest::keyClick(editor.ui.txtSetup, Qt::Key_Up);
+        QTest::keyClick(editor.ui.txtSetup, Qt::Key_Up);
+        QTest::keyClick(editor.ui.txtSetup, Qt::Key_Down);
+        EXPECT_EQ(editor.ui.txtSetup->text(), QStringLiteral("6"));
         EXPECT_EQ(commands.size(), 1); // the read at load: the arrows read and write nothing
+        // A name of 18 capitals shows whole.
+        editor.ui.txtName->setText(QString(18, u'W'));
+        const QFontMetrics metrics(editor.ui.txtName->font());
+        EXPECT_GE(editor.ui.txtName->width(), metrics.horizontalAdvance(editor.ui.txtName->text()));
         editor.ui.cmdCancel->click();
     });
 }

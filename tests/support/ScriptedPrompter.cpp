@@ -2,6 +2,7 @@
 
 #include "policy/ProgramControl.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QStringList>
 
@@ -29,6 +30,18 @@ MsgAnswer ScriptedPrompter::messageBox(const MessageBoxRequest &request)
         throw std::runtime_error("unexpected message box: " + request.text.toStdString());
     const MsgAnswer answer = m_answers.front();
     m_answers.pop_front();
+    if (activateLikeAWindowManager) {
+        QWidget *owner = QApplication::activeWindow();
+        QWidget box(owner, Qt::Dialog);
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        QApplication::setActiveWindow(&box);
+        QCoreApplication::processEvents();
+        box.hide();
+        if (owner)
+            QApplication::setActiveWindow(owner);
+        QCoreApplication::processEvents();
+    }
     return answer;
 }
 

@@ -41,6 +41,10 @@ public:
     // The text of the last message box, or a text that fails the comparison when none was shown.
     QString lastText() const;
 
+    // As a window manager does: each message box takes the activation from the window that was
+    // active, and gives it back when it closes.
+    bool activateLikeAWindowManager = false;
+
     std::vector<MessageBoxRequest> messages;
     std::vector<int> pointersAtMessages; // the mouse pointer while each box was up
     std::vector<FileDialogRequest> fileDialogs;
