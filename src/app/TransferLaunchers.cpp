@@ -2,6 +2,7 @@
 
 #include "dialogs/frmCapture.h"
 
+#include <QAction>
 #include <QWidget>
 
 namespace quvane {
@@ -20,11 +21,12 @@ void TransferLaunchers::closeAfterTransfer()
 
 frmCapture &TransferLaunchers::progressWindow()
 {
-    // A window of its own, not a child: the main window is disabled while a transfer runs,
-    // and the progress window's Cancel must stay usable.
+    // A window of its own over the main window (its transient), which stays usable while the
+    // main window's menus and display take no input.
     if (!m_capture)
         m_capture = std::make_unique<frmCapture>(
-            m_session.sensor(), [this] { return m_session.DatalogCount(); }, m_session.identity());
+            m_session.sensor(), [this] { return m_session.DatalogCount(); }, m_session.identity(),
+            &m_window);
     m_capture->Delimiter = Delimiter;
     return *m_capture;
 }
@@ -46,7 +48,14 @@ QString TransferLaunchers::askTransferFile(const QString &title, FileDialogReque
 void TransferLaunchers::setTransferRunning(bool running)
 {
     m_running = running;
-    m_window.setEnabled(!running);
+    // The main window takes no input; the progress window, a window of its own over it,
+    // keeps its Cancel.
+    for (QWidget *child : m_window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow())
+            child->setEnabled(!running);
+    }
+    for (QAction *action : m_window.findChildren<QAction *>())
+        action->setEnabled(!running);
 }
 
 // The main window takes no input while a transfer runs: the progress window yields to the event

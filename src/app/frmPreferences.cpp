@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 using namespace quvane;
 
@@ -14,6 +15,11 @@ frmPreferences::frmPreferences(InstrumentIdentity identity, QWidget *parent)
     // One printable ISO-8859-1 character: anything else could not be written to the files.
     ui.txtOther->setValidator(new DelimiterValidator(ui.txtOther));
     connect(ui.txtOther, &QLineEdit::textChanged, this, &frmPreferences::txtOther_Change);
+    // Choosing Other (Alt+O) goes on to its character: what is typed next is the delimiter.
+    connect(ui.optOther, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && isVisible())
+            ui.txtOther->setFocus(Qt::TabFocusReason);
+    });
     connect(ui.cmdOK, &QPushButton::clicked, this, &frmPreferences::cmdOK_Click);
     connect(ui.cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
     Form_Load();

@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 
 using namespace quvane;
@@ -35,6 +36,8 @@ BulkTransfers frmCapture::transfers()
 
 TransferResult frmCapture::report(const TransferOutcome &outcome)
 {
+    // The message comes while the window still shows the operation; the window unloads after.
+    const Unload unload(*this);
     if (outcome.result == TransferResult::Failed)
         MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
     else if (outcome.result == TransferResult::Refused && !outcome.failure.isEmpty())
@@ -74,6 +77,7 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
 
 TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString &sFileName)
 {
+    const Unload unload(*this);
     const TransferResult result = report(transfers().ConvertDatalog(sSource, sFileName));
     if (result == TransferResult::Completed)
         MsgBox(QStringLiteral("Conversion completed"), MsgButtons::OK, MsgIcon::Information,
@@ -91,6 +95,9 @@ void frmCapture::start(const QString &caption, int maximum)
     m_running = true;
     show();
     raise();
+    // The operator's keys come here: Esc (or Enter, Space) is Cancel.
+    activateWindow();
+    ui.cmdCancel->setFocus();
 }
 
 void frmCapture::setMessage(const QString &text)
@@ -110,9 +117,23 @@ void frmCapture::yield()
 
 void frmCapture::finish()
 {
+    // Unloaded by the public operation once its message, if any, has been shown.
     m_running = false;
+}
+
+void frmCapture::unload()
+{
     hide();
     setWindowTitle(QString());
+}
+
+void frmCapture::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        cmdCancel_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmCapture::closeEvent(QCloseEvent *event)

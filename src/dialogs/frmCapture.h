@@ -48,8 +48,17 @@ public:
 protected:
     // Closing the window while a transfer runs is taken as Cancel.
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Hides the window when the operation's scope ends, however it ends.
+    struct Unload
+    {
+        explicit Unload(frmCapture &window) : m_window(window) {}
+        ~Unload() { m_window.unload(); }
+        frmCapture &m_window;
+    };
+    void unload();
     void cmdCancel_Click() { m_cancel = true; }
     quvane::BulkTransfers transfers();
     // Shows the message an outcome calls for and returns its result.

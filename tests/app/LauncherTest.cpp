@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 using namespace quvane;
@@ -42,7 +43,8 @@ protected:
 
 TEST_F(LauncherTest, CancelledFileDialogsStartNothing)
 {
-    window.transfers().RemovableDriveRoots = ([this] { return QStringList{driveWithDatalog("usb", 1)}; });
+    window.transfers().RemovableDriveRoots =
+        ([this] { return QStringList{driveWithDatalog("usb", 1)}; });
     for (int i = 0; i < 4; ++i)
         prompts.chooseFile(QString());
     window.mnuSensorItem_Click(0);
@@ -93,11 +95,15 @@ TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
     sim->seedDatalog(40);
     int linkBusy = 0;
     bool enabledDuringTransfer = true;
+    bool progressOverWindow = false;
     sim->onExchange = [&](const QByteArray &command, const QByteArray &) {
         if (command == "Q100000004") {
             // Another exchange started from the event loop while the transfer runs.
             QTimer::singleShot(0, &window, [&] {
-                enabledDuringTransfer = window.isEnabled();
+                enabledDuringTransfer =
+                    window.menuBar()->isEnabled() || window.centralWidget()->isEnabled();
+                progressOverWindow = window.progressWindow().parentWidget() == &window &&
+                                     window.progressWindow().isEnabled();
                 try {
                     window.qvSensor.SendCommand("D0001");
                 } catch (const QuvaneError &error) {
@@ -114,12 +120,34 @@ TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
 
     EXPECT_EQ(linkBusy, ErrorNumber::LinkBusy);
     EXPECT_FALSE(enabledDuringTransfer);
+    EXPECT_TRUE(progressOverWindow);
     EXPECT_TRUE(prompts.messages.empty()); // no link-lost message
     QFile captured(file);
     ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
     EXPECT_EQ(captured.readAll().count('\n'), 10); // every record up to the close
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.qvSensor.IsConnected());
+}
+
+TEST_F(LauncherTest, EscInTheProgressWindowIsCancel)
+{
+    sim->seedDatalog(40);
+    sim->onExchange = [&](const QByteArray &command, const QByteArray &) {
+        if (command == "Q100000002") {
+            QTimer::singleShot(0, &window, [&] {
+                frmCapture &capture = window.progressWindow();
+                EXPECT_EQ(capture.focusWidget(), capture.ui.cmdCancel);
+                QTest::keyClick(&capture, Qt::Key_Escape);
+            });
+        }
+    };
+    const QString file = dir.filePath("esc.txt");
+    prompts.chooseFile(file);
+    window.mnuDatalogItem_Click(0);
+    QFile captured(file);
+    ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
+    EXPECT_EQ(captured.readAll().count('\n'), 3);
+    EXPECT_TRUE(window.menuBar()->isEnabled());
 }
 
 TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
@@ -138,7 +166,8 @@ TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
     int searches = 0;
     const QStringList drives{dir.filePath("empty"), driveWithDatalog("first", 2),
                              driveWithDatalog("second", 5)};
-    window.transfers().RemovableDriveRoots = ([&] { return ++searches == 1 ? QStringList{} : drives; });
+    window.transfers().RemovableDriveRoots =
+        ([&] { return ++searches == 1 ? QStringList{} : drives; });
     prompts.messages.clear();
     const QString out = dir.filePath("converted.txt");
     prompts.answer(MsgAnswer::OK).chooseFile(out).answer(MsgAnswer::OK);

@@ -81,6 +81,23 @@ TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
               std::vector<QString>{QStringLiteral("Preferences - Quvane QV45")});
 }
 
+// Alt+O presses Other, as this click does: the next key typed is the character.
+TEST_F(PreferencesDialogTest, OtherThenACharacterStoresIt)
+{
+    modGlobals::SavePreference("Delimiter", "Tab");
+    openPreferences([](frmPreferences &dialog) {
+        QApplication::setActiveWindow(&dialog);
+        QCoreApplication::processEvents();
+        dialog.ui.optOther->setFocus(Qt::ShortcutFocusReason);
+        dialog.ui.optOther->click();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Semicolon);
+        EXPECT_EQ(dialog.ui.txtOther->text(), QStringLiteral(";"));
+        EXPECT_EQ(dialog.ui.lblOther->buddy(), dialog.ui.txtOther);
+        dialog.ui.cmdOK->click();
+    });
+    EXPECT_EQ(stored(), QStringLiteral("Custom:;"));
+}
+
 TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
 {
     modGlobals::SavePreference("Delimiter", "Tab");
