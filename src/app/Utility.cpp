@@ -17,9 +17,14 @@ int runUtility(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quvane Utility"));
 
+    // A later copy returns at once, after asking the running one to show its window.
     SingleInstance instance;
-    if (!instance.isFirst())
+    if (!instance.isFirst()) {
+        instance.askFirstToShow();
         return 0;
+    }
+    // A Wayland compositor ties the window to its desktop entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quvane-utility"));
 
     QtPrompter qtPrompter;
     setPrompter(&qtPrompter);
@@ -32,6 +37,11 @@ int runUtility(int argc, char *argv[])
     // The one place this program reads its environment.
     frmUtility window(LinkOptions{qEnvironmentVariable("QUVANE_PORT"),
                                   qEnvironmentVariable("QUVANE_TRACE"), demoInstrument});
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] {
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
     window.Form_Load();
     return app.exec();
 }

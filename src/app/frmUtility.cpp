@@ -84,6 +84,8 @@ void frmUtility::Form_Load()
         QString text = QStringLiteral("Instrument not connected or turned off");
         if (!qvSensor.accessProblem().isEmpty())
             text += QStringLiteral("\n\n") + qvSensor.accessProblem();
+        else if (!qvSensor.connectionError().isEmpty())
+            text += QStringLiteral("\n\n") + qvSensor.connectionError();
         MsgBox(text, MsgButtons::OK, MsgIcon::None, modGlobals::AppTitle());
         EndProgram();
     }

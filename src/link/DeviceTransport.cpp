@@ -137,18 +137,20 @@ QString SerialTransport::accessDeniedText(const QString &portName)
 {
     QString group;
 #ifdef Q_OS_UNIX
-    // The group that owns the device node, whose members may open it (dialout, uucp, ...).
+    // The group that owns the device node, when its members may open it (dialout, uucp, ...)
+    // and it is a group a user joins: not root's own.
     struct stat node;
     const QString path =
         portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
-    if (::stat(QFile::encodeName(path).constData(), &node) == 0) {
+    if (::stat(QFile::encodeName(path).constData(), &node) == 0 && node.st_gid != 0 &&
+        (node.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
         if (const struct group *owner = ::getgrgid(node.st_gid))
             group = QString::fromLocal8Bit(owner->gr_name);
     }
 #endif
     if (group.isEmpty())
-        return QStringLiteral("you may not open the serial port %1; ask for access to it and "
-                              "log in again")
+        return QStringLiteral("you may not open the serial port %1, and no group gives access "
+                              "to it; ask the administrator for access to it")
             .arg(portName);
     return QStringLiteral("you may not open the serial port %1: add your user to the group "
                           "\"%2\" that owns it (sudo usermod -aG %2 $USER), then log out and "

@@ -43,13 +43,19 @@ void SensorControl::Connect(const LinkOptions &options)
         identify(makeTransport(options.port, options), m_timeoutMs);
         return;
     }
+    // Every port is tried; the error names each one and what it answered.
     const auto ports = QSerialPortInfo::availablePorts();
+    QStringList tried;
     for (const QSerialPortInfo &info : ports) {
         if (identify(std::make_unique<SerialTransport>(info.systemLocation()), ProbeTimeoutMs))
             return;
+        tried << m_connectionError;
     }
-    if (ports.isEmpty())
-        m_connectionError = QStringLiteral("no serial ports found (set QUVANE_PORT)");
+    m_connectionError =
+        (ports.isEmpty() ? QStringLiteral("no serial ports found")
+                         : QStringLiteral("tried %1").arg(tried.join(QStringLiteral("; ")))) +
+        QStringLiteral(". QUVANE_PORT names the port to use (a serial device, tcp://HOST:PORT or "
+                       "sim)");
 }
 
 bool SensorControl::identify(std::unique_ptr<Transport> transport, int timeoutMs)

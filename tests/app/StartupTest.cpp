@@ -1,9 +1,12 @@
+#include "app/SingleInstance.h"
 #include "app/frmUtility.h"
 #include "dialogs/FormHelpers.h"
 #include "policy/ProgramControl.h"
 #include "support/UiFixture.h"
 
 #include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
 
 using namespace quvane;
 
@@ -60,7 +63,10 @@ TEST_F(StartupTest, NoInstrumentEndsWithItsMessageAlone)
     prompts.answer(MsgAnswer::OK);
     EXPECT_THROW(window.Form_Load(), ProgramEnded);
     ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.message(0).text, QStringLiteral("Instrument not connected or turned off"));
+    // The message, then the port tried and what it answered.
+    EXPECT_TRUE(prompts.message(0).text.startsWith(
+        QStringLiteral("Instrument not connected or turned off\n\ntcp://127.0.0.1:1: ")))
+        << prompts.message(0).text.toStdString();
     EXPECT_EQ(prompts.message(0).icon, MsgIcon::None);
     EXPECT_EQ(prompts.message(0).buttons, MsgButtons::OK);
     EXPECT_EQ(prompts.message(0).title, QStringLiteral("Quvane Utility"));
@@ -137,6 +143,22 @@ TEST_F(StartupTest, OperationsTrapErrorsForReportError)
     EXPECT_TRUE(prompts.messages.back().text.startsWith(QLatin1String("Fatal Error #6\n\n")));
     EXPECT_EQ(prompts.messages.back().icon, MsgIcon::Critical);
     EXPECT_EQ(prompts.messages.back().buttons, MsgButtons::OK);
+}
+
+TEST(SingleInstance, ALaterCopyReturnsAndAsksTheFirstToShowItsWindow)
+{
+    QTemporaryDir folder;
+    SingleInstance first(folder.path());
+    ASSERT_TRUE(first.isFirst());
+    int shown = 0;
+    QObject::connect(&first, &SingleInstance::showRequested, [&shown] { ++shown; });
+
+    SingleInstance later(folder.path());
+    EXPECT_FALSE(later.isFirst());
+    later.askFirstToShow();
+    for (int i = 0; i < 100 && shown == 0; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(shown, 1);
 }
 
 } // namespace

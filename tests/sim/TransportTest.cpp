@@ -1,3 +1,4 @@
+#include "link/DeviceTransport.h"
 #include "link/Framing.h"
 #include "link/InstrumentOperations.h"
 #include "link/PacketBuffer.h"
@@ -158,6 +159,14 @@ TEST(SimWire, RepliesEchoTheSequenceDigitAndBadLinesAreRefused)
     EXPECT_EQ(ask("I09C09"), QByteArray("!000406418\r"));
     EXPECT_EQ(ask("I"), QByteArray("!000406418\r"));
     EXPECT_EQ(ask(QByteArray(5000, 'P')), QByteArray("!000505729\r"));
+}
+
+TEST(TransportConnect, NoGroupIsNamedForAPortOfRootsOwnGroup)
+{
+    // /dev/null belongs to the group root: joining it is no advice to give.
+    const QString text = SerialTransport::accessDeniedText(QStringLiteral("/dev/null"));
+    EXPECT_FALSE(text.contains(QLatin1String("usermod"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String("ask the administrator")));
 }
 
 TEST(TransportConnect, APortTheUserMayNotOpenSaysWhichAndWhatToDo)
