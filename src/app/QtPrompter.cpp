@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 namespace quvane {
 
@@ -130,6 +132,17 @@ QString QtPrompter::fileDialog(const FileDialogRequest &request)
 int QtPrompter::showModal(QDialog &dialog)
 {
     return dialog.exec();
+}
+
+bool QtPrompter::translateQtTexts(const QLocale &locale)
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
 }
 
 } // namespace quvane

@@ -2,6 +2,7 @@
 
 #include "policy/Prompter.h"
 
+#include <QLocale>
 #include <QStringList>
 
 namespace quvane {
@@ -16,6 +17,10 @@ public:
 
     // "Desc|pattern|..." as Qt name filters; "*.*" matches every file, as users expect.
     static QStringList nameFilters(const QString &filter);
+
+    // Qt's own texts (the file dialogs, the standard buttons) in the locale's language, from
+    // Qt's translations; the program's own texts stay as they are. False when Qt has none.
+    static bool translateQtTexts(const QLocale &locale);
 };
 
 } // namespace quvane

@@ -42,7 +42,6 @@ ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
     auto *chart = new QChart;
     chart->legend()->hide();
     m_trace = new QLineSeries(chart);
-    m_trace->setPen(QPen(QColor(24, 92, 112), 2.5));
     chart->addSeries(m_trace);
     auto *wavelength = new QCategoryAxis(chart);
     wavelength->setRange(0, 30);
@@ -61,6 +60,7 @@ ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
     m_trace->attachAxis(reflectance);
     cwgSpectrum = new QChartView(chart);
     cwgSpectrum->setRenderHint(QPainter::Antialiasing);
+    followPalette();
 
     // The grid shows all its rows without scrolling; the graph takes the rest of the window.
     fgSpectrum->setFixedHeight(fgSpectrum->verticalHeader()->defaultSectionSize() * 32 +
@@ -71,6 +71,39 @@ ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(fgSpectrum, 0, Qt::AlignTop);
     layout->addWidget(cwgSpectrum, 1);
+}
+
+// The graph takes its colours from the window's palette, as the grid does, so that it follows
+// a dark desktop; only the trace keeps its own colour, lightened on a dark background.
+void ReflectanceView::followPalette()
+{
+    const QPalette colours = palette();
+    QChart *chart = cwgSpectrum->chart();
+    chart->setBackgroundBrush(colours.base());
+    chart->setPlotAreaBackgroundVisible(false);
+    cwgSpectrum->setBackgroundBrush(colours.window());
+    for (QAbstractAxis *axis : chart->axes()) {
+        axis->setLabelsBrush(colours.text());
+        axis->setTitleBrush(colours.text());
+        axis->setLinePenColor(colours.color(QPalette::Mid));
+        axis->setGridLineColor(colours.color(QPalette::Midlight));
+    }
+    const bool dark = colours.color(QPalette::Base).lightness() < 128;
+    m_trace->setPen(QPen(dark ? QColor(96, 190, 214) : QColor(24, 92, 112), 2.5));
+    const QBrush fixedCell = colours.button();
+    for (int row = 0; row < fgSpectrum->rowCount(); ++row) {
+        for (int column = 0; column < fgSpectrum->columnCount(); ++column) {
+            if (row == 0 || column == 0)
+                fgSpectrum->item(row, column)->setBackground(fixedCell);
+        }
+    }
+}
+
+void ReflectanceView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        followPalette();
 }
 
 int ReflectanceView::gridHeight() const

@@ -33,7 +33,12 @@ public:
     QTableWidget *fgSpectrum;
     QChartView *cwgSpectrum;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void followPalette();
+
     QLineSeries *m_trace = nullptr;
 };
 

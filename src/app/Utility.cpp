@@ -26,6 +26,7 @@ int runUtility(int argc, char *argv[])
     // A Wayland compositor ties the window to its desktop entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("quvane-utility"));
 
+    QtPrompter::translateQtTexts(QLocale());
     QtPrompter qtPrompter;
     setPrompter(&qtPrompter);
     setMousePointerHandler([](int pointer) {

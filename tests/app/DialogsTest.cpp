@@ -1,3 +1,4 @@
+#include "app/QtPrompter.h"
 #include "app/frmUtility.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmBitmap.h"
@@ -203,6 +204,13 @@ TEST_F(DialogsTest, AboutShowsTheProjectVersionAndNoSystemInfoHere)
     });
     EXPECT_EQ(prompts.texts(), QStringList{"System Information Is Unavailable At This Time"});
     EXPECT_EQ(prompts.message(0).icon, MsgIcon::Exclamation);
+}
+
+TEST(QtTexts, QtsOwnDialogsSpeakTheLocalesLanguage)
+{
+    ASSERT_TRUE(QtPrompter::translateQtTexts(QLocale(QLocale::German, QLocale::Germany)))
+        << "qt6-translations-l10n is missing";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
 }
 
 } // namespace

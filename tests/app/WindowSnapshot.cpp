@@ -12,6 +12,7 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QApplication>
+#include <QPalette>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -52,6 +53,25 @@ int main(int argc, char *argv[])
     window.grab().save(out.filePath(QStringLiteral("main-window.png")));
     window.mnuMeasureItem_Click(1); // Sample
     window.grab().save(out.filePath(QStringLiteral("after-sample.png")));
+    {
+        // The same on a dark desktop: the graph follows the palette as the rest does.
+        const QPalette light = QApplication::palette();
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(45, 45, 48));
+        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        dark.setColor(QPalette::Base, QColor(30, 30, 32));
+        dark.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        dark.setColor(QPalette::Button, QColor(55, 55, 58));
+        dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+        dark.setColor(QPalette::Mid, QColor(110, 110, 110));
+        dark.setColor(QPalette::Midlight, QColor(70, 70, 72));
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents();
+        window.grab().save(out.filePath(QStringLiteral("dark-palette.png")));
+        QApplication::setPalette(light);
+        QCoreApplication::processEvents();
+    }
 
     prompts.onDialog([&out](QDialog &dialog) {
         dialog.grab().save(out.filePath(QStringLiteral("sample-id.png")));
@@ -129,6 +149,11 @@ int main(int argc, char *argv[])
                            window.identity().mainTitle(), MsgIcon::Question,
                            MsgButtons::YesNoCancel});
     grabNextModal("capture-dialog.png");
+    qtPrompter.fileDialog({FileDialogRequest::Kind::Save, QStringLiteral("Capture Datalog"),
+                           QStringLiteral("All Files|*.*"), 1, QString(), true, true, false});
+    // Qt's own texts in the operator's language: the same dialog under a German locale.
+    QtPrompter::translateQtTexts(QLocale(QLocale::German, QLocale::Germany));
+    grabNextModal("capture-dialog-de.png");
     qtPrompter.fileDialog({FileDialogRequest::Kind::Save, QStringLiteral("Capture Datalog"),
                            QStringLiteral("All Files|*.*"), 1, QString(), true, true, false});
 
