@@ -60,6 +60,10 @@ ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
     m_trace->attachAxis(reflectance);
     cwgSpectrum = new QChartView(chart);
     cwgSpectrum->setRenderHint(QPainter::Antialiasing);
+    // Nothing in the graph or the grid takes keys; a screen reader finds them by these names.
+    cwgSpectrum->setFocusPolicy(Qt::NoFocus);
+    cwgSpectrum->setAccessibleName(tr("Spectrum graph"));
+    fgSpectrum->setAccessibleName(tr("Spectrum table"));
     followPalette();
 
     // The grid shows all its rows without scrolling; the graph takes the rest of the window.
