@@ -6,6 +6,7 @@
 #include "transfer/TextFormat.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 
@@ -28,11 +29,13 @@ void MeasurementLog::choose(bool newFile, const DelimiterSettings &delimiter,
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Open;
     if (delimiter.CustomDelimiter)
-        request.filter = QStringLiteral("All Files (*.*)|*.*");
+        request.filter = QCoreApplication::translate("Quvane", "All Files (*.*)|*.*");
     else if (delimiter.TabDelimiter)
-        request.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
+        request.filter =
+            QCoreApplication::translate("Quvane", "Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
     else
-        request.filter = QStringLiteral("CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
+        request.filter =
+            QCoreApplication::translate("Quvane", "CSV Files (*.csv)|*.csv|All Files (*.*)|*.*");
     request.filterIndex = 1;
     request.hideReadOnly = true;
     request.title = newFile ? QStringLiteral("New") : QStringLiteral("Open");

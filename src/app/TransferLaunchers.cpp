@@ -3,6 +3,7 @@
 #include "dialogs/frmCapture.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QWidget>
 
 namespace quvane {
@@ -36,7 +37,7 @@ QString TransferLaunchers::askTransferFile(const QString &title, FileDialogReque
     FileDialogRequest request;
     request.kind = kind;
     request.title = title;
-    request.filter = QStringLiteral("All Files|*.*");
+    request.filter = QCoreApplication::translate("Quvane", "All Files|*.*");
     request.filterIndex = 1;
     request.fileName.clear();
     request.hideReadOnly = true;
@@ -77,7 +78,8 @@ template <typename Transfer> void TransferLaunchers::runTransfer(Transfer &&tran
 void TransferLaunchers::ArchiveSetups()
 {
     const QString file =
-        askTransferFile(QStringLiteral("Archive Product Setups"), FileDialogRequest::Kind::Save);
+        askTransferFile(QCoreApplication::translate("Quvane", "Archive Product Setups"),
+                        FileDialogRequest::Kind::Save);
     if (!file.isEmpty())
         runTransfer([&file](frmCapture &capture) { capture.UploadSetups(file); });
 }
@@ -85,15 +87,16 @@ void TransferLaunchers::ArchiveSetups()
 void TransferLaunchers::RestoreSetups()
 {
     const QString file =
-        askTransferFile(QStringLiteral("Restore Product Setups"), FileDialogRequest::Kind::Open);
+        askTransferFile(QCoreApplication::translate("Quvane", "Restore Product Setups"),
+                        FileDialogRequest::Kind::Open);
     if (!file.isEmpty())
         runTransfer([&file](frmCapture &capture) { capture.DownloadSetups(file); });
 }
 
 void TransferLaunchers::CaptureDatalog()
 {
-    const QString file =
-        askTransferFile(QStringLiteral("Capture Datalog"), FileDialogRequest::Kind::Save);
+    const QString file = askTransferFile(QCoreApplication::translate("Quvane", "Capture Datalog"),
+                                         FileDialogRequest::Kind::Save);
     if (!file.isEmpty())
         runTransfer([&file](frmCapture &capture) { capture.UploadDatalog(file); });
 }
@@ -105,13 +108,15 @@ void TransferLaunchers::ConvertDatalogFile()
         source = RemovableDrives::findFile(RemovableDriveRoots(), QStringLiteral("DATALOG.QV3"));
         if (!source.isEmpty())
             break;
-        if (MsgBox(QStringLiteral("Please connect the USB thumb drive containing the datalog file"),
+        if (MsgBox(QCoreApplication::translate(
+                       "Quvane", "Please connect the USB thumb drive containing the datalog file"),
                    MsgButtons::OKCancel, MsgIcon::Information,
                    m_session.identity().mainTitle()) == MsgAnswer::Cancel)
             return;
     }
-    const QString file = askTransferFile(QStringLiteral("Convert Datalog File - Save As"),
-                                         FileDialogRequest::Kind::Save);
+    const QString file =
+        askTransferFile(QCoreApplication::translate("Quvane", "Convert Datalog File - Save As"),
+                        FileDialogRequest::Kind::Save);
     if (!file.isEmpty())
         runTransfer([&](frmCapture &capture) { capture.ConvertDatalog(source, file); });
 }

@@ -1,5 +1,7 @@
 #include "app/UtilitySession.h"
 
+#include <QCoreApplication>
+
 #include "link/QuvaneError.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
@@ -60,8 +62,8 @@ bool UtilitySession::IsDatalogEmpty()
     busyTrapped([] {});
     if (sensor().LastError() <= 0)
         return false;
-    MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
-           identity().mainTitle());
+    MsgBox(QCoreApplication::translate("Quvane", "The Datalog is empty"), MsgButtons::OK,
+           MsgIcon::Exclamation, identity().mainTitle());
     return true;
 }
 
@@ -80,8 +82,8 @@ bool UtilitySession::GetDatalogRecord(qint16 aRecordNumber)
         }
     });
     if (!fetched && sensor().LastError() > 0) {
-        MsgBox(QStringLiteral("The Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
-               identity().mainTitle());
+        MsgBox(QCoreApplication::translate("Quvane", "The Datalog is empty"), MsgButtons::OK,
+               MsgIcon::Exclamation, identity().mainTitle());
         return false;
     }
     if (showDatalogRecord)
@@ -93,8 +95,8 @@ void UtilitySession::Standardize()
 {
     const qint32 flavor = InstrumentFlavor();
     const QString black = flavor == Flavor::FortyFiveLav || flavor == Flavor::FortyFiveSav
-                              ? QStringLiteral("Mount Black Glass")
-                              : QStringLiteral("Mount Light Trap");
+                              ? QCoreApplication::translate("Quvane", "Mount Black Glass")
+                              : QCoreApplication::translate("Quvane", "Mount Light Trap");
     // One guided reading: the prompt, then readings until one succeeds or the operator gives up.
     auto reading = [this](const QString &prompt, void (UtilitySession::*read)(),
                           const QString &failure) {
@@ -110,13 +112,15 @@ void UtilitySession::Standardize()
                 return false;
         }
     };
-    if (!reading(black, &UtilitySession::ReadBlack, QStringLiteral("Black Standardization Failed")))
+    if (!reading(black, &UtilitySession::ReadBlack,
+                 QCoreApplication::translate("Quvane", "Black Standardization Failed")))
         return;
-    if (!reading(QStringLiteral("Mount White Tile"), &UtilitySession::ReadWhite,
-                 QStringLiteral("White Standardization Failed")))
+    if (!reading(QCoreApplication::translate("Quvane", "Mount White Tile"),
+                 &UtilitySession::ReadWhite,
+                 QCoreApplication::translate("Quvane", "White Standardization Failed")))
         return;
-    MsgBox(QStringLiteral("Standardization Completed"), MsgButtons::OK, MsgIcon::Information,
-           identity().mainTitle());
+    MsgBox(QCoreApplication::translate("Quvane", "Standardization Completed"), MsgButtons::OK,
+           MsgIcon::Information, identity().mainTitle());
 }
 
 } // namespace quvane

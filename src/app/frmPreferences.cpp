@@ -2,6 +2,7 @@
 
 #include "link/modGlobals.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -9,7 +10,7 @@
 using namespace quvane;
 
 frmPreferences::frmPreferences(InstrumentIdentity identity, QWidget *parent)
-    : QvDialog(QStringLiteral("Preferences - "), std::move(identity), parent)
+    : QvDialog(QCoreApplication::translate("Quvane", "Preferences - "), std::move(identity), parent)
 {
     ui.setupUi(this);
     // One printable ISO-8859-1 character: anything else could not be written to the files.

@@ -2,12 +2,13 @@
 
 #include "policy/ReportError.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 
 using namespace quvane;
 
 frmSampleID::frmSampleID(InstrumentIdentity identity, QWidget *parent)
-    : QvDialog(QStringLiteral("Sample ID - "), std::move(identity), parent)
+    : QvDialog(QCoreApplication::translate("Quvane", "Sample ID - "), std::move(identity), parent)
 {
     ui.setupUi(this);
     connect(ui.cmdOK, &QPushButton::clicked, this, &frmSampleID::cmdOK_Click);

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QMenuBar>
 
 using namespace quvane;
@@ -81,7 +82,8 @@ void frmUtility::Form_Load()
 
     if (!m_session.Connect()) {
         // A serial port the user may not open is said, with what to do about it.
-        QString text = QStringLiteral("Instrument not connected or turned off");
+        QString text =
+            QCoreApplication::translate("Quvane", "Instrument not connected or turned off");
         if (!qvSensor.accessProblem().isEmpty())
             text += QStringLiteral("\n\n") + qvSensor.accessProblem();
         else if (!qvSensor.connectionError().isEmpty())
@@ -90,9 +92,10 @@ void frmUtility::Form_Load()
         EndProgram();
     }
     if (!qvSensor.FirmwareSupported()) {
-        MsgBox(QStringLiteral("The firmware in the attached instrument is not compatible with "
-                              "this program\n\nPlease contact Velmora to obtain upgrade "
-                              "information"),
+        MsgBox(QCoreApplication::translate(
+                   "Quvane", "The firmware in the attached instrument is not compatible with "
+                             "this program\n\nPlease contact Velmora to obtain upgrade "
+                             "information"),
                MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle());
         EndProgram();
     }
@@ -191,8 +194,8 @@ void frmUtility::mnuDatalogItem_Click(int Index)
     else if (Index == DatalogConvert)
         m_transfers.ConvertDatalogFile();
     else if (Index == DatalogClear) {
-        if (MsgBox(QStringLiteral("Proceed to clear the Datalog?"), MsgButtons::YesNo,
-                   MsgIcon::Question, identity().mainTitle()) != MsgAnswer::No)
+        if (MsgBox(QCoreApplication::translate("Quvane", "Proceed to clear the Datalog?"),
+                   MsgButtons::YesNo, MsgIcon::Question, identity().mainTitle()) != MsgAnswer::No)
             m_session.ClearDatalog();
     }
 }

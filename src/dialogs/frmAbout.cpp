@@ -4,6 +4,7 @@
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -88,6 +89,6 @@ void frmAbout::StartSysInfo()
     if (!path.isEmpty() && QProcess::startDetached(path, {}))
         return;
 #endif
-    MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), MsgButtons::OK,
-           MsgIcon::Exclamation, m_identity.mainTitle());
+    MsgBox(QCoreApplication::translate("Quvane", "System Information Is Unavailable At This Time"),
+           MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
 }

@@ -7,6 +7,7 @@
 #include "records/ScreenBitmap.h"
 #include "transfer/OutputFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
@@ -55,8 +56,8 @@ void frmBitmap::DisplayScreen()
         !file.flush()) {
         if (!file.fileName().isEmpty())
             QFile::remove(file.fileName());
-        MsgBox(QStringLiteral("Error Creating Temporary File"), MsgButtons::OK, MsgIcon::Critical,
-               mainTitle());
+        MsgBox(QCoreApplication::translate("Quvane", "Error Creating Temporary File"),
+               MsgButtons::OK, MsgIcon::Critical, mainTitle());
         // Closed once the dialog is running, as the window closes itself.
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
@@ -71,8 +72,8 @@ void frmBitmap::cmdSave_Click()
 {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
-    request.title = QStringLiteral("Save As");
-    request.filter = QStringLiteral("Bitmap Files (*.bmp)|*.bmp");
+    request.title = QCoreApplication::translate("Quvane", "Save As");
+    request.filter = QCoreApplication::translate("Quvane", "Bitmap Files (*.bmp)|*.bmp");
     request.hideReadOnly = true;
     request.overwritePrompt = true;
     const QString target = prompter().fileDialog(request);

@@ -68,8 +68,8 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
     }
     const qint16 count = m_datalogCount();
     if (count <= 0) {
-        MsgBox(QStringLiteral("Datalog is empty"), MsgButtons::OK, MsgIcon::Exclamation,
-               m_identity.mainTitle());
+        MsgBox(QCoreApplication::translate("Quvane", "Datalog is empty"), MsgButtons::OK,
+               MsgIcon::Exclamation, m_identity.mainTitle());
         return TransferResult::Refused;
     }
     return report(transfers().UploadDatalog(count, sFileName));
@@ -80,8 +80,8 @@ TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString 
     const Unload unload(*this);
     const TransferResult result = report(transfers().ConvertDatalog(sSource, sFileName));
     if (result == TransferResult::Completed)
-        MsgBox(QStringLiteral("Conversion completed"), MsgButtons::OK, MsgIcon::Information,
-               m_identity.mainTitle());
+        MsgBox(QCoreApplication::translate("Quvane", "Conversion completed"), MsgButtons::OK,
+               MsgIcon::Information, m_identity.mainTitle());
     return result;
 }
 

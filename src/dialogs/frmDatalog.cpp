@@ -74,6 +74,6 @@ void frmDatalog::cmdGet_Click()
         ui.txtNumber->setFocus();
         return;
     }
-    MsgBox(QStringLiteral("Invalid record number!"), MsgButtons::OK, MsgIcon::Information,
-           mainTitle());
+    MsgBox(QCoreApplication::translate("Quvane", "Invalid record number!"), MsgButtons::OK,
+           MsgIcon::Information, mainTitle());
 }

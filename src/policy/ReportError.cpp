@@ -1,5 +1,7 @@
 #include "policy/ReportError.h"
 
+#include <QCoreApplication>
+
 #include "link/modGlobals.h"
 #include "policy/ProgramControl.h"
 #include "policy/Prompter.h"
@@ -13,7 +15,9 @@ void ReportError(const QuvaneError &error)
             return;
         EndProgram();
     }
-    MsgBox(QStringLiteral("Fatal Error #%1\n\n%2").arg(error.number()).arg(error.description()),
+    MsgBox(QCoreApplication::translate("Quvane", "Fatal Error #%1\n\n%2")
+               .arg(error.number())
+               .arg(error.description()),
            MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle());
     EndProgram();
 }
@@ -21,9 +25,10 @@ void ReportError(const QuvaneError &error)
 bool quvane::AskRetry(const QuvaneError &error)
 {
     // A reply garbled on the line is offered Retry as a timeout is, naming what went wrong.
-    const QString text =
-        error.isTimeout() ? QStringLiteral("Communications Timeout")
-                          : QStringLiteral("Communications Error\n\n%1").arg(error.description());
+    const QString text = error.isTimeout()
+                             ? QCoreApplication::translate("Quvane", "Communications Timeout")
+                             : QCoreApplication::translate("Quvane", "Communications Error\n\n%1")
+                                   .arg(error.description());
     return MsgBox(text, MsgButtons::RetryCancel, MsgIcon::Critical, modGlobals::AppTitle()) ==
            MsgAnswer::Retry;
 }

@@ -447,7 +447,8 @@ void frmSetup::valueField_LostFocus(QLineEdit *field)
 
 void frmSetup::BadNumberError()
 {
-    MsgBox(QStringLiteral("What Is That?!"), MsgButtons::OK, MsgIcon::Question, mainTitle());
+    MsgBox(QCoreApplication::translate("Quvane", "What Is That?!"), MsgButtons::OK,
+           MsgIcon::Question, mainTitle());
 }
 
 bool frmSetup::CheckSetupItems()
@@ -464,25 +465,26 @@ bool frmSetup::CheckSetupItems()
              const std::optional<qint16> n = wholeNumber(text);
              return n && *n >= 1 && *n <= 25;
          },
-         "Average Count:\n\nValid Range Is 1 To 25"},
+         QT_TRANSLATE_NOOP("Quvane", "Average Count:\n\nValid Range Is 1 To 25")},
         {ui.txtCMCFactor,
          [](const QString &text) {
              const std::optional<double> v = numericValue(text);
              return v && static_cast<float>(*v) >= 0.0f && static_cast<float>(*v) < 10.0f;
          },
-         "Commercial Factor:\n\nValid Range Is 0 To 9.9"},
+         QT_TRANSLATE_NOOP("Quvane", "Commercial Factor:\n\nValid Range Is 0 To 9.9")},
         {ui.txtCMCRatio,
          [](const QString &text) {
              const std::optional<double> v = numericValue(text);
              return v && static_cast<float>(*v) >= 0.0f && static_cast<float>(*v) < 10.0f;
          },
-         "CMC l:c Ratio:\n\nValid Range Is 0 To 9.9"},
+         QT_TRANSLATE_NOOP("Quvane", "CMC l:c Ratio:\n\nValid Range Is 0 To 9.9")},
     };
     for (const Check &check : checks) {
         if (check.valid(check.field->text()))
             continue;
         m_entryRefused = true;
-        MsgBox(QString::fromLatin1(check.message), MsgButtons::OK, MsgIcon::Critical, mainTitle());
+        MsgBox(QCoreApplication::translate("Quvane", check.message), MsgButtons::OK,
+               MsgIcon::Critical, mainTitle());
         ui.sstItems->setCurrentIndex(0);
         focusLater(check.field);
         return false;
@@ -497,8 +499,8 @@ bool frmSetup::SetupNumberValid()
     const std::optional<qint16> n = wholeNumber(ui.txtSetup->text());
     if (n && *n >= 1 && *n <= 100)
         return true;
-    MsgBox(QStringLiteral("Invalid Product Set-up Number"), MsgButtons::OK, MsgIcon::Critical,
-           mainTitle());
+    MsgBox(QCoreApplication::translate("Quvane", "Invalid Product Set-up Number"), MsgButtons::OK,
+           MsgIcon::Critical, mainTitle());
     focusLater(ui.txtSetup);
     return false;
 }
