@@ -1,5 +1,6 @@
 #include "sim/SimInstrument.h"
 
+#include "colour/Colorimetry.h"
 #include "link/Framing.h"
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace quvane {
 
@@ -40,6 +42,94 @@ int readIndex(const QByteArray &command, int letters, bool isLong, int count, in
     if (packet.position() != command.size())
         return SimRefusal::BadField;
     return index >= 0 && index < count ? 0 : SimRefusal::NoSuchRecord;
+}
+
+// The scale values an instrument stores with a reading, computed from its spectrum: the record's
+// scale (the datalog's codes: 1 CIE Lab, 2 CIE LCh, 3 Hunter Lab, 4 XYZ, 5 Yxy) as the first
+// triple, CIE L*C*h as the second.
+std::array<float, 6> scaleValuesOf(const Reflectance &r, int illuminant = 4, int observer = 1,
+                                   int scale = 1)
+{
+    using namespace Colour;
+    const Colorimeter meter(Illuminant(std::clamp(illuminant, 0, IlluminantCount - 1)),
+                            observer == 0 ? Observer::TwoDegree : Observer::TenDegree);
+    const Xyz xyz = meter.tristimulus(r);
+    const Lab lab = toLab(xyz, meter.white());
+    const LCh lch = toLCh(lab);
+    std::array<double, 3> first{lab.L, lab.a, lab.b};
+    if (scale == 2)
+        first = {lch.L, lch.C, lch.h};
+    else if (scale == 3) {
+        const Lab hunter = toHunterLab(xyz, meter.white());
+        first = {hunter.L, hunter.a, hunter.b};
+    } else if (scale == 4)
+        first = {xyz.X, xyz.Y, xyz.Z};
+    else if (scale == 5) {
+        const Yxy yxy = toYxy(xyz);
+        first = {yxy.Y, yxy.x, yxy.y};
+    }
+    return {float(first[0]), float(first[1]), float(first[2]),
+            float(lch.L),    float(lch.C),    float(lch.h)};
+}
+
+// The index value of a reading (the datalog's codes: 1 Y, 2 YI D1925, 3 YI E313, 4 WI E313,
+// 5 Tint E313, 6 Z%); 0 where the index is not defined for the record's conditions.
+float indexValueOf(const Reflectance &r, int illuminant, int observer, int index)
+{
+    using namespace Colour;
+    const auto i = Illuminant(std::clamp(illuminant, 0, IlluminantCount - 1));
+    const auto o = observer == 0 ? Observer::TwoDegree : Observer::TenDegree;
+    const Colorimeter meter(i, o);
+    const Xyz xyz = meter.tristimulus(r);
+    std::optional<double> value;
+    switch (index) {
+    case 1:
+        value = xyz.Y;
+        break;
+    case 2:
+        value = yellownessD1925(xyz, i, o);
+        break;
+    case 3:
+        value = yellownessE313(xyz, i, o);
+        break;
+    case 4:
+        value = whitenessE313(xyz, i, o);
+        break;
+    case 5:
+        value = tintE313(xyz, i, o);
+        break;
+    case 6:
+        value = zPercent(xyz, meter.white());
+        break;
+    default:
+        break;
+    }
+    return float(value.value_or(0));
+}
+
+// A set-up's standard values from its standard's spectrum, for its own illuminant, observer,
+// scale and index (the set-up's codes: scale 8 is CIE L*u*v*; index 12 to 14 are whiteness,
+// tint and Z%).
+void setStandardValues(QVSetup &setup, const Reflectance &r)
+{
+    using namespace Colour;
+    if (setup.ColorScale == 8) {
+        const Colorimeter meter(Illuminant(setup.Illuminant),
+                                setup.Observer == 0 ? Observer::TwoDegree : Observer::TenDegree);
+        const Luv luv = toLuv(meter.tristimulus(r), meter.white());
+        setup.setScaleData(1, float(luv.L));
+        setup.setScaleData(2, float(luv.u));
+        setup.setScaleData(3, float(luv.v));
+    } else if (setup.ColorScale != 0) {
+        const auto values = scaleValuesOf(r, setup.Illuminant, setup.Observer, setup.ColorScale);
+        for (qint16 i = 1; i <= 3; ++i)
+            setup.setScaleData(i, values[static_cast<size_t>(i - 1)]);
+    }
+    const int index = setup.ColorIndex >= 12 && setup.ColorIndex <= 14 ? setup.ColorIndex - 8
+                      : setup.ColorIndex <= 3                          ? setup.ColorIndex
+                                                                       : 0;
+    if (index != 0)
+        setup.setIndexData(indexValueOf(r, setup.Illuminant, setup.Observer, index));
 }
 
 // Plausible set-ups: named products with a mix of scales, indices and difference settings, each
@@ -75,29 +165,8 @@ SimSetup defaultSetup(int index)
         for (qint16 i = 1; i <= 31; ++i)
             setup.setSpectrum(i, sample.reflectance[static_cast<size_t>(i - 1)]);
     }
+    setStandardValues(setup, sample.reflectance);
     return {setup.ProductName, setup.recordFields()};
-}
-
-// Rough colour values of a curve, enough to look like real CIE L*a*b* numbers.
-std::array<float, 6> scaleValuesOf(const Reflectance &r)
-{
-    auto band = [&r](int from, int to) {
-        double sum = 0;
-        for (int i = from; i <= to; ++i)
-            sum += r[static_cast<size_t>(i)];
-        return sum / (to - from + 1) / 100.0;
-    };
-    const double blue = band(0, 8), green = band(9, 18), red = band(19, 30);
-    const double y = 0.2 * red + 0.7 * green + 0.1 * blue;
-    const double lightness = 116.0 * std::cbrt(std::max(y, 0.0089)) - 16.0;
-    const double a = 120.0 * (std::cbrt(red) - std::cbrt(green));
-    const double b = 80.0 * (std::cbrt(green) - std::cbrt(blue));
-    const double chroma = std::hypot(a, b);
-    double hue = std::atan2(b, a) * 180.0 / M_PI;
-    if (hue < 0)
-        hue += 360.0;
-    return {static_cast<float>(lightness), static_cast<float>(a),      static_cast<float>(b),
-            static_cast<float>(lightness), static_cast<float>(chroma), static_cast<float>(hue)};
 }
 
 } // namespace
@@ -193,9 +262,12 @@ void SimInstrument::seedDatalog(int n)
         record.isStandard = record.sequence == 1;
         record.timestamp = now - (n - i) * 1800;
         record.spectrum = SampleCatalogue::measure(sample, m_random);
-        record.scaleData = scaleValuesOf(record.spectrum);
-        record.colorIndex = 2; // a yellowness index
-        record.indexData = {record.scaleData[2] * 1.6f, 0.0f};
+        record.scaleData =
+            scaleValuesOf(record.spectrum, record.illuminant, record.observer, record.colorScale);
+        record.colorIndex = 3; // yellowness, as ASTM E313 defines it for D65/10
+        record.indexData = {
+            indexValueOf(record.spectrum, record.illuminant, record.observer, record.colorIndex),
+            0.0f};
         record.passFail = record.isStandard ? 0 : (i % 7 == 3 ? 1 : 0);
         m_datalog.append(record);
     }
