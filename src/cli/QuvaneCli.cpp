@@ -1,11 +1,13 @@
 #include "cli/QuvaneCli.h"
 
+#include "cli/MeasureCommand.h"
 #include "cli/TerminalProgress.h"
 #include "link/InstrumentOperations.h"
 #include "link/InstrumentSession.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
+#include "records/QVMeasure.h"
 #include "records/QVSetup.h"
 #include "records/ScreenBitmap.h"
 #include "records/SetupText.h"
@@ -41,6 +43,9 @@ const char *const Usage =
     "  identify               show the instrument's identification\n"
     "  screen FILE            save the instrument's display as a 128 x 128 bitmap file\n"
     "  setup N                show product set-up N (1 to 100) as text\n"
+    "  measure                take one measurement and show its spectrum and colour values\n"
+    "                         [--illuminant D65] [--observer 10] [--scale lab]\n"
+    "                         [--format text|cgats]\n"
     "\n"
     "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial port),\n"
     "as for the utility. The delimiter is the utility's stored preference unless --delimiter\n"
@@ -239,6 +244,10 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         {{"h", "help"}, "Show this help."},
         {"delimiter", "Field delimiter: tab, comma or one character.", "DELIMITER"},
         {"yes", "Confirm clear-datalog."},
+        {"illuminant", "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.", "NAME"},
+        {"observer", "measure: 2 or 10 (default) degrees.", "DEGREES"},
+        {"scale", "measure: lab (default), lch, hunter, xyz, yxy or luv.", "SCALE"},
+        {"format", "measure: text (default) or cgats.", "FORMAT"},
     });
     parser.addPositionalArgument("command", "The command to run.");
     if (!parser.parse(app.arguments()))
@@ -255,9 +264,9 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     {
         const char *name;
         int arguments;
-    } commands[] = {{"capture", 1},  {"convert", 2},       {"archive", 1},
-                    {"restore", 1},  {"clear-datalog", 0}, {"set-clock", 0},
-                    {"identify", 0}, {"screen", 1},        {"setup", 1}};
+    } commands[] = {{"capture", 1},       {"convert", 2},   {"archive", 1},  {"restore", 1},
+                    {"clear-datalog", 0}, {"set-clock", 0}, {"identify", 0}, {"screen", 1},
+                    {"setup", 1},         {"measure", 0}};
     int expected = -1;
     for (const auto &c : commands) {
         if (command == QLatin1String(c.name))
@@ -292,6 +301,14 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         BulkTransfers transfers({nullptr, delimiter, TextFormat(), {}}, progress);
         return exitStatus(transfers.ConvertDatalog(args[1], args[2]));
     }
+    QString measureError;
+    const std::optional<MeasureOptions> measureOptions = MeasureOptions::parse(
+        parser.value(QStringLiteral("illuminant")), parser.value(QStringLiteral("observer")),
+        parser.value(QStringLiteral("scale")), parser.value(QStringLiteral("format")),
+        measureError);
+    if (!measureOptions)
+        return usageError(measureError);
+
     // The file a command writes is checked before anything is sent to the instrument.
     if (command == QLatin1String("capture") || command == QLatin1String("archive") ||
         command == QLatin1String("screen")) {
@@ -316,6 +333,14 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         }
         if (command == QLatin1String("setup"))
             return showSetup(sensor, args[1]);
+        if (command == QLatin1String("measure")) {
+            QVMeasure measurement(sensor);
+            measurement.Measure();
+            Colour::Spectrum spectrum;
+            for (int i = 1; i <= 31; ++i)
+                spectrum[static_cast<size_t>(i - 1)] = measurement.Spectrum(i);
+            return print(measurementText(spectrum, *measureOptions));
+        }
         if (command == QLatin1String("screen")) {
             OutputFile file(args[1]);
             file.write(ScreenBitmap::header() + ScreenBitmap::readBits(sensor));

@@ -163,6 +163,34 @@ TEST(QuvaneCli, IdentifyEscapesInstrumentTextsAndFailsOnAFullOutput)
     EXPECT_TRUE(process.readAllStandardError().contains("No space left on device"));
 }
 
+TEST(QuvaneCli, MeasureShowsTheSpectrumAndItsColourValues)
+{
+    const CliRun text = quvane({"measure", "--illuminant", "f11", "--observer", "2"});
+    EXPECT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.contains(QLatin1String("Illuminant/observer:  F11/2\n")));
+    EXPECT_TRUE(text.out.contains(QLatin1String("L* a* b*:")));
+    EXPECT_EQ(text.out.count(QLatin1String(" nm ")), 31);
+
+    const CliRun cgats = quvane({"measure", "--format", "cgats"});
+    EXPECT_EQ(cgats.exitCode, 0);
+    EXPECT_TRUE(cgats.out.startsWith(QLatin1String("CGATS.17\n")));
+    const QStringList lines = cgats.out.split(QLatin1Char('\n'));
+    const qsizetype format = lines.indexOf(QStringLiteral("BEGIN_DATA_FORMAT"));
+    const qsizetype data = lines.indexOf(QStringLiteral("BEGIN_DATA"));
+    ASSERT_GT(format, 0);
+    ASSERT_GT(data, format);
+    const QStringList fields = lines[format + 1].split(QLatin1Char('\t'));
+    const QStringList values = lines[data + 1].split(QLatin1Char('\t'));
+    ASSERT_EQ(fields.size(), 38);
+    ASSERT_EQ(values.size(), 38);
+    EXPECT_EQ(fields[1], QStringLiteral("SPEC_400"));
+    EXPECT_EQ(fields[31], QStringLiteral("SPEC_700"));
+    EXPECT_EQ(fields.mid(32), (QStringList{"XYZ_X", "XYZ_Y", "XYZ_Z", "LAB_L", "LAB_A", "LAB_B"}));
+
+    EXPECT_EQ(quvane({"measure", "--observer", "5"}).exitCode, 2);
+    EXPECT_EQ(quvane({"measure", "--scale", "rgb"}).exitCode, 2);
+}
+
 TEST(QuvaneCli, BadUsageExitsWithTwo)
 {
     EXPECT_EQ(quvane({}).exitCode, 2);
