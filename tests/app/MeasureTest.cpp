@@ -1,3 +1,4 @@
+#include "app/ColourPanel.h"
 #include "app/frmSampleID.h"
 #include "app/frmUtility.h"
 #include "policy/ProgramControl.h"
@@ -11,7 +12,9 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPushButton>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QXYSeries>
@@ -234,6 +237,42 @@ TEST_F(MeasureTest, NewLogFileOverwritesAppendsOrAsksAgain)
     window.mnuMeasureItem_Click(1);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().isEmpty());
     EXPECT_FALSE(QFile::exists(other));
+}
+
+TEST_F(MeasureTest, TheColourPanelShowsTheSamplesValuesAndItsDifferenceFromAStandard)
+{
+    ColourPanel &panel = *window.ui.colour;
+    panel.ui.cboIlluminant->setCurrentIndex(4); // D65
+    panel.ui.cboObserver->setCurrentIndex(1);   // 10 degree
+    panel.ui.cboScale->setCurrentIndex(0);      // CIE L*a*b*
+    window.mnuMeasureItem_Click(1);             // Sample
+    const Colour::Colorimeter meter(Colour::Illuminant::D65, Colour::Observer::TenDegree);
+    Colour::Spectrum spectrum;
+    std::copy(window.Spectrum.begin(), window.Spectrum.end(), spectrum.begin());
+    const Colour::Lab lab = meter.lab(spectrum);
+    EXPECT_EQ(panel.ui.lblValue1->text(), QLocale().toString(lab.L, 'f', 2));
+    EXPECT_EQ(panel.ui.lblValue3->text(), QLocale().toString(lab.b, 'f', 2));
+    EXPECT_EQ(panel.ui.lblName2->text(), QStringLiteral("a*"));
+
+    // The sample as its own standard passes with no difference; the next one is compared.
+    panel.ui.cmdSetStandard->click();
+    EXPECT_EQ(panel.ui.lblVerdict->text(), QStringLiteral("Pass"));
+    EXPECT_TRUE(panel.ui.lblDeltas->text().contains(QLatin1String("dE 2000 0.00")));
+    panel.ui.spnTolerance->setValue(0.01);
+    sim->placeSample(2);
+    window.mnuMeasureItem_Click(1);
+    EXPECT_EQ(panel.ui.lblVerdict->text(), QStringLiteral("Fail"));
+
+    // The choice of scale is remembered; Clear empties the panel.
+    panel.ui.cboScale->setCurrentIndex(1);
+    EXPECT_EQ(panel.ui.lblName3->text(), QStringLiteral("h"));
+    EXPECT_EQ(QSettings(QStringLiteral("Quvane"), QStringLiteral("QUVA USW"))
+                  .value(QStringLiteral("Colour/Scale"))
+                  .toInt(),
+              1);
+    window.mnuMeasureItem_Click(2);
+    EXPECT_TRUE(panel.ui.lblValue1->text().isEmpty());
+    EXPECT_TRUE(panel.ui.lblVerdict->text().isEmpty());
 }
 
 } // namespace

@@ -12,9 +12,9 @@
 #include "support/ScriptedPrompter.h"
 
 #include <QApplication>
-#include <QPalette>
 #include <QDir>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -53,6 +53,13 @@ int main(int argc, char *argv[])
     window.grab().save(out.filePath(QStringLiteral("main-window.png")));
     window.mnuMeasureItem_Click(1); // Sample
     window.grab().save(out.filePath(QStringLiteral("after-sample.png")));
+    {
+        // The colour panel against a standard: this sample as the reference, then a near one.
+        window.ui.colour->ui.cmdSetStandard->click();
+        window.mnuMeasureItem_Click(1);
+        QCoreApplication::processEvents(); // the panel's layout takes the longer texts
+        window.grab().save(out.filePath(QStringLiteral("colour-with-standard.png")));
+    }
     {
         // The same on a dark desktop: the graph follows the palette as the rest does.
         const QPalette light = QApplication::palette();

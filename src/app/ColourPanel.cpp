@@ -1,0 +1,210 @@
+#include "app/ColourPanel.h"
+
+#include "records/QVSetup.h"
+
+#include <QLocale>
+#include <QSettings>
+
+#include <cmath>
+
+namespace quvane {
+
+using namespace Colour;
+
+namespace {
+
+// The scales the panel shows, with their components' names.
+struct Scale
+{
+    const char *name;
+    const char *components[3];
+};
+constexpr Scale Scales[] = {
+    {"CIE L*a*b*", {"L*", "a*", "b*"}}, {"CIE L*C*h", {"L*", "C*", "h"}},
+    {"Hunter Lab", {"L", "a", "b"}},    {"XYZ", {"X", "Y", "Z"}},
+    {"Yxy", {"Y", "x", "y"}},           {"CIE L*u*v*", {"L*", "u*", "v*"}},
+};
+
+// The panel's choices: the settings store's section "Colour", beside the preferences.
+QSettings store()
+{
+    return QSettings(QStringLiteral("Quvane"), QStringLiteral("QUVA USW"));
+}
+
+} // namespace
+
+ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
+{
+    ui.setupUi(this);
+    for (int i = 0; i < IlluminantCount; ++i)
+        ui.cboIlluminant->addItem(illuminantName(Illuminant(i)));
+    ui.cboObserver->addItems({tr("2 degree"), tr("10 degree")});
+    for (const Scale &scale : Scales)
+        ui.cboScale->addItem(QString::fromLatin1(scale.name));
+    const QSettings settings = store();
+    ui.cboIlluminant->setCurrentIndex(std::clamp(
+        settings.value(QStringLiteral("Colour/Illuminant"), 4).toInt(), 0, IlluminantCount - 1));
+    ui.cboObserver->setCurrentIndex(
+        std::clamp(settings.value(QStringLiteral("Colour/Observer"), 1).toInt(), 0, 1));
+    ui.cboScale->setCurrentIndex(std::clamp(
+        settings.value(QStringLiteral("Colour/Scale"), 0).toInt(), 0, int(std::size(Scales)) - 1));
+    for (QComboBox *list : {ui.cboIlluminant, ui.cboObserver, ui.cboScale}) {
+        connect(list, &QComboBox::currentIndexChanged, this, [this] {
+            saveChoices();
+            refresh();
+        });
+    }
+    connect(ui.spnTolerance, &QDoubleSpinBox::valueChanged, this, [this] { refresh(); });
+    connect(ui.cmdSetStandard, &QPushButton::clicked, this, [this] {
+        m_standardSpectrum = m_spectrum;
+        m_standardLab.reset();
+        ui.lblStandard->setText(tr("Standard: a measurement"));
+        refresh();
+    });
+    connect(ui.cmdStandardFromSetup, &QPushButton::clicked, this, [this] {
+        if (askStandardFromSetup)
+            askStandardFromSetup();
+    });
+    refresh();
+}
+
+Colorimeter ColourPanel::colorimeter() const
+{
+    return Colorimeter(Illuminant(ui.cboIlluminant->currentIndex()),
+                       ui.cboObserver->currentIndex() == 0 ? Observer::TwoDegree
+                                                           : Observer::TenDegree);
+}
+
+void ColourPanel::saveChoices() const
+{
+    QSettings settings = store();
+    settings.setValue(QStringLiteral("Colour/Illuminant"), ui.cboIlluminant->currentIndex());
+    settings.setValue(QStringLiteral("Colour/Observer"), ui.cboObserver->currentIndex());
+    settings.setValue(QStringLiteral("Colour/Scale"), ui.cboScale->currentIndex());
+}
+
+void ColourPanel::showSpectrum(const Spectrum &spectrum)
+{
+    m_spectrum = spectrum;
+    refresh();
+}
+
+void ColourPanel::clear()
+{
+    m_spectrum.reset();
+    refresh();
+}
+
+bool ColourPanel::setStandard(const QVSetup &setup)
+{
+    if (setup.Spectral) {
+        Spectrum spectrum;
+        for (int i = 1; i <= 31; ++i)
+            spectrum[size_t(i - 1)] = setup.Spectrum(qint16(i));
+        m_standardSpectrum = spectrum;
+        m_standardLab.reset();
+    } else if (setup.ColorScale == 1) { // the set-up's CIE L*a*b* values
+        m_standardSpectrum.reset();
+        m_standardLab = Lab{setup.ScaleData(1), setup.ScaleData(2), setup.ScaleData(3)};
+    } else {
+        return false;
+    }
+    // A set-up whose difference index is dE 2000 gives its tolerance.
+    if (setup.ColorDiffIndex() == 9 && setup.IndexTolerance() > 0)
+        ui.spnTolerance->setValue(setup.IndexTolerance());
+    ui.lblStandard->setText(
+        tr("Standard: set-up %1, %2").arg(setup.SetupNumber).arg(setup.ProductName));
+    refresh();
+    return true;
+}
+
+void ColourPanel::refresh()
+{
+    const Scale &scale =
+        Scales[std::clamp(ui.cboScale->currentIndex(), 0, int(std::size(Scales)) - 1)];
+    QLabel *names[] = {ui.lblName1, ui.lblName2, ui.lblName3};
+    QLabel *values[] = {ui.lblValue1, ui.lblValue2, ui.lblValue3};
+    for (int k = 0; k < 3; ++k)
+        names[k]->setText(QString::fromLatin1(scale.components[k]));
+    if (!m_spectrum) {
+        for (QLabel *value : values)
+            value->clear();
+        ui.lblSwatch->setStyleSheet(QString());
+        ui.lblSwatch->clear();
+        ui.lblDeltas->clear();
+        ui.lblVerdict->clear();
+        ui.lblVerdict->setStyleSheet(QString());
+        return;
+    }
+    const Colorimeter meter = colorimeter();
+    const Xyz xyz = meter.tristimulus(*m_spectrum);
+    const Lab lab = toLab(xyz, meter.white());
+    std::array<double, 3> v{lab.L, lab.a, lab.b};
+    switch (ui.cboScale->currentIndex()) {
+    case 1: {
+        const LCh c = toLCh(lab);
+        v = {c.L, c.C, c.h};
+        break;
+    }
+    case 2: {
+        const Lab h = toHunterLab(xyz, meter.white());
+        v = {h.L, h.a, h.b};
+        break;
+    }
+    case 3:
+        v = {xyz.X, xyz.Y, xyz.Z};
+        break;
+    case 4: {
+        const Yxy y = toYxy(xyz);
+        v = {y.Y, y.x, y.y};
+        break;
+    }
+    case 5: {
+        const Luv l = toLuv(xyz, meter.white());
+        v = {l.L, l.u, l.v};
+        break;
+    }
+    default:
+        break;
+    }
+    const QLocale locale;
+    const int decimals = ui.cboScale->currentIndex() == 4 ? 4 : 2; // chromaticities need four
+    for (int k = 0; k < 3; ++k)
+        values[k]->setText(locale.toString(v[size_t(k)], 'f', k == 0 ? 2 : decimals));
+    const Rgb rgb = toSrgb(xyz, meter.white());
+    ui.lblSwatch->setStyleSheet(
+        QStringLiteral("background: rgb(%1, %2, %3); border: 1px solid gray")
+            .arg(rgb.r)
+            .arg(rgb.g)
+            .arg(rgb.b));
+    // Marked when the colour is outside sRGB and its swatch only near it.
+    ui.lblSwatch->setText(rgb.clipped ? QStringLiteral("!") : QString());
+    ui.lblSwatch->setToolTip(rgb.clipped ? tr("Outside the sRGB gamut: the swatch is the nearest "
+                                              "colour it can show")
+                                         : QString());
+
+    if (!m_standardSpectrum && !m_standardLab) {
+        ui.lblDeltas->clear();
+        ui.lblVerdict->clear();
+        ui.lblVerdict->setStyleSheet(QString());
+        return;
+    }
+    const Lab standard = m_standardSpectrum ? meter.lab(*m_standardSpectrum) : *m_standardLab;
+    const LabDifference d = difference(lab, standard);
+    const double de2000 = deltaE2000(lab, standard);
+    // Rounded first, so that a difference of -0.001 reads 0.00, not -0.00.
+    const auto n = [&locale](double x) {
+        const double rounded = std::round(x * 100) / 100;
+        return locale.toString(rounded == 0 ? 0.0 : rounded, 'f', 2);
+    };
+    ui.lblDeltas->setText(tr("dL* %1  da* %2  db* %3\ndC* %4  dH* %5\ndE*ab %6  dE CMC %7  "
+                             "dE 2000 %8")
+                              .arg(n(d.dL), n(d.da), n(d.db), n(d.dC), n(d.dH), n(d.dE),
+                                   n(deltaECmc(lab, standard)), n(de2000)));
+    const bool pass = de2000 <= ui.spnTolerance->value();
+    ui.lblVerdict->setText(pass ? tr("Pass") : tr("Fail"));
+    ui.lblVerdict->setStyleSheet(pass ? QStringLiteral("color: white; background: #2e7d32")
+                                      : QStringLiteral("color: white; background: #c62828"));
+}
+
+} // namespace quvane

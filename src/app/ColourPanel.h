@@ -1,0 +1,48 @@
+#pragma once
+
+#include "colour/Colorimetry.h"
+#include "ui_ColourPanel.h" // generated from ColourPanel.ui
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QVSetup;
+
+namespace quvane {
+
+// The colour values of the measurement shown, beside its spectrum: for an illuminant, observer
+// and scale the operator picks (remembered in the settings store's section "Colour"), with a
+// swatch; and, against a reference (a measurement or a product set-up's standard), the
+// differences and pass or fail against a tolerance in dE 2000.
+class ColourPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ColourPanel(QWidget *parent = nullptr);
+
+    void showSpectrum(const Colour::Spectrum &spectrum);
+    void clear();
+    // The reference from a set-up: its standard's spectrum, or its L*a*b* values when it
+    // keeps no spectrum; its tolerance when it gives one. False when it gives neither.
+    bool setStandard(const QVSetup &setup);
+
+    // Reads the set-up the operator asks for; set by the main window.
+    std::function<void()> askStandardFromSetup;
+
+    Ui::ColourPanel ui;
+
+private:
+    Colour::Colorimeter colorimeter() const;
+    void refresh();
+    void saveChoices() const;
+
+    std::optional<Colour::Spectrum> m_spectrum;
+    // The reference: a spectrum, or fixed L*a*b* values of a set-up without one.
+    std::optional<Colour::Spectrum> m_standardSpectrum;
+    std::optional<Colour::Lab> m_standardLab;
+};
+
+} // namespace quvane
