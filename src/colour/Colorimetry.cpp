@@ -10,7 +10,7 @@ namespace quvane::Colour {
 
 namespace {
 
-constexpr double First = 380, Last = 780, Step = 5; // the integration: CIE 15's 5 nm steps
+constexpr double First = 380, Step = 5; // the integration: 380 to 780 nm in CIE 15's 5 nm steps
 constexpr int Points = 81;
 constexpr double Degrees = 180 / std::numbers::pi;
 
