@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         modGlobals::DecodeDelimiterPreference(modGlobals::EncodeDelimiterPreference(settings));
     if (!(again == settings))
         __builtin_trap();
-    modGlobals::SetDelimiter(settings.TabDelimiter, settings.CustomDelimiter, settings.Delimiter);
-    const QString delimiter = modGlobals::GetDelimiter();
+    const QString delimiter = modGlobals::GetDelimiter(settings);
     if (delimiter.size() != 1 || delimiter.at(0).unicode() > 0xFF)
         __builtin_trap();
     return 0;
