@@ -1,6 +1,6 @@
 #include "colour/Colorimetry.h"
 
-#include "colour/SpectralData.h"
+#include "colour/CieTables.h"
 
 #include <algorithm>
 #include <cmath>

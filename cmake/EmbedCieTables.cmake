@@ -1,9 +1,9 @@
 # Turns spectral data files in the CGATS form colord ships (SPECTRAL_START_NM, SPECTRAL_END_NM,
 # SPECTRAL_BANDS, then one data row a set) into C++ tables. The wavelengths come from those
 # keywords, never from the field names (CIE-A.sp names its 1 nm fields SPEC_300000 ...).
-#   cmake -DOUTPUT=file.cpp "-DINPUTS=Name=path;Name=path" -P EmbedSpectra.cmake
+#   cmake -DOUTPUT=file.cpp "-DINPUTS=Name=path;Name=path" -P EmbedCieTables.cmake
 set(out "// Generated at build time from the CIE data files of colord; do not edit.\n")
-string(APPEND out "#include \"colour/SpectralData.h\"\n\nnamespace quvane::ColourData {\n\n")
+string(APPEND out "#include \"colour/CieTables.h\"\n\nnamespace quvane::ColourData {\n\n")
 foreach(pair IN LISTS INPUTS)
   string(FIND "${pair}" "=" at)
   string(SUBSTRING "${pair}" 0 ${at} name)
