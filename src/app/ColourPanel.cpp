@@ -1,7 +1,11 @@
 #include "app/ColourPanel.h"
 
+#include "app/UtilitySession.h"
+#include "policy/Prompter.h"
+#include "policy/ReportError.h"
 #include "records/QVSetup.h"
 
+#include <QInputDialog>
 #include <QLocale>
 #include <QSettings>
 
@@ -61,10 +65,8 @@ ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
         ui.lblStandard->setText(tr("Standard: a measurement"));
         refresh();
     });
-    connect(ui.cmdStandardFromSetup, &QPushButton::clicked, this, [this] {
-        if (askStandardFromSetup)
-            askStandardFromSetup();
-    });
+    connect(ui.cmdStandardFromSetup, &QPushButton::clicked, this,
+            [this] { reportUntrapped([this] { askStandardFromSetup(); }); });
     refresh();
 }
 
@@ -116,6 +118,27 @@ bool ColourPanel::setStandard(const QVSetup &setup)
         tr("Standard: set-up %1, %2").arg(setup.SetupNumber).arg(setup.ProductName));
     refresh();
     return true;
+}
+
+void ColourPanel::askStandardFromSetup()
+{
+    if (!m_session)
+        return;
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(tr("Standard from Set-up - ") + m_session->identity().name);
+    dialog.setLabelText(tr("Product set-up number (1 to 100):"));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(1, 100);
+    dialog.setIntValue(1);
+    if (prompter().showModal(dialog) != QDialog::Accepted)
+        return;
+    QVSetup setup(m_session->sensor());
+    const auto number = static_cast<qint16>(dialog.intValue());
+    busyTrapped([&] { setup.Read(number); });
+    if (!setStandard(setup))
+        MsgBox(tr("Set-up %1 keeps neither its standard's spectrum nor its CIE L*a*b* values.")
+                   .arg(number),
+               MsgButtons::OK, MsgIcon::Exclamation, m_session->identity().mainTitle());
 }
 
 void ColourPanel::refresh()

@@ -5,12 +5,13 @@
 
 #include <QWidget>
 
-#include <functional>
 #include <optional>
 
 class QVSetup;
 
 namespace quvane {
+
+class UtilitySession;
 
 // The colour values of the measurement shown, beside its spectrum: for an illuminant, observer
 // and scale the operator picks (remembered in the settings store's section "Colour"), with a
@@ -29,8 +30,8 @@ public:
     // keeps no spectrum; its tolerance when it gives one. False when it gives neither.
     bool setStandard(const QVSetup &setup);
 
-    // Reads the set-up the operator asks for; set by the main window.
-    std::function<void()> askStandardFromSetup;
+    // The session Standard from set-up reads a set-up through.
+    void setSession(UtilitySession *session) { m_session = session; }
 
     Ui::ColourPanel ui;
 
@@ -38,11 +39,14 @@ private:
     Colour::Colorimeter colorimeter() const;
     void refresh();
     void saveChoices() const;
+    // Asks for a product set-up and takes its standard as the reference.
+    void askStandardFromSetup();
 
     std::optional<Colour::Spectrum> m_spectrum;
     // The reference: a spectrum, or fixed L*a*b* values of a set-up without one.
     std::optional<Colour::Spectrum> m_standardSpectrum;
     std::optional<Colour::Lab> m_standardLab;
+    UtilitySession *m_session = nullptr;
 };
 
 } // namespace quvane

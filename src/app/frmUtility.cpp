@@ -16,13 +16,11 @@
 #include "policy/ReportError.h"
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
-#include "records/QVSetup.h"
 #include "setup_editor/frmSetup.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QInputDialog>
 #include <QMenuBar>
 
 using namespace quvane;
@@ -34,9 +32,7 @@ frmUtility::frmUtility(LinkOptions link, QWidget *parent)
     fgSpectrum = ui.display->fgSpectrum;
     cwgSpectrum = ui.display->cwgSpectrum;
     resize(1180, ui.display->gridHeight() + 80);
-    ui.colour->askStandardFromSetup = [this] {
-        reportUntrapped([this] { askStandardFromSetup(); });
-    };
+    ui.colour->setSession(&m_session);
     connectMenus();
     m_session.showDatalogRecord = [this](const QVLog &record) {
         ViewDatalogRecord(record);
@@ -334,25 +330,6 @@ void frmUtility::ViewMeasurement(const QVMeasure &aMeasurement)
     ui.display->plot(Spectrum);
     ui.display->tabulate(Spectrum);
     ui.colour->showSpectrum(Spectrum);
-}
-
-void frmUtility::askStandardFromSetup()
-{
-    QInputDialog dialog(this);
-    dialog.setWindowTitle(tr("Standard from Set-up - ") + identity().name);
-    dialog.setLabelText(tr("Product set-up number (1 to 100):"));
-    dialog.setInputMode(QInputDialog::IntInput);
-    dialog.setIntRange(1, 100);
-    dialog.setIntValue(1);
-    if (prompter().showModal(dialog) != QDialog::Accepted)
-        return;
-    QVSetup setup(qvSensor);
-    const auto number = static_cast<qint16>(dialog.intValue());
-    busyTrapped([&] { setup.Read(number); });
-    if (!ui.colour->setStandard(setup))
-        MsgBox(tr("Set-up %1 keeps neither its standard's spectrum nor its CIE L*a*b* values.")
-                   .arg(number),
-               MsgButtons::OK, MsgIcon::Exclamation, identity().mainTitle());
 }
 
 void frmUtility::ViewDatalogRecord(const QVLog &aRecord)

@@ -62,8 +62,6 @@ public:
     void showScreenCapture();
     void showAbout();
     void showSetupEditor();
-    // Asks for a product set-up and takes its standard as the colour panel's reference.
-    void askStandardFromSetup();
 
     // The spectrum display: the grid and the graph.
     void ViewMeasurement(const QVMeasure &aMeasurement);

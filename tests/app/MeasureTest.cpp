@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QLocale>
 #include <QPushButton>
 #include <QSettings>
@@ -262,6 +263,17 @@ TEST_F(MeasureTest, TheColourPanelShowsTheSamplesValuesAndItsDifferenceFromAStan
     sim->placeSample(2);
     window.mnuMeasureItem_Click(1);
     EXPECT_EQ(panel.ui.lblVerdict->text(), QStringLiteral("Fail"));
+
+    // A product set-up's standard: set-up 1 keeps its standard's spectrum.
+    prompts.onDialog([](QDialog &dialog) {
+        auto &ask = static_cast<QInputDialog &>(dialog);
+        ask.setIntValue(1);
+        ask.accept();
+    });
+    panel.ui.cmdStandardFromSetup->click();
+    EXPECT_TRUE(panel.ui.lblStandard->text().startsWith(QLatin1String("Standard: set-up 1,")))
+        << panel.ui.lblStandard->text().toStdString();
+    EXPECT_FALSE(panel.ui.lblVerdict->text().isEmpty());
 
     // The choice of scale is remembered; Clear empties the panel.
     panel.ui.cboScale->setCurrentIndex(1);
