@@ -32,6 +32,7 @@ struct Bench
     SensorControl sensor;
     SilentProgress progress;
     BulkTransfers transfers{{&sensor, "\t", TextFormat(), {}}, progress};
+    BulkTransfers cgats{{&sensor, "\t", TextFormat(), {}, {}, true}, progress};
     QTemporaryDir dir;
 };
 
@@ -81,6 +82,19 @@ void ConvertHundredThousandRecords(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 BENCHMARK(ConvertHundredThousandRecords)->Unit(benchmark::kMillisecond);
+
+// The same conversion written as CGATS.17.
+void ConvertHundredThousandRecordsToCgats(benchmark::State &state)
+{
+    qint64 bytes = 0;
+    const QString source = bigDatalog(bytes);
+    const QString out = bench().dir.filePath(QStringLiteral("converted.ti3"));
+    for (auto _ : state)
+        bench().cgats.ConvertDatalog(source, out);
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(ConvertHundredThousandRecordsToCgats)->Unit(benchmark::kMillisecond);
 
 void FormatOneRecordLine(benchmark::State &state)
 {

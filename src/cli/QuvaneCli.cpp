@@ -35,6 +35,7 @@ const char *const Usage =
     "\n"
     "Commands:\n"
     "  capture FILE           capture the instrument's datalog into a delimited text file\n"
+    "                         (--format cgats: CGATS.17 text, as Argyll CMS reads it)\n"
     "  convert SOURCE FILE    convert a DATALOG.QV3 file into a delimited text file\n"
     "  archive FILE           archive the 100 product set-ups into a file\n"
     "  restore FILE           restore the product set-ups of an archive file\n"
@@ -247,7 +248,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         {"illuminant", "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.", "NAME"},
         {"observer", "measure: 2 or 10 (default) degrees.", "DEGREES"},
         {"scale", "measure: lab (default), lch, hunter, xyz, yxy or luv.", "SCALE"},
-        {"format", "measure: text (default) or cgats.", "FORMAT"},
+        {"format", "measure, capture, convert: text (default) or cgats.", "FORMAT"},
     });
     parser.addPositionalArgument("command", "The command to run.");
     if (!parser.parse(app.arguments()))
@@ -295,12 +296,6 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     SensorControl &sensor = session.sensor();
     InstrumentOperations &operations = session.operations();
 
-    if (command == QLatin1String("convert")) {
-        // A conversion needs no instrument.
-        TerminalProgress progress(false);
-        BulkTransfers transfers({nullptr, delimiter, TextFormat(), {}}, progress);
-        return exitStatus(transfers.ConvertDatalog(args[1], args[2]));
-    }
     QString measureError;
     const std::optional<MeasureOptions> measureOptions = MeasureOptions::parse(
         parser.value(QStringLiteral("illuminant")), parser.value(QStringLiteral("observer")),
@@ -308,6 +303,14 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         measureError);
     if (!measureOptions)
         return usageError(measureError);
+
+    if (command == QLatin1String("convert")) {
+        // A conversion needs no instrument.
+        TerminalProgress progress(false);
+        BulkTransfers transfers({nullptr, delimiter, TextFormat(), {}, {}, measureOptions->cgats},
+                                progress);
+        return exitStatus(transfers.ConvertDatalog(args[1], args[2]));
+    }
 
     // The file a command writes is checked before anything is sent to the instrument.
     if (command == QLatin1String("capture") || command == QLatin1String("archive") ||
@@ -323,7 +326,8 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
 
     TerminalProgress progress(true);
     // Nobody is there to answer Retry: a timeout ends the transfer.
-    BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}}, progress);
+    BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}, {}, measureOptions->cgats},
+                            progress);
     try {
         if (command == QLatin1String("identify"))
             return identify(session);

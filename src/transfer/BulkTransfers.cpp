@@ -170,8 +170,11 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
     std::optional<OutputFile> file;
     int i = 1;
     bool saving = false;
+    const TextFormat cNumbers(QLocale::c());
     try {
         file.emplace(sFileName, m_settings.fileFaults);
+        if (m_settings.cgats)
+            file->writeLine(datalogCgatsHeader());
         QByteArray line;
         for (; i <= aCount && !m_progress.cancelRequested(); ++i) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(aCount));
@@ -182,7 +185,10 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
                 expectEcho(command, "record", i, packet.GetLong() + qint64(1));
                 packet.Rewind();
                 line.truncate(0); // keeps the capacity for the next line
-                appendDatalogLine(packet, format, line);
+                if (m_settings.cgats)
+                    appendCgatsRow(packet, cNumbers, line);
+                else
+                    appendDatalogLine(packet, format, line);
                 expectEnd(packet, command);
             });
             file->writeLine(line);
@@ -190,6 +196,8 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
             m_progress.yield();
         }
         saving = true;
+        if (m_settings.cgats)
+            file->writeLine("END_DATA");
         return finish(*file, i <= aCount, sFileName, Records);
     } catch (const QuvaneError &error) {
         if (!file)
@@ -215,6 +223,7 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
                 {}};
     ProgressScope scope(m_progress, QStringLiteral("Converting Datalog..."), 0);
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "::"};
+    const TextFormat cNumbers(QLocale::c());
     PacketBuffer packet;
     std::optional<LineReader> source;
     std::optional<OutputFile> file;
@@ -222,7 +231,8 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
     try {
         source.emplace(sSource);
         file.emplace(sFileName, m_settings.fileFaults);
-        file->writeLine(datalogHeading(m_settings.delimiter));
+        file->writeLine(m_settings.cgats ? datalogCgatsHeader()
+                                         : datalogHeading(m_settings.delimiter));
         QByteArray input, line;
         while (source->next(input)) {
             m_progress.setMessage(QString::number(source->lineNumber()));
@@ -230,7 +240,10 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
                 continue;
             packet.SetReply(input);
             line.truncate(0); // keeps the capacity for the next line
-            appendDatalogLine(packet, format, line);
+            if (m_settings.cgats)
+                appendCgatsRow(packet, cNumbers, line);
+            else
+                appendDatalogLine(packet, format, line);
             if (packet.position() != input.size())
                 throw QuvaneError(ErrorNumber::MalformedPacket,
                                   QStringLiteral("Malformed packet: %1 characters after the "
@@ -241,6 +254,8 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
             m_progress.yield();
         }
         saving = true;
+        if (m_settings.cgats)
+            file->writeLine("END_DATA");
         return finish(*file, false, sFileName, Converted);
     } catch (const QuvaneError &error) {
         if (!source || !file)

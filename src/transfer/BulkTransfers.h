@@ -59,6 +59,8 @@ struct TransferSettings
     std::function<bool(const QuvaneError &)> retryAfterTimeout;
     // Failures planted in the output file's system calls, for tests.
     OutputFileFaults fileFaults = {};
+    // Capture and conversion write CGATS.17 (see DatalogLine.h) instead of delimited text.
+    bool cgats = false;
 };
 
 // The four long operations: datalog capture and file conversion, set-up archive and restore.

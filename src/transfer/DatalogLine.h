@@ -22,4 +22,12 @@ void appendDatalogLine(PacketBuffer &packet, const DatalogLineFormat &format, QB
 // The conversion's heading line: the name of the first column of each group.
 QByteArray datalogHeading(const QByteArray &delimiter);
 
+// The datalog as CGATS.17 text in the form Argyll CMS reads (its "CTI3" file type, with the
+// one device value GRAY_K it asks for, always 0): a row a record with its number (SAMPLE_ID),
+// product (SAMPLE_NAME), sample ID, date, the 31 reflectances (SPEC_400 to SPEC_700, percent) and
+// the instrument's own colour values with the texts of their codes. Numbers in the C locale's
+// format (give TextFormat(QLocale::c())).
+QByteArray datalogCgatsHeader();
+void appendCgatsRow(PacketBuffer &packet, const TextFormat &number, QByteArray &line);
+
 } // namespace quvane

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -189,6 +190,49 @@ TEST(QuvaneCli, MeasureShowsTheSpectrumAndItsColourValues)
 
     EXPECT_EQ(quvane({"measure", "--observer", "5"}).exitCode, 2);
     EXPECT_EQ(quvane({"measure", "--scale", "rgb"}).exitCode, 2);
+}
+
+// The datalog as CGATS: Argyll's spec2cie reads it, and its L*a*b* under D65/10 from the
+// spectra agree with the instrument's own values in each row.
+TEST(QuvaneCli, CaptureAsCgatsIsReadBySpec2cie)
+{
+    const QString spec2cie = QStandardPaths::findExecutable(QStringLiteral("spec2cie"));
+    if (spec2cie.isEmpty())
+        GTEST_SKIP() << "spec2cie (Debian package argyll) is not installed";
+    QTemporaryDir dir;
+    const QString captured = dir.filePath("datalog.ti3");
+    ASSERT_EQ(quvane({"capture", captured, "--format", "cgats"}).exitCode, 0);
+    const QString converted = dir.filePath("converted.ti3");
+    QProcess run;
+    run.start(spec2cie, {"-n", "-i", "D65", "-o", "1964_10", captured, converted});
+    ASSERT_TRUE(run.waitForFinished(30000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().constData();
+    QFile file(converted);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    const qsizetype format = lines.indexOf("BEGIN_DATA_FORMAT");
+    const qsizetype data = lines.indexOf("BEGIN_DATA");
+    ASSERT_GT(format, 0);
+    ASSERT_GT(data, format);
+    const QList<QByteArray> fields = lines[format + 1].simplified().split(' ');
+    const qsizetype theirL = fields.indexOf("D65LAB_L"), ourL = fields.indexOf("QUVANE_SCALE_1");
+    ASSERT_GE(theirL, 0);
+    ASSERT_GE(ourL, 0);
+    int rows = 0;
+    for (qsizetype k = data + 1; k < lines.size() && !lines[k].startsWith("END_DATA"); ++k) {
+        // Quoted fields hold no blanks but the product names: count them from the front.
+        const QList<QByteArray> values = lines[k].simplified().split('"');
+        ASSERT_GE(values.size(), 9);
+        const QList<QByteArray> after = values.last().simplified().split(' ');
+        const QList<QByteArray> ours = values[values.size() - 3].simplified().split(' ');
+        ASSERT_GE(after.size(), 9);
+        ASSERT_GE(ours.size(), 3);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(after[after.size() - 3 + c].toDouble(), ours[c].toDouble(), 0.2)
+                << "row " << rows + 1;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 40);
 }
 
 TEST(QuvaneCli, BadUsageExitsWithTwo)
