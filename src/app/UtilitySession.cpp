@@ -86,6 +86,7 @@ bool UtilitySession::GetDatalogRecord(qint16 aRecordNumber)
                MsgIcon::Exclamation, identity().mainTitle());
         return false;
     }
+    m_lastRecord = record;
     if (showDatalogRecord)
         showDatalogRecord(record);
     return true;

@@ -3,10 +3,10 @@
 #include "dialogs/InstrumentWindow.h"
 #include "link/InstrumentSession.h"
 #include "link/LinkOptions.h"
+#include "records/QVLog.h"
 
 #include <functional>
-
-class QVLog;
+#include <optional>
 
 namespace quvane {
 
@@ -43,6 +43,10 @@ public:
     // Fetches the record with "K" and hands it to showDatalogRecord; an instrument that refuses
     // it (an empty datalog) gives "The Datalog is empty".
     bool GetDatalogRecord(qint16 aRecordNumber) override;
+    const QVLog *lastDatalogRecord() const override
+    {
+        return m_lastRecord ? &*m_lastRecord : nullptr;
+    }
     // Whether the last refusal said the datalog is empty; then "The Datalog is empty" is shown.
     bool IsDatalogEmpty();
     void WriteProductSetup() override
@@ -58,6 +62,7 @@ public:
 private:
     InstrumentSession m_instrument;
     LinkOptions m_link;
+    std::optional<QVLog> m_lastRecord;
 };
 
 } // namespace quvane

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+class QVLog;
 class SensorControl;
 
 namespace quvane {
@@ -22,6 +23,8 @@ public:
     virtual double StdzTimestamp() = 0;
     virtual void SetDateAndTime() = 0;
     virtual bool GetDatalogRecord(qint16 aRecordNumber) = 0;
+    // The record GetDatalogRecord fetched last, when it fetched one.
+    virtual const QVLog *lastDatalogRecord() const = 0;
     // The log writer for a set-up the editor has just written.
     virtual void WriteProductSetup() = 0;
 };

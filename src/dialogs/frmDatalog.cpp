@@ -1,11 +1,15 @@
 #include "dialogs/frmDatalog.h"
 
+#include "colour/Colorimetry.h"
 #include "dialogs/InstrumentWindow.h"
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
+#include "records/QVLog.h"
+#include "records/SetupText.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QLocale>
 
 #include <cmath>
@@ -17,6 +21,7 @@ frmDatalog::frmDatalog(InstrumentWindow &main, QWidget *parent)
     : QvDialog(QString(), main.identity(), parent), m_main(main)
 {
     ui.setupUi(this);
+    ui.lblComparison->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     ui.txtNumber->installEventFilter(this);
     ui.spnNumber->setField(ui.txtNumber);
     connect(ui.spnNumber, &SpinButton::down, this, [this] { spnNumber_Change(-1); });
@@ -66,11 +71,101 @@ void frmDatalog::spnNumber_Change(int step)
     ui.txtNumber->setFocus();
 }
 
+QString frmDatalog::datalogComparison(const QVLog &record)
+{
+    using namespace Colour;
+    if (!record.Spectral || record.Illuminant < 0 || record.Illuminant >= IlluminantCount)
+        return QString();
+    const Illuminant illuminant = Illuminant(record.Illuminant);
+    const Observer observer = record.Observer == 0 ? Observer::TwoDegree : Observer::TenDegree;
+    const Colorimeter meter(illuminant, observer);
+    Spectrum spectrum;
+    for (int i = 1; i <= 31; ++i)
+        spectrum[size_t(i - 1)] = record.Spectrum(i);
+    const Xyz xyz = meter.tristimulus(spectrum);
+    const Lab lab = toLab(xyz, meter.white());
+    // The record's scale and index in the set-up's codes.
+    std::optional<std::array<double, 3>> scale;
+    switch (record.ColorScale) {
+    case 1:
+        scale = {lab.L, lab.a, lab.b};
+        break;
+    case 2: {
+        const LCh c = toLCh(lab);
+        scale = {c.L, c.C, c.h};
+        break;
+    }
+    case 3: {
+        const Lab h = toHunterLab(xyz, meter.white());
+        scale = {h.L, h.a, h.b};
+        break;
+    }
+    case 4:
+        scale = {xyz.X, xyz.Y, xyz.Z};
+        break;
+    case 5: {
+        const Yxy y = toYxy(xyz);
+        scale = {y.Y, y.x, y.y};
+        break;
+    }
+    case 8: {
+        const Luv l = toLuv(xyz, meter.white());
+        scale = {l.L, l.u, l.v};
+        break;
+    }
+    default:
+        break;
+    }
+    std::optional<double> index;
+    switch (record.ColorIndex) {
+    case 1:
+        index = xyz.Y;
+        break;
+    case 2:
+        index = yellownessD1925(xyz, illuminant, observer);
+        break;
+    case 3:
+        index = yellownessE313(xyz, illuminant, observer);
+        break;
+    case 12:
+        index = whitenessE313(xyz, illuminant, observer);
+        break;
+    case 13:
+        index = tintE313(xyz, illuminant, observer);
+        break;
+    case 14:
+        index = zPercent(xyz, meter.white());
+        break;
+    default:
+        break;
+    }
+    const QLocale locale;
+    QString text = tr("%1  instrument  computed\n").arg(QString(), -12);
+    const auto row = [&](const QString &name, double theirs, std::optional<double> ours) {
+        text +=
+            QStringLiteral("%1  %2  %3%4\n")
+                .arg(name, -12)
+                .arg(locale.toString(theirs, 'f', 2), 10)
+                .arg(ours ? locale.toString(*ours, 'f', 2) : tr("not defined"), 8)
+                .arg(!ours || std::fabs(*ours - theirs) > 0.05 ? QStringLiteral("  *") : QString());
+    };
+    if (scale) {
+        for (int k = 0; k < 3; ++k)
+            row(ScaleLabel(record.ColorScale, k + 1), record.ScaleData(k + 1), (*scale)[size_t(k)]);
+    }
+    if (record.ColorIndex != 0)
+        row(IndexLabel(record.ColorIndex), record.IndexData(), index);
+    return text + tr("* differs by more than 0.05");
+}
+
 void frmDatalog::cmdGet_Click()
 {
     const std::optional<qint16> n = recordNumber(ui.txtNumber->text());
     if (n && *n > 0) {
-        m_main.GetDatalogRecord(static_cast<qint16>(*n - 1));
+        const QVLog *record = m_main.GetDatalogRecord(static_cast<qint16>(*n - 1))
+                                  ? m_main.lastDatalogRecord()
+                                  : nullptr;
+        ui.lblComparison->setText(record ? datalogComparison(*record) : QString());
         ui.txtNumber->setFocus();
         return;
     }

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+class QVLog;
+
 namespace quvane {
 class InstrumentWindow;
 }
@@ -23,6 +25,9 @@ public:
     // The record number the text holds: a number rounded to a whole one (halves to even), within
     // the 16-bit range; nothing for any other text.
     static std::optional<qint16> recordNumber(const QString &text);
+    // The record's own scale and index values beside those computed from its spectrum, a
+    // difference over 0.05 marked; empty for a record without a spectrum.
+    static QString datalogComparison(const QVLog &record);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -129,10 +129,22 @@ TEST_F(DialogsTest, ViewerFetchesValidNumbersAndRefusesTheRest)
         EXPECT_EQ(dialog.ui.txtNumber->text(), QStringLiteral("998"));
         dialog.ui.txtNumber->setText(QStringLiteral("1"));
         QTest::keyClick(dialog.ui.txtNumber, Qt::Key_Return); // Get is the default button
+        // The instrument's values beside those computed from the spectrum: they agree.
+        const QString comparison = dialog.ui.lblComparison->text();
+        EXPECT_TRUE(comparison.contains(QLatin1String("L*"))) << comparison.toStdString();
+        EXPECT_TRUE(comparison.contains(QLatin1String("YI E313")));
+        EXPECT_EQ(comparison.count(QLatin1Char('*')), 4) // L*, a*, b* and the legend
+            << comparison.toStdString();
+        // A record whose stored value disagrees with its spectrum is marked.
+        sim->datalog()[1].scaleData[0] += 1.0f;
+        dialog.ui.txtNumber->setText(QStringLiteral("2"));
+        dialog.ui.cmdGet->click();
+        EXPECT_EQ(dialog.ui.lblComparison->text().count(QLatin1String("  *")), 1)
+            << dialog.ui.lblComparison->text().toStdString();
     });
     EXPECT_EQ(prompts.texts(), QStringList(invalid.size(), "Invalid record number!"));
-    EXPECT_EQ(commands, QByteArrayList{"K0000"});
-    EXPECT_EQ(window.Spectrum[0], sim->datalog()[0].spectrum[0]);
+    EXPECT_EQ(commands, (QByteArrayList{"K0000", "K0001"}));
+    EXPECT_EQ(window.Spectrum[0], sim->datalog()[1].spectrum[0]);
 
     sim->datalog().clear();
     prompts.answer(MsgAnswer::OK);

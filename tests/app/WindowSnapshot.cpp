@@ -109,6 +109,9 @@ int main(int argc, char *argv[])
     prompts.onDialog([&out](QDialog &dialog) {
         auto &viewer = static_cast<frmDatalog &>(dialog);
         viewer.ui.txtNumber->setText(QStringLiteral("3"));
+        viewer.ui.cmdGet->click(); // the record's own values beside the computed ones
+        QCoreApplication::processEvents();
+        dialog.adjustSize();
         dialog.grab().save(out.filePath(QStringLiteral("datalog-viewer.png")));
     });
     window.showDatalogViewer();
