@@ -17,13 +17,13 @@ using namespace Colour;
 
 namespace {
 
-// The scales the panel shows, with their components' names.
-struct Scale
+// The scales the panel shows, in the order of Colour::Scale, with their components' names.
+struct ScaleNames
 {
     const char *name;
     const char *components[3];
 };
-constexpr Scale Scales[] = {
+constexpr ScaleNames Scales[] = {
     {"CIE L*a*b*", {"L*", "a*", "b*"}}, {"CIE L*C*h", {"L*", "C*", "h"}},
     {"Hunter Lab", {"L", "a", "b"}},    {"XYZ", {"X", "Y", "Z"}},
     {"Yxy", {"Y", "x", "y"}},           {"CIE L*u*v*", {"L*", "u*", "v*"}},
@@ -43,7 +43,7 @@ ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
     for (int i = 0; i < IlluminantCount; ++i)
         ui.cboIlluminant->addItem(illuminantName(Illuminant(i)));
     ui.cboObserver->addItems({tr("2 degree"), tr("10 degree")});
-    for (const Scale &scale : Scales)
+    for (const ScaleNames &scale : Scales)
         ui.cboScale->addItem(QString::fromLatin1(scale.name));
     const QSettings settings = store();
     ui.cboIlluminant->setCurrentIndex(std::clamp(
@@ -143,7 +143,7 @@ void ColourPanel::askStandardFromSetup()
 
 void ColourPanel::refresh()
 {
-    const Scale &scale =
+    const ScaleNames &scale =
         Scales[std::clamp(ui.cboScale->currentIndex(), 0, int(std::size(Scales)) - 1)];
     QLabel *names[] = {ui.lblName1, ui.lblName2, ui.lblName3};
     QLabel *values[] = {ui.lblValue1, ui.lblValue2, ui.lblValue3};
@@ -162,34 +162,9 @@ void ColourPanel::refresh()
     const Colorimeter meter = colorimeter();
     const Xyz xyz = meter.tristimulus(*m_spectrum);
     const Lab lab = toLab(xyz, meter.white());
-    std::array<double, 3> v{lab.L, lab.a, lab.b};
-    switch (ui.cboScale->currentIndex()) {
-    case 1: {
-        const LCh c = toLCh(lab);
-        v = {c.L, c.C, c.h};
-        break;
-    }
-    case 2: {
-        const Lab h = toHunterLab(xyz, meter.white());
-        v = {h.L, h.a, h.b};
-        break;
-    }
-    case 3:
-        v = {xyz.X, xyz.Y, xyz.Z};
-        break;
-    case 4: {
-        const Yxy y = toYxy(xyz);
-        v = {y.Y, y.x, y.y};
-        break;
-    }
-    case 5: {
-        const Luv l = toLuv(xyz, meter.white());
-        v = {l.L, l.u, l.v};
-        break;
-    }
-    default:
-        break;
-    }
+    // The lists hold the scales in the library's order.
+    const std::array<double, 3> v =
+        scaleValues(Colour::Scale(ui.cboScale->currentIndex()), xyz, meter.white());
     const QLocale locale;
     const int decimals = ui.cboScale->currentIndex() == 4 ? 4 : 2; // chromaticities need four
     for (int k = 0; k < 3; ++k)

@@ -102,29 +102,21 @@ QString measurementText(const Spectrum &spectrum, const MeasureOptions &options)
     text += QStringLiteral("Illuminant/observer:  %1\n").arg(condition);
     text += QStringLiteral("XYZ:                  %1 %2 %3\n")
                 .arg(number(xyz.X, 2), number(xyz.Y, 2), number(xyz.Z, 2));
+    if (options.scale == QLatin1String("xyz"))
+        return text;
+    static constexpr std::tuple<const char *, Scale, const char *> scales[] = {
+        {"lab", Scale::Lab, "L* a* b*:"},
+        {"lch", Scale::LCh, "L* C* h:"},
+        {"hunter", Scale::HunterLab, "Hunter L a b:"},
+        {"yxy", Scale::Yxy, "Y x y:"},
+        {"luv", Scale::Luv, "L* u* v*:"}};
     QString name;
     std::array<double, 3> v{};
-    if (options.scale == QLatin1String("lch")) {
-        const LCh c = toLCh(lab);
-        name = QStringLiteral("L* C* h:");
-        v = {c.L, c.C, c.h};
-    } else if (options.scale == QLatin1String("hunter")) {
-        const Lab h = toHunterLab(xyz, meter.white());
-        name = QStringLiteral("Hunter L a b:");
-        v = {h.L, h.a, h.b};
-    } else if (options.scale == QLatin1String("yxy")) {
-        const Yxy y = toYxy(xyz);
-        name = QStringLiteral("Y x y:");
-        v = {y.Y, y.x, y.y};
-    } else if (options.scale == QLatin1String("luv")) {
-        const Luv l = toLuv(xyz, meter.white());
-        name = QStringLiteral("L* u* v*:");
-        v = {l.L, l.u, l.v};
-    } else if (options.scale == QLatin1String("xyz")) {
-        return text;
-    } else {
-        name = QStringLiteral("L* a* b*:");
-        v = {lab.L, lab.a, lab.b};
+    for (const auto &[option, scale, label] : scales) {
+        if (options.scale == QLatin1String(option)) {
+            name = QLatin1String(label);
+            v = scaleValues(scale, xyz, meter.white());
+        }
     }
     const int decimals = options.scale == QLatin1String("yxy") ? 4 : 2;
     text += QStringLiteral("%1%2 %3 %4\n")

@@ -359,6 +359,55 @@ std::optional<double> zPercent(const Xyz &xyz, const Xyz &white)
     return 100 * xyz.Z / white.Z;
 }
 
+std::array<double, 3> scaleValues(Scale scale, const Xyz &xyz, const Xyz &white)
+{
+    switch (scale) {
+    case Scale::Lab:
+        break;
+    case Scale::LCh: {
+        const LCh c = toLCh(toLab(xyz, white));
+        return {c.L, c.C, c.h};
+    }
+    case Scale::HunterLab: {
+        const Lab h = toHunterLab(xyz, white);
+        return {h.L, h.a, h.b};
+    }
+    case Scale::Xyz:
+        return {xyz.X, xyz.Y, xyz.Z};
+    case Scale::Yxy: {
+        const Yxy y = toYxy(xyz);
+        return {y.Y, y.x, y.y};
+    }
+    case Scale::Luv: {
+        const Luv l = toLuv(xyz, white);
+        return {l.L, l.u, l.v};
+    }
+    }
+    const Lab lab = toLab(xyz, white);
+    return {lab.L, lab.a, lab.b};
+}
+
+std::optional<double> indexValue(Index index, const Xyz &xyz, const Colorimeter &meter)
+{
+    const Illuminant i = meter.illuminant();
+    const Observer o = meter.observer();
+    switch (index) {
+    case Index::Y:
+        return xyz.Y;
+    case Index::YellownessD1925:
+        return yellownessD1925(xyz, i, o);
+    case Index::YellownessE313:
+        return yellownessE313(xyz, i, o);
+    case Index::WhitenessE313:
+        return whitenessE313(xyz, i, o);
+    case Index::TintE313:
+        return tintE313(xyz, i, o);
+    case Index::ZPercent:
+        return zPercent(xyz, meter.white());
+    }
+    return std::nullopt;
+}
+
 Rgb toSrgb(const Xyz &xyz, const Xyz &white)
 {
     // Bradford: to cone responses, scaled from the white to D65's, and back.

@@ -102,12 +102,37 @@ double deltaE2000(const Lab &sample, const Lab &standard);
 double deltaECmc(const Lab &sample, const Lab &standard, double l = 2, double c = 1);
 double hunterDeltaE(const Lab &sample, const Lab &standard);
 
+// The scales by name, and their three values for a colour under a white.
+enum class Scale
+{
+    Lab,
+    LCh,
+    HunterLab,
+    Xyz,
+    Yxy,
+    Luv
+};
+std::array<double, 3> scaleValues(Scale scale, const Xyz &xyz, const Xyz &white);
+
 // Indices, each for the conditions its standard defines it for; "not defined" elsewhere.
 std::optional<double> yellownessD1925(const Xyz &xyz, Illuminant, Observer);
 std::optional<double> yellownessE313(const Xyz &xyz, Illuminant, Observer);
 std::optional<double> whitenessE313(const Xyz &xyz, Illuminant, Observer);
 std::optional<double> tintE313(const Xyz &xyz, Illuminant, Observer);
 std::optional<double> zPercent(const Xyz &xyz, const Xyz &white);
+
+enum class Index
+{
+    Y,
+    YellownessD1925,
+    YellownessE313,
+    WhitenessE313,
+    TintE313,
+    ZPercent
+};
+// An index of a colour measured by this colorimeter; "not defined" where its standard does not
+// define it for the colorimeter's conditions.
+std::optional<double> indexValue(Index index, const Xyz &xyz, const Colorimeter &meter);
 
 // An sRGB rendering: adapted to D65 by the Bradford transform, gamma encoded, 0 to 255;
 // clipped says a channel fell outside the gamut and was clipped.

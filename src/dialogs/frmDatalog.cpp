@@ -83,61 +83,25 @@ QString frmDatalog::datalogComparison(const QVLog &record)
     for (int i = 1; i <= 31; ++i)
         spectrum[size_t(i - 1)] = record.Spectrum(i);
     const Xyz xyz = meter.tristimulus(spectrum);
-    const Lab lab = toLab(xyz, meter.white());
     // The record's scale and index in the set-up's codes.
     std::optional<std::array<double, 3>> scale;
-    switch (record.ColorScale) {
-    case 1:
-        scale = {lab.L, lab.a, lab.b};
-        break;
-    case 2: {
-        const LCh c = toLCh(lab);
-        scale = {c.L, c.C, c.h};
-        break;
-    }
-    case 3: {
-        const Lab h = toHunterLab(xyz, meter.white());
-        scale = {h.L, h.a, h.b};
-        break;
-    }
-    case 4:
-        scale = {xyz.X, xyz.Y, xyz.Z};
-        break;
-    case 5: {
-        const Yxy y = toYxy(xyz);
-        scale = {y.Y, y.x, y.y};
-        break;
-    }
-    case 8: {
-        const Luv l = toLuv(xyz, meter.white());
-        scale = {l.L, l.u, l.v};
-        break;
-    }
-    default:
-        break;
+    static constexpr std::pair<int, Scale> scales[] = {{1, Scale::Lab},       {2, Scale::LCh},
+                                                       {3, Scale::HunterLab}, {4, Scale::Xyz},
+                                                       {5, Scale::Yxy},       {8, Scale::Luv}};
+    for (const auto &[code, kind] : scales) {
+        if (record.ColorScale == code)
+            scale = scaleValues(kind, xyz, meter.white());
     }
     std::optional<double> index;
-    switch (record.ColorIndex) {
-    case 1:
-        index = xyz.Y;
-        break;
-    case 2:
-        index = yellownessD1925(xyz, illuminant, observer);
-        break;
-    case 3:
-        index = yellownessE313(xyz, illuminant, observer);
-        break;
-    case 12:
-        index = whitenessE313(xyz, illuminant, observer);
-        break;
-    case 13:
-        index = tintE313(xyz, illuminant, observer);
-        break;
-    case 14:
-        index = zPercent(xyz, meter.white());
-        break;
-    default:
-        break;
+    static constexpr std::pair<int, Index> indices[] = {{1, Index::Y},
+                                                        {2, Index::YellownessD1925},
+                                                        {3, Index::YellownessE313},
+                                                        {12, Index::WhitenessE313},
+                                                        {13, Index::TintE313},
+                                                        {14, Index::ZPercent}};
+    for (const auto &[code, kind] : indices) {
+        if (record.ColorIndex == code)
+            index = indexValue(kind, xyz, meter);
     }
     const QLocale locale;
     QString text = tr("%1  instrument  computed\n").arg(QString(), -12);

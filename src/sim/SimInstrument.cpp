@@ -54,20 +54,11 @@ std::array<float, 6> scaleValuesOf(const Reflectance &r, int illuminant = 4, int
     const Colorimeter meter(Illuminant(std::clamp(illuminant, 0, IlluminantCount - 1)),
                             observer == 0 ? Observer::TwoDegree : Observer::TenDegree);
     const Xyz xyz = meter.tristimulus(r);
-    const Lab lab = toLab(xyz, meter.white());
-    const LCh lch = toLCh(lab);
-    std::array<double, 3> first{lab.L, lab.a, lab.b};
-    if (scale == 2)
-        first = {lch.L, lch.C, lch.h};
-    else if (scale == 3) {
-        const Lab hunter = toHunterLab(xyz, meter.white());
-        first = {hunter.L, hunter.a, hunter.b};
-    } else if (scale == 4)
-        first = {xyz.X, xyz.Y, xyz.Z};
-    else if (scale == 5) {
-        const Yxy yxy = toYxy(xyz);
-        first = {yxy.Y, yxy.x, yxy.y};
-    }
+    const LCh lch = toLCh(toLab(xyz, meter.white()));
+    static constexpr Scale byCode[] = {Scale::Lab,       Scale::Lab, Scale::LCh,
+                                       Scale::HunterLab, Scale::Xyz, Scale::Yxy};
+    const auto first =
+        scaleValues(scale >= 1 && scale <= 5 ? byCode[scale] : Scale::Lab, xyz, meter.white());
     return {float(first[0]), float(first[1]), float(first[2]),
             float(lch.L),    float(lch.C),    float(lch.h)};
 }
@@ -81,29 +72,11 @@ float indexValueOf(const Reflectance &r, int illuminant, int observer, int index
     const auto o = observer == 0 ? Observer::TwoDegree : Observer::TenDegree;
     const Colorimeter meter(i, o);
     const Xyz xyz = meter.tristimulus(r);
-    std::optional<double> value;
-    switch (index) {
-    case 1:
-        value = xyz.Y;
-        break;
-    case 2:
-        value = yellownessD1925(xyz, i, o);
-        break;
-    case 3:
-        value = yellownessE313(xyz, i, o);
-        break;
-    case 4:
-        value = whitenessE313(xyz, i, o);
-        break;
-    case 5:
-        value = tintE313(xyz, i, o);
-        break;
-    case 6:
-        value = zPercent(xyz, meter.white());
-        break;
-    default:
-        break;
-    }
+    static constexpr Index byCode[] = {
+        Index::Y,        Index::YellownessD1925, Index::YellownessE313, Index::WhitenessE313,
+        Index::TintE313, Index::ZPercent};
+    const std::optional<double> value =
+        index >= 1 && index <= 6 ? indexValue(byCode[index - 1], xyz, meter) : std::nullopt;
     return float(value.value_or(0));
 }
 
