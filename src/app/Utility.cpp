@@ -10,10 +10,32 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <cstdio>
+
 namespace quvane {
 
 int runUtility(int argc, char *argv[])
 {
+    // Answered before any window system is needed: they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--version" || argument == "-v") {
+            std::fputs("quvane-utility " QUVANE_VERSION "\n", stdout);
+            return 0;
+        }
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(
+                "Usage: quvane-utility\n\n"
+                "The desktop utility for the Quvane spectrophotometer. It connects to the\n"
+                "instrument QUVANE_PORT names (sim, tcp://HOST:PORT or a serial port; unset:\n"
+                "every serial port is tried) and appends a line per exchange to the file\n"
+                "QUVANE_TRACE names.\n\n"
+                "Options:\n  -h, --help     Show this help.\n"
+                "  -v, --version  Show the version.\n",
+                stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quvane Utility"));
 

@@ -243,6 +243,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     QCommandLineParser parser;
     parser.addOptions({
         {{"h", "help"}, "Show this help."},
+        {{"v", "version"}, "Show the version."},
         {"delimiter", "Field delimiter: tab, comma or one character.", "DELIMITER"},
         {"yes", "Confirm clear-datalog."},
         {"illuminant", "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.", "NAME"},
@@ -255,6 +256,10 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         return usageError(parser.errorText());
     if (parser.isSet("help")) {
         std::fputs(Usage, stdout);
+        return Success;
+    }
+    if (parser.isSet("version")) {
+        std::fputs("quvane " QUVANE_VERSION "\n", stdout);
         return Success;
     }
     const QStringList args = parser.positionalArguments();

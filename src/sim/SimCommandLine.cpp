@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTextStream>
 
@@ -53,6 +54,7 @@ int runSimulator(QCoreApplication &app)
         "port or on a pseudo-terminal, so the utility can be run and tested without hardware.\n"
         "Point the utility at it with QUVANE_PORT=tcp://HOST:PORT or QUVANE_PORT=<pty path>.");
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions({
         {"tcp",
          "Serve on a TCP address (loopback unless --allow-remote). Port 0 picks a free port.",
@@ -77,7 +79,13 @@ int runSimulator(QCoreApplication &app)
     for (const SimFaultPlan::Option &fault : SimFaultPlan::options())
         parser.addOption({QString::fromLatin1(fault.name), QString::fromLatin1(fault.description),
                           QString::fromLatin1(fault.valueName)});
-    parser.process(app);
+    // An option it does not know is bad usage (2), said as quvane says it.
+    if (!parser.parse(app.arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet("help"))
+        parser.showHelp(0);
+    if (parser.isSet("version"))
+        parser.showVersion();
 
     const bool exportOnly =
         parser.isSet("export-datalog") && !parser.isSet("tcp") && !parser.isSet("pty");
@@ -133,6 +141,7 @@ int runSimulator(QCoreApplication &app)
     if (parser.isSet("export-datalog")) {
         QString error;
         const QString folder = parser.value("export-datalog");
+        QDir().mkpath(folder); // a folder that does not exist yet is made
         if (!instrument.exportDatalog(folder, error)) {
             err() << "quvane-sim: cannot write DATALOG.QV3 in " << folder << ": " << error << "\n";
             return 1;

@@ -8,5 +8,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quvane-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUVANE_VERSION));
     return runSimulator(app);
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <string>
 
 using namespace quvane;
 
@@ -237,6 +238,37 @@ TEST(QuvaneCli, CaptureAsCgatsIsReadBySpec2cie)
 
 TEST(QuvaneCli, BadUsageExitsWithTwo)
 {
+    // The version, and the simulator's own usage errors as quvane says them.
+    const CliRun version = quvane({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(version.out.startsWith(QLatin1String("quvane "))) << version.out.toStdString();
+    QProcess sim;
+    sim.start(QStringLiteral(QUVANE_SIM_PATH), {"--no-such-option"});
+    ASSERT_TRUE(sim.waitForFinished(10000));
+    EXPECT_EQ(sim.exitCode(), 2);
+    EXPECT_TRUE(sim.readAllStandardError().contains("Try 'quvane-sim --help'."));
+    // The utility answers --version and --help without a display.
+    QProcess utility;
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    bare.remove(QStringLiteral("DISPLAY"));
+    bare.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    bare.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    utility.setProcessEnvironment(bare);
+    for (const char *option : {"--version", "--help"}) {
+        utility.start(QStringLiteral(QUVANE_UTILITY_PATH), {QString::fromLatin1(option)});
+        ASSERT_TRUE(utility.waitForFinished(10000));
+        EXPECT_EQ(utility.exitCode(), 0) << option;
+        EXPECT_TRUE(utility.readAllStandardOutput().startsWith(
+            option == std::string("--version") ? "quvane-utility " : "Usage: quvane-utility"));
+    }
+    // The export makes its folder.
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("usb/stick");
+    sim.start(QStringLiteral(QUVANE_SIM_PATH), {"--export-datalog", folder, "--records", "2"});
+    ASSERT_TRUE(sim.waitForFinished(10000));
+    EXPECT_EQ(sim.exitCode(), 0) << sim.readAllStandardError().constData();
+    EXPECT_EQ(lineCount(folder + "/DATALOG.QV3"), 4); // two comment lines, two records
+
     EXPECT_EQ(quvane({}).exitCode, 2);
     EXPECT_EQ(quvane({"capture"}).exitCode, 2);
     EXPECT_EQ(quvane({"clear-datalog"}).exitCode, 2);
