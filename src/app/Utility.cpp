@@ -2,6 +2,7 @@
 
 #include "app/QtPrompter.h"
 #include "app/SingleInstance.h"
+#include "app/StopSignals.h"
 #include "app/frmUtility.h"
 #include "link/SensorControl.h"
 #include "policy/ProgramControl.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -65,8 +67,19 @@ int runUtility(int argc, char *argv[])
         window.raise();
         window.activateWindow();
     });
+    // Ctrl-C and SIGTERM close the program as its close button does: a transfer stops after the
+    // record in hand and keeps what it transferred; an open dialog is answered with Escape.
+    StopSignals stop;
+    QObject::connect(&stop, &StopSignals::stopRequested, &window, [&window] {
+        while (QWidget *modal = QApplication::activeModalWidget()) {
+            if (!modal->close())
+                break;
+        }
+        window.close();
+    });
     window.Form_Load();
-    return app.exec();
+    const int status = app.exec();
+    return stop.received() != 0 ? 128 + stop.received() : status;
 }
 
 } // namespace quvane

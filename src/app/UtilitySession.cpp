@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 #include "link/QuvaneError.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
@@ -13,6 +15,10 @@ bool UtilitySession::Connect()
 {
     sensor().ConnectOption = SensorControl::ConnectByOptions;
     sensor().Connect(m_link);
+    // The trace is for support: a file that cannot be opened is said where it was asked for.
+    if (!sensor().traceError().isEmpty())
+        std::fprintf(stderr, "quvane-utility: %s (QUVANE_TRACE); going on without a trace\n",
+                     qPrintable(sensor().traceError()));
     return sensor().IsConnected();
 }
 

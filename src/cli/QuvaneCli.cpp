@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace quvane {
 
@@ -29,6 +30,7 @@ namespace {
 constexpr int Success = 0;
 constexpr int Failure = 1;
 constexpr int BadUsage = 2;
+constexpr int Interrupted = 128 + 2; // as a shell reports a program that SIGINT ended
 
 const char *const Usage =
     "Usage: quvane COMMAND [ARGUMENTS] [--delimiter tab|comma|CHAR]\n"
@@ -50,10 +52,22 @@ const char *const Usage =
     "\n"
     "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial port),\n"
     "as for the utility. The delimiter is the utility's stored preference unless --delimiter\n"
-    "is given. Numbers and dates follow the locale of the environment. Ctrl-C stops a\n"
-    "capture, archive or restore after the record in transfer.\n"
+    "is given. Numbers and dates follow the locale of the environment. A FILE or SOURCE of\n"
+    "\"-\" is standard output (standard input for restore and convert's SOURCE); put -- before\n"
+    "a file name that starts with -. Ctrl-C stops a capture, archive or restore after the\n"
+    "record in transfer and keeps what was transferred; a second Ctrl-C ends at once.\n"
     "\n"
-    "Exit status: 0 success, 1 failure, 2 bad usage.\n";
+    "Options:\n"
+    "  --delimiter DELIMITER  field delimiter: tab, comma or one character\n"
+    "  --yes                  confirm clear-datalog\n"
+    "  --illuminant NAME      measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11\n"
+    "  --observer DEGREES     measure: 2 or 10 (default)\n"
+    "  --scale SCALE          measure: lab (default), lch, hunter, xyz, yxy or luv\n"
+    "  --format FORMAT        measure, capture, convert: text (default) or cgats\n"
+    "  -h, --help             show this help\n"
+    "  -v, --version          show the version\n"
+    "\n"
+    "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl-C.\n";
 
 // An instrument's text as a terminal shows it safely: control characters (C0, DEL and C1) as
 // \xNN, so that no escape sequence reaches the terminal.
@@ -113,6 +127,8 @@ bool connectInstrument(InstrumentSession &session, const LinkOptions &link)
     SensorControl &sensor = session.sensor();
     sensor.ConnectOption = SensorControl::ConnectByOptions;
     sensor.Connect(link);
+    if (!sensor.traceError().isEmpty())
+        fail(sensor.traceError() + QStringLiteral(" (QUVANE_TRACE); going on without a trace"));
     if (!sensor.IsConnected()) {
         fail(QStringLiteral("Instrument not connected or turned off (%1)")
                  .arg(sensor.connectionError()));
@@ -135,8 +151,10 @@ int exitStatus(const TransferOutcome &outcome)
         return Success;
     case TransferResult::Cancelled:
         if (!outcome.kept.isEmpty())
-            return fail(QStringLiteral("stopped by Ctrl-C. %1").arg(outcome.kept));
-        return fail(QStringLiteral("stopped by Ctrl-C; what was transferred before is kept"));
+            fail(QStringLiteral("stopped by Ctrl-C. %1").arg(outcome.kept));
+        else
+            fail(QStringLiteral("stopped by Ctrl-C; what was transferred before is kept"));
+        return Interrupted;
     case TransferResult::Refused:
     case TransferResult::Failed:
         break;
@@ -156,13 +174,17 @@ int print(const QString &text)
     return Success;
 }
 
-// One product set-up, a member a line, with the texts of its codes.
-int showSetup(SensorControl &sensor, const QString &number)
+// The set-up number of "setup N", 0 when it names none.
+int setupNumber(const QString &text)
 {
     bool ok = false;
-    const int n = number.toInt(&ok);
-    if (!ok || n < 1 || n > 100)
-        return fail(QStringLiteral("Invalid Product Setup # %1 (1 to 100)").arg(number));
+    const int n = text.toInt(&ok);
+    return ok && n >= 1 && n <= 100 ? n : 0;
+}
+
+// One product set-up, a member a line, with the texts of its codes.
+int showSetup(SensorControl &sensor, int n)
+{
     QVSetup setup(sensor);
     setup.Read(static_cast<qint16>(n));
     const TextFormat format;
@@ -252,8 +274,30 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         {"format", "measure, capture, convert: text (default) or cgats.", "FORMAT"},
     });
     parser.addPositionalArgument("command", "The command to run.");
-    if (!parser.parse(app.arguments()))
-        return usageError(parser.errorText());
+    // "-dash.txt" is one unknown option, not the short options d, a, s, h, ...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    if (!parser.parse(app.arguments())) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return usageError(parser.errorText());
+        // The argument as it was typed.
+        const QString &name = unknown.first();
+        QString typed = QStringLiteral("--") + name;
+        for (const QString &argument : app.arguments().mid(1)) {
+            if (argument == QLatin1String("--"))
+                break;
+            if (argument == QLatin1Char('-') + name ||
+                argument.startsWith(QLatin1Char('-') + name + QLatin1Char('='))) {
+                typed = argument;
+                break;
+            }
+        }
+        if (typed.startsWith(QLatin1String("--")))
+            return usageError(QStringLiteral("unknown option %1").arg(typed));
+        return usageError(
+            QStringLiteral("unknown option %1; put -- before a file name that starts with -")
+                .arg(typed));
+    }
     if (parser.isSet("help")) {
         std::fputs(Usage, stdout);
         return Success;
@@ -295,6 +339,12 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
             QStringLiteral("--delimiter takes tab, comma or one printable ISO-8859-1 character"));
     if (command == QLatin1String("clear-datalog") && !parser.isSet("yes"))
         return usageError(QStringLiteral("clear-datalog erases the datalog; confirm with --yes"));
+    if (command == QLatin1String("setup") && setupNumber(args[1]) == 0)
+        return usageError(QStringLiteral("Invalid Product Setup # %1 (1 to 100)").arg(args[1]));
+    // "-" is standard output for what is written, standard input for what is read.
+    const bool toStandardOutput = args.size() > 1 && args.last() == QLatin1String("-") &&
+                                  command != QLatin1String("restore") &&
+                                  command != QLatin1String("setup");
 
     const QByteArray delimiter = delimiterText.toLatin1();
     InstrumentSession session;
@@ -310,16 +360,18 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         return usageError(measureError);
 
     if (command == QLatin1String("convert")) {
-        // A conversion needs no instrument.
-        TerminalProgress progress(false);
-        BulkTransfers transfers({nullptr, delimiter, TextFormat(), {}, {}, measureOptions->cgats},
-                                progress);
+        // A conversion needs no instrument. It reads to the end once started (a second Ctrl-C
+        // ends it at once).
+        TerminalProgress progress(true);
+        BulkTransfers transfers(
+            {nullptr, delimiter, TextFormat(), {}, {}, measureOptions->cgats, true}, progress);
         return exitStatus(transfers.ConvertDatalog(args[1], args[2]));
     }
 
     // The file a command writes is checked before anything is sent to the instrument.
-    if (command == QLatin1String("capture") || command == QLatin1String("archive") ||
-        command == QLatin1String("screen")) {
+    if (!toStandardOutput &&
+        (command == QLatin1String("capture") || command == QLatin1String("archive") ||
+         command == QLatin1String("screen"))) {
         try {
             OutputFile::check(args[1]);
         } catch (const QuvaneError &error) {
@@ -329,9 +381,13 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     if (!connectInstrument(session, link))
         return Failure;
 
-    TerminalProgress progress(true);
+    // Ctrl-C stops a transfer after the item in hand; it ends any other command at once.
+    const bool transfer = command == QLatin1String("capture") ||
+                          command == QLatin1String("archive") ||
+                          command == QLatin1String("restore");
+    TerminalProgress progress(transfer);
     // Nobody is there to answer Retry: a timeout ends the transfer.
-    BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}, {}, measureOptions->cgats},
+    BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}, {}, measureOptions->cgats, true},
                             progress);
     try {
         if (command == QLatin1String("identify"))
@@ -341,7 +397,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
             return Success;
         }
         if (command == QLatin1String("setup"))
-            return showSetup(sensor, args[1]);
+            return showSetup(sensor, setupNumber(args[1]));
         if (command == QLatin1String("measure")) {
             QVMeasure measurement(sensor);
             measurement.Measure();
@@ -351,9 +407,14 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
             return print(measurementText(spectrum, *measureOptions));
         }
         if (command == QLatin1String("screen")) {
-            OutputFile file(args[1]);
-            file.write(ScreenBitmap::header() + ScreenBitmap::readBits(sensor));
-            file.commit();
+            const QByteArray bitmap = ScreenBitmap::header() + ScreenBitmap::readBits(sensor);
+            std::optional<OutputFile> file;
+            if (toStandardOutput)
+                file.emplace(OutputFile::StandardOutput);
+            else
+                file.emplace(args[1]);
+            file->write(bitmap);
+            file->commit();
             return Success;
         }
         if (command == QLatin1String("clear-datalog")) {
@@ -375,8 +436,9 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         return exitStatus(transfers.UploadSetups(args[1]));
     const TransferOutcome restored = transfers.DownloadSetups(args[1]);
     if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
-        return fail(QStringLiteral("%1 is not a product set-up archive; nothing was restored")
-                        .arg(args[1]));
+        return fail(
+            QStringLiteral("%1 is not a product set-up archive; nothing was restored")
+                .arg(args[1] == QLatin1String("-") ? QStringLiteral("standard input") : args[1]));
     if (!restored.refusedLines.isEmpty() && restored.result != TransferResult::Failed) {
         QStringList lines;
         for (int line : restored.refusedLines)

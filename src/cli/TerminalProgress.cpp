@@ -20,7 +20,13 @@ TerminalProgress::TerminalProgress(bool watchInterrupt)
 {
     if (m_watchInterrupt) {
         g_interrupted = 0;
-        std::signal(SIGINT, onInterrupt);
+        // The first Ctrl-C asks the transfer to stop; the handler then gives way, so that a
+        // second one ends the program at once (when a read or the instrument never returns).
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        action.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
     }
 }
 
@@ -42,7 +48,6 @@ void TerminalProgress::start(const QString &caption, int maximum)
     m_value = 0;
     m_message.clear();
     m_running = true;
-    g_interrupted = 0;
     draw();
 }
 

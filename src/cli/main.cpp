@@ -3,10 +3,21 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 using namespace quvane;
+
+namespace {
+// Every message on standard error in the tool's one style, Qt's own warnings too.
+void printMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    std::fprintf(stderr, "quvane: %s\n", qPrintable(message));
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    qInstallMessageHandler(printMessage);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quvane"));
 

@@ -3,6 +3,7 @@
 #include "link/QuvaneError.h"
 
 #include <QDateTime>
+#include <QDir>
 
 namespace quvane {
 
@@ -15,8 +16,8 @@ ProtocolTrace ProtocolTrace::open(const QString &path)
     if (file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         trace.m_file = std::move(file);
     else
-        qWarning("protocol trace: cannot open %s: %s", qPrintable(path),
-                 qPrintable(file->errorString()));
+        trace.m_error = QStringLiteral("cannot open the trace file %1: %2")
+                            .arg(QDir::toNativeSeparators(path), file->errorString());
     return trace;
 }
 

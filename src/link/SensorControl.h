@@ -51,6 +51,8 @@ public:
     QString connectionError() const { return m_connectionError; }
     // When the last Connect met a serial port the user may not open: what to do about it.
     QString accessProblem() const { return m_accessProblem; }
+    // When the trace file the options name could not be opened: why (the link works without).
+    QString traceError() const { return m_trace.error(); }
     QString portName() const;
     void setTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
     int timeout() const { return m_timeoutMs; }

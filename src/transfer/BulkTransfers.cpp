@@ -100,6 +100,12 @@ QString keptText(const QString &target, bool existed, const OutputFile::Kept &ke
 
 QString keptAfterFailure(const QString &target, OutputFile &file, const Items &items)
 {
+    if (file.isStandardOutput()) {
+        const int n = file.keepPartial().lines - items.headingLines;
+        return n > 0 ? QStringLiteral("The %1 %2 before the failure went to standard output.")
+                           .arg(counted(n, items.one, items.many), QLatin1String(items.done))
+                     : QString();
+    }
     const bool existed = file.replaces();
     return keptText(target, existed, file.keepPartial(), items, "the failure");
 }
@@ -127,6 +133,24 @@ TransferOutcome finish(OutputFile &file, bool cancelled, const QString &target, 
 BulkTransfers::BulkTransfers(TransferSettings settings, TransferProgress &progress)
     : m_settings(std::move(settings)), m_progress(progress)
 {}
+
+bool BulkTransfers::isStream(const QString &name) const
+{
+    return m_settings.standardStreams && name == QLatin1String("-");
+}
+
+void BulkTransfers::openOutput(std::optional<OutputFile> &file, const QString &name) const
+{
+    if (isStream(name))
+        file.emplace(OutputFile::StandardOutput, m_settings.fileFaults);
+    else
+        file.emplace(name, m_settings.fileFaults);
+}
+
+QString BulkTransfers::shownInput(const QString &name) const
+{
+    return isStream(name) ? QStringLiteral("standard input") : shown(name);
+}
 
 class BulkTransfers::LinkHold
 {
@@ -172,7 +196,7 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
     bool saving = false;
     const TextFormat cNumbers(QLocale::c());
     try {
-        file.emplace(sFileName, m_settings.fileFaults);
+        openOutput(file, sFileName);
         if (m_settings.cgats)
             file->writeLine(datalogCgatsHeader());
         QByteArray line;
@@ -212,7 +236,7 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
 
 TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QString &sFileName)
 {
-    if (sameFile(sSource, sFileName))
+    if (!isStream(sSource) && !isStream(sFileName) && sameFile(sSource, sFileName))
         return {TransferResult::Refused,
                 QStringLiteral("%1 is the datalog file itself: choose another name for the "
                                "converted file.")
@@ -229,8 +253,11 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
     std::optional<OutputFile> file;
     bool saving = false;
     try {
-        source.emplace(sSource);
-        file.emplace(sFileName, m_settings.fileFaults);
+        if (isStream(sSource))
+            source.emplace(LineReader::StandardInput);
+        else
+            source.emplace(sSource);
+        openOutput(file, sFileName);
         file->writeLine(m_settings.cgats ? datalogCgatsHeader()
                                          : datalogHeading(m_settings.delimiter));
         QByteArray input, line;
@@ -263,7 +290,7 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
         return failed(saving ? QStringLiteral("The converted datalog could not be saved.")
                              : QStringLiteral("The datalog conversion stopped at line %1 of %2.")
                                    .arg(source->lineNumber())
-                                   .arg(shown(sSource)),
+                                   .arg(shownInput(sSource)),
                       error, keptAfterFailure(sFileName, *file, Converted));
     }
 }
@@ -277,7 +304,7 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
     int n = 1;
     bool saving = false;
     try {
-        file.emplace(sFileName, m_settings.fileFaults);
+        openOutput(file, sFileName);
         file->writeLine(QByteArrayView(ArchiveHeader));
         for (; n <= SetupCount && !m_progress.cancelRequested(); ++n) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(n).arg(SetupCount));
@@ -314,7 +341,12 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
     QList<QByteArray> records;
     QList<int> lineNumbers;
     try {
-        LineReader reader(sFileName);
+        std::optional<LineReader> source;
+        if (isStream(sFileName))
+            source.emplace(LineReader::StandardInput);
+        else
+            source.emplace(sFileName);
+        LineReader &reader = *source;
         QByteArray line;
         if (!reader.next(line) || line != ArchiveHeader)
             return {TransferResult::Refused, {}, {}, {}, 0, {}};
@@ -325,7 +357,7 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
                 return {TransferResult::Refused,
                         QStringLiteral("%1 holds more than %2 set-up lines, but an instrument "
                                        "keeps %2 set-ups.")
-                            .arg(shown(sFileName))
+                            .arg(shownInput(sFileName))
                             .arg(SetupCount),
                         {},
                         QStringLiteral("Nothing was restored."),
@@ -337,7 +369,7 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
                 return {TransferResult::Refused,
                         QStringLiteral("Line %1 of %2 is not a product set-up.")
                             .arg(reader.lineNumber())
-                            .arg(shown(sFileName)),
+                            .arg(shownInput(sFileName)),
                         error.description(),
                         QStringLiteral("Nothing was restored."),
                         error.number(),
@@ -383,7 +415,7 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
         TransferOutcome outcome =
             failed(QStringLiteral("The set-up restore stopped at line %1 of %2.")
                        .arg(lineNumbers[k])
-                       .arg(shown(sFileName)),
+                       .arg(shownInput(sFileName)),
                    error,
                    QStringLiteral("%1 restored before it.")
                        .arg(counted(static_cast<int>(k) - static_cast<int>(refused.size()),

@@ -61,6 +61,9 @@ struct TransferSettings
     OutputFileFaults fileFaults = {};
     // Capture and conversion write CGATS.17 (see DatalogLine.h) instead of delimited text.
     bool cgats = false;
+    // "-" as a file name means the program's standard output (or, for what is read, its
+    // standard input), as command-line tools take it.
+    bool standardStreams = false;
 };
 
 // The four long operations: datalog capture and file conversion, set-up archive and restore.
@@ -88,6 +91,10 @@ private:
     // A timeout or a line error (a damaged frame, another command's reply) answered with Retry
     // sends the command again.
     void ask(PacketBuffer &packet, const QByteArray &command, const std::function<void()> &read);
+    bool isStream(const QString &name) const;
+    void openOutput(std::optional<OutputFile> &file, const QString &name) const;
+    // The name as messages give it.
+    QString shownInput(const QString &name) const;
 
     TransferSettings m_settings;
     TransferProgress &m_progress;

@@ -228,11 +228,22 @@ OutputFile::OutputFile(const QString &path, OutputFileFaults faults)
     m_buffer.reserve(BufferSize);
 }
 
+OutputFile::OutputFile(StandardOutputTag, OutputFileFaults faults)
+    : m_path(QStringLiteral("standard output")), m_faults(faults), m_stream(true)
+{
+    // A copy of the descriptor: closing it leaves the program's standard output open.
+    m_fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (m_fd < 0)
+        raise("write to", errno);
+    m_buffer.reserve(BufferSize);
+}
+
 OutputFile::~OutputFile()
 {
     if (m_fd >= 0) {
         ::close(m_fd);
-        ::unlink(m_temporary.constData());
+        if (!m_stream)
+            ::unlink(m_temporary.constData());
     }
 }
 
@@ -249,8 +260,14 @@ void OutputFile::writeOut(const char *data, qsizetype size, bool last)
     int error = 0;
     if ((last && m_faults.failFlush) || m_writes == m_faults.failWriteAt)
         error = m_faults.error;
-    else if (writeAll(m_fd, data, size, error))
+    else if (writeAll(m_fd, data, size, error)) {
+        if (m_stream) {
+            for (const char *at = data, *end = data + size;
+                 (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)))); ++at)
+                ++m_linesOut;
+        }
         return;
+    }
     raise("write to", error);
 }
 
@@ -294,6 +311,16 @@ void OutputFile::commit()
     if (m_fd < 0)
         raise("write to", EBADF);
     flushBuffer(true);
+    if (m_stream) {
+        // A file the shell opened is synced; a pipe or a terminal cannot be, and needs not.
+        if (m_faults.failSync ||
+            (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP))
+            raise("write to", m_faults.failSync ? m_faults.error : errno);
+        const int fd = std::exchange(m_fd, -1);
+        if (::close(fd) != 0)
+            raise("write to", errno);
+        return;
+    }
     applyOwnership(m_fd);
     if (m_faults.failSync)
         raise("write to", m_faults.error);
@@ -323,6 +350,10 @@ OutputFile::Kept OutputFile::keepPartial() noexcept
         // What did not reach the disk is lost; what did is kept below.
     }
     m_buffer.clear();
+    if (m_stream) {
+        ::close(std::exchange(m_fd, -1));
+        return {m_path, m_linesOut};
+    }
     // Count the complete lines on the disk and cut after the last one.
     Kept kept;
     off_t end = 0, at = 0;

@@ -43,6 +43,12 @@ public:
     static void append(const QString &path, QByteArrayView bytes);
 
     explicit OutputFile(const QString &path, OutputFileFaults faults = {});
+    // The program's standard output (a pipe, a terminal, a file the shell opened): the bytes go
+    // straight to it, nothing is renamed, and keepPartial() leaves what was written there.
+    struct StandardOutputTag
+    {};
+    static constexpr StandardOutputTag StandardOutput{};
+    explicit OutputFile(StandardOutputTag, OutputFileFaults faults = {});
     // Removes the temporary file when neither committed nor kept.
     ~OutputFile();
     OutputFile(const OutputFile &) = delete;
@@ -56,6 +62,7 @@ public:
 
     // Whether a file of the name existed when this one was opened (and would be replaced).
     bool replaces() const { return m_exists; }
+    bool isStandardOutput() const { return m_stream; }
 
     struct Kept
     {
@@ -64,7 +71,8 @@ public:
     };
     // After a failure or Cancel: what reached the disk, cut after its last complete line, kept
     // as NAME.partial (or, when that name cannot be written, another free name beside it). The
-    // target is not touched.
+    // target is not touched. On standard output: the complete lines that went out, and the
+    // path "standard output".
     Kept keepPartial() noexcept;
 
     static QString partialPath(const QString &path) { return path + QStringLiteral(".partial"); }
@@ -86,6 +94,8 @@ private:
     QByteArray m_buffer;
     int m_writes = 0;
     OutputFileFaults m_faults;
+    bool m_stream = false; // standard output
+    int m_linesOut = 0;    // on standard output: the line ends written
 };
 
 } // namespace quvane

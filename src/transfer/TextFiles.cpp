@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <unistd.h>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
@@ -17,12 +19,11 @@
 namespace quvane {
 
 namespace {
-QuvaneError fileError(const char *doing, const QFile &file)
+QuvaneError fileError(const char *doing, const QString &name, const QFile &file)
 {
-    return QuvaneError(ErrorNumber::FileError,
-                       QStringLiteral("Cannot %1 %2: %3")
-                           .arg(QLatin1String(doing), QDir::toNativeSeparators(file.fileName()),
-                                file.errorString()));
+    return QuvaneError(
+        ErrorNumber::FileError,
+        QStringLiteral("Cannot %1 %2: %3").arg(QLatin1String(doing), name, file.errorString()));
 }
 } // namespace
 
@@ -43,10 +44,16 @@ bool sameFile(const QString &a, const QString &b)
 #endif
 }
 
-LineReader::LineReader(const QString &path) : m_file(path)
+LineReader::LineReader(const QString &path) : m_file(path), m_name(QDir::toNativeSeparators(path))
 {
     if (!m_file.open(QIODevice::ReadOnly))
-        throw fileError("read", m_file);
+        throw fileError("read", m_name, m_file);
+}
+
+LineReader::LineReader(StandardInputTag) : m_name(QStringLiteral("standard input"))
+{
+    if (!m_file.open(STDIN_FILENO, QIODevice::ReadOnly))
+        throw fileError("read", m_name, m_file);
 }
 
 bool LineReader::fill()
@@ -59,7 +66,7 @@ bool LineReader::fill()
     const qint64 n = m_file.read(m_buffer.data() + kept, Block);
     if (n < 0) {
         m_buffer.resize(kept);
-        throw fileError("read", m_file);
+        throw fileError("read", m_name, m_file);
     }
     m_buffer.resize(kept + n);
     return n > 0;
@@ -91,7 +98,7 @@ bool LineReader::next(QByteArray &line)
             throw QuvaneError(ErrorNumber::FileError,
                               QStringLiteral("Line %1 of %2 is longer than %3 characters")
                                   .arg(m_lineNumber + 1)
-                                  .arg(QDir::toNativeSeparators(m_file.fileName()))
+                                  .arg(m_name)
                                   .arg(MaxPacketLength));
         if (!fill()) {
             if (m_buffer.size() == m_at)

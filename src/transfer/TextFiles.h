@@ -16,6 +16,11 @@ class LineReader
 {
 public:
     explicit LineReader(const QString &path);
+    // The program's standard input, named "standard input" in messages.
+    struct StandardInputTag
+    {};
+    static constexpr StandardInputTag StandardInput{};
+    explicit LineReader(StandardInputTag);
     // The next line without its end (empty for a blank line), or false at the end of the file.
     bool next(QByteArray &line);
     int lineNumber() const { return m_lineNumber; }
@@ -24,6 +29,7 @@ private:
     bool fill();
 
     QFile m_file;
+    QString m_name; // as messages name it
     QByteArray m_buffer;
     qsizetype m_at = 0;
     bool m_skipLf = false; // the previous line ended with CR: a LF first is its end's rest

@@ -21,6 +21,7 @@ struct CliRun
     int exitCode;
     QString out;
     QString err;
+    QByteArray bytes = {}; // standard output as it came
 };
 
 CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral("sim"))
@@ -33,8 +34,9 @@ CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral
     process.start(QStringLiteral(QUVANE_PATH), arguments);
     process.waitForFinished(30000);
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
-    return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-            QString::fromLocal8Bit(process.readAllStandardError())};
+    const QByteArray out = process.readAllStandardOutput();
+    return {process.exitCode(), QString::fromLocal8Bit(out),
+            QString::fromLocal8Bit(process.readAllStandardError()), out};
 }
 
 int lineCount(const QString &path)
@@ -82,7 +84,6 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     EXPECT_TRUE(run.out.startsWith(QLatin1String("SetupNumber         3\n")))
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QLatin1String("\nColorScale          ")));
-    EXPECT_EQ(quvane({"setup", "101"}).exitCode, 1);
 
     run = quvane({"identify"}, QStringLiteral("tcp://127.0.0.1:1"));
     EXPECT_EQ(run.exitCode, 1);
@@ -271,6 +272,21 @@ TEST(QuvaneCli, BadUsageExitsWithTwo)
 
     EXPECT_EQ(quvane({}).exitCode, 2);
     EXPECT_EQ(quvane({"capture"}).exitCode, 2);
+    // Out of range is bad usage, said before any instrument is looked for.
+    for (const char *number : {"101", "abc", "0"}) {
+        const CliRun setup = quvane({"setup", number}, QStringLiteral("tcp://127.0.0.1:1"));
+        EXPECT_EQ(setup.exitCode, 2) << number;
+        EXPECT_TRUE(setup.err.startsWith(QLatin1String("quvane: Invalid Product Setup # ")))
+            << setup.err.toStdString();
+    }
+    // A file name that starts with a dash is one unknown option, with the way out.
+    CliRun dash = quvane({"capture", "-dash2.txt"});
+    EXPECT_EQ(dash.exitCode, 2);
+    EXPECT_EQ(dash.err, QStringLiteral("quvane: unknown option -dash2.txt; put -- before a file "
+                                       "name that starts with -\nTry 'quvane --help'.\n"));
+    dash = quvane({"capture", "--dash2"});
+    EXPECT_EQ(dash.exitCode, 2);
+    EXPECT_TRUE(dash.err.startsWith(QLatin1String("quvane: unknown option --dash2\n")));
     EXPECT_EQ(quvane({"clear-datalog"}).exitCode, 2);
     EXPECT_EQ(quvane({"capture", "x", "--delimiter", "ab"}).exitCode, 2);
     // Only a printable ISO-8859-1 character can be written to the single-byte files.
@@ -302,7 +318,8 @@ TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHandAndKeepsAnEarlierFile)
         QThread::msleep(10);
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130); // as shells report an interrupted program
     const QString err = QString::fromLocal8Bit(process.readAllStandardError());
     EXPECT_TRUE(err.contains(QLatin1String("capture.txt was left as it was.")))
         << err.toStdString();
@@ -337,6 +354,115 @@ TEST(QuvaneCli, TheFileIsCheckedBeforeTheInstrumentAndNamesAreTakenAsGiven)
     run = quvane({"identify"}, old.port());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains(QLatin1String("firmware 1.9\\x1b[2J "))) << run.err.toStdString();
+}
+
+// Ctrl-C and SIGTERM close the utility as its close button does, and the shell learns why.
+TEST(QuvaneUtility, StopSignalsCloseTheWindow)
+{
+    QTemporaryDir runtime; // its own single-instance lock
+    for (const int number : {SIGINT, SIGTERM}) {
+        QProcess utility;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.path());
+        utility.setProcessEnvironment(environment);
+        utility.start(QStringLiteral(QUVANE_UTILITY_PATH));
+        ASSERT_TRUE(utility.waitForStarted(10000));
+        // Until it has connected and its window is up: it has made its lock by then.
+        for (int i = 0; i < 500 && QDir(runtime.path()).entryList(QDir::Files).isEmpty(); ++i)
+            QThread::msleep(10);
+        QThread::msleep(300);
+        ::kill(static_cast<pid_t>(utility.processId()), number);
+        ASSERT_TRUE(utility.waitForFinished(10000));
+        EXPECT_EQ(utility.exitStatus(), QProcess::NormalExit) << number;
+        EXPECT_EQ(utility.exitCode(), 128 + number);
+    }
+}
+
+// "-" is standard output for what a command writes and standard input for what it reads, so
+// that the tool works in a pipe; the bytes are those a file of the same command gets.
+TEST(QuvaneCli, DashIsStandardOutputAndInput)
+{
+    QTemporaryDir dir;
+    const QString capture = dir.filePath("capture.txt");
+    ASSERT_EQ(quvane({"capture", capture}).exitCode, 0);
+    QFile file(capture);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const CliRun piped = quvane({"capture", "-"});
+    EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();
+    EXPECT_EQ(piped.bytes, file.readAll());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("-")));
+    {
+        // A transfer that fails on the way has sent its complete lines, and says so.
+        SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "3", "--drop-at", "5"});
+        const CliRun failed = quvane({"capture", "-"}, sim.port());
+        EXPECT_EQ(failed.exitCode, 1);
+        EXPECT_EQ(failed.out.count(QLatin1Char('\n')), 2);
+        EXPECT_TRUE(failed.err.contains(
+            QLatin1String("The 2 records captured before the failure went to standard output.")))
+            << failed.err.toStdString();
+    }
+
+    const QString screen = dir.filePath("screen.bmp");
+    ASSERT_EQ(quvane({"screen", screen}).exitCode, 0);
+    QFile bitmap(screen);
+    ASSERT_TRUE(bitmap.open(QIODevice::ReadOnly));
+    EXPECT_EQ(quvane({"screen", "-"}).bytes, bitmap.readAll());
+
+    // archive - | restore -, and a conversion from standard input to standard output.
+    const QString export_ = dir.filePath("usb");
+    QProcess sim;
+    sim.start(QStringLiteral(QUVANE_SIM_PATH), {"--export-datalog", export_, "--records", "3"});
+    ASSERT_TRUE(sim.waitForFinished(10000));
+    const auto pipe = [](const QStringList &first, const QStringList &second, const QString &in) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        QProcess writer, reader;
+        writer.setProcessEnvironment(environment);
+        reader.setProcessEnvironment(environment);
+        if (!in.isEmpty())
+            writer.setStandardInputFile(in);
+        writer.setStandardOutputProcess(&reader);
+        writer.start(QStringLiteral(QUVANE_PATH), first);
+        reader.start(QStringLiteral(QUVANE_PATH), second);
+        EXPECT_TRUE(writer.waitForFinished(30000) && reader.waitForFinished(30000));
+        EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().constData();
+        return CliRun{reader.exitCode(), QString::fromLocal8Bit(reader.readAllStandardOutput()),
+                      QString::fromLocal8Bit(reader.readAllStandardError())};
+    };
+    CliRun run = pipe({"archive", "-"}, {"restore", "-"}, {});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    run = pipe({"identify"}, {"restore", "-"}, {});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QStringLiteral("quvane: standard input is not a product set-up archive; "
+                                      "nothing was restored\n"));
+    run = pipe({"convert", "-", "-", "--delimiter", "comma"}, {"restore", "-"},
+               export_ + "/DATALOG.QV3");
+    EXPECT_TRUE(run.err.contains(QLatin1String("not a product set-up archive")));
+    const CliRun converted = quvane({"convert", export_ + "/DATALOG.QV3", "-"});
+    EXPECT_EQ(converted.exitCode, 0);
+    EXPECT_EQ(converted.out.count(QLatin1Char('\n')), 4); // the heading and three records
+}
+
+// Every message is the tool's: the trace file's too.
+TEST(QuvaneCli, ATraceFileThatCannotBeOpenedIsSaidAndTheCommandGoesOn)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
+    environment.insert(QStringLiteral("QUVANE_TRACE"), QStringLiteral("/nonexistent/trace.log"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QUVANE_PATH), {"identify"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    EXPECT_TRUE(err.startsWith(
+        QLatin1String("quvane: cannot open the trace file /nonexistent/trace.log: ")))
+        << err.toStdString();
+    EXPECT_EQ(err.count(QLatin1Char('\n')), 1);
 }
 
 } // namespace

@@ -1,0 +1,59 @@
+#include "app/StopSignals.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace quvane {
+
+namespace {
+int g_pipe[2] = {-1, -1};
+
+extern "C" void onStopSignal(int number)
+{
+    const int saved = errno;
+    const char byte = static_cast<char>(number);
+    (void)!::write(g_pipe[1], &byte, 1);
+    errno = saved;
+}
+} // namespace
+
+StopSignals::StopSignals(QObject *parent) : QObject(parent)
+{
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readSignal);
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+StopSignals::~StopSignals()
+{
+    if (g_pipe[0] < 0)
+        return;
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+void StopSignals::readSignal()
+{
+    char byte = 0;
+    while (::read(g_pipe[0], &byte, 1) == 1) {
+        if (m_received == 0)
+            m_received = static_cast<unsigned char>(byte);
+    }
+    emit stopRequested();
+}
+
+} // namespace quvane
