@@ -48,7 +48,7 @@ int runUtility(int argc, char *argv[])
         return 0;
     }
     // A Wayland compositor ties the window to its desktop entry by this name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("quvane-utility"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quvane.utility"));
 
     QtPrompter::translateQtTexts(QLocale());
     QtPrompter qtPrompter;
