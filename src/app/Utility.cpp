@@ -33,7 +33,9 @@ int runUtility(int argc, char *argv[])
                 "every serial port is tried) and appends a line per exchange to the file\n"
                 "QUVANE_TRACE names.\n\n"
                 "Options:\n  -h, --help     Show this help.\n"
-                "  -v, --version  Show the version.\n",
+                "  -v, --version  Show the version.\n"
+                "Qt's own options (-platform, -style ...) are taken too. The manual page\n"
+                "quvane-utility(1) says more.\n",
                 stdout);
             return 0;
         }

@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <unistd.h>
 
 namespace quvane {
 
@@ -345,6 +346,10 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     const bool toStandardOutput = args.size() > 1 && args.last() == QLatin1String("-") &&
                                   command != QLatin1String("restore") &&
                                   command != QLatin1String("setup");
+    // A bitmap on a terminal is noise that may reprogram it.
+    if (toStandardOutput && command == QLatin1String("screen") && ::isatty(STDOUT_FILENO) == 1)
+        return usageError(QStringLiteral("screen - writes a bitmap, not to a terminal; redirect "
+                                         "standard output or give a file name"));
 
     const QByteArray delimiter = delimiterText.toLatin1();
     InstrumentSession session;

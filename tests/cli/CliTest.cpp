@@ -410,6 +410,18 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
     QFile bitmap(screen);
     ASSERT_TRUE(bitmap.open(QIODevice::ReadOnly));
     EXPECT_EQ(quvane({"screen", "-"}).bytes, bitmap.readAll());
+    // ... but not onto a terminal (script(1) gives it one).
+    if (!QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty()) {
+        QProcess terminal;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
+        terminal.setProcessEnvironment(environment);
+        terminal.start(QStringLiteral("script"),
+                       {"-qec", QStringLiteral(QUVANE_PATH " screen -"), "/dev/null"});
+        ASSERT_TRUE(terminal.waitForFinished(30000));
+        EXPECT_EQ(terminal.exitCode(), 2);
+        EXPECT_TRUE(terminal.readAllStandardOutput().contains("not to a terminal"));
+    }
 
     // archive - | restore -, and a conversion from standard input to standard output.
     const QString export_ = dir.filePath("usb");
