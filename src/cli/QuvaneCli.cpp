@@ -145,7 +145,8 @@ bool connectInstrument(InstrumentSession &session, const LinkOptions &link)
     return true;
 }
 
-int exitStatus(const TransferOutcome &outcome)
+// written: the file the transfer wrote, empty for a restore.
+int exitStatus(const TransferOutcome &outcome, const QString &written = {})
 {
     switch (outcome.result) {
     case TransferResult::Completed:
@@ -153,8 +154,14 @@ int exitStatus(const TransferOutcome &outcome)
     case TransferResult::Cancelled:
         if (!outcome.kept.isEmpty())
             fail(QStringLiteral("stopped by Ctrl-C. %1").arg(outcome.kept));
+        else if (written == QLatin1String("-"))
+            fail(QStringLiteral("stopped by Ctrl-C; what was transferred before went to standard "
+                                "output"));
+        else if (!written.isEmpty())
+            fail(QStringLiteral("stopped by Ctrl-C; %1 holds what was transferred before")
+                     .arg(written));
         else
-            fail(QStringLiteral("stopped by Ctrl-C; what was transferred before is kept"));
+            fail(QStringLiteral("stopped by Ctrl-C; the set-ups sent before it were restored"));
         return Interrupted;
     case TransferResult::Refused:
     case TransferResult::Failed:
@@ -370,7 +377,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
         TerminalProgress progress(true);
         BulkTransfers transfers(
             {nullptr, delimiter, TextFormat(), {}, {}, measureOptions->cgats, true}, progress);
-        return exitStatus(transfers.ConvertDatalog(args[1], args[2]));
+        return exitStatus(transfers.ConvertDatalog(args[1], args[2]), args[2]);
     }
 
     // The file a command writes is checked before anything is sent to the instrument.
@@ -432,13 +439,13 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
                 std::fputs("quvane: Datalog is empty\n", stderr);
                 return Success;
             }
-            return exitStatus(transfers.UploadDatalog(count, args[1]));
+            return exitStatus(transfers.UploadDatalog(count, args[1]), args[1]);
         }
     } catch (const QuvaneError &error) {
         return fail(error.description());
     }
     if (command == QLatin1String("archive"))
-        return exitStatus(transfers.UploadSetups(args[1]));
+        return exitStatus(transfers.UploadSetups(args[1]), args[1]);
     const TransferOutcome restored = transfers.DownloadSetups(args[1]);
     if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
         return fail(
