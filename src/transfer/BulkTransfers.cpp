@@ -147,6 +147,14 @@ void BulkTransfers::openOutput(std::optional<OutputFile> &file, const QString &n
         file.emplace(name, m_settings.fileFaults);
 }
 
+void BulkTransfers::openInput(std::optional<LineReader> &reader, const QString &name) const
+{
+    if (isStream(name))
+        reader.emplace(LineReader::StandardInput);
+    else
+        reader.emplace(name);
+}
+
 QString BulkTransfers::shownInput(const QString &name) const
 {
     return isStream(name) ? QStringLiteral("standard input") : shown(name);
@@ -253,10 +261,7 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
     std::optional<OutputFile> file;
     bool saving = false;
     try {
-        if (isStream(sSource))
-            source.emplace(LineReader::StandardInput);
-        else
-            source.emplace(sSource);
+        openInput(source, sSource);
         openOutput(file, sFileName);
         file->writeLine(m_settings.cgats ? datalogCgatsHeader()
                                          : datalogHeading(m_settings.delimiter));
@@ -342,10 +347,7 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
     QList<int> lineNumbers;
     try {
         std::optional<LineReader> source;
-        if (isStream(sFileName))
-            source.emplace(LineReader::StandardInput);
-        else
-            source.emplace(sFileName);
+        openInput(source, sFileName);
         LineReader &reader = *source;
         QByteArray line;
         if (!reader.next(line) || line != ArchiveHeader)

@@ -2,6 +2,7 @@
 
 #include "link/SensorControl.h"
 #include "transfer/OutputFile.h"
+#include "transfer/TextFiles.h"
 #include "transfer/TextFormat.h"
 
 #include <QByteArray>
@@ -93,6 +94,7 @@ private:
     void ask(PacketBuffer &packet, const QByteArray &command, const std::function<void()> &read);
     bool isStream(const QString &name) const;
     void openOutput(std::optional<OutputFile> &file, const QString &name) const;
+    void openInput(std::optional<LineReader> &reader, const QString &name) const;
     // The name as messages give it.
     QString shownInput(const QString &name) const;
 

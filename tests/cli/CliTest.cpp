@@ -24,13 +24,19 @@ struct CliRun
     QByteArray bytes = {}; // standard output as it came
 };
 
-CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral("sim"))
+// The environment quvane runs in: the instrument at port, the C locale.
+QProcessEnvironment cliEnvironment(const QString &port = QStringLiteral("sim"))
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUVANE_PORT"), port);
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
+    return environment;
+}
+
+CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral("sim"))
+{
+    QProcess process;
+    process.setProcessEnvironment(cliEnvironment(port));
     process.start(QStringLiteral(QUVANE_PATH), arguments);
     process.waitForFinished(30000);
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
@@ -156,9 +162,7 @@ TEST(QuvaneCli, IdentifyEscapesInstrumentTextsAndFailsOnAFullOutput)
     EXPECT_EQ(QFile(screen).size(), 2110);
 
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(cliEnvironment());
     process.setStandardOutputFile(QStringLiteral("/dev/full"));
     process.start(QStringLiteral(QUVANE_PATH), {"identify"});
     ASSERT_TRUE(process.waitForFinished(30000));
@@ -309,9 +313,7 @@ TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHandAndKeepsAnEarlierFile)
         earlier.write("earlier\r\n");
     }
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QUVANE_PORT"), sim.port());
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(cliEnvironment(sim.port()));
     process.start(QStringLiteral(QUVANE_PATH), {"capture", capture});
     // Wait until the instrument has sent a few records, then press Ctrl-C.
     for (int i = 0; i < 400 && lineCount(log) < 6; ++i)
@@ -362,8 +364,7 @@ TEST(QuvaneUtility, StopSignalsCloseTheWindow)
     QTemporaryDir runtime; // its own single-instance lock
     for (const int number : {SIGINT, SIGTERM}) {
         QProcess utility;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
+        QProcessEnvironment environment = cliEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), runtime.path());
@@ -413,9 +414,7 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
     // ... but not onto a terminal (script(1) gives it one).
     if (!QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty()) {
         QProcess terminal;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
-        terminal.setProcessEnvironment(environment);
+        terminal.setProcessEnvironment(cliEnvironment());
         terminal.start(QStringLiteral("script"),
                        {"-qec", QStringLiteral(QUVANE_PATH " screen -"), "/dev/null"});
         ASSERT_TRUE(terminal.waitForFinished(30000));
@@ -429,12 +428,9 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
     sim.start(QStringLiteral(QUVANE_SIM_PATH), {"--export-datalog", export_, "--records", "3"});
     ASSERT_TRUE(sim.waitForFinished(10000));
     const auto pipe = [](const QStringList &first, const QStringList &second, const QString &in) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
-        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
         QProcess writer, reader;
-        writer.setProcessEnvironment(environment);
-        reader.setProcessEnvironment(environment);
+        writer.setProcessEnvironment(cliEnvironment());
+        reader.setProcessEnvironment(cliEnvironment());
         if (!in.isEmpty())
             writer.setStandardInputFile(in);
         writer.setStandardOutputProcess(&reader);
@@ -463,8 +459,7 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
 TEST(QuvaneCli, ATraceFileThatCannotBeOpenedIsSaidAndTheCommandGoesOn)
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QUVANE_PORT"), QStringLiteral("sim"));
+    QProcessEnvironment environment = cliEnvironment();
     environment.insert(QStringLiteral("QUVANE_TRACE"), QStringLiteral("/nonexistent/trace.log"));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(QUVANE_PATH), {"identify"});
