@@ -1,6 +1,9 @@
 #include "app/StopSignals.h"
 
+#include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <QWidget>
 
 #include <csignal>
 #include <fcntl.h>
@@ -44,6 +47,23 @@ StopSignals::~StopSignals()
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;
+}
+
+void StopSignals::closeOnStop(QWidget &window)
+{
+    m_window = &window;
+    connect(this, &StopSignals::stopRequested, this, &StopSignals::closeNext);
+}
+
+void StopSignals::closeNext()
+{
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        if (modal->close())
+            QTimer::singleShot(0, this, &StopSignals::closeNext);
+        return;
+    }
+    if (m_window)
+        m_window->close();
 }
 
 void StopSignals::readSignal()

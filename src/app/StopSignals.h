@@ -3,6 +3,7 @@
 #include <QObject>
 
 class QSocketNotifier;
+class QWidget;
 
 namespace quvane {
 
@@ -20,15 +21,21 @@ public:
 
     // The signal that arrived first, 0 when none did.
     int received() const { return m_received; }
+    // At a stop: closes the open dialogs, innermost first and each from the event loop once
+    // the code that opened the one before has returned, as Escape would; then the window. A
+    // dialog that will not close (a message box without a cancel button) is left to its user.
+    void closeOnStop(QWidget &window);
 
 signals:
     void stopRequested();
 
 private:
     void readSignal();
+    void closeNext();
 
     QSocketNotifier *m_notifier = nullptr;
     int m_received = 0;
+    QWidget *m_window = nullptr;
 };
 
 } // namespace quvane

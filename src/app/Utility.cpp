@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QWidget>
 
 #include <cstdio>
 
@@ -72,13 +71,7 @@ int runUtility(int argc, char *argv[])
     // Ctrl-C and SIGTERM close the program as its close button does: a transfer stops after the
     // record in hand and keeps what it transferred; an open dialog is answered with Escape.
     StopSignals stop;
-    QObject::connect(&stop, &StopSignals::stopRequested, &window, [&window] {
-        while (QWidget *modal = QApplication::activeModalWidget()) {
-            if (!modal->close())
-                break;
-        }
-        window.close();
-    });
+    stop.closeOnStop(window);
     window.Form_Load();
     const int status = app.exec();
     return stop.received() != 0 ? 128 + stop.received() : status;

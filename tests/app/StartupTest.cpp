@@ -1,12 +1,17 @@
 #include "app/SingleInstance.h"
+#include "app/StopSignals.h"
 #include "app/frmUtility.h"
 #include "dialogs/FormHelpers.h"
 #include "policy/ProgramControl.h"
 #include "support/UiFixture.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <csignal>
 
 using namespace quvane;
 
@@ -159,6 +164,31 @@ TEST(SingleInstance, ALaterCopyReturnsAndAsksTheFirstToShowItsWindow)
     for (int i = 0; i < 100 && shown == 0; ++i)
         QTest::qWait(10);
     EXPECT_EQ(shown, 1);
+}
+
+// Ctrl-C or SIGTERM with a dialog open over a dialog: each is answered as Escape answers it,
+// innermost first, and then the window closes.
+TEST(StopSignals, CloseTheDialogsInnermostFirstThenTheWindow)
+{
+    QWidget window;
+    window.show();
+    StopSignals stop;
+    stop.closeOnStop(window);
+    QStringList closed;
+    QTimer::singleShot(0, &window, [&] {
+        QDialog outer(&window);
+        QTimer::singleShot(0, &outer, [&] {
+            QDialog inner(&outer);
+            QTimer::singleShot(0, &inner, [] { std::raise(SIGTERM); });
+            if (inner.exec() == QDialog::Rejected)
+                closed << QStringLiteral("inner");
+        });
+        if (outer.exec() == QDialog::Rejected)
+            closed << QStringLiteral("outer");
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 5000));
+    EXPECT_EQ(closed, (QStringList{"inner", "outer"}));
+    EXPECT_EQ(stop.received(), SIGTERM);
 }
 
 } // namespace
