@@ -33,10 +33,19 @@ QProcessEnvironment cliEnvironment(const QString &port = QStringLiteral("sim"))
     return environment;
 }
 
+// Where quvane runs: a folder of this run's own, so that a file a fault leaves there cannot
+// fail a later run.
+QString workingFolder()
+{
+    static const QTemporaryDir folder;
+    return folder.path();
+}
+
 CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral("sim"))
 {
     QProcess process;
     process.setProcessEnvironment(cliEnvironment(port));
+    process.setWorkingDirectory(workingFolder());
     process.start(QStringLiteral(QUVANE_PATH), arguments);
     process.waitForFinished(30000);
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
@@ -394,7 +403,7 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
     const CliRun piped = quvane({"capture", "-"});
     EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();
     EXPECT_EQ(piped.bytes, file.readAll());
-    EXPECT_FALSE(QFile::exists(QStringLiteral("-")));
+    EXPECT_FALSE(QFile::exists(workingFolder() + QStringLiteral("/-")));
     {
         // A transfer that fails on the way has sent its complete lines, and says so.
         SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "3", "--drop-at", "5"});
