@@ -37,6 +37,17 @@ protected:
         return root;
     }
 
+    // Starts Capture from the menu into the file named, and counts the lines the file got
+    // (-1 when there is none).
+    int captureLines(const char *name)
+    {
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        prompts.chooseFile(file);
+        window.mnuDatalogItem_Click(0);
+        QFile captured(file);
+        return captured.open(QIODevice::ReadOnly) ? int(captured.readAll().count('\n')) : -1;
+    }
+
     QTemporaryDir dir;
     frmUtility window{link};
 };
@@ -69,12 +80,7 @@ TEST_F(LauncherTest, CancelledFileDialogsStartNothing)
 TEST_F(LauncherTest, CaptureRunsInTheProgressWindowAndLeavesTheLogAlone)
 {
     sim->seedDatalog(4);
-    const QString file = dir.filePath("capture.txt");
-    prompts.chooseFile(file);
-    window.mnuDatalogItem_Click(0);
-    QFile captured(file);
-    ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
-    EXPECT_EQ(captured.readAll().count('\n'), 4);
+    EXPECT_EQ(captureLines("capture.txt"), 4);
     frmCapture &capture = window.progressWindow();
     EXPECT_FALSE(capture.isVisible());
     EXPECT_EQ(capture.ui.barCompleted->value(), 4);
@@ -114,17 +120,11 @@ TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
         if (command == "Q100000009")
             QTimer::singleShot(0, &window, [&] { window.close(); });
     };
-    const QString file = dir.filePath("closed.txt");
-    prompts.chooseFile(file);
-    window.mnuDatalogItem_Click(0);
-
+    EXPECT_EQ(captureLines("closed.txt"), 10); // every record up to the close
     EXPECT_EQ(linkBusy, ErrorNumber::LinkBusy);
     EXPECT_FALSE(enabledDuringTransfer);
     EXPECT_TRUE(progressOverWindow);
     EXPECT_TRUE(prompts.messages.empty()); // no link-lost message
-    QFile captured(file);
-    ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
-    EXPECT_EQ(captured.readAll().count('\n'), 10); // every record up to the close
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.qvSensor.IsConnected());
 }
@@ -141,12 +141,7 @@ TEST_F(LauncherTest, EscInTheProgressWindowIsCancel)
             });
         }
     };
-    const QString file = dir.filePath("esc.txt");
-    prompts.chooseFile(file);
-    window.mnuDatalogItem_Click(0);
-    QFile captured(file);
-    ASSERT_TRUE(captured.open(QIODevice::ReadOnly));
-    EXPECT_EQ(captured.readAll().count('\n'), 3);
+    EXPECT_EQ(captureLines("esc.txt"), 3);
     EXPECT_TRUE(window.menuBar()->isEnabled());
 }
 
