@@ -168,7 +168,8 @@ void ColourPanel::refresh()
     const QLocale locale;
     const int decimals = ui.cboScale->currentIndex() == 4 ? 4 : 2; // chromaticities need four
     for (int k = 0; k < 3; ++k)
-        values[k]->setText(locale.toString(v[size_t(k)], 'f', k == 0 ? 2 : decimals));
+        values[k]->setText(locale.toString(unsignedZero(v[size_t(k)], k == 0 ? 2 : decimals), 'f',
+                                           k == 0 ? 2 : decimals));
     const Rgb rgb = toSrgb(xyz, meter.white());
     ui.lblSwatch->setStyleSheet(
         QStringLiteral("background: rgb(%1, %2, %3); border: 1px solid gray")
@@ -190,11 +191,8 @@ void ColourPanel::refresh()
     const Lab standard = m_standardSpectrum ? meter.lab(*m_standardSpectrum) : *m_standardLab;
     const LabDifference d = difference(lab, standard);
     const double de2000 = deltaE2000(lab, standard);
-    // Rounded first, so that a difference of -0.001 reads 0.00, not -0.00.
-    const auto n = [&locale](double x) {
-        const double rounded = std::round(x * 100) / 100;
-        return locale.toString(rounded == 0 ? 0.0 : rounded, 'f', 2);
-    };
+    // A difference of -0.001 reads 0.00, not -0.00.
+    const auto n = [&locale](double x) { return locale.toString(unsignedZero(x, 2), 'f', 2); };
     ui.lblDeltas->setText(tr("dL* %1  da* %2  db* %3\ndC* %4  dH* %5\ndE*ab %6  dE CMC %7  "
                              "dE 2000 %8")
                               .arg(n(d.dL), n(d.da), n(d.db), n(d.dC), n(d.dH), n(d.dE),

@@ -47,7 +47,7 @@ namespace {
 
 QString number(double value, int decimals)
 {
-    return QString::number(value, 'f', decimals);
+    return QString::number(Colour::unsignedZero(value, decimals), 'f', decimals);
 }
 
 } // namespace

@@ -31,8 +31,8 @@ namespace ColourData {
 extern const Spectral Cie1931;  // x̄, ȳ, z̄ of the 2 degree observer
 extern const Spectral Cie1964;  // of the 10 degree observer
 extern const Spectral Daylight; // S0, S1, S2 of the CIE daylight components
-extern const Spectral IlluminantA, IlluminantC, IlluminantD50, IlluminantD55, IlluminantD65,
-    IlluminantF2, IlluminantF7, IlluminantF11;
+extern const Spectral IlluminantA, IlluminantC, IlluminantD65, IlluminantF2, IlluminantF7,
+    IlluminantF11;
 } // namespace ColourData
 
 } // namespace quvane

@@ -14,6 +14,24 @@ constexpr double First = 380, Step = 5; // the integration: 380 to 780 nm in CIE
 constexpr int Points = 81;
 constexpr double Degrees = 180 / std::numbers::pi;
 
+// CIE 15's daylight of a nominal temperature: the chromaticity of the daylight locus at the
+// temperature on the present radiation constant (5003 K for D50), M1 and M2 from it rounded to
+// three decimals, and the components S0 + M1 S1 + M2 S2. The CIE's own tables of D50, D55 and
+// D75 are made this way.
+double daylightAt(double nominal, double nm)
+{
+    using ColourData::Daylight;
+    const double t = nominal * 1.4388 / 1.4380;
+    const double x = t <= 7000
+                         ? -4.6070e9 / (t * t * t) + 2.9678e6 / (t * t) + 0.09911e3 / t + 0.244063
+                         : -2.0064e9 / (t * t * t) + 1.9018e6 / (t * t) + 0.24748e3 / t + 0.237040;
+    const double y = -3 * x * x + 2.870 * x - 0.275;
+    const double m = 0.0241 + 0.2562 * x - 0.7341 * y;
+    const double m1 = std::round((-1.3515 - 1.7703 * x + 5.9114 * y) / m * 1000) / 1000;
+    const double m2 = std::round((0.0300 - 31.4424 * x + 30.0717 * y) / m * 1000) / 1000;
+    return Daylight.at(0, nm) + m1 * Daylight.at(1, nm) + m2 * Daylight.at(2, nm);
+}
+
 double illuminantAt(Illuminant illuminant, double nm)
 {
     using namespace ColourData;
@@ -23,22 +41,13 @@ double illuminantAt(Illuminant illuminant, double nm)
     case Illuminant::C:
         return IlluminantC.at(0, nm);
     case Illuminant::D50:
-        return IlluminantD50.at(0, nm);
+        return daylightAt(5000, nm);
     case Illuminant::D55:
-        return IlluminantD55.at(0, nm);
+        return daylightAt(5500, nm);
     case Illuminant::D65:
         return IlluminantD65.at(0, nm);
-    case Illuminant::D75: {
-        // CIE 15: the daylight of 7500 K (nominal, 7504 K on the present radiation constant)
-        // from the components S0, S1 and S2, with M1 and M2 rounded to three decimals.
-        constexpr double T = 7500 * 1.4388 / 1.4380;
-        const double x = -2.0064e9 / (T * T * T) + 1.9018e6 / (T * T) + 0.24748e3 / T + 0.237040;
-        const double y = -3 * x * x + 2.870 * x - 0.275;
-        const double m = 0.0241 + 0.2562 * x - 0.7341 * y;
-        const double m1 = std::round((-1.3515 - 1.7703 * x + 5.9114 * y) / m * 1000) / 1000;
-        const double m2 = std::round((0.0300 - 31.4424 * x + 30.0717 * y) / m * 1000) / 1000;
-        return Daylight.at(0, nm) + m1 * Daylight.at(1, nm) + m2 * Daylight.at(2, nm);
-    }
+    case Illuminant::D75:
+        return daylightAt(7500, nm);
     case Illuminant::F2:
         return IlluminantF2.at(0, nm);
     case Illuminant::F7:
@@ -170,7 +179,7 @@ double hueOf(double a, double b)
     if (a == 0 && b == 0)
         return 0;
     const double h = std::atan2(b, a) * Degrees;
-    return h < 0 ? h + 360 : h;
+    return h < 0 ? h + 360 : h + 0.0; // + 0.0: the hue of b* = -0 is 0, not -0
 }
 } // namespace
 
@@ -182,7 +191,13 @@ Lab toLab(const Xyz &xyz, const Xyz &white)
 
 LCh toLCh(const Lab &lab)
 {
-    return {lab.L, std::hypot(lab.a, lab.b), hueOf(lab.a, lab.b)};
+    const double c = std::hypot(lab.a, lab.b);
+    return {lab.L, c, c < NeutralChroma ? 0.0 : hueOf(lab.a, lab.b)};
+}
+
+double unsignedZero(double value, int decimals)
+{
+    return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
 }
 
 Yxy toYxy(const Xyz &xyz)
@@ -203,10 +218,14 @@ Luv toLuv(const Xyz &xyz, const Xyz &white)
     return {L, 13 * L * (u - un), 13 * L * (v - vn)};
 }
 
+HunterCoefficients hunterCoefficients(const Xyz &white)
+{
+    return {175 * std::sqrt(white.X / 98.04), 70 * std::sqrt(white.Z / 118.11)};
+}
+
 Lab toHunterLab(const Xyz &xyz, const Xyz &white)
 {
-    const double ka = 175.0 / 198.04 * (white.X + white.Y);
-    const double kb = 70.0 / 218.11 * (white.Y + white.Z);
+    const auto [ka, kb] = hunterCoefficients(white);
     const double y = xyz.Y / white.Y;
     if (y <= 0)
         return {0, 0, 0};

@@ -85,10 +85,23 @@ private:
 std::array<double, 81> interpolated(const Spectrum &percent);
 
 Lab toLab(const Xyz &xyz, const Xyz &white);
+// A colour whose C* is below this shows 0.00 and has no hue: its h is 0, whatever direction the
+// rounding noise of its a* and b* points in.
+constexpr double NeutralChroma = 0.005;
 LCh toLCh(const Lab &lab);
+
+// The value to show with so many decimals: +0 where it rounds to zero, so that no "-0.00" is
+// shown; otherwise the value itself.
+double unsignedZero(double value, int decimals);
 Yxy toYxy(const Xyz &xyz);
 Luv toLuv(const Xyz &xyz, const Xyz &white);
-// Hunter Lab with Ka and Kb from the white point (ASTM E308's approximations).
+// Hunter Lab's Ka and Kb for a white: Ka = 175 sqrt(Xn / 98.04), Kb = 70 sqrt(Zn / 118.11),
+// the relation Hunter's published constants follow (172.30 and 67.20 for D65/2).
+struct HunterCoefficients
+{
+    double ka, kb;
+};
+HunterCoefficients hunterCoefficients(const Xyz &white);
 Lab toHunterLab(const Xyz &xyz, const Xyz &white);
 
 // Differences between a sample and a standard.

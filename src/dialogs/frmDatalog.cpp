@@ -110,7 +110,9 @@ QString frmDatalog::datalogComparison(const QVLog &record)
             QStringLiteral("%1  %2  %3%4\n")
                 .arg(name, -12)
                 .arg(locale.toString(theirs, 'f', 2), 10)
-                .arg(ours ? locale.toString(*ours, 'f', 2) : tr("not defined"), 8)
+                .arg(ours ? locale.toString(Colour::unsignedZero(*ours, 2), 'f', 2)
+                          : tr("not defined"),
+                     8)
                 .arg(!ours || std::fabs(*ours - theirs) > 0.05 ? QStringLiteral("  *") : QString());
     };
     if (scale) {
