@@ -76,10 +76,43 @@ struct Items
 {
     int headingLines; // lines before the first item
     const char *one, *many, *done;
+    int trailingLines = 0; // lines after the last
 };
 constexpr Items Records{0, "record", "records", "captured"};
 constexpr Items Converted{1, "record", "records", "converted"};
 constexpr Items Setups{1, "set-up", "set-ups", "archived"};
+
+// A datalog as CGATS: its header names the number of rows, so the rows are held until the
+// transfer ends (a datalog holds at most 800), then written after the header that counts them.
+// A transfer that fails writes the rows it has, so that its part is a whole CGATS file too.
+class CgatsRows
+{
+public:
+    void add(QByteArrayView row)
+    {
+        m_rows += row;
+        m_rows += "\r\n";
+        ++m_count;
+    }
+    // Once, whichever way the transfer ends.
+    void writeTo(OutputFile &file)
+    {
+        if (std::exchange(m_written, true))
+            return;
+        file.write(datalogCgatsHeader(m_count));
+        file.write(m_rows);
+        file.write("END_DATA\r\n");
+    }
+    static Items items(Items plain)
+    {
+        return {int(datalogCgatsHeader(0).count('\n')), plain.one, plain.many, plain.done, 1};
+    }
+
+private:
+    QByteArray m_rows;
+    int m_count = 0;
+    bool m_written = false;
+};
 
 // What a transfer that did not end normally kept: the target untouched, and the complete lines
 // written before the failure or Cancel beside it.
@@ -88,7 +121,7 @@ QString keptText(const QString &target, bool existed, const OutputFile::Kept &ke
 {
     QString text = existed ? QStringLiteral("%1 was left as it was.").arg(shown(target))
                            : QStringLiteral("%1 was not written.").arg(shown(target));
-    const int n = kept.lines - items.headingLines;
+    const int n = kept.lines - items.headingLines - items.trailingLines;
     if (!kept.path.isEmpty() && n > 0)
         text += QStringLiteral(" %1 holds the %2 %3 before %4.")
                     .arg(shown(kept.path), counted(n, items.one, items.many),
@@ -98,10 +131,19 @@ QString keptText(const QString &target, bool existed, const OutputFile::Kept &ke
     return text;
 }
 
-QString keptAfterFailure(const QString &target, OutputFile &file, const Items &items)
+QString keptAfterFailure(const QString &target, OutputFile &file, const Items &items,
+                         CgatsRows *cgats = nullptr)
 {
+    // The rows a CGATS transfer holds go out before its part is kept; when that write is what
+    // failed, the part is what reached the disk.
+    if (cgats) {
+        try {
+            cgats->writeTo(file);
+        } catch (const QuvaneError &) {
+        }
+    }
     if (file.isStandardOutput()) {
-        const int n = file.keepPartial().lines - items.headingLines;
+        const int n = file.keepPartial().lines - items.headingLines - items.trailingLines;
         return n > 0 ? QStringLiteral("The %1 %2 before the failure went to standard output.")
                            .arg(counted(n, items.one, items.many), QLatin1String(items.done))
                      : QString();
@@ -203,10 +245,10 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
     int i = 1;
     bool saving = false;
     const TextFormat cNumbers(QLocale::c());
+    CgatsRows cgats;
+    const Items items = m_settings.cgats ? CgatsRows::items(Records) : Records;
     try {
         openOutput(file, sFileName);
-        if (m_settings.cgats)
-            file->writeLine(datalogCgatsHeader());
         QByteArray line;
         for (; i <= aCount && !m_progress.cancelRequested(); ++i) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(aCount));
@@ -223,22 +265,26 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
                     appendDatalogLine(packet, format, line);
                 expectEnd(packet, command);
             });
-            file->writeLine(line);
+            if (m_settings.cgats)
+                cgats.add(line);
+            else
+                file->writeLine(line);
             m_progress.setValue(i);
             m_progress.yield();
         }
         saving = true;
         if (m_settings.cgats)
-            file->writeLine("END_DATA");
-        return finish(*file, i <= aCount, sFileName, Records);
+            cgats.writeTo(*file);
+        return finish(*file, i <= aCount, sFileName, items);
     } catch (const QuvaneError &error) {
         if (!file)
             return failed(QStringLiteral("The datalog was not captured."), error);
-        return failed(saving ? QStringLiteral("The captured datalog could not be saved.")
-                             : QStringLiteral("The datalog capture stopped at record %1 of %2.")
-                                   .arg(i)
-                                   .arg(aCount),
-                      error, keptAfterFailure(sFileName, *file, Records));
+        return failed(
+            saving ? QStringLiteral("The captured datalog could not be saved.")
+                   : QStringLiteral("The datalog capture stopped at record %1 of %2.")
+                         .arg(i)
+                         .arg(aCount),
+            error, keptAfterFailure(sFileName, *file, items, m_settings.cgats ? &cgats : nullptr));
     }
 }
 
@@ -259,12 +305,14 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
     PacketBuffer packet;
     std::optional<LineReader> source;
     std::optional<OutputFile> file;
+    CgatsRows cgats;
+    const Items items = m_settings.cgats ? CgatsRows::items(Converted) : Converted;
     bool saving = false;
     try {
         openInput(source, sSource);
         openOutput(file, sFileName);
-        file->writeLine(m_settings.cgats ? datalogCgatsHeader()
-                                         : datalogHeading(m_settings.delimiter));
+        if (!m_settings.cgats)
+            file->writeLine(datalogHeading(m_settings.delimiter));
         QByteArray input, line;
         while (source->next(input)) {
             m_progress.setMessage(QString::number(source->lineNumber()));
@@ -282,21 +330,25 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
                                                  "record, from character %2")
                                       .arg(input.size() - packet.position())
                                       .arg(packet.position() + 1));
-            file->writeLine(line);
+            if (m_settings.cgats)
+                cgats.add(line);
+            else
+                file->writeLine(line);
             m_progress.yield();
         }
         saving = true;
         if (m_settings.cgats)
-            file->writeLine("END_DATA");
-        return finish(*file, false, sFileName, Converted);
+            cgats.writeTo(*file);
+        return finish(*file, false, sFileName, items);
     } catch (const QuvaneError &error) {
         if (!source || !file)
             return failed(QStringLiteral("The datalog file was not converted."), error);
-        return failed(saving ? QStringLiteral("The converted datalog could not be saved.")
-                             : QStringLiteral("The datalog conversion stopped at line %1 of %2.")
-                                   .arg(source->lineNumber())
-                                   .arg(shownInput(sSource)),
-                      error, keptAfterFailure(sFileName, *file, Converted));
+        return failed(
+            saving ? QStringLiteral("The converted datalog could not be saved.")
+                   : QStringLiteral("The datalog conversion stopped at line %1 of %2.")
+                         .arg(source->lineNumber())
+                         .arg(shownInput(sSource)),
+            error, keptAfterFailure(sFileName, *file, items, m_settings.cgats ? &cgats : nullptr));
     }
 }
 

@@ -75,7 +75,7 @@ QByteArray datalogHeading(const QByteArray &delimiter)
     return line;
 }
 
-QByteArray datalogCgatsHeader()
+QByteArray datalogCgatsHeader(int sets)
 {
     QByteArray header = "CTI3\n\n"
                         "DESCRIPTOR \"Quvane datalog\"\n"
@@ -101,8 +101,9 @@ QByteArray datalogCgatsHeader()
     for (size_t i = 2; i < std::size(own); ++i) // the sample ID and date come before the spectrum
         fields += ' ' + QByteArray(own[i]);
     header += "\nNUMBER_OF_FIELDS " + QByteArray::number(fields.count(' ') + 1) +
-              "\nBEGIN_DATA_FORMAT\n" + fields + "\nEND_DATA_FORMAT\n\nBEGIN_DATA";
-    return header;
+              "\nBEGIN_DATA_FORMAT\n" + fields + "\nEND_DATA_FORMAT\n\nNUMBER_OF_SETS " +
+              QByteArray::number(sets) + "\nBEGIN_DATA\n";
+    return header.replace("\n", "\r\n");
 }
 
 namespace {

@@ -26,8 +26,10 @@ QByteArray datalogHeading(const QByteArray &delimiter);
 // one device value GRAY_K it asks for, always 0): a row a record with its number (SAMPLE_ID),
 // product (SAMPLE_NAME), sample ID, date, the 31 reflectances (SPEC_400 to SPEC_700, percent) and
 // the instrument's own colour values with the texts of their codes. Numbers in the C locale's
-// format (give TextFormat(QLocale::c())).
-QByteArray datalogCgatsHeader();
+// format (give TextFormat(QLocale::c())). The header, up to and with BEGIN_DATA, names the
+// number of rows (NUMBER_OF_SETS, which CGATS.17 requires); every line ends in CR LF, as the
+// rows and END_DATA that follow do.
+QByteArray datalogCgatsHeader(int sets);
 void appendCgatsRow(PacketBuffer &packet, const TextFormat &number, QByteArray &line);
 
 } // namespace quvane

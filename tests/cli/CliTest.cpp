@@ -8,9 +8,11 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <csignal>
 #include <string>
+#include <vector>
 
 using namespace quvane;
 
@@ -207,47 +209,116 @@ TEST(QuvaneCli, MeasureShowsTheSpectrumAndItsColourValues)
     EXPECT_EQ(quvane({"measure", "--scale", "rgb"}).exitCode, 2);
 }
 
-// The datalog as CGATS: Argyll's spec2cie reads it, and its L*a*b* under D65/10 from the
-// spectra agree with the instrument's own values in each row.
-TEST(QuvaneCli, CaptureAsCgatsIsReadBySpec2cie)
+// What Little CMS's CGATS reader makes of a file: its errors, and the table it read.
+struct LittleCmsTable
 {
-    const QString spec2cie = QStandardPaths::findExecutable(QStringLiteral("spec2cie"));
-    if (spec2cie.isEmpty())
-        GTEST_SKIP() << "spec2cie (Debian package argyll) is not installed";
+    QStringList errors;
+    int sets = -1;
+    QList<QByteArray> fields;
+    std::vector<std::vector<double>> rows; // the numeric fields, in order
+};
+
+QStringList littleCmsErrors;
+
+LittleCmsTable readWithLittleCms(const QByteArray &bytes)
+{
+    littleCmsErrors.clear();
+    cmsSetLogErrorHandler([](cmsContext, cmsUInt32Number, const char *text) {
+        littleCmsErrors << QString::fromLatin1(text);
+    });
+    LittleCmsTable table;
+    cmsHANDLE it8 = cmsIT8LoadFromMem(nullptr, bytes.constData(), cmsUInt32Number(bytes.size()));
+    if (it8) {
+        table.sets = int(cmsIT8GetPropertyDbl(it8, "NUMBER_OF_SETS"));
+        char **names = nullptr;
+        const int count = cmsIT8EnumDataFormat(it8, &names);
+        for (int f = 0; f < count; ++f)
+            table.fields << QByteArray(names[f]);
+        for (int r = 0; r < table.sets; ++r) {
+            std::vector<double> row;
+            for (int f = 0; f < count; ++f)
+                row.push_back(cmsIT8GetDataRowColDbl(it8, r, f));
+            table.rows.push_back(row);
+        }
+        cmsIT8Free(it8);
+    }
+    table.errors = littleCmsErrors;
+    return table;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every CGATS file the programs write is read by Little CMS, with one line end throughout and
+// the number of rows it holds; the datalog's is read by Argyll's spec2cie too, whose L*a*b*
+// under D65/10 from the spectra agree with the instrument's own values in each row.
+TEST(QuvaneCli, EveryCgatsFileIsReadByLittleCmsAndArgyll)
+{
     QTemporaryDir dir;
     const QString captured = dir.filePath("datalog.ti3");
     ASSERT_EQ(quvane({"capture", captured, "--format", "cgats"}).exitCode, 0);
+    QProcess sim;
+    sim.start(QStringLiteral(QUVANE_SIM_PATH),
+              {"--export-datalog", dir.filePath("usb"), "--records", "3"});
+    ASSERT_TRUE(sim.waitForFinished(10000));
     const QString converted = dir.filePath("converted.ti3");
+    ASSERT_EQ(quvane({"convert", dir.filePath("usb/DATALOG.QV3"), converted, "--format", "cgats"})
+                  .exitCode,
+              0);
+    QString partial;
+    {
+        // A capture that fails at its third record keeps the two before as a whole file.
+        SimProcess failing({"--tcp", "127.0.0.1:0", "--records", "3", "--drop-at", "5"});
+        const CliRun run =
+            quvane({"capture", dir.filePath("part.ti3"), "--format", "cgats"}, failing.port());
+        EXPECT_TRUE(run.err.contains(QLatin1String("holds the 2 records captured before")))
+            << run.err.toStdString();
+        partial = dir.filePath("part.ti3.partial");
+    }
+    const struct
+    {
+        QByteArray bytes;
+        int sets;
+        const char *lineEnd;
+    } files[] = {
+        {contentOf(captured), 40, "\r\n"},
+        {contentOf(converted), 3, "\r\n"},
+        {contentOf(partial), 2, "\r\n"},
+        {quvane({"measure", "--format", "cgats"}).bytes, 1, "\n"},
+    };
+    for (const auto &f : files) {
+        const LittleCmsTable table = readWithLittleCms(f.bytes);
+        EXPECT_TRUE(table.errors.isEmpty()) << table.errors.join(' ').toStdString();
+        EXPECT_EQ(table.sets, f.sets);
+        EXPECT_EQ(f.bytes.count('\n'), f.bytes.count(f.lineEnd)) << f.sets;
+        const qsizetype spectrum = table.fields.indexOf("SPEC_400");
+        ASSERT_GE(spectrum, 0);
+        ASSERT_EQ(table.fields.indexOf("SPEC_700"), spectrum + 30);
+        for (const auto &row : table.rows)
+            for (qsizetype k = spectrum; k <= spectrum + 30; ++k)
+                EXPECT_TRUE(row[size_t(k)] > 0 && row[size_t(k)] <= 100) << row[size_t(k)];
+    }
+
+    const QString spec2cie = QStandardPaths::findExecutable(QStringLiteral("spec2cie"));
+    if (spec2cie.isEmpty())
+        GTEST_SKIP() << "spec2cie (Debian package argyll) is not installed";
+    const QString result = dir.filePath("result.ti3");
     QProcess run;
-    run.start(spec2cie, {"-n", "-i", "D65", "-o", "1964_10", captured, converted});
+    run.start(spec2cie, {"-n", "-i", "D65", "-o", "1964_10", captured, result});
     ASSERT_TRUE(run.waitForFinished(30000));
     ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().constData();
-    QFile file(converted);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    const qsizetype format = lines.indexOf("BEGIN_DATA_FORMAT");
-    const qsizetype data = lines.indexOf("BEGIN_DATA");
-    ASSERT_GT(format, 0);
-    ASSERT_GT(data, format);
-    const QList<QByteArray> fields = lines[format + 1].simplified().split(' ');
-    const qsizetype theirL = fields.indexOf("D65LAB_L"), ourL = fields.indexOf("QUVANE_SCALE_1");
+    const LittleCmsTable theirs = readWithLittleCms(contentOf(result));
+    const qsizetype theirL = theirs.fields.indexOf("D65LAB_L"),
+                    ourL = theirs.fields.indexOf("QUVANE_SCALE_1");
     ASSERT_GE(theirL, 0);
     ASSERT_GE(ourL, 0);
-    int rows = 0;
-    for (qsizetype k = data + 1; k < lines.size() && !lines[k].startsWith("END_DATA"); ++k) {
-        // Quoted fields hold no blanks but the product names: count them from the front.
-        const QList<QByteArray> values = lines[k].simplified().split('"');
-        ASSERT_GE(values.size(), 9);
-        const QList<QByteArray> after = values.last().simplified().split(' ');
-        const QList<QByteArray> ours = values[values.size() - 3].simplified().split(' ');
-        ASSERT_GE(after.size(), 9);
-        ASSERT_GE(ours.size(), 3);
+    ASSERT_EQ(theirs.rows.size(), 40u);
+    for (const auto &row : theirs.rows)
         for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(after[after.size() - 3 + c].toDouble(), ours[c].toDouble(), 0.2)
-                << "row " << rows + 1;
-        ++rows;
-    }
-    EXPECT_EQ(rows, 40);
+            EXPECT_NEAR(row[size_t(theirL + c)], row[size_t(ourL + c)], 0.2);
 }
 
 TEST(QuvaneCli, BadUsageExitsWithTwo)
