@@ -270,12 +270,21 @@ double deltaECmc(const Lab &sample, const Lab &standard, double l, double c)
     return std::sqrt(x * x + y * y + z * z);
 }
 
+namespace {
+constexpr double TwentyFive7 = 6103515625.0; // 25^7
+double pow7(double x)
+{
+    const double x2 = x * x;
+    return x2 * x2 * x2 * x;
+}
+} // namespace
+
 double deltaE2000(const Lab &sample, const Lab &standard)
 {
     const Lab &one = standard, &two = sample;
     const double c1 = std::hypot(one.a, one.b), c2 = std::hypot(two.a, two.b);
-    const double cBar7 = std::pow((c1 + c2) / 2, 7);
-    const double g = 0.5 * (1 - std::sqrt(cBar7 / (cBar7 + std::pow(25.0, 7))));
+    const double cBar7 = pow7((c1 + c2) / 2);
+    const double g = 0.5 * (1 - std::sqrt(cBar7 / (cBar7 + TwentyFive7)));
     const double a1 = (1 + g) * one.a, a2 = (1 + g) * two.a;
     const double cp1 = std::hypot(a1, one.b), cp2 = std::hypot(a2, two.b);
     const double hp1 = hueOf(a1, one.b), hp2 = hueOf(a2, two.b);
@@ -302,9 +311,10 @@ double deltaE2000(const Lab &sample, const Lab &standard)
     const double t =
         1 - 0.17 * std::cos((hBar - 30) / Degrees) + 0.24 * std::cos(2 * hBar / Degrees) +
         0.32 * std::cos((3 * hBar + 6) / Degrees) - 0.20 * std::cos((4 * hBar - 63) / Degrees);
-    const double dTheta = 30 * std::exp(-std::pow((hBar - 275) / 25, 2));
-    const double cBarP7 = std::pow(cBar, 7);
-    const double rc = 2 * std::sqrt(cBarP7 / (cBarP7 + std::pow(25.0, 7)));
+    const double hFrom275 = (hBar - 275) / 25;
+    const double dTheta = 30 * std::exp(-hFrom275 * hFrom275);
+    const double cBarP7 = pow7(cBar);
+    const double rc = 2 * std::sqrt(cBarP7 / (cBarP7 + TwentyFive7));
     const double l50 = (lBar - 50) * (lBar - 50);
     const double sl = 1 + 0.015 * l50 / std::sqrt(20 + l50);
     const double sc = 1 + 0.045 * cBar, sh = 1 + 0.015 * cBar * t;
