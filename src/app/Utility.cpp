@@ -41,6 +41,11 @@ int runUtility(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quvane Utility"));
+    // Ctrl-C and SIGTERM close the program as its close button does: a transfer stops after the
+    // record in hand and keeps what it transferred; an open dialog is answered with Escape.
+    // Caught from here on, before the lock that tells others the program is running: a signal
+    // that arrives before the window is up closes it once the event loop runs.
+    StopSignals stop;
 
     // A later copy returns at once, after asking the running one to show its window.
     SingleInstance instance;
@@ -68,9 +73,6 @@ int runUtility(int argc, char *argv[])
         window.raise();
         window.activateWindow();
     });
-    // Ctrl-C and SIGTERM close the program as its close button does: a transfer stops after the
-    // record in hand and keeps what it transferred; an open dialog is answered with Escape.
-    StopSignals stop;
     stop.closeOnStop(window);
     window.Form_Load();
     const int status = app.exec();

@@ -31,13 +31,14 @@ struct HandlerResult
     QByteArray reply;                  // without the trailing CR
     int delayMs = 0;                   // time the bytes would take on the line, when throttled
     LineNoise noise = LineNoise::None; // damage on the way (a fault)
+    bool held = false; // sent only when the next command arrives (a fault: a reply too late)
 
     static HandlerResult answer(QByteArray text, int delayMs = 0)
     {
-        return {Kind::Reply, std::move(text), delayMs, LineNoise::None};
+        return {Kind::Reply, std::move(text), delayMs, LineNoise::None, false};
     }
-    static HandlerResult silent() { return {Kind::Silent, {}, 0, LineNoise::None}; }
-    static HandlerResult drop() { return {Kind::Drop, {}, 0, LineNoise::None}; }
+    static HandlerResult silent() { return {Kind::Silent, {}, 0, LineNoise::None, false}; }
+    static HandlerResult drop() { return {Kind::Drop, {}, 0, LineNoise::None, false}; }
 };
 
 class PacketHandler

@@ -60,6 +60,9 @@ void SimEndpoint::consume(const QByteArray &bytes)
     for (char c : bytes) {
         if (!m_lines.push(c))
             continue;
+        // A reply held back goes out once the host has given up on it and sent again.
+        if (!m_held.isEmpty())
+            writeBytes(std::exchange(m_held, QByteArray()));
         QByteArray command;
         int sequence = 0;
         const Framing::Check check = Framing::unframe(m_lines.line(), command, sequence);
@@ -86,7 +89,10 @@ void SimEndpoint::consume(const QByteArray &bytes)
             // The instrument is busy until its reply is out: later commands wait their turn.
             if (result.delayMs > 0)
                 QThread::msleep(static_cast<unsigned long>(result.delayMs));
-            writeBytes(noisy(Framing::frame(result.reply, sequence), result.noise));
+            if (result.held)
+                m_held = noisy(Framing::frame(result.reply, sequence), result.noise);
+            else
+                writeBytes(noisy(Framing::frame(result.reply, sequence), result.noise));
             break;
         }
     }

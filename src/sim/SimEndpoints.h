@@ -30,11 +30,16 @@ protected:
     virtual void writeBytes(const QByteArray &bytes) = 0;
     // The instrument closes the link (a fault).
     virtual void dropLink() = 0;
-    void resetLine() { m_lines.reset(); }
+    void resetLine()
+    {
+        m_lines.reset();
+        m_held.clear();
+    }
 
 private:
     SimInstrument &m_instrument;
     Framing::LineSplitter m_lines;
+    QByteArray m_held; // a reply held until the next command (a fault)
 };
 
 // Serves on a TCP port, one client at a time (a new client replaces the old one).

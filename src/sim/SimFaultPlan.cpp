@@ -28,6 +28,9 @@ const std::vector<SimFaultPlan::Option> &SimFaultPlan::options()
         {"stale-at", "N",
          "Fault: answer command number N with the reply to the command before it."},
         {"delay-at", "N:MS", "Fault: send the reply to command number N MS milliseconds late."},
+        {"late-at", "N",
+         "Fault: hold the reply to command number N until the next command arrives, as a reply "
+         "that comes after the host has given up on it."},
         {"fail-black", "N", "Fault: fail the next N black readings."},
         {"fail-white", "N", "Fault: fail the next N white readings."},
         {"report-count", "N", "Fault: report N datalog records whatever the datalog holds."},
@@ -80,6 +83,8 @@ bool SimFaultPlan::set(const QString &option, const QString &value, QString &err
         dropAt = n;
     else if (option == QLatin1String("stale-at"))
         staleAt = n;
+    else if (option == QLatin1String("late-at"))
+        lateAt = n;
     else if (option == QLatin1String("fail-black"))
         failBlack = n;
     else if (option == QLatin1String("fail-white"))

@@ -21,6 +21,7 @@ struct SimFaultPlan
     int staleAt = 0;                     // command N is answered with the reply to the one before
     int delayAt = 0;                     // the reply to command N comes late,
     int delayMs = 0;                     // by this many milliseconds
+    int lateAt = 0; // the reply to command N comes once the next command has arrived
     int failBlack = 0;                   // the next N black readings fail
     int failWhite = 0;                   // the next N white readings fail
     std::optional<qint32> reportedCount; // the datalog count reported whatever it holds

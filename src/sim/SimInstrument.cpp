@@ -265,6 +265,7 @@ HandlerResult SimInstrument::handle(const QByteArray &command)
     result.delayMs = delayFor(command, result.reply);
     if (number == m_faults.delayAt)
         result.delayMs += m_faults.delayMs;
+    result.held = number == m_faults.lateAt;
     if (onExchange)
         onExchange(command, result.reply);
     return result;

@@ -187,10 +187,24 @@ TEST_F(DialogsTest, ScreenCaptureSavesTheDisplayAndLeavesNoTemporaryFile)
                                                   "FFFFFF00"); // palette 1: white
     ASSERT_EQ(header.size(), 62);
     EXPECT_EQ(bitmap.left(62), header);
+    // The display's top rows (the frame and the model's name, which the clock below does not
+    // change), as Qt's bitmap reader shows the file: rows are stored bottom-up, so the display's
+    // top row is the file's last, and palette entry 1 is white.
     const QImage image(saved);
     EXPECT_EQ(image.size(), QSize(128, 128));
     EXPECT_EQ(image.depth(), 1);
-    EXPECT_TRUE(bitmap.mid(62).count('\0') < 2048); // not the black square
+    const QByteArray display = sim->display().rows(); // top row first, leftmost pixel in bit 7
+    int white = 0;
+    for (int y = 0; y < 25; ++y) {
+        for (int x = 0; x < 128; ++x) {
+            const bool lit = (uchar(display[y * 16 + x / 8]) >> (7 - x % 8)) & 1;
+            white += lit;
+            ASSERT_EQ(image.pixelColor(x, y) == Qt::white, lit) << x << ", " << y;
+        }
+        EXPECT_EQ(bitmap.mid(62 + (127 - y) * 16, 16), display.mid(y * 16, 16)) << y;
+    }
+    EXPECT_GT(white, 200);
+    EXPECT_LT(white, 25 * 128 - 200); // and the letters
     EXPECT_EQ(commands, (QByteArrayList{"S00", "S01", "S02", "S03"}));
 
     // Cancel in the save dialog, Cancel, and the title bar: nothing written, nothing left.

@@ -35,11 +35,9 @@ protected:
             instrument.faults() = {};
             if (garbled > 0)
                 instrument.faults().corruptAt = next + garbled;
-            if (late > 0) {
-                instrument.faults().delayAt = next + late;
-                // Out while the retry still waits: the instrument is busy until it has answered.
-                instrument.faults().delayMs = TimeoutMs * 3 / 2;
-            }
+            // Out once the retry is on its way, whatever the machine's speed.
+            if (late > 0)
+                instrument.faults().lateAt = next + late;
         });
     }
 

@@ -1,8 +1,12 @@
+#include "app/ColourPanel.h"
 #include "app/frmPreferences.h"
+#include "app/frmSampleID.h"
 #include "app/frmUtility.h"
 #include "dialogs/frmCapture.h"
 #include "support/UiFixture.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -138,6 +142,48 @@ TEST_F(PreferencesDialogTest, CancelRewritesTheStoredValueNormalised)
         EXPECT_EQ(stored(), QString::fromLatin1(after)) << before;
     }
     EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("\t"));
+}
+
+// The user's preferences file as it lies on the disk, typed in here: its folder, its name, its
+// sections and its keys are what the utility and quvane both read, and what earlier versions
+// left there.
+class StoredPreferencesTest : public UiFixture
+{
+protected:
+    void SetUp() override
+    {
+        const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quvane");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        QFile file(folder + QStringLiteral("/QUVA USW.conf"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Preferences]\nDelimiter=Custom:|\nSample%20ID=Yes\nAutostore=Yes\n\n"
+                   "[Colour]\nIlluminant=6\nObserver=0\nScale=2\n");
+    }
+    void TearDown() override
+    {
+        QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                      QStringLiteral("/Quvane/QUVA USW.conf"));
+    }
+};
+
+TEST_F(StoredPreferencesTest, TheUtilityStartsWithTheUsersFile)
+{
+    frmUtility window{link};
+    window.Form_Load();
+    EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("|"));
+    EXPECT_TRUE(window.SampleIDPrompt);
+    EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
+    const auto &panel = window.ui.colour->ui;
+    EXPECT_EQ(panel.cboIlluminant->currentText(), QStringLiteral("F2"));
+    EXPECT_EQ(panel.cboObserver->currentText(), QStringLiteral("2 degree"));
+    EXPECT_EQ(panel.cboScale->currentText(), QStringLiteral("Hunter Lab"));
+    bool autostore = false;
+    prompts.onDialog([&autostore](QDialog &dialog) {
+        autostore = static_cast<frmSampleID &>(dialog).ui.chkAutostore->isChecked();
+        static_cast<frmSampleID &>(dialog).ui.cmdCancel->click();
+    });
+    window.mnuMeasureItem_Click(1);
+    EXPECT_TRUE(autostore);
 }
 
 } // namespace
