@@ -184,7 +184,7 @@ void OutputFile::check(const QString &path)
     resolve(path);
 }
 
-void OutputFile::append(const QString &path, QByteArrayView bytes)
+void OutputFile::append(const QString &path, QByteArrayView bytes, OutputFileFaults faults)
 {
     const Resolved resolved = resolve(path);
     const int fd =
@@ -195,9 +195,16 @@ void OutputFile::append(const QString &path, QByteArrayView bytes)
     int error = 0;
     if (::fstat(fd, &before) != 0)
         error = errno;
-    else if (!writeAll(fd, bytes.data(), bytes.size(), error) || ::fsync(fd) != 0) {
-        error = error ? error : errno;
-        (void)::ftruncate(fd, before.st_size);
+    else {
+        const qsizetype first = faults.failWriteAt == 1 ? bytes.size() / 2 : bytes.size();
+        if (writeAll(fd, bytes.data(), first, error)) {
+            if (first < bytes.size() || faults.failSync)
+                error = faults.error;
+            else if (::fsync(fd) != 0)
+                error = errno;
+        }
+        if (error != 0 && ::ftruncate(fd, before.st_size) != 0)
+            error = errno;
     }
     if (::close(fd) != 0 && error == 0)
         error = errno;

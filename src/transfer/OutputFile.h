@@ -11,7 +11,8 @@ namespace quvane {
 // Failures a test plants in the writer's system calls; each fails with `error`.
 struct OutputFileFaults
 {
-    int failWriteAt = 0;    // the N-th write of the buffer to the disk (from 1)
+    int failWriteAt = 0;    // the N-th write of the buffer to the disk (from 1); in append(),
+                            // the write after half the bytes reached the file
     bool failFlush = false; // the last write, of what the buffer holds at commit
     bool failSync = false;
     bool failRename = false;
@@ -39,8 +40,8 @@ public:
     // Checks the name as the constructor does, creating nothing.
     static void check(const QString &path);
     // Adds the bytes to the end of the file (created when missing) after the same checks, and
-    // syncs it; a failed write cuts the file back to its previous end.
-    static void append(const QString &path, QByteArrayView bytes);
+    // syncs it; a failed write or sync cuts the file back to its previous end.
+    static void append(const QString &path, QByteArrayView bytes, OutputFileFaults faults = {});
 
     explicit OutputFile(const QString &path, OutputFileFaults faults = {});
     // The program's standard output (a pipe, a terminal, a file the shell opened): the bytes go

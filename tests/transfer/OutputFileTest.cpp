@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -245,6 +247,20 @@ TEST_F(OutputFileTest, AppendingChecksTheFileAndAddsToIt)
     OutputFile::append(path("log.txt"), "one\r\n");
     OutputFile::append(path("log.txt"), "two\r\n");
     EXPECT_EQ(contentOf(path("log.txt")), "one\r\ntwo\r\n");
+    // A write that fails half-way, or a failed sync, leaves the file as it was.
+    for (const OutputFileFaults faults : {OutputFileFaults{.failWriteAt = 1},
+                                          OutputFileFaults{.failSync = true, .error = EIO}}) {
+        try {
+            OutputFile::append(path("log.txt"), "three\r\n", faults);
+            ADD_FAILURE() << "no failure";
+        } catch (const QuvaneError &error) {
+            EXPECT_EQ(error.description(),
+                      QStringLiteral("Cannot write to %1: %2")
+                          .arg(QDir::toNativeSeparators(path("log.txt")),
+                               QString::fromLocal8Bit(std::strerror(faults.error))));
+        }
+        EXPECT_EQ(contentOf(path("log.txt")), "one\r\ntwo\r\n");
+    }
     ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0666), 0);
     EXPECT_THROW(OutputFile::append(path("fifo"), "x"), QuvaneError);
 }
