@@ -3,6 +3,7 @@
 #include "app/frmUtility.h"
 #include "policy/ProgramControl.h"
 #include "records/QVLog.h"
+#include "records/QVSetup.h"
 #include "support/UiFixture.h"
 
 #include <QAction>
@@ -264,16 +265,34 @@ TEST_F(MeasureTest, TheColourPanelShowsTheSamplesValuesAndItsDifferenceFromAStan
     window.mnuMeasureItem_Click(1);
     EXPECT_EQ(panel.ui.lblVerdict->text(), QStringLiteral("Fail"));
 
-    // A product set-up's standard: set-up 1 keeps its standard's spectrum.
-    prompts.onDialog([](QDialog &dialog) {
-        auto &ask = static_cast<QInputDialog &>(dialog);
-        ask.setIntValue(1);
-        ask.accept();
-    });
-    panel.ui.cmdStandardFromSetup->click();
-    EXPECT_TRUE(panel.ui.lblStandard->text().startsWith(QLatin1String("Standard: set-up 1,")))
-        << panel.ui.lblStandard->text().toStdString();
+    // A product set-up's standard: its spectrum, and its tolerance where its difference index is
+    // dE 2000 (code 9), never a scale's tolerance.
+    QVSetup judged;
+    judged.ProductName = QStringLiteral("JUDGED");
+    judged.Spectral = true;
+    for (int i = 1; i <= 31; ++i)
+        judged.setSpectrum(qint16(i), 40.0f + float(i));
+    judged.setColorDiffIndex(9);
+    judged.setIndexTolerance(1.75f);
+    judged.setScaleTolerance(1, 0.4f);
+    sim->setups()[3] = {judged.ProductName, judged.recordFields()};
+    judged.setColorDiffIndex(1); // dE*ab: its tolerance is not the panel's
+    judged.setIndexTolerance(3.5f);
+    sim->setups()[4] = {judged.ProductName, judged.recordFields()};
+    const auto fromSetup = [&](int number) {
+        prompts.onDialog([number](QDialog &dialog) {
+            auto &ask = static_cast<QInputDialog &>(dialog);
+            ask.setIntValue(number);
+            ask.accept();
+        });
+        panel.ui.cmdStandardFromSetup->click();
+    };
+    fromSetup(4);
+    EXPECT_EQ(panel.ui.lblStandard->text(), QStringLiteral("Standard: set-up 4, JUDGED"));
+    EXPECT_DOUBLE_EQ(panel.ui.spnTolerance->value(), 1.75);
     EXPECT_FALSE(panel.ui.lblVerdict->text().isEmpty());
+    fromSetup(5);
+    EXPECT_DOUBLE_EQ(panel.ui.spnTolerance->value(), 1.75);
 
     // The choice of scale is remembered; Clear empties the panel.
     panel.ui.cboScale->setCurrentIndex(1);
