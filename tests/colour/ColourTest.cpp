@@ -4,6 +4,7 @@
 #include "colour/Colorimetry.h"
 #include "sim/SampleCatalogue.h"
 #include "sim/SimInstrument.h"
+#include "support/LittleCms.h"
 
 #include <QFile>
 #include <QProcess>
@@ -472,17 +473,12 @@ TEST(Colorimetry, AgreesWithArgyllsSpec2cie)
             ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().constData();
             QFile result(out);
             ASSERT_TRUE(result.open(QIODevice::ReadOnly));
-            const QByteArray all = result.readAll();
-            const QList<QByteArray> lines = all.mid(all.indexOf("BEGIN_DATA\n") + 11).split('\n');
+            const LittleCmsTable table = readWithLittleCms(result.readAll());
+            const qsizetype x = table.fields.indexOf("XYZ_X");
+            ASSERT_GE(x, 0);
             std::vector<Xyz> theirs;
-            for (const QByteArray &line : lines) {
-                if (line.startsWith("END_DATA"))
-                    break;
-                const QList<QByteArray> f = line.simplified().split(' ');
-                if (f.size() < 7)
-                    continue;
-                theirs.push_back({f[4].toDouble(), f[5].toDouble(), f[6].toDouble()});
-            }
+            for (const auto &row : table.rows)
+                theirs.push_back({row[size_t(x)], row[size_t(x + 1)], row[size_t(x + 2)]});
             ASSERT_EQ(theirs.size(), spectra.size());
             const Colorimeter ours(c.illuminant, o);
             double worst[2] = {0, 0}; // smooth spectra, box bands

@@ -1,13 +1,13 @@
+// The codec of the wire's fields and the framing of its lines, against forms typed in from the
+// protocol.
 #include "link/PacketBuffer.h"
 #include "link/Framing.h"
 #include "link/QuvaneError.h"
+#include "support/QtPrinting.h"
 
 #include <QByteArrayList>
 #include <QList>
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <functional>
 #include <limits>
 
@@ -15,6 +15,7 @@ using namespace quvane;
 
 namespace {
 
+// The error a step raises: its number, and its description in *description.
 int errorNumberOf(const std::function<void()> &step, QString *description = nullptr)
 {
     try {
@@ -27,7 +28,7 @@ int errorNumberOf(const std::function<void()> &step, QString *description = null
     return 0;
 }
 
-TEST(PacketBuffer, EveryFieldTypeRoundTrips)
+TEST(PacketBuffer, EveryFieldTypeRoundTripsInItsWireForm)
 {
     PacketBuffer packet;
     const QString latin = QStringLiteral("Caf\u00e9 \u00ff|~");
@@ -36,15 +37,13 @@ TEST(PacketBuffer, EveryFieldTypeRoundTrips)
     packet.PutBoolean(QvFalse);
     packet.PutByte(0);
     packet.PutByte(255);
-    packet.PutInteger(-32768);
-    packet.PutInteger(32767);
-    packet.PutInteger(-1);
+    for (qint16 v : {qint16(-32768), qint16(32767), qint16(-1)})
+        packet.PutInteger(v);
     packet.PutLong(std::numeric_limits<qint32>::min());
     packet.PutLong(123456789);
     packet.PutTimestamp(-86400);
-    packet.PutSingle(0.5f);
-    packet.PutSingle(-1234.5678f);
-    packet.PutSingle(std::numeric_limits<float>::denorm_min());
+    for (float v : {0.5f, -1234.5678f, std::numeric_limits<float>::denorm_min()})
+        packet.PutSingle(v);
     packet.PutString(latin);
     packet.PutString(QString());
     packet.PutString(QString(255, QLatin1Char('x')));
@@ -55,36 +54,30 @@ TEST(PacketBuffer, EveryFieldTypeRoundTrips)
     EXPECT_EQ(packet.GetBoolean(), QvFalse);
     EXPECT_EQ(packet.GetByte(), 0);
     EXPECT_EQ(packet.GetSmallInt(), 255);
-    EXPECT_EQ(packet.GetInteger(), -32768);
-    EXPECT_EQ(packet.GetInteger(), 32767);
-    EXPECT_EQ(packet.GetInteger(), -1);
+    for (qint16 v : {qint16(-32768), qint16(32767), qint16(-1)})
+        EXPECT_EQ(packet.GetInteger(), v);
     EXPECT_EQ(packet.GetLong(), std::numeric_limits<qint32>::min());
     EXPECT_EQ(packet.GetLong(), 123456789);
     EXPECT_EQ(packet.GetTimestamp(), -86400);
-    EXPECT_EQ(packet.GetSingle(), 0.5f);
-    EXPECT_EQ(packet.GetSingle(), -1234.5678f);
-    EXPECT_EQ(packet.GetSingle(), std::numeric_limits<float>::denorm_min());
+    for (float v : {0.5f, -1234.5678f, std::numeric_limits<float>::denorm_min()})
+        EXPECT_EQ(packet.GetSingle(), v);
     EXPECT_EQ(packet.GetString(), latin);
     EXPECT_EQ(packet.GetString(), QString());
     EXPECT_EQ(packet.GetString(), QString(255, QLatin1Char('x')));
     EXPECT_EQ(packet.position(), packet.reply().size());
-}
 
-TEST(PacketBuffer, WireFormIsUpperCaseHexMostSignificantFirst)
-{
-    PacketBuffer packet;
+    // Upper-case hex, most significant digit first; each command starts empty.
     packet.PutText(QByteArrayView("X000"));
     packet.PutLong(-1);
     packet.PutByte(1);
     EXPECT_EQ(packet.GetCommand(), QByteArray("X000FFFFFFFF01"));
-
     packet.PutInteger(0x1A2B);
     packet.PutSingle(1.0f);
     packet.PutString(QStringLiteral("A\u00e9"));
     packet.PutBoolean(-1);
     EXPECT_EQ(packet.GetCommand(), QByteArray("1A2B3F8000000241E9T"));
-
-    // Read in either case.
+    EXPECT_EQ(packet.GetCommand(), QByteArray());
+    // Replies are read in either case.
     packet.SetReply(QByteArray("ff7fabcdef01"));
     EXPECT_EQ(packet.GetByte(), 255);
     EXPECT_EQ(packet.GetInteger(), 0x7FAB);
@@ -94,34 +87,9 @@ TEST(PacketBuffer, WireFormIsUpperCaseHexMostSignificantFirst)
     EXPECT_EQ(packet.GetInteger(), 0x7FAB);
 }
 
-TEST(PacketBuffer, EachCommandStartsEmpty)
-{
-    PacketBuffer packet;
-    packet.PutText(QByteArrayView("P1"));
-    packet.PutLong(0);
-    EXPECT_EQ(packet.GetCommand(), QByteArray("P100000000"));
-    packet.PutText(QByteArrayView("P1"));
-    packet.PutLong(1);
-    EXPECT_EQ(packet.GetCommand(), QByteArray("P100000001"));
-    EXPECT_EQ(packet.GetCommand(), QByteArray());
-}
-
-TEST(PacketBuffer, SetupRecordBodyIsThreeHundredEightyOneCharacters)
-{
-    PacketBuffer packet;
-    for (int i = 0; i < 4; ++i)
-        packet.PutByte(1);
-    for (int i = 0; i < 7; ++i)
-        packet.PutInteger(1);
-    for (int i = 0; i < 12; ++i)
-        packet.PutSingle(1.0f);
-    packet.PutBoolean(QvTrue);
-    for (int i = 0; i < 31; ++i)
-        packet.PutSingle(0.5f);
-    EXPECT_EQ(packet.GetCommand().size(), 381);
-}
-
-TEST(PacketBuffer, ShortRepliesNameTheFieldAndPosition)
+// A reply that does not hold the field read is malformed, named by field and character; a
+// value that does not fit its field overflows and writes nothing.
+TEST(PacketBuffer, FieldsThatDoNotReadOrFitAreRefusedWithTheirPlace)
 {
     PacketBuffer packet;
     const std::vector<std::pair<const char *, std::function<void()>>> reads = {
@@ -131,64 +99,48 @@ TEST(PacketBuffer, ShortRepliesNameTheFieldAndPosition)
         {"Single", [&] { packet.GetSingle(); }},     {"String", [&] { packet.GetString(); }},
         {"Char", [&] { packet.GetChar(); }},
     };
+    QString description;
     for (const auto &[field, read] : reads) {
         packet.SetReply(QByteArray("0"));
         packet.Skip(1);
-        QString description;
         EXPECT_EQ(errorNumberOf(read, &description), ErrorNumber::MalformedPacket) << field;
-        EXPECT_TRUE(description.contains(QLatin1String(field))) << description.toStdString();
-        EXPECT_TRUE(description.contains(QLatin1String("character 2")))
-            << description.toStdString();
+        EXPECT_TRUE(holds(description, QLatin1String(field)));
+        EXPECT_TRUE(holds(description, "character 2"));
     }
-    packet.SetReply(QByteArray("0541"));
-    EXPECT_EQ(errorNumberOf([&] { packet.GetString(); }), ErrorNumber::MalformedPacket);
-    packet.SetReply(QByteArray("0000"));
-    EXPECT_EQ(errorNumberOf([&] { packet.Skip(5); }), ErrorNumber::MalformedPacket);
-}
+    const struct
+    {
+        QByteArray reply;
+        std::function<void()> read;
+        const char *said;
+    } malformed[] = {
+        {"00000G00", [&] { packet.GetLong(); }, "'G' at character 6"},
+        {"2", [&] { packet.GetBoolean(); }, "Boolean"},
+        {" 1", [&] { packet.GetByte(); }, "Byte"},
+        {"-001", [&] { packet.GetInteger(); }, "Integer"},
+        {"0541", [&] { packet.GetString(); }, "String"},
+        {"0000", [&] { packet.Skip(5); }, ""},
+        // No instrument measures NaN or infinity: such a field is a garbled one.
+        {"7FC00000", [&] { packet.GetSingle(); }, "not a finite number"},
+        {"7F800000", [&] { packet.GetSingle(); }, "not a finite number"},
+        {"FF800000", [&] { packet.GetSingle(); }, "not a finite number"},
+    };
+    for (const auto &m : malformed) {
+        packet.SetReply(m.reply);
+        EXPECT_EQ(errorNumberOf(m.read, &description), ErrorNumber::MalformedPacket) << m.said;
+        EXPECT_TRUE(holds(description, QLatin1String(m.said)));
+    }
 
-TEST(PacketBuffer, BadDigitsAndFlagsAreRefused)
-{
-    PacketBuffer packet;
-    QString description;
-    packet.SetReply(QByteArray("00000G00"));
-    EXPECT_EQ(errorNumberOf([&] { packet.GetLong(); }, &description), ErrorNumber::MalformedPacket);
-    EXPECT_TRUE(description.contains(QLatin1String("'G' at character 6")))
-        << description.toStdString();
-    EXPECT_TRUE(description.contains(QLatin1String("Long")));
-
-    packet.SetReply(QByteArray("2"));
-    EXPECT_EQ(errorNumberOf([&] { packet.GetBoolean(); }, &description),
-              ErrorNumber::MalformedPacket);
-    EXPECT_TRUE(description.contains(QLatin1String("Boolean")));
-
-    packet.SetReply(QByteArray(" 1"));
-    EXPECT_EQ(errorNumberOf([&] { packet.GetByte(); }), ErrorNumber::MalformedPacket);
-    packet.SetReply(QByteArray("-001"));
-    EXPECT_EQ(errorNumberOf([&] { packet.GetInteger(); }), ErrorNumber::MalformedPacket);
-}
-
-TEST(PacketBuffer, PutsThatDoNotFitOverflow)
-{
-    PacketBuffer packet;
     packet.PutText(QByteArrayView("AB"));
-    QString description;
     EXPECT_EQ(errorNumberOf([&] { packet.PutByte(256); }, &description), ErrorNumber::Overflow);
-    EXPECT_TRUE(description.contains(QLatin1String("Byte field at character 3")));
-    EXPECT_EQ(errorNumberOf([&] { packet.PutByte(-1); }), ErrorNumber::Overflow);
-    EXPECT_EQ(errorNumberOf([&] { packet.PutInteger(32768); }), ErrorNumber::Overflow);
-    EXPECT_EQ(errorNumberOf([&] { packet.PutInteger(-32769); }), ErrorNumber::Overflow);
-    EXPECT_EQ(errorNumberOf([&] { packet.PutLong(2147483648LL); }), ErrorNumber::Overflow);
-    EXPECT_EQ(errorNumberOf([&] { packet.PutString(QString(256, QLatin1Char('a'))); }),
-              ErrorNumber::Overflow);
-    EXPECT_EQ(errorNumberOf([&] { packet.PutString(QStringLiteral("\u20ac")); }),
-              ErrorNumber::Overflow);
-    // Nothing of the refused fields was written.
+    EXPECT_TRUE(holds(description, "Byte field at character 3"));
+    for (const auto &put : std::initializer_list<std::function<void()>>{
+             [&] { packet.PutByte(-1); }, [&] { packet.PutInteger(32768); },
+             [&] { packet.PutInteger(-32769); }, [&] { packet.PutLong(2147483648LL); },
+             [&] { packet.PutString(QString(256, QLatin1Char('a'))); },
+             [&] { packet.PutString(QStringLiteral("\u20ac")); }})
+        EXPECT_EQ(errorNumberOf(put), ErrorNumber::Overflow);
     EXPECT_EQ(packet.GetCommand(), QByteArray("AB"));
 }
-
-} // namespace
-
-namespace {
 
 TEST(Framing, LinesCarryTheSequenceDigitAndChecksum)
 {
@@ -218,20 +170,16 @@ TEST(Framing, LinesCarryTheSequenceDigitAndChecksum)
         {QByteArray("\0\0I09C08", 8), Check::NotPrintable},
         // Damage in two digits that the earlier CRC-8 (60 for both) did not see.
         {"7F1B2C3D6A1B2C40000003200000002A1CB01", Check::BadChecksum},
+        {"6A1B2C3D6A1B2C40000003200000002A1CB01", Check::Good},
     };
     for (const auto &d : damaged)
-        EXPECT_EQ(Framing::unframe(d.line, packet, sequence), d.check) << d.line.toStdString();
-    EXPECT_EQ(Framing::unframe("6A1B2C3D6A1B2C40000003200000002A1CB01", packet, sequence),
-              Check::Good);
-}
+        EXPECT_EQ(Framing::unframe(d.line, packet, sequence), d.check) << d.line;
 
-TEST(Framing, TheSplitterEndsLinesAtCrIgnoresLfAndCutsOverlongLines)
-{
+    // Lines end at CR; LF is ignored; an over-long line is cut and said to be.
     Framing::LineSplitter lines;
     QByteArrayList got;
     QList<bool> tooLong;
-    const QByteArray stream = "ab\r\ncd\n\r\r" + QByteArray(5000, 'x') + "\rz\r";
-    for (char c : stream) {
+    for (char c : "ab\r\ncd\n\r\r" + QByteArray(5000, 'x') + "\rz\r") {
         if (lines.push(c)) {
             got << lines.line();
             tooLong << lines.tooLong();
@@ -242,15 +190,6 @@ TEST(Framing, TheSplitterEndsLinesAtCrIgnoresLfAndCutsOverlongLines)
     EXPECT_EQ(got[3].size(), Framing::LineSplitter::Longest);
     EXPECT_EQ(got[4], QByteArray("z"));
     EXPECT_EQ(tooLong, (QList<bool>{false, false, false, true, false}));
-}
-
-TEST(PacketBuffer, NonFiniteSinglesAreMalformed)
-{
-    for (const char *bits : {"7FC00000", "7F800000", "FF800000"}) {
-        PacketBuffer packet;
-        packet.SetReply(QByteArray(bits));
-        EXPECT_THROW(packet.GetSingle(), QuvaneError) << bits;
-    }
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -129,49 +130,77 @@ TEST_F(TransferTest, CaptureWritesOneLineOfFiftyOneFieldsPerRecord)
     EXPECT_EQ(commands, (QByteArrayList{"D0001", "Q100000000"}));
 }
 
-TEST_F(TransferTest, CaptureCancelledDuringRecordThreeKeepsThree)
+// A transfer that does not end normally: the file named is written (a new one) or left as it
+// was (an earlier one), the part goes beside it, and the outcome says which, counting from the
+// disk. Cancel, a dropped link and a full disk, each where its policy differs.
+TEST_F(TransferTest, AStoppedTransferKeepsItsPartAndNeverAnEarlierFile)
 {
     sim->seedDatalog(10);
-    progress.cancelAt = QStringLiteral("3 / 10");
-    EXPECT_EQ(capture(path("part.txt")).result, TransferResult::Cancelled);
-    EXPECT_EQ(linesOf(path("part.txt")).size(), 3);
-}
+    const struct
+    {
+        const char *name;
+        bool earlier;     // an earlier file of the name
+        const char *kind; // cancel, drop or full
+        TransferResult result;
+        int targetLines, partialLines; // -1: no such file
+        const char *failure, *kept;    // %1: the file named
+    } cases[] = {
+        {"new.txt", false, "cancel", TransferResult::Cancelled, 3, -1, "", ""},
+        {"old.txt", true, "cancel", TransferResult::Cancelled, 1, 3, "",
+         "%1 was left as it was. %1.partial holds the 3 records captured before Cancel."},
+        {"lost.txt", false, "drop", TransferResult::Failed, -1, 4,
+         "The datalog capture stopped at record 5 of 10.",
+         "%1 was not written. %1.partial holds the 4 records captured before the failure."},
+        {"full.txt", true, "full", TransferResult::Failed, 1, -1,
+         "The captured datalog could not be saved.", "%1 was left as it was."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        connectSensor(sensor); // again after a dropped link
+        const QString target = path(c.name);
+        if (c.earlier)
+            write(c.name, {"an earlier capture"});
+        progress.cancelAt = c.kind == std::string("cancel") ? QStringLiteral("3 / 10") : QString();
+        sim->faults().dropAt =
+            c.kind == std::string("drop") ? sim->commandsReceived() + 6 : 0; // count, 4 records
+        fileFaults.failFlush = c.kind == std::string("full");
+        const TransferOutcome outcome = capture(target);
+        EXPECT_EQ(outcome.result, c.result);
+        EXPECT_EQ(outcome.failure, QString::fromLatin1(c.failure));
+        EXPECT_EQ(outcome.kept, QString::fromLatin1(c.kept).arg(QDir::toNativeSeparators(target)));
+        if (c.kind == std::string("full"))
+            EXPECT_EQ(outcome.reason, QStringLiteral("Cannot write to %1: No space left on device")
+                                          .arg(QDir::toNativeSeparators(target)));
+        EXPECT_EQ(QFile::exists(target) ? linesOf(target).size() : -1, c.targetLines);
+        if (c.earlier)
+            EXPECT_EQ(linesOf(target), QList<QByteArray>{"an earlier capture"});
+        const QString partial = OutputFile::partialPath(target);
+        EXPECT_EQ(QFile::exists(partial) ? linesOf(partial).size() : -1, c.partialLines);
+        EXPECT_FALSE(progress.running);
+    }
+    sim->faults() = {};
+    fileFaults = {};
+    EXPECT_EQ(QDir(dir.path())
+                  .entryList(QDir::Hidden | QDir::Files)
+                  .filter(QRegularExpression(QStringLiteral("^\\."))),
+              QStringList()); // no temporary file left
 
-TEST_F(TransferTest, CancelNeverReplacesAnExistingFile)
-{
-    sim->seedDatalog(10);
-    const QString target = write("kept.txt", {"an earlier capture"});
-    progress.cancelAt = QStringLiteral("3 / 10");
-    const TransferOutcome outcome = capture(target);
-    EXPECT_EQ(outcome.result, TransferResult::Cancelled);
-    EXPECT_EQ(linesOf(target), QList<QByteArray>{"an earlier capture"});
-    EXPECT_EQ(linesOf(OutputFile::partialPath(target)).size(), 3);
-    EXPECT_EQ(outcome.kept, QStringLiteral("%1 was left as it was. %1.partial holds the 3 records "
-                                           "captured before Cancel.")
-                                .arg(QDir::toNativeSeparators(target)));
-}
-
-TEST_F(TransferTest, TheFileIsCheckedBeforeAnythingIsSentAndSavedOrLeftWhole)
-{
-    sim->seedDatalog(5);
+    // A folder is refused before anything is sent; a conversion onto its own source too.
     const qsizetype sent = commands.size();
     const TransferOutcome folder = transfers().UploadSetups(dir.path());
     EXPECT_EQ(folder.result, TransferResult::Failed);
     EXPECT_EQ(folder.failure, QStringLiteral("The product set-ups were not archived."));
     EXPECT_TRUE(folder.reason.contains(QLatin1String("it is a folder")));
     EXPECT_EQ(commands.size(), sent);
-
-    // A full disk at the last flush: the earlier file whole, what reached the disk counted.
-    const QString target = write("full.txt", {"an earlier capture"});
-    fileFaults.failFlush = true;
-    const TransferOutcome full = capture(target);
-    EXPECT_EQ(full.result, TransferResult::Failed);
-    EXPECT_EQ(full.failure, QStringLiteral("The captured datalog could not be saved."));
-    EXPECT_EQ(full.reason, QStringLiteral("Cannot write to %1: No space left on device")
-                               .arg(QDir::toNativeSeparators(target)));
-    EXPECT_EQ(full.kept,
-              QStringLiteral("%1 was left as it was.").arg(QDir::toNativeSeparators(target)));
-    EXPECT_EQ(linesOf(target), QList<QByteArray>{"an earlier capture"});
+    const QString source = exportedDatalog();
+    QFile original(source);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    EXPECT_EQ(
+        transfers().ConvertDatalog(source, dir.path() + QStringLiteral("/./DATALOG.QV3")).result,
+        TransferResult::Refused);
+    original.seek(0);
+    EXPECT_EQ(original.readAll(), bytes);
 }
 
 TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
@@ -218,53 +247,6 @@ TEST_F(TransferTest, DecimalCommaWithCommaDelimiterIsNotQuoted)
     ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(lines[0].contains(",12,500,12,500,"));
     EXPECT_FALSE(lines[0].contains('"'));
-}
-
-TEST_F(TransferTest, LinkLostMidCaptureKeepsWhatWasCapturedAndSaysWhere)
-{
-    sim->seedDatalog(8);
-    sim->faults().dropAt = sim->commandsReceived() + 6; // D0001, four records, then the fifth
-    const TransferOutcome outcome = capture(path("lost.txt"));
-    EXPECT_EQ(outcome.result, TransferResult::Failed);
-    EXPECT_EQ(outcome.errorNumber, ErrorNumber::LinkLost);
-    const QString text = outcome.message();
-    EXPECT_TRUE(text.startsWith(QLatin1String("The datalog capture stopped at record 5 of 8.")));
-    EXPECT_TRUE(text.contains(QLatin1String("lost.txt was not written.")));
-    EXPECT_TRUE(
-        text.contains(QLatin1String("lost.txt.partial holds the 4 records captured before")));
-    EXPECT_FALSE(QFile::exists(path("lost.txt")));
-    EXPECT_EQ(linesOf(path("lost.txt.partial")).size(), 4);
-    EXPECT_FALSE(progress.running);
-}
-
-TEST_F(TransferTest, FailedTransfersLeaveTheExistingFileAsItWas)
-{
-    sim->seedDatalog(3);
-    const QString archive = path("setups.txt");
-    ASSERT_EQ(transfers().UploadSetups(archive).result, TransferResult::Completed);
-    const QList<QByteArray> before = linesOf(archive);
-
-    sim->faults().dropAt = sim->commandsReceived() + 41;
-    const TransferOutcome outcome = transfers().UploadSetups(archive);
-    EXPECT_EQ(outcome.result, TransferResult::Failed);
-    EXPECT_TRUE(outcome.kept.contains(QLatin1String("setups.txt was left as it was.")));
-    EXPECT_EQ(linesOf(archive), before);
-    EXPECT_EQ(linesOf(OutputFile::partialPath(archive)).size(), 41);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
-              2); // no temporary left
-
-    // A conversion onto its own source is refused before anything is written.
-    const QString source = exportedDatalog();
-    const QByteArray original = [&] {
-        QFile file(source);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
-    const TransferOutcome same =
-        transfers().ConvertDatalog(source, dir.path() + QStringLiteral("/./DATALOG.QV3"));
-    EXPECT_EQ(same.result, TransferResult::Refused);
-    QFile file(source);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), original);
 }
 
 TEST_F(TransferTest, MalformedConversionLineIsReportedWithItsNumber)
