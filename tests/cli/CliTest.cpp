@@ -1,5 +1,6 @@
 // quvane, quvane-sim and the utility as processes: what the shell sees of them (exit statuses,
 // messages, standard streams, signals) and the files they leave.
+#include "support/Files.h"
 #include "support/LittleCms.h"
 #include "support/QtPrinting.h"
 #include "support/SimProcess.h"
@@ -70,25 +71,6 @@ CliRun quvane(const QStringList &arguments, const QString &port = QStringLiteral
 CliRun simulator(const QStringList &arguments)
 {
     return run(QStringLiteral(QUVANE_SIM_PATH), arguments, cliEnvironment());
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-int lineCount(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : -1;
-}
-
-void put(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
 }
 
 TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)

@@ -3,6 +3,7 @@
 #include "link/PacketBuffer.h"
 #include "link/Framing.h"
 #include "link/QuvaneError.h"
+#include "support/Files.h"
 #include "support/QtPrinting.h"
 
 #include <QByteArrayList>
@@ -14,20 +15,6 @@
 using namespace quvane;
 
 namespace {
-
-// The error a step raises: its number, and its description in *description.
-int errorNumberOf(const std::function<void()> &step, QString *description = nullptr)
-{
-    try {
-        step();
-    } catch (const QuvaneError &e) {
-        if (description)
-            *description = e.description();
-        return e.number();
-    }
-    return 0;
-}
-
 TEST(PacketBuffer, EveryFieldTypeRoundTripsInItsWireForm)
 {
     PacketBuffer packet;

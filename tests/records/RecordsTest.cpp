@@ -4,21 +4,12 @@
 #include "records/QVMeasure.h"
 #include "records/QVSetup.h"
 #include "records/SetupText.h"
+#include "support/Files.h"
 #include "support/SimFixture.h"
 
 using namespace quvane;
 
 namespace {
-
-int errorNumberOf(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const QuvaneError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 class RecordsTest : public SimFixture
 {
@@ -178,40 +169,13 @@ TEST(SetupTexts, EveryCodeOfEveryItemAndTheValueLabels)
         {SetupItem::ColorDiffScale,
          {"(...)", "dL*a*b*", "dL*C*H*", "Hunter dLab", "dXYZ", "dYxy", "dLCH", "Strength",
           "dL*u*v*"}},
+        // clang-format off
         {SetupItem::ColorDiffIndex,
-         {"(...)",
-          "dY",
-          "dYI D1925",
-          "dYI E313",
-          "Hunter dE",
-          "Hunter dC",
-          "",
-          "dE*",
-          "dC*",
-          "dE 2000",
-          "Strength (weighted)",
-          "dEcmc",
-          "dWI E313",
-          "dTint",
-          "dZ%",
-          "dBT457",
-          "dOpacity",
-          "dBrightness",
-          "dE",
-          "dC",
-          "Shade Number",
-          "Gray Scale",
-          "Gray Stain",
-          "",
-          "",
-          "",
-          "",
-          "",
-          "",
-          "",
-          "",
-          "",
-          "dE*uv"}},
+         {"(...)", "dY", "dYI D1925", "dYI E313", "Hunter dE", "Hunter dC", "", "dE*", "dC*",
+          "dE 2000", "Strength (weighted)", "dEcmc", "dWI E313", "dTint", "dZ%", "dBT457",
+          "dOpacity", "dBrightness", "dE", "dC", "Shade Number", "Gray Scale", "Gray Stain",
+          "", "", "", "", "", "", "", "", "", "dE*uv"}},
+        // clang-format on
     };
     int texts = 0;
     for (const auto &item : items) {

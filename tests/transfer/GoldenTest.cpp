@@ -9,6 +9,7 @@
 #include "link/modGlobals.h"
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
+#include "support/Files.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
@@ -17,17 +18,11 @@
 #include <QHash>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include "support/QtPrinting.h"
 
 using namespace quvane;
 
 namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QString golden(const char *name)
 {
@@ -114,17 +109,12 @@ TEST_F(GoldenTest, ConversionAndCaptureWriteTheCheckedFilesByteForByte)
 
 TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
 {
-    EXPECT_EQ(sensor.InstrumentName(), QStringLiteral("QV45"));
-    EXPECT_EQ(sensor.FirmwareVersion(), QStringLiteral("2.1"));
-    EXPECT_EQ(sensor.SerialNumber(), QStringLiteral("A1"));
-    EXPECT_EQ(sensor.Flavor(), 2);
-    EXPECT_TRUE(sensor.FirmwareSupported());
+    EXPECT_EQ(std::tuple(sensor.InstrumentName(), sensor.FirmwareVersion(), sensor.SerialNumber()),
+              std::tuple(QStringLiteral("QV45"), QStringLiteral("2.1"), QStringLiteral("A1")));
+    EXPECT_TRUE(sensor.Flavor() == 2 && sensor.FirmwareSupported());
 
     // Last standardization 1600000000 (2020-09-13 12:26:40), clock, capacity 800, 42 records.
-    instrument->replies["D0001"] = "5F5E1000"
-                                   "5F5E2000"
-                                   "00000320"
-                                   "0000002A";
+    instrument->replies["D0001"] = QByteArray("5F5E1000") + "5F5E2000" + "00000320" + "0000002A";
     InstrumentOperations operations(sensor);
     EXPECT_EQ(operations.DatalogCount(), 42);
     EXPECT_EQ(modGlobals::FromPcDate(operations.StdzTimestamp()),
@@ -138,52 +128,35 @@ TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
     EXPECT_EQ(sensor.LastError(), 3);
 
     // Status, then 31 fractions: 0.25, then 0.5 thirty times.
-    instrument->replies["H"] = "0000"
-                               "3E800000" +
-                               QByteArray("3F000000").repeated(30);
+    instrument->replies["H"] =
+        "0000" + QByteArray("3E800000") + QByteArray("3F000000").repeated(30);
     QVMeasure measurement(sensor);
     measurement.Measure();
     EXPECT_FLOAT_EQ(measurement.Spectrum(1), 25.0f);
     EXPECT_FLOAT_EQ(measurement.Spectrum(31), 50.0f);
 
-    instrument->replies["K0003"] = "0004" // record 4
-                                   "0002" // set-up index 2
-                                   "01"
-                                   "04"
-                                   "01" // display mode, illuminant, observer
-                                   "0001"
-                                   "0002"               // scale, index
-                                   "F"                  // flag false: a standard
-                                   "X"                  // skipped
-                                   "0000"               // pass/fail 0
-                                   "00000000"           // skipped
-                                   "0830332F30312F3236" // "03/01/26"
-                                   "0531343A3035"       // "14:05"
-                                   "025331"             // "S1"
-                                   "42280000"
-                                   "BFC00000"
-                                   "3F800000" // scale data 42, -1.5, 1
-                                   "40000000" // index data 2
-                                   "T"        // with a spectrum
+    // clang-format off
+    instrument->replies["K0003"] = "0004" "0002"      // record 4, set-up index 2
+                                   "01" "04" "01"     // display mode, illuminant, observer
+                                   "0001" "0002"      // scale, index
+                                   "F" "X" "0000"     // flag false (a standard), skipped, pass/fail 0
+                                   "00000000"         // skipped
+                                   "0830332F30312F3236" "0531343A3035" "025331" // 03/01/26 14:05 S1
+                                   "42280000" "BFC00000" "3F800000" // scale data 42, -1.5, 1
+                                   "40000000" "T"     // index data 2, with a spectrum
                                    + QByteArray("3F000000").repeated(31);
+    // clang-format on
     QVLog record(sensor);
     record.GetRecord(3);
-    EXPECT_EQ(record.RecordNumber, 4);
-    EXPECT_EQ(record.SetupNumber, 3);
-    EXPECT_EQ(record.DisplayMode, 1);
-    EXPECT_EQ(record.Illuminant, 4);
-    EXPECT_EQ(record.Observer, 1);
-    EXPECT_EQ(record.ColorScale, 1);
-    EXPECT_EQ(record.ColorIndex, 2);
-    EXPECT_TRUE(record.IsStandard);
-    EXPECT_EQ(record.PassFail, 1);
-    EXPECT_EQ(record.MeasurementDate, QStringLiteral("03/01/2026"));
-    EXPECT_EQ(record.MeasurementTime, QStringLiteral("14:05"));
-    EXPECT_EQ(record.ID, QStringLiteral("S1"));
-    EXPECT_FLOAT_EQ(record.ScaleData(2), -1.5f);
-    EXPECT_FLOAT_EQ(record.IndexData(), 2.0f);
-    EXPECT_TRUE(record.Spectral);
-    EXPECT_FLOAT_EQ(record.Spectrum(31), 50.0f);
+    EXPECT_EQ(std::tuple(record.RecordNumber, record.SetupNumber, record.DisplayMode,
+                         record.Illuminant, record.Observer, record.ColorScale, record.ColorIndex,
+                         record.IsStandard, record.PassFail, record.Spectral),
+              std::tuple(4, 3, 1, 4, 1, 1, 2, true, 1, true));
+    EXPECT_EQ(
+        std::tuple(record.MeasurementDate, record.MeasurementTime, record.ID),
+        std::tuple(QStringLiteral("03/01/2026"), QStringLiteral("14:05"), QStringLiteral("S1")));
+    EXPECT_EQ(std::tuple(record.ScaleData(2), record.IndexData(), record.Spectrum(31)),
+              std::tuple(-1.5f, 2.0f, 50.0f));
 
     // The clock: "X000" and the PC time; clearing: the literal command.
     instrument->replies["X000FFFFFFFF01"] = "0000";

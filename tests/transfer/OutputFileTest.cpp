@@ -2,6 +2,7 @@
 // replaces, and that a failure at any system call leaves the previous file byte-identical.
 #include "transfer/OutputFile.h"
 #include "link/QuvaneError.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,19 +19,6 @@
 using namespace quvane;
 
 namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
 
 mode_t modeOf(const QString &path)
 {
@@ -248,8 +236,8 @@ TEST_F(OutputFileTest, AppendingChecksTheFileAndAddsToIt)
     OutputFile::append(path("log.txt"), "two\r\n");
     EXPECT_EQ(contentOf(path("log.txt")), "one\r\ntwo\r\n");
     // A write that fails half-way, or a failed sync, leaves the file as it was.
-    for (const OutputFileFaults faults : {OutputFileFaults{.failWriteAt = 1},
-                                          OutputFileFaults{.failSync = true, .error = EIO}}) {
+    for (const OutputFileFaults faults :
+         {OutputFileFaults{.failWriteAt = 1}, OutputFileFaults{.failSync = true, .error = EIO}}) {
         try {
             OutputFile::append(path("log.txt"), "three\r\n", faults);
             ADD_FAILURE() << "no failure";

@@ -236,33 +236,6 @@ TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
     EXPECT_EQ(captured[2].split('\t')[8], QByteArray("3/1/2026"));
 }
 
-TEST_F(TransferTest, DecimalCommaWithCommaDelimiterIsNotQuoted)
-{
-    sim->seedDatalog(1);
-    sim->datalog()[0].spectrum.fill(12.5f);
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    delimiter = ",";
-    capture(path("comma.txt"));
-    const auto lines = linesOf(path("comma.txt"));
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].contains(",12,500,12,500,"));
-    EXPECT_FALSE(lines[0].contains('"'));
-}
-
-TEST_F(TransferTest, MalformedConversionLineIsReportedWithItsNumber)
-{
-    sim->seedDatalog(2);
-    QFile file(exportedDatalog());
-    ASSERT_TRUE(file.open(QIODevice::Append));
-    file.write("0000000G\r\n");
-    file.close();
-    const TransferOutcome outcome = transfers().ConvertDatalog(file.fileName(), path("out.txt"));
-    EXPECT_EQ(outcome.result, TransferResult::Failed);
-    EXPECT_TRUE(outcome.failure.contains(QLatin1String("stopped at line 5 of")));
-    EXPECT_TRUE(outcome.reason.contains(QLatin1String("'G' at character 8")));
-    EXPECT_EQ(linesOf(path("out.txt.partial")).size(), 3);
-}
-
 TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
 {
     const auto before = sim->setups();
@@ -282,31 +255,6 @@ TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
         EXPECT_EQ(sim->setups()[i].name, before[i].name);
         EXPECT_EQ(sim->setups()[i].fields, before[i].fields);
     }
-}
-
-TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
-{
-    transfers().UploadSetups(path("setups.txt"));
-    auto lines = linesOf(path("setups.txt"));
-
-    commands.clear();
-    transfers().DownloadSetups(write("cut.txt", lines.mid(0, 31)));
-    EXPECT_EQ(commands.size(), 30);
-
-    commands.clear();
-    QList<QByteArray> lower = lines;
-    lower[0] = "quvane product setups";
-    EXPECT_EQ(transfers().DownloadSetups(write("lower.txt", lower)).result,
-              TransferResult::Refused);
-    EXPECT_EQ(transfers().DownloadSetups(write("header.txt", lines.mid(0, 1))).result,
-              TransferResult::Completed);
-    EXPECT_TRUE(commands.isEmpty());
-
-    lines.append(lines[1]);
-    const TransferOutcome outcome = transfers().DownloadSetups(write("long.txt", lines));
-    EXPECT_EQ(outcome.result, TransferResult::Refused);
-    EXPECT_TRUE(outcome.failure.contains(QLatin1String("more than 100 set-up lines")));
-    EXPECT_TRUE(commands.isEmpty());
 }
 
 TEST(CodeText, TablesAndCodesWithoutText)
@@ -448,29 +396,44 @@ TEST(TextFormat, LocaleNumbersAndGeneralDatesInLatin1WithoutQuestionMarks)
     EXPECT_EQ(TextFormat::latin1(QStringLiteral("caf\u00e9 \u2212?")), QByteArray("caf\xe9 -?"));
 }
 
-TEST_F(TransferTest, RestoreChecksTheWholeFileFirstAndGoesOnPastARefusedSetup)
+// The whole archive is checked before anything is sent, so that the instrument never holds half
+// of a bad one; a set-up the instrument refuses is skipped and named.
+TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
 {
     transfers().UploadSetups(path("setups.txt"));
-    auto lines = linesOf(path("setups.txt"));
-
-    // A line that is no set-up refuses the file, naming the line; nothing is sent.
-    QList<QByteArray> bad = lines.mid(0, 6);
+    const auto lines = linesOf(path("setups.txt"));
+    QList<QByteArray> lower = lines, longer = lines, bad = lines.mid(0, 6), odd = lines.mid(0, 4);
+    lower[0] = "quvane product setups";
+    longer.append(lines[1]);
     bad.insert(3, QByteArray()); // blank lines are ignored
     bad[5].chop(1);
-    commands.clear();
-    TransferOutcome outcome = transfers().DownloadSetups(write("bad.txt", bad, "\n"));
-    EXPECT_EQ(outcome.result, TransferResult::Refused);
-    EXPECT_TRUE(outcome.failure.startsWith(QLatin1String("Line 6 of")))
-        << outcome.line().toStdString();
-    EXPECT_TRUE(commands.isEmpty());
-
-    // A set-up the instrument refuses (an index it does not keep) is skipped and named.
-    QList<QByteArray> odd = lines.mid(0, 4);
-    odd[2].replace(0, 4, "00C8");
-    outcome = transfers().DownloadSetups(write("odd.txt", odd, "\n"));
-    EXPECT_EQ(outcome.result, TransferResult::Completed);
-    EXPECT_EQ(outcome.refusedLines, QList<int>{3});
-    EXPECT_EQ(commands.size(), 3);
+    odd[2].replace(0, 4, "00C8"); // an index the instrument does not keep
+    const struct
+    {
+        const char *name;
+        QList<QByteArray> lines;
+        TransferResult result;
+        qsizetype sent;
+        const char *failure;
+    } cases[] = {
+        {"cut.txt", lines.mid(0, 31), TransferResult::Completed, 30, ""},
+        {"header.txt", lines.mid(0, 1), TransferResult::Completed, 0, ""},
+        {"lower.txt", lower, TransferResult::Refused, 0, ""},
+        {"long.txt", longer, TransferResult::Refused, 0, "more than 100 set-up lines"},
+        {"bad.txt", bad, TransferResult::Refused, 0, "Line 6 of"},
+        {"odd.txt", odd, TransferResult::Completed, 3, ""},
+    };
+    for (const auto &c : cases) {
+        commands.clear();
+        const TransferOutcome outcome = transfers().DownloadSetups(write(c.name, c.lines, "\n"));
+        EXPECT_EQ(outcome.result, c.result) << c.name;
+        EXPECT_EQ(commands.size(), c.sent) << c.name;
+        EXPECT_TRUE(outcome.failure.contains(QLatin1String(c.failure)))
+            << outcome.line().toStdString();
+        EXPECT_EQ(outcome.refusedLines,
+                  c.name == std::string("odd.txt") ? QList<int>{3} : QList<int>())
+            << c.name;
+    }
 }
 
 TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
@@ -507,6 +470,7 @@ TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
     EXPECT_TRUE(outcome.failure.contains(QLatin1String("stopped at line 5 of")))
         << outcome.line().toStdString();
     EXPECT_TRUE(outcome.reason.contains(QLatin1String("characters after the record")));
+    EXPECT_EQ(linesOf(path("twice.txt.partial")).size(), 3); // the heading and two records
 }
 
 // Every transfer with each fault at each exchange in turn (for the archive and restore, a

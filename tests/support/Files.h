@@ -1,0 +1,49 @@
+#pragma once
+
+#include "link/QuvaneError.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace quvane {
+
+// The bytes of a file; "<missing>" when it cannot be read.
+inline QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The line ends in a file; -1 when there is no file.
+inline int lineCount(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : -1;
+}
+
+inline void put(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+// The number of the error a step raises, 0 for none; its description in *description.
+inline int errorNumberOf(const std::function<void()> &step, QString *description = nullptr)
+{
+    try {
+        step();
+    } catch (const QuvaneError &e) {
+        if (description)
+            *description = e.description();
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace quvane
