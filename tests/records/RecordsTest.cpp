@@ -5,6 +5,7 @@
 #include "records/QVSetup.h"
 #include "records/SetupText.h"
 #include "support/Files.h"
+#include "support/QtPrinting.h"
 #include "support/SimFixture.h"
 
 using namespace quvane;
@@ -147,47 +148,16 @@ TEST(QVSetupChoices, FollowTheOtherItems)
     EXPECT_THROW(s.setScaleData(0, 1.0f), QuvaneError);
 }
 
-// The texts the editor lists and quvane setup prints: the datalog's words where they name the
-// same thing (its standard types, display modes, scales and indices), the CIE's otherwise.
+// The texts the editor lists and quvane setup prints (tests/golden/code-texts.txt): the datalog's
+// words where they name the same thing, the CIE's otherwise.
 TEST(SetupTexts, EveryCodeOfEveryItemAndTheValueLabels)
 {
-    const struct
-    {
-        qint32 item;
-        QStringList texts; // for the codes from 0 on; "" for a code without a text
-    } items[] = {
-        {SetupItem::StandardType, {"PHYSICAL", "WORKING", "NUMERIC", "HITCH"}},
-        {SetupItem::DisplayMode,
-         {"ABSOLUTE", "DELTA", "SPECTRAL DATA", "SPECTRAL DIFF", "SPECTRAL PLOT", "DIFF PLOT"}},
-        {SetupItem::Illuminant, {"A", "C", "D50", "D55", "D65"}},
-        {SetupItem::Observer, {"2 degree", "10 degree"}},
-        {SetupItem::ColorScale,
-         {"(...)", "CIE Lab", "CIE LCh", "Hunter Lab", "XYZ", "Yxy", "", "", "CIE Luv"}},
-        {SetupItem::ColorIndex,
-         {"(...)", "Y", "YI D1925", "YI E313", "", "", "", "", "", "", "", "", "WI E313", "Tint",
-          "Z%", "BT457", "Opacity", "Brightness"}},
-        {SetupItem::ColorDiffScale,
-         {"(...)", "dL*a*b*", "dL*C*H*", "Hunter dLab", "dXYZ", "dYxy", "dLCH", "Strength",
-          "dL*u*v*"}},
-        // clang-format off
-        {SetupItem::ColorDiffIndex,
-         {"(...)", "dY", "dYI D1925", "dYI E313", "Hunter dE", "Hunter dC", "", "dE*", "dC*",
-          "dE 2000", "Strength (weighted)", "dEcmc", "dWI E313", "dTint", "dZ%", "dBT457",
-          "dOpacity", "dBrightness", "dE", "dC", "Shade Number", "Gray Scale", "Gray Stain",
-          "", "", "", "", "", "", "", "", "", "dE*uv"}},
-        // clang-format on
-    };
     int texts = 0;
-    for (const auto &item : items) {
-        for (int code = 0; code < item.texts.size(); ++code) {
-            const QString expected =
-                item.texts[code].isEmpty() ? QString::number(code) : item.texts[code];
-            texts += !item.texts[code].isEmpty();
-            EXPECT_EQ(SetupChoiceText(item.item, code), expected) << item.item << " " << code;
-        }
+    for (const QStringList &f : fieldsOf(QStringLiteral(QUVANE_GOLDEN_DIR "/code-texts.txt"))) {
+        if (f[0] == QLatin1String("setup") && ++texts)
+            EXPECT_EQ(SetupChoiceText(f[1].toInt(), f[2].toInt()), f[3]) << f.join(' ');
     }
-    EXPECT_EQ(texts, 66);
-    EXPECT_EQ(SetupChoiceText(8, 0), QStringLiteral("0"));
+    EXPECT_EQ(texts, 87);
 
     const QStringList scaleLabels[] = {{},
                                        {"L*", "a*", "b*"},

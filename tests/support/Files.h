@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,17 @@ inline void put(const QString &path, const QByteArray &content)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(content);
+}
+
+// The tab-separated fields of each line of a reference file, less comments and blank lines.
+inline QList<QStringList> fieldsOf(const QString &path)
+{
+    QList<QStringList> lines;
+    for (const QString &line : QString::fromUtf8(contentOf(path)).split(QLatin1Char('\n'))) {
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            lines << line.split(QLatin1Char('\t'));
+    }
+    return lines;
 }
 
 // The number of the error a step raises, 0 for none; its description in *description.

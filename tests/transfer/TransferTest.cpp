@@ -1,6 +1,8 @@
 #include "link/InstrumentOperations.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "support/Files.h"
+#include "support/QtPrinting.h"
 #include "support/SimFixture.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/CodeText.h"
@@ -257,34 +259,15 @@ TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
     }
 }
 
-TEST(CodeText, TablesAndCodesWithoutText)
+// The datalog's texts of tests/golden/code-texts.txt, and none outside its items.
+TEST(CodeText, TheTablesAsTheDatalogFilesWriteThem)
 {
-    // The five tables as the datalog files must write them, character for character.
-    const QStringList tables[] = {
-        {"PHYSICAL", "WORKING", "NUMERIC", "HITCH"},
-        {"ABSOLUTE", "DELTA", "SPECTRAL DATA", "SPECTRAL DIFF", "SPECTRAL PLOT", "DIFF PLOT",
-         "COLOR PLOT"},
-        {"A/2", "C/2", "D50/2", "D55/2", "D65/2", "D75/2", "F2/2", "F7/2", "F11/2", "A/10", "C/10",
-         "D50/10", "D55/10", "D65/10", "D75/10", "F2/10", "F7/10", "F11/10"},
-        {"(...)", "CIE Lab", "CIE LCh", "Hunter Lab", "XYZ", "Yxy", "dLCH"},
-        {"(...)", "Y", "YI D1925", "YI E313", "WI E313", "Tint", "Z%", "BT457", "Opacity",
-         "Strength (max abs)", "Strength (weighted)"},
-    };
-    const QStringList secondIndexRange = {"Gray Scale", "Gray Stain", "dE*",          "dEcmc", "dE",
-                                          "dC*",        "dC",         "Shade Number", "MI"};
     int texts = 0;
-    for (int item = 0; item < 5; ++item) {
-        for (int code = 0; code < tables[item].size(); ++code, ++texts)
-            EXPECT_EQ(GetCodeText(item, static_cast<qint16>(code)), tables[item][code])
-                << item << " " << code;
+    for (const QStringList &f : fieldsOf(QStringLiteral(QUVANE_GOLDEN_DIR "/code-texts.txt"))) {
+        if (f[0] == QLatin1String("datalog") && ++texts)
+            EXPECT_EQ(GetCodeText(f[1].toInt(), qint16(f[2].toInt())), f[3]) << f.join(' ');
     }
-    for (int k = 0; k < secondIndexRange.size(); ++k, ++texts)
-        EXPECT_EQ(GetCodeText(4, static_cast<qint16>(21 + k)), secondIndexRange[k]) << 21 + k;
-    EXPECT_EQ(texts, 56);
-
-    EXPECT_EQ(GetCodeText(4, 20), QStringLiteral("20"));
-    EXPECT_EQ(GetCodeText(4, 30), QStringLiteral("30"));
-    EXPECT_EQ(GetCodeText(3, -1), QStringLiteral("-1"));
+    EXPECT_EQ(texts, 59);
     EXPECT_EQ(GetCodeText(5, 0), QString());
     EXPECT_EQ(GetCodeText(-1, 1), QString());
 }
