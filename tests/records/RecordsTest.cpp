@@ -20,7 +20,7 @@ protected:
     SensorControl sensor;
 };
 
-TEST_F(RecordsTest, MeasurementReadsTheSpectrumInPercent)
+TEST_F(RecordsTest, MeasurementAndDatalogRecordsReadTheirFields)
 {
     Reflectance half;
     half.fill(50.0f);
@@ -28,22 +28,15 @@ TEST_F(RecordsTest, MeasurementReadsTheSpectrumInPercent)
     sim->placeSample(half);
     QVMeasure measurement(sensor);
     measurement.Measure();
-    EXPECT_EQ(commands, QByteArrayList{"H"});
-    EXPECT_EQ(measurement.Spectrum(1), 50.0f);
-    EXPECT_EQ(measurement.Spectrum(31), 12.5f);
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(measurement.ScaleData(i), 0.0f);
-    EXPECT_EQ(measurement.IndexData(), 0.0f);
-    EXPECT_EQ(measurement.SetupNumber, 0);
-
+    EXPECT_EQ(std::tuple(measurement.Spectrum(1), measurement.Spectrum(31),
+                         measurement.ScaleData(3), measurement.IndexData(),
+                         measurement.SetupNumber),
+              std::tuple(50.0f, 12.5f, 0.0f, 0.0f, 0));
     for (auto read : std::initializer_list<std::function<void()>>{
              [&] { measurement.Spectrum(0); }, [&] { measurement.Spectrum(32); },
              [&] { measurement.ScaleData(4); }, [&] { measurement.ScaleData(0); }})
         EXPECT_EQ(errorNumberOf(read), ErrorNumber::SubscriptOutOfRange);
-}
 
-TEST_F(RecordsTest, DatalogRecordConvertsItsFields)
-{
     sim->seedDatalog(3);
     SimLogRecord &r = sim->datalog()[1];
     r.setupIndex = 41;
@@ -56,36 +49,24 @@ TEST_F(RecordsTest, DatalogRecordConvertsItsFields)
     r.spectrum.fill(50.0f);
     r.timestamp = modGlobals::DateToSeconds(
         modGlobals::ToPcDate(QDateTime(QDate(2009, 12, 31), QTime(23, 59, 58))));
-
     QVLog record(sensor);
     record.GetRecord(1);
-    EXPECT_EQ(commands, QByteArrayList{"K0001"});
-    EXPECT_EQ(record.RecordNumber, 2);
-    EXPECT_EQ(record.SetupNumber, 42);
-    EXPECT_TRUE(record.IsStandard);
-    EXPECT_EQ(record.PassFail, 1);
-    EXPECT_EQ(record.MeasurementDate, QStringLiteral("12/31/2009"));
-    EXPECT_EQ(record.MeasurementTime, QStringLiteral("23:59:58"));
-    EXPECT_EQ(record.ScaleData(2), -1.25f);
-    EXPECT_EQ(record.IndexData(), 7.5f);
-    EXPECT_TRUE(record.Spectral);
-    EXPECT_EQ(record.Spectrum(31), 50.0f);
-
+    EXPECT_EQ(commands, (QByteArrayList{"H", "K0001"}));
+    EXPECT_EQ(std::tuple(record.RecordNumber, record.SetupNumber, record.IsStandard,
+                         record.PassFail, record.MeasurementDate, record.MeasurementTime),
+              std::tuple(2, 42, true, 1, QStringLiteral("12/31/2009"), QStringLiteral("23:59:58")));
+    EXPECT_EQ(
+        std::tuple(record.ScaleData(2), record.IndexData(), record.Spectral, record.Spectrum(31)),
+        std::tuple(-1.25f, 7.5f, true, 50.0f));
     // Without a scale or an index the four values are skipped; what follows is read from the
     // same places.
-    r.colorScale = 0;
-    r.colorIndex = 0;
-    r.isStandard = false;
+    r.colorScale = r.colorIndex = 0;
+    r.isStandard = r.spectral = false;
     r.passFail = 1;
-    r.spectral = false;
     record.GetRecord(1);
-    EXPECT_EQ(record.ScaleData(1), 0.0f);
-    EXPECT_EQ(record.IndexData(), 0.0f);
-    EXPECT_FALSE(record.Spectral);
-    EXPECT_EQ(record.Spectrum(1), 50.0f);
-    EXPECT_FALSE(record.IsStandard);
-    EXPECT_EQ(record.PassFail, 0);
-
+    EXPECT_EQ(std::tuple(record.ScaleData(1), record.IndexData(), record.Spectral,
+                         record.Spectrum(1), record.IsStandard, record.PassFail),
+              std::tuple(0.0f, 0.0f, false, 50.0f, false, 0));
     r.passFail = -1;
     record.GetRecord(1);
     EXPECT_EQ(record.PassFail, -1);

@@ -238,27 +238,6 @@ TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
     EXPECT_EQ(captured[2].split('\t')[8], QByteArray("3/1/2026"));
 }
 
-TEST_F(TransferTest, ArchiveAndRestoreRoundTripEverySetup)
-{
-    const auto before = sim->setups();
-    EXPECT_EQ(transfers().UploadSetups(path("setups.txt")).result, TransferResult::Completed);
-    const auto lines = linesOf(path("setups.txt"));
-    ASSERT_EQ(lines.size(), 101);
-    EXPECT_EQ(lines[0], QByteArray("Quvane Product Setups"));
-    EXPECT_EQ(progress.messages.last(), QStringLiteral("100 / 100"));
-
-    for (SimSetup &setup : sim->setups())
-        setup.name = QStringLiteral("CHANGED");
-    commands.clear();
-    EXPECT_EQ(transfers().DownloadSetups(path("setups.txt")).result, TransferResult::Completed);
-    EXPECT_EQ(commands.size(), 100);
-    EXPECT_EQ(progress.messages.last(), QStringLiteral("100 (100)"));
-    for (int i = 0; i < 100; ++i) {
-        EXPECT_EQ(sim->setups()[i].name, before[i].name);
-        EXPECT_EQ(sim->setups()[i].fields, before[i].fields);
-    }
-}
-
 // The datalog's texts of tests/golden/code-texts.txt, and none outside its items.
 TEST(CodeText, TheTablesAsTheDatalogFilesWriteThem)
 {
