@@ -148,6 +148,10 @@ QString keptAfterFailure(const QString &target, OutputFile &file, const Items &i
                            .arg(counted(n, items.one, items.many), QLatin1String(items.done))
                      : QString();
     }
+    if (file.committed())
+        return QStringLiteral("%1 was written, but its folder may not have reached the disk: a "
+                              "power failure now could lose it.")
+            .arg(shown(target));
     const bool existed = file.replaces();
     return keptText(target, existed, file.keepPartial(), items, "the failure");
 }

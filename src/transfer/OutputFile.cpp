@@ -4,8 +4,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QStringList>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -168,20 +171,67 @@ bool writeAll(int fd, const char *data, qsizetype size, int &error)
     return true;
 }
 
-void syncFolder(const QByteArray &file)
+// 0 when the folder of the file reached the disk, else the reason.
+int syncFolder(const QByteArray &file)
 {
     const int dir = ::open(folderOf(file).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    if (dir < 0)
+        return errno;
+    const int error = ::fsync(dir) == 0 || errno == EINVAL ? 0 : errno;
+    ::close(dir);
+    return error;
+}
+
+// The name a file open as fd has in /proc, through which an unnamed file is given a name.
+QByteArray procPath(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
+// Named temporaries, where the file system has no unnamed ones, are ".NAME.quvane-PID-XXXXXX":
+// those of a process that no longer runs (killed during a transfer) are removed by the next
+// writer in the folder.
+QByteArray temporaryPrefix(const QByteArray &target)
+{
+    return "." + target.mid(target.lastIndexOf('/') + 1).left(180) + ".quvane-";
+}
+
+void removeStaleTemporaries(const QByteArray &target)
+{
+    const QByteArray folder = folderOf(target), prefix = temporaryPrefix(target);
+    const QStringList names = QDir(QFile::decodeName(folder))
+                                  .entryList({QFile::decodeName(prefix) + QStringLiteral("*")},
+                                             QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QByteArray path = folder + '/' + QFile::encodeName(name);
+        const QByteArray rest = QFile::encodeName(name).mid(prefix.size());
+        bool ok = false;
+        const pid_t pid = static_cast<pid_t>(rest.left(rest.indexOf('-')).toLongLong(&ok));
+        struct stat status;
+        if (ok && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH &&
+            ::lstat(path.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_uid == ::geteuid())
+            ::unlink(path.constData());
     }
+}
+
+// The checks of resolve(), and a file that replacing would part from its other names (hard
+// links, which a new file put in its place would leave with the old content) is refused.
+Resolved resolveReplaceable(const QString &path)
+{
+    Resolved resolved = resolve(path);
+    if (resolved.exists && resolved.status.st_nlink > 1)
+        refuse(path, QStringLiteral("it has %1 names (hard links), which replacing it would part; "
+                                    "choose another name")
+                         .arg(resolved.status.st_nlink));
+    return resolved;
 }
 
 } // namespace
 
 void OutputFile::check(const QString &path)
 {
-    resolve(path);
+    resolveReplaceable(path);
 }
 
 void OutputFile::append(const QString &path, QByteArrayView bytes, OutputFileFaults faults)
@@ -216,7 +266,7 @@ void OutputFile::append(const QString &path, QByteArrayView bytes, OutputFileFau
 OutputFile::OutputFile(const QString &path, OutputFileFaults faults)
     : m_path(path), m_faults(faults)
 {
-    const Resolved resolved = resolve(path);
+    const Resolved resolved = resolveReplaceable(path);
     m_target = resolved.target;
     m_exists = resolved.exists;
     if (m_exists) {
@@ -226,12 +276,22 @@ OutputFile::OutputFile(const QString &path, OutputFileFaults faults)
     } else {
         m_mode = 0666 & ~currentUmask();
     }
-    // A short name beside the target: the target's own may already use the length allowed.
-    const QByteArray base = m_target.mid(m_target.lastIndexOf('/') + 1).left(200);
-    m_temporary = folderOf(m_target) + "/." + base + ".XXXXXX";
-    m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
-    if (m_fd < 0)
-        refuse(path, reason(errno));
+    // Set-user-ID and set-group-ID bits are never carried over to new content.
+    m_mode &= ~static_cast<unsigned>(S_ISUID | S_ISGID);
+    // An unnamed file in the target's folder, named at commit: a process killed before leaves
+    // nothing behind. Where the file system has none, a short name beside the target (the
+    // target's own may already use the length allowed) that marks it as this process's.
+    const QByteArray folder = folderOf(m_target);
+    if (!m_faults.noUnnamedFiles && ::access("/proc/self/fd", X_OK) == 0)
+        m_fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        removeStaleTemporaries(m_target);
+        m_temporary =
+            folder + '/' + temporaryPrefix(m_target) + QByteArray::number(::getpid()) + "-XXXXXX";
+        m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
+        if (m_fd < 0)
+            refuse(path, reason(errno));
+    }
     m_buffer.reserve(BufferSize);
 }
 
@@ -249,7 +309,7 @@ OutputFile::~OutputFile()
 {
     if (m_fd >= 0) {
         ::close(m_fd);
-        if (!m_stream)
+        if (!m_temporary.isEmpty())
             ::unlink(m_temporary.constData());
     }
 }
@@ -333,18 +393,35 @@ void OutputFile::commit()
         raise("write to", m_faults.error);
     if (::fsync(m_fd) != 0)
         raise("write to", errno);
-    const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(m_temporary.constData());
-        raise("write to", error);
+    // Until the content is in place the file stays open, so that a failure here still keeps
+    // every line beside the target (keepPartial()).
+    if (m_temporary.isEmpty())
+        m_temporary = nameOpenFile(folderOf(m_target) + '/' + temporaryPrefix(m_target) +
+                                   QByteArray::number(::getpid()) + "-");
+    if (m_faults.failRename || m_temporary.isEmpty() ||
+        ::rename(m_temporary.constData(), m_target.constData()) != 0)
+        // The named temporary stays until keepPartial() or the destructor: an unnamed file
+        // cannot be named twice.
+        raise("replace", m_faults.failRename ? m_faults.error : errno);
+    m_temporary.clear();
+    m_committed = true;
+    ::close(std::exchange(m_fd, -1)); // synced: the content is on the disk
+    if (const int error = m_faults.failFolderSync ? m_faults.error : syncFolder(m_target))
+        raise("sync the folder of", error);
+}
+
+QByteArray OutputFile::nameOpenFile(const QByteArray &stem) const
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name =
+            stem + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        if (::linkat(AT_FDCWD, procPath(m_fd).constData(), AT_FDCWD, name.constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
+            return name;
+        if (errno != EEXIST)
+            return {};
     }
-    if (m_faults.failRename || ::rename(m_temporary.constData(), m_target.constData()) != 0) {
-        const int error = m_faults.failRename ? m_faults.error : errno;
-        ::unlink(m_temporary.constData());
-        raise("replace", error);
-    }
-    syncFolder(m_target);
+    return {};
 }
 
 OutputFile::Kept OutputFile::keepPartial() noexcept
@@ -377,41 +454,45 @@ OutputFile::Kept OutputFile::keepPartial() noexcept
         }
         at += n;
     }
-    const int fd = std::exchange(m_fd, -1);
-    if (kept.lines == 0 || ::ftruncate(fd, end) != 0) {
-        ::close(fd);
-        ::unlink(m_temporary.constData());
+    if (kept.lines == 0 || ::ftruncate(m_fd, end) != 0) {
+        ::close(std::exchange(m_fd, -1));
+        if (!m_temporary.isEmpty())
+            ::unlink(m_temporary.constData());
         return {};
     }
-    applyOwnership(fd);
-    ::fsync(fd);
-    ::close(fd);
-    // The partial name beside the name given; another free one when it cannot be written (a
-    // file of another user in a shared folder). A name is taken with link(), which never
-    // replaces what is there; a file system without hard links gets a rename onto a free name.
+    applyOwnership(m_fd);
+    ::fsync(m_fd);
+    // The part is given a name beside the name given, never replacing a file there (an earlier
+    // part included): NAME.partial, else NAME.partial.1, .2 ... A name too long for the file
+    // system, or a folder on another file system than the part's (a link to there), gives a name
+    // beside the file the content was for, shortened to fit.
     const auto place = [this](const QByteArray &to) {
+        if (m_temporary.isEmpty())
+            return ::linkat(AT_FDCWD, procPath(m_fd).constData(), AT_FDCWD, to.constData(),
+                            AT_SYMLINK_FOLLOW) == 0;
         if (::link(m_temporary.constData(), to.constData()) == 0)
             return true;
         struct stat there;
-        return errno != EEXIST && ::lstat(to.constData(), &there) != 0 && errno == ENOENT &&
+        return errno != EEXIST && errno != ENAMETOOLONG && errno != EXDEV &&
+               ::lstat(to.constData(), &there) != 0 && errno == ENOENT &&
                ::rename(m_temporary.constData(), to.constData()) == 0;
     };
-    const QByteArray partial = QFile::encodeName(partialPath(m_path));
+    const QByteArray beside = QFile::encodeName(partialPath(m_path));
+    const QByteArray target = folderOf(m_target) + '/' +
+                              m_target.mid(m_target.lastIndexOf('/') + 1).left(200) + ".partial";
     QByteArray chosen;
-    struct stat earlier;
-    // An earlier partial file of the user's own is replaced.
-    if (::lstat(partial.constData(), &earlier) == 0 && S_ISREG(earlier.st_mode) &&
-        earlier.st_uid == ::geteuid() &&
-        ::rename(m_temporary.constData(), partial.constData()) == 0)
-        chosen = partial;
-    else if (place(partial))
-        chosen = partial;
-    for (int n = 1; n < 1000 && chosen.isEmpty(); ++n) {
-        const QByteArray other = partial + '.' + QByteArray::number(n);
-        if (place(other))
-            chosen = other;
+    for (const QByteArray &partial : {beside, target}) {
+        for (int n = 0; n < 1000 && chosen.isEmpty(); ++n) {
+            const QByteArray name = n == 0 ? partial : partial + '.' + QByteArray::number(n);
+            if (place(name))
+                chosen = name;
+            else if (errno == ENAMETOOLONG || errno == EXDEV)
+                break;
+        }
     }
-    ::unlink(m_temporary.constData());
+    ::close(std::exchange(m_fd, -1));
+    if (!m_temporary.isEmpty())
+        ::unlink(m_temporary.constData());
     if (chosen.isEmpty())
         return {};
     syncFolder(chosen);

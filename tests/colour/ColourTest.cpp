@@ -173,8 +173,9 @@ TEST(Colorimetry, ScalesAndDifferencesAgreeWithLittleCms)
         cmsLab2LCh(&lch, &lab);
         const auto ourLch = scaleValues(Scale::LCh, xyz, meter.white());
         EXPECT_NEAR(ourLch[1], lch.C, 1e-6);
-        if (lch.C > 0.01)
+        if (lch.C > 0.01) {
             EXPECT_NEAR(ourLch[2], lch.h, 1e-5);
+        }
         cmsCIExyY xyY;
         cmsXYZ2xyY(&xyY, &theirXyz);
         const auto yxy = scaleValues(Scale::Yxy, xyz, meter.white());
@@ -431,8 +432,9 @@ TEST(Colorimetry, AgreesWithArgyllsSpec2cie)
                 worst[k >= smooth] = std::max(worst[k >= smooth], de);
                 // Box bands are printed for docs/colour.md, not judged: there the two
                 // interpolations legitimately part.
-                if (k < smooth)
+                if (k < smooth) {
                     EXPECT_LE(de, 1.0) << c.argument.toStdString() << " spectrum " << k + 1;
+                }
             }
             std::printf("spec2cie %s/%s: largest dE*ab %.2f over %zu smooth spectra, %.2f over "
                         "%zu box bands\n",

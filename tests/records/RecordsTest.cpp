@@ -135,8 +135,9 @@ TEST(SetupTexts, EveryCodeOfEveryItemAndTheValueLabels)
 {
     int texts = 0;
     for (const QStringList &f : fieldsOf(QStringLiteral(QUVANE_GOLDEN_DIR "/code-texts.txt"))) {
-        if (f[0] == QLatin1String("setup") && ++texts)
+        if (f[0] == QLatin1String("setup") && ++texts) {
             EXPECT_EQ(SetupChoiceText(f[1].toInt(), f[2].toInt()), f[3]) << f.join(' ');
+        }
     }
     EXPECT_EQ(texts, 87);
 

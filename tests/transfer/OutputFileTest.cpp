@@ -3,6 +3,7 @@
 #include "transfer/OutputFile.h"
 #include "link/QuvaneError.h"
 #include "support/Files.h"
+#include "support/QtPrinting.h"
 
 #include <QDir>
 #include <QFile>
@@ -170,6 +171,9 @@ TEST_F(OutputFileTest, ModeAndGroupOfAReplacedFileAreKeptANewFileFollowsTheUmask
     EXPECT_EQ(status.st_gid, group);
 }
 
+// A failure at any call, up to putting the content in place, leaves the previous file as it was
+// and keeps every complete line that reached the disk; nothing temporary stays, with or without
+// unnamed files. A failed sync of the folder comes after the content is in place.
 TEST_F(OutputFileTest, AFailureAtAnyCallLeavesThePreviousFileAndKeepsCompleteLines)
 {
     const QByteArray previous = "previous content\r\n";
@@ -177,12 +181,14 @@ TEST_F(OutputFileTest, AFailureAtAnyCallLeavesThePreviousFileAndKeepsCompleteLin
     {
         const char *name;
         OutputFileFaults faults;
-        bool linesKept; // whether written lines reached the disk before the failure
+        const char *doing;
     } cases[] = {
-        {"second write", {.failWriteAt = 2}, true},
-        {"last flush", {.failFlush = true}, true},
-        {"sync", {.failSync = true}, true},
-        {"rename", {.failRename = true}, false},
+        {"second write", {.failWriteAt = 2}, "write to"},
+        {"last flush", {.failFlush = true}, "write to"},
+        {"sync", {.failSync = true}, "write to"},
+        {"rename", {.failRename = true, .error = EXDEV}, "replace"},
+        {"rename of a named temporary", {.failRename = true, .noUnnamedFiles = true}, "replace"},
+        {"folder sync", {.failFolderSync = true, .error = EIO}, "sync the folder of"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,39 +201,85 @@ TEST_F(OutputFileTest, AFailureAtAnyCallLeavesThePreviousFileAndKeepsCompleteLin
             file.commit();
             ADD_FAILURE() << "no failure";
         } catch (const QuvaneError &error) {
-            EXPECT_EQ(error.description(), QStringLiteral("Cannot %1 %2: No space left on device")
-                                               .arg(c.faults.failRename ? "replace" : "write to",
-                                                    QDir::toNativeSeparators(path("out.txt"))));
+            EXPECT_EQ(error.description(),
+                      QStringLiteral("Cannot %1 %2: %3")
+                          .arg(QLatin1String(c.doing), QDir::toNativeSeparators(path("out.txt")),
+                               QString::fromLocal8Bit(std::strerror(c.faults.error))));
         }
         const OutputFile::Kept kept = file.keepPartial();
-        EXPECT_EQ(contentOf(path("out.txt")), previous);
         EXPECT_EQ(entries().filter(QRegularExpression(QStringLiteral("^\\."))), QStringList());
-        if (!c.linesKept) {
-            EXPECT_TRUE(kept.path.isEmpty());
+        if (c.faults.failFolderSync) {
+            EXPECT_TRUE(file.committed());
+            EXPECT_EQ(contentOf(path("out.txt")), written);
             continue;
         }
+        EXPECT_EQ(contentOf(path("out.txt")), previous);
         ASSERT_EQ(kept.path, path("out.txt.partial"));
         const QByteArray partial = contentOf(kept.path);
         EXPECT_EQ(partial.count('\n'), kept.lines);
         EXPECT_TRUE(partial.endsWith("\r\n"));
         // What the disk holds is counted: the lines of the failed write are not among them.
         EXPECT_GT(kept.lines, 0);
-        EXPECT_EQ(kept.lines < 6000, c.faults.failSync == false);
+        EXPECT_EQ(kept.lines < 6000, c.faults.failWriteAt || c.faults.failFlush);
         EXPECT_EQ(partial, written.left(partial.size()));
     }
 }
 
-TEST_F(OutputFileTest, APartialNameThatCannotBeWrittenGivesWayToAnother)
+// A part never replaces a file: another's link, an earlier part; a name too long for its
+// ".partial", or a link into another file system, gives a name beside the file the content was
+// for.
+TEST_F(OutputFileTest, APartIsGivenAFreeNameThatFits)
 {
+    const auto partOf = [this](const QString &name, int lines) {
+        OutputFile file(name);
+        writeLines(file, nullptr, lines);
+        return file.keepPartial();
+    };
     put(path("elsewhere.txt"), "not yours");
     ASSERT_TRUE(QFile::link(path("elsewhere.txt"), path("out.txt.partial")));
-    OutputFile file(path("out.txt"));
-    writeLines(file, nullptr, 2);
-    const OutputFile::Kept kept = file.keepPartial();
-    EXPECT_EQ(kept.path, path("out.txt.partial.1"));
-    EXPECT_EQ(kept.lines, 2);
+    EXPECT_EQ(partOf(path("out.txt"), 2).path, path("out.txt.partial.1"));
+    EXPECT_EQ(partOf(path("out.txt"), 3).path, path("out.txt.partial.2"));
     EXPECT_EQ(contentOf(path("elsewhere.txt")), "not yours");
-    EXPECT_TRUE(S_ISLNK(modeOf(path("out.txt.partial"))));
+    EXPECT_EQ(lineCount(path("out.txt.partial.1")), 2);
+
+    const QString longName = path(QByteArray(250, 'n').constData());
+    const OutputFile::Kept shortened = partOf(longName, 4);
+    EXPECT_EQ(shortened.path, path(QByteArray(200, 'n').append(".partial").constData()));
+    EXPECT_EQ(shortened.lines, 4);
+
+    QTemporaryDir other(QStringLiteral("/dev/shm/quvane-XXXXXX")); // another file system
+    if (other.isValid()) {
+        ASSERT_TRUE(QFile::link(other.filePath(QStringLiteral("far.txt")), path("far.txt")));
+        EXPECT_EQ(partOf(path("far.txt"), 5).path,
+                  other.filePath(QStringLiteral("far.txt.partial")));
+    }
+}
+
+// A file with other names is refused (replacing it would leave them with the old content); the
+// set-ID bits are not carried to new content; a named temporary of a process that is gone is
+// removed by the next writer.
+TEST_F(OutputFileTest, HardLinksSetIdBitsAndStaleTemporaries)
+{
+    put(path("one.txt"), "shared");
+    ASSERT_EQ(::link(QFile::encodeName(path("one.txt")).constData(),
+                     QFile::encodeName(path("two.txt")).constData()),
+              0);
+    EXPECT_TRUE(holds(refusal(path("one.txt")), "2 names (hard links)"));
+
+    put(path("setid.txt"), "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(path("setid.txt")).constData(), 06755), 0);
+    {
+        OutputFile file(path("setid.txt"));
+        file.writeLine("new");
+        file.commit();
+    }
+    EXPECT_EQ(modeOf(path("setid.txt")) & 07777, 0755u);
+
+    put(path(".log.txt.quvane-999999999-abcdef"), "left by a killed run");
+    put(path(".log.txt.quvane-1-abcdef"), "init's, which runs");
+    OutputFile file(path("log.txt"), {.noUnnamedFiles = true});
+    EXPECT_EQ(entries().filter(QStringLiteral(".log.txt.quvane-")).size(), 2); // this one's, init's
+    EXPECT_FALSE(entries().contains(QStringLiteral(".log.txt.quvane-999999999-abcdef")));
 }
 
 TEST_F(OutputFileTest, AppendingChecksTheFileAndAddsToIt)

@@ -170,12 +170,14 @@ TEST_F(TransferTest, AStoppedTransferKeepsItsPartAndNeverAnEarlierFile)
         EXPECT_EQ(outcome.result, c.result);
         EXPECT_EQ(outcome.failure, QString::fromLatin1(c.failure));
         EXPECT_EQ(outcome.kept, QString::fromLatin1(c.kept).arg(QDir::toNativeSeparators(target)));
-        if (c.kind == std::string("full"))
+        if (c.kind == std::string("full")) {
             EXPECT_EQ(outcome.reason, QStringLiteral("Cannot write to %1: No space left on device")
                                           .arg(QDir::toNativeSeparators(target)));
+        }
         EXPECT_EQ(QFile::exists(target) ? linesOf(target).size() : -1, c.targetLines);
-        if (c.earlier)
+        if (c.earlier) {
             EXPECT_EQ(linesOf(target), QList<QByteArray>{"an earlier capture"});
+        }
         const QString partial = OutputFile::partialPath(target);
         EXPECT_EQ(QFile::exists(partial) ? linesOf(partial).size() : -1, c.partialLines);
         EXPECT_FALSE(progress.running);
@@ -243,8 +245,9 @@ TEST(CodeText, TheTablesAsTheDatalogFilesWriteThem)
 {
     int texts = 0;
     for (const QStringList &f : fieldsOf(QStringLiteral(QUVANE_GOLDEN_DIR "/code-texts.txt"))) {
-        if (f[0] == QLatin1String("datalog") && ++texts)
+        if (f[0] == QLatin1String("datalog") && ++texts) {
             EXPECT_EQ(GetCodeText(f[1].toInt(), qint16(f[2].toInt())), f[3]) << f.join(' ');
+        }
     }
     EXPECT_EQ(texts, 59);
     EXPECT_EQ(GetCodeText(5, 0), QString());
