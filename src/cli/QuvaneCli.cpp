@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -31,7 +32,6 @@ namespace {
 constexpr int Success = 0;
 constexpr int Failure = 1;
 constexpr int BadUsage = 2;
-constexpr int Interrupted = 128 + 2; // as a shell reports a program that SIGINT ended
 
 const char *const Usage =
     "Usage: quvane COMMAND [ARGUMENTS] [--delimiter tab|comma|CHAR]\n"
@@ -68,7 +68,8 @@ const char *const Usage =
     "  -h, --help             show this help\n"
     "  -v, --version          show the version\n"
     "\n"
-    "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl-C.\n";
+    "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl-C (143 by SIGTERM,\n"
+    "129 as the terminal closed).\n";
 
 // An instrument's text as a terminal shows it safely: control characters (C0, DEL and C1) as
 // \xNN, so that no escape sequence reaches the terminal.
@@ -145,24 +146,27 @@ bool connectInstrument(InstrumentSession &session, const LinkOptions &link)
     return true;
 }
 
-// written: the file the transfer wrote, empty for a restore.
-int exitStatus(const TransferOutcome &outcome, const QString &written = {})
+// written: the file the transfer wrote, empty for a restore; stop: the signal that stopped it.
+int exitStatus(const TransferOutcome &outcome, const QString &written = {}, int stop = SIGINT)
 {
+    stop = stop != 0 ? stop : SIGINT;
     switch (outcome.result) {
     case TransferResult::Completed:
         return Success;
-    case TransferResult::Cancelled:
+    case TransferResult::Cancelled: {
+        const QString by = stop == SIGTERM  ? QStringLiteral("stopped by SIGTERM")
+                           : stop == SIGHUP ? QStringLiteral("stopped as the terminal closed")
+                                            : QStringLiteral("stopped by Ctrl-C");
         if (!outcome.kept.isEmpty())
-            fail(QStringLiteral("stopped by Ctrl-C. %1").arg(outcome.kept));
+            fail(QStringLiteral("%1. %2").arg(by, outcome.kept));
         else if (written == QLatin1String("-"))
-            fail(QStringLiteral("stopped by Ctrl-C; what was transferred before went to standard "
-                                "output"));
+            fail(by + QStringLiteral("; what was transferred before went to standard output"));
         else if (!written.isEmpty())
-            fail(QStringLiteral("stopped by Ctrl-C; %1 holds what was transferred before")
-                     .arg(written));
+            fail(QStringLiteral("%1; %2 holds what was transferred before").arg(by, written));
         else
-            fail(QStringLiteral("stopped by Ctrl-C; the set-ups sent before it were restored"));
-        return Interrupted;
+            fail(by + QStringLiteral("; the set-ups sent before it were restored"));
+        return 128 + stop; // as a shell reports a program that the signal ended
+    }
     case TransferResult::Refused:
     case TransferResult::Failed:
         break;
@@ -439,13 +443,16 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
                 std::fputs("quvane: Datalog is empty\n", stderr);
                 return Success;
             }
-            return exitStatus(transfers.UploadDatalog(count, args[1]), args[1]);
+            const TransferOutcome outcome = transfers.UploadDatalog(count, args[1]);
+            return exitStatus(outcome, args[1], progress.stopSignal());
         }
     } catch (const QuvaneError &error) {
         return fail(error.description());
     }
-    if (command == QLatin1String("archive"))
-        return exitStatus(transfers.UploadSetups(args[1]), args[1]);
+    if (command == QLatin1String("archive")) {
+        const TransferOutcome outcome = transfers.UploadSetups(args[1]);
+        return exitStatus(outcome, args[1], progress.stopSignal());
+    }
     const TransferOutcome restored = transfers.DownloadSetups(args[1]);
     if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
         return fail(
@@ -460,7 +467,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
                         .arg(lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
                              lines.join(QStringLiteral(", ")), args[1]));
     }
-    return exitStatus(restored);
+    return exitStatus(restored, {}, progress.stopSignal());
 }
 
 } // namespace quvane

@@ -7,38 +7,52 @@
 namespace quvane {
 
 namespace {
-volatile std::sig_atomic_t g_interrupted = 0;
+volatile std::sig_atomic_t g_stopSignal = 0;
 
-extern "C" void onInterrupt(int)
+extern "C" void onStop(int number)
 {
-    g_interrupted = 1;
+    if (g_stopSignal == 0)
+        g_stopSignal = number;
 }
+
+constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 } // namespace
 
-TerminalProgress::TerminalProgress(bool watchInterrupt)
-    : m_terminal(::isatty(STDERR_FILENO) == 1), m_watchInterrupt(watchInterrupt)
+TerminalProgress::TerminalProgress(bool watchInterrupt) : m_terminal(::isatty(STDERR_FILENO) == 1)
 {
-    if (m_watchInterrupt) {
-        g_interrupted = 0;
-        // The first Ctrl-C asks the transfer to stop; the handler then gives way, so that a
-        // second one ends the program at once (when a read or the instrument never returns).
-        struct sigaction action = {};
-        action.sa_handler = onInterrupt;
+    if (watchInterrupt) {
+        g_stopSignal = 0;
+        // Ctrl-C, SIGTERM (a logout, kill) and SIGHUP (the terminal closed) ask the transfer to
+        // stop; the handler then gives way, so that a second one ends the program at once (when
+        // a read or the instrument never returns). A signal the parent set to be ignored (a
+        // background job's Ctrl-C) stays ignored.
+        struct sigaction action = {}, before = {};
+        action.sa_handler = onStop;
         action.sa_flags = SA_RESETHAND | SA_RESTART;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, nullptr);
+        for (int number : StopSignals) {
+            if (sigaction(number, nullptr, &before) == 0 && before.sa_handler != SIG_IGN) {
+                sigaction(number, &action, nullptr);
+                m_watched.push_back(number);
+            }
+        }
     }
 }
 
 TerminalProgress::~TerminalProgress()
 {
-    if (m_watchInterrupt)
-        std::signal(SIGINT, SIG_DFL);
+    for (int number : m_watched)
+        std::signal(number, SIG_DFL);
 }
 
 bool TerminalProgress::cancelRequested() const
 {
-    return g_interrupted != 0;
+    return g_stopSignal != 0;
+}
+
+int TerminalProgress::stopSignal() const
+{
+    return g_stopSignal;
 }
 
 void TerminalProgress::start(const QString &caption, int maximum)

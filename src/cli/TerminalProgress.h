@@ -2,12 +2,12 @@
 
 #include "transfer/TransferProgress.h"
 
-#include <atomic>
+#include <vector>
 
 namespace quvane {
 
 // Progress of a transfer as a bar on standard error when it is a terminal (silent otherwise).
-// Ctrl-C, while watched, asks the transfer to stop after the item in hand.
+// Ctrl-C, SIGTERM and SIGHUP, while watched, ask the transfer to stop after the item in hand.
 class TerminalProgress : public TransferProgress
 {
 public:
@@ -19,13 +19,15 @@ public:
     void setValue(int value) override;
     void yield() override {}
     bool cancelRequested() const override;
+    // The signal that asked the transfer to stop (SIGINT, SIGTERM or SIGHUP), 0 for none.
+    int stopSignal() const;
     void finish() override;
 
 private:
     void draw();
 
     bool m_terminal;
-    bool m_watchInterrupt;
+    std::vector<int> m_watched; // the signals caught
     bool m_running = false;
     QString m_caption;
     QString m_message;

@@ -296,30 +296,44 @@ TEST(QuvaneCli, BadUsageExitsWithTwoBeforeAnyInstrumentIsLookedFor)
                 dash.err.startsWith(QLatin1String("quvane: unknown option --dash2\n")));
 }
 
-TEST(QuvaneCli, InterruptStopsACaptureAfterTheRecordInHandAndKeepsAnEarlierFile)
+// Ctrl-C, SIGTERM and SIGHUP stop a capture after the record in hand: the earlier file stays,
+// each run's part gets a name of its own, and the shell learns which signal it was. SIGKILL
+// leaves no temporary file behind.
+TEST(QuvaneCli, StopSignalsEndATransferAfterTheRecordInHandAndKeepAnEarlierFile)
 {
     QTemporaryDir dir;
     const QString log = dir.filePath("sim.log");
     SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "200", "--baud", "19200", "--log", log});
     const QString capture = dir.filePath("capture.txt");
     put(capture, "earlier\r\n");
-    QProcess process;
-    process.setProcessEnvironment(cliEnvironment(sim.port()));
-    process.start(QStringLiteral(QUVANE_PATH), {"capture", capture});
-    // Wait until the instrument has sent a few records (quvane takes Ctrl-C from before the
-    // first exchange), then press Ctrl-C.
-    for (int i = 0; i < 3000 && lineCount(log) < 6; ++i)
-        QThread::msleep(10);
-    ASSERT_GE(lineCount(log), 6);
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 130); // as shells report an interrupted program
-    EXPECT_TRUE(holds(QString::fromLocal8Bit(process.readAllStandardError()),
-                      "capture.txt was left as it was."));
-    EXPECT_EQ(contentOf(capture), "earlier\r\n");
-    const int lines = lineCount(capture + ".partial");
-    EXPECT_TRUE(lines >= 3 && lines < 200) << lines;
+    const QString parts[] = {".partial", ".partial.1", ".partial.2", ""};
+    int run = 0;
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+        SCOPED_TRACE(number);
+        QProcess process;
+        process.setProcessEnvironment(cliEnvironment(sim.port()));
+        const int before = lineCount(log);
+        process.start(QStringLiteral(QUVANE_PATH), {"capture", capture});
+        // Once the instrument has sent a few records (quvane takes the signals from before the
+        // first exchange).
+        for (int i = 0; i < 3000 && lineCount(log) < before + 6; ++i)
+            QThread::msleep(10);
+        ASSERT_GE(lineCount(log), before + 6);
+        ::kill(static_cast<pid_t>(process.processId()), number);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(contentOf(capture), "earlier\r\n");
+        if (number == SIGKILL)
+            break;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 128 + number); // as shells report it
+        EXPECT_TRUE(holds(QString::fromLocal8Bit(process.readAllStandardError()),
+                          "capture.txt was left as it was. " + capture + parts[run] + " holds"));
+        const int lines = lineCount(capture + parts[run++]);
+        EXPECT_TRUE(lines >= 3 && lines < 200) << lines;
+    }
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".capture")),
+        QStringList());
 }
 
 TEST(QuvaneCli, TheFileIsCheckedBeforeTheInstrumentAndNamesAreTakenAsGiven)
