@@ -4,6 +4,12 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quvane {
 
@@ -12,12 +18,31 @@ ProtocolTrace ProtocolTrace::open(const QString &path)
     ProtocolTrace trace;
     if (path.isEmpty())
         return trace;
-    auto file = std::make_unique<QFile>(path);
-    if (file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-        trace.m_file = std::move(file);
-    else
+    const auto refused = [&trace, &path](const QString &why) {
         trace.m_error = QStringLiteral("cannot open the trace file %1: %2")
-                            .arg(QDir::toNativeSeparators(path), file->errorString());
+                            .arg(QDir::toNativeSeparators(path), why);
+        return std::move(trace);
+    };
+    // The trace holds every exchange: it goes to a file of the user's own, made readable by
+    // the user alone, never through a link nor to a file another user planted in a shared
+    // folder.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return refused(errno == ELOOP ? QStringLiteral("it is a symbolic link")
+                                      : QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()) {
+        ::close(fd);
+        return refused(QStringLiteral("it is not a regular file of your own"));
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refused(file->errorString());
+    }
+    trace.m_file = std::move(file);
     return trace;
 }
 

@@ -267,6 +267,18 @@ OutputFile::OutputFile(const QString &path, OutputFileFaults faults)
     : m_path(path), m_faults(faults)
 {
     const Resolved resolved = resolveReplaceable(path);
+    // A name of the program's own standard output (/dev/stdout, a file the shell opened for
+    // it, perhaps to append to): written through it, as "-" is, never replaced under the shell.
+    struct stat out;
+    if (resolved.exists && ::fstat(STDOUT_FILENO, &out) == 0 &&
+        out.st_dev == resolved.status.st_dev && out.st_ino == resolved.status.st_ino) {
+        m_stream = true;
+        m_fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (m_fd < 0)
+            raise("write to", errno);
+        m_buffer.reserve(BufferSize);
+        return;
+    }
     m_target = resolved.target;
     m_exists = resolved.exists;
     if (m_exists) {

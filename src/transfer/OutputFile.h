@@ -30,6 +30,8 @@ struct OutputFileFaults
 //   new files, an existing file is a regular file the user may write. A folder, a FIFO, a
 //   device, a socket, a read-only file, an empty name, "." and a name that did not decode from
 //   the locale's encoding are refused with a message naming the file.
+// - A name of the program's standard output (/dev/stdout, or the file the shell opened for it,
+//   for appending to) is written through it, as StandardOutput is: never replaced.
 // - A symbolic link is followed as editors follow it: the file it points to gets the content,
 //   the link stays. A link that the kernel's protected-symlinks rule would not follow (in a
 //   sticky world-writable folder, owned by neither the user nor the folder's owner) is refused.

@@ -417,6 +417,18 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
         EXPECT_TRUE(terminal.exitCode == 2 && holds(terminal.out, "not to a terminal"));
     }
 
+    // A name of standard output, opened by the shell to append to, is appended to.
+    put(dir.filePath("log.txt"), "earlier\n");
+    QProcess shell;
+    shell.setProcessEnvironment(cliEnvironment());
+    shell.start(QStringLiteral("/bin/sh"), {"-c", "\"$0\" archive /dev/stdout >> \"$1\"",
+                                            QStringLiteral(QUVANE_PATH), dir.filePath("log.txt")});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().constData();
+    EXPECT_TRUE(
+        contentOf(dir.filePath("log.txt")).startsWith("earlier\nQuvane Product Setups\r\n"));
+    EXPECT_EQ(lineCount(dir.filePath("log.txt")), 102);
+
     // archive - | restore -, and a conversion from standard input to standard output.
     const QString export_ = dir.filePath("usb");
     ASSERT_EQ(simulator({"--export-datalog", export_, "--records", "3"}).exitCode, 0);
@@ -448,17 +460,33 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
     EXPECT_EQ(converted.out.count(QLatin1Char('\n')), 4); // the heading and three records
 }
 
-// Every message is the tool's: the trace file's too.
+// Every message is the tool's: the trace file's too. The trace is a file of the user's own,
+// readable by the user alone, never reached through a link.
 TEST(QuvaneCli, ATraceFileThatCannotBeOpenedIsSaidAndTheCommandGoesOn)
 {
-    QProcessEnvironment environment = cliEnvironment();
-    environment.insert(QStringLiteral("QUVANE_TRACE"), QStringLiteral("/nonexistent/trace.log"));
-    const CliRun result = run(QStringLiteral(QUVANE_PATH), {"identify"}, environment);
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_TRUE(result.err.startsWith(
-        QLatin1String("quvane: cannot open the trace file /nonexistent/trace.log: ")))
-        << result.err;
-    EXPECT_EQ(result.err.count(QLatin1Char('\n')), 1);
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::link(dir.filePath("notes.txt"), dir.filePath("link.log")));
+    const struct
+    {
+        QString trace;
+        const char *why;
+    } cases[] = {{"/nonexistent/trace.log", "No such file or directory"},
+                 {dir.filePath("link.log"), "it is a symbolic link"},
+                 {dir.filePath("trace.log"), ""}};
+    for (const auto &c : cases) {
+        QProcessEnvironment environment = cliEnvironment();
+        environment.insert(QStringLiteral("QUVANE_TRACE"), c.trace);
+        const CliRun result = run(QStringLiteral(QUVANE_PATH), {"identify"}, environment);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.err, *c.why ? QStringLiteral("quvane: cannot open the trace file %1: %2 "
+                                                      "(QUVANE_TRACE); going on without a trace\n")
+                                           .arg(c.trace, QLatin1String(c.why))
+                                     : QString());
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("notes.txt")));
+    EXPECT_GT(lineCount(dir.filePath("trace.log")), 1);
+    const QFileDevice::Permissions mode = QFile::permissions(dir.filePath("trace.log"));
+    EXPECT_TRUE((mode & QFileDevice::WriteOwner) && !(mode & 0x0077)) << mode; // 0600
 }
 
 } // namespace
