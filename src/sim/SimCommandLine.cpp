@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <cstdio>
@@ -117,6 +118,11 @@ int runSimulator(QCoreApplication &app)
     SimInstrument instrument(identity, static_cast<quint32>(seed));
 
     const QString statePath = parser.value("state");
+    // A FIFO or a device would hang the read, or take the state away: a regular file or none.
+    if (!statePath.isEmpty() && QFileInfo::exists(statePath) && !QFileInfo(statePath).isFile()) {
+        err() << "quvane-sim: the state file " << statePath << " is not a regular file" << Qt::endl;
+        return 1;
+    }
     if (!statePath.isEmpty() && QFile::exists(statePath)) {
         QString error;
         if (!SimStateFile::load(statePath, instrument, error)) {
@@ -129,13 +135,20 @@ int runSimulator(QCoreApplication &app)
         instrument.seedDatalog(records);
     }
     if (!statePath.isEmpty()) {
+        // A state file that cannot be written at start ends the run; later, each failure is said
+        // at once (the state of the exchange before stays in the file).
+        QString error;
+        if (!SimStateFile::save(statePath, instrument, error)) {
+            err() << "quvane-sim: cannot write state file " << statePath << ": " << error
+                  << Qt::endl;
+            return 1;
+        }
         instrument.onStateChanged = [&instrument, statePath] {
             QString error;
             if (!SimStateFile::save(statePath, instrument, error))
                 err() << "quvane-sim: cannot write state file " << statePath << ": " << error
-                      << "\n";
+                      << Qt::endl;
         };
-        instrument.onStateChanged();
     }
 
     if (parser.isSet("export-datalog")) {

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace quvane;
@@ -121,6 +122,17 @@ TEST(SimState, ValuesThatCannotTravelAreRefusedWithTheirPlace)
     EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(sim.exitCode(), 1);
     EXPECT_TRUE(sim.readAllStandardError().contains("datalog record 2"));
+
+    // A FIFO as the state file is refused, not waited on; a state file that cannot be written
+    // ends an export-only run with a failure.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+    for (const QString &path : {dir.filePath("fifo"), dir.filePath("missing/state.json")}) {
+        sim.start(QStringLiteral(QUVANE_SIM_PATH),
+                  {"--state", path, "--export-datalog", dir.filePath("usb")});
+        ASSERT_TRUE(sim.waitForFinished(10000));
+        EXPECT_EQ(sim.exitCode(), 1) << path.toStdString();
+        EXPECT_TRUE(sim.readAllStandardError().contains("state file")) << path.toStdString();
+    }
 
     // A clock time far from now is refused, not overflowed.
     SimInstrument clock;
