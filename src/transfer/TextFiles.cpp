@@ -97,7 +97,7 @@ bool LineReader::next(QByteArray &line)
         if (left > MaxPacketLength)
             throw QuvaneError(ErrorNumber::FileError,
                               QStringLiteral("Line %1 of %2 is longer than %3 characters")
-                                  .arg(m_lineNumber + 1)
+                                  .arg(++m_lineNumber) // the line that stopped the reading
                                   .arg(m_name)
                                   .arg(MaxPacketLength));
         if (!fill()) {

@@ -432,6 +432,10 @@ TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
         << outcome.line().toStdString();
     EXPECT_TRUE(outcome.reason.contains(QLatin1String("characters after the record")));
     EXPECT_EQ(linesOf(path("twice.txt.partial")).size(), 3); // the heading and two records
+    // An over-long first line stops the conversion at line 1.
+    const TransferOutcome first =
+        transfers().ConvertDatalog(write("long.txt", {QByteArray(5000, '0')}), path("none.txt"));
+    EXPECT_TRUE(holds(first.failure, "stopped at line 1 of")) << first.failure;
 }
 
 // Every transfer with each fault at each exchange in turn (for the archive and restore, a
