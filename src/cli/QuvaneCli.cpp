@@ -396,6 +396,10 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     }
     if (!connectInstrument(session, link))
         return Failure;
+    // Qt's sockets set SIGPIPE aside when the link is TCP (they write with MSG_NOSIGNAL): a
+    // closed pipe on standard output ends the command quietly again, as the shell expects of
+    // `quvane capture - | head -1`, whatever the link.
+    std::signal(SIGPIPE, SIG_DFL);
 
     // Ctrl-C stops a transfer after the item in hand; it ends any other command at once.
     const bool transfer = command == QLatin1String("capture") ||

@@ -381,7 +381,7 @@ void OutputFile::applyOwnership(int fd) const noexcept
 {
     // Owner and group first: changing them may clear the set-id bits the mode then restores.
     if (m_uid >= 0 && ::fchown(fd, static_cast<uid_t>(m_uid), static_cast<gid_t>(m_gid)) != 0)
-        (void)::fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(m_gid));
+        (void)!::fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(m_gid));
     ::fchmod(fd, static_cast<mode_t>(m_mode));
 }
 

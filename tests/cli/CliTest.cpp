@@ -417,9 +417,20 @@ TEST(QuvaneCli, DashIsStandardOutputAndInput)
         EXPECT_TRUE(terminal.exitCode == 2 && holds(terminal.out, "not to a terminal"));
     }
 
+    // A closed pipe ends the command quietly, by SIGPIPE as the shell expects, over TCP too
+    // (enough records that quvane writes after head has gone).
+    SimProcess many({"--tcp", "127.0.0.1:0", "--records", "800"});
+    QProcess shell;
+    shell.setProcessEnvironment(cliEnvironment(many.port()));
+    shell.start(QStringLiteral("/bin/bash"),
+                {"-c", "\"$0\" capture - | head -1 >/dev/null; echo ${PIPESTATUS[0]}",
+                 QStringLiteral(QUVANE_PATH)});
+    ASSERT_TRUE(shell.waitForFinished(30000));
+    EXPECT_EQ(shell.readAllStandardError(), QByteArray());
+    EXPECT_EQ(shell.readAllStandardOutput(), QByteArray("141\n"));
+
     // A name of standard output, opened by the shell to append to, is appended to.
     put(dir.filePath("log.txt"), "earlier\n");
-    QProcess shell;
     shell.setProcessEnvironment(cliEnvironment());
     shell.start(QStringLiteral("/bin/sh"), {"-c", "\"$0\" archive /dev/stdout >> \"$1\"",
                                             QStringLiteral(QUVANE_PATH), dir.filePath("log.txt")});
