@@ -31,10 +31,10 @@ for package in quvane-utility quvane-cli quvane-sim; do
     fail "no $package $version package among: $(ls "$root/out")"
 done
 
-# lintian on every package the build made (the debug symbols' too): nothing at all, not even
+# lintian on every package the build made (the debug symbols' and the source's too): nothing at all, not even
 # an informational or pedantic tag. Overrides are in debian/*.lintian-overrides, with reasons.
 out=$(lintian --pedantic --display-info --fail-on error,warning,info,pedantic \
-  "$root"/out/*.changes 2>&1) || fail "lintian:"$'\n'"$out"
+  "$root"/out/*.changes "$root"/out/*.dsc 2>&1) || fail "lintian:"$'\n'"$out"
 tags=$(grep -E '^[EWIPX]: ' <<<"$out" || true)
 [ -z "$tags" ] || fail "lintian:"$'\n'"$tags"
 
@@ -74,7 +74,10 @@ if apt-cache show libqt6core6 >/dev/null 2>&1; then
     fail "installing quvane-cli pulls in: $(grep -E "^($gui)" <<<"$pulled" | tr '\n' ' ')"
 fi
 depends=$(dpkg-deb -f "$root"/out/quvane-utility_"$version"_*.deb Depends)
-contains "$depends" "qt6-qpa-plugins" "quvane-utility's Depends"
+# The xcb and offscreen platforms come with libqt6gui6; qt6-qpa-plugins holds only VNC and TUIO.
+! grep -qF qt6-qpa-plugins <<<"$depends" ||
+  fail "quvane-utility depends on qt6-qpa-plugins: $depends"
+contains "$depends" "libqt6gui6" "quvane-utility's Depends"
 contains "$(dpkg-deb -f "$root"/out/quvane-utility_"$version"_*.deb Recommends)" "quvane-cli" \
   "quvane-utility's Recommends"
 
