@@ -37,39 +37,42 @@ const char *const Usage =
     "Usage: quvane COMMAND [ARGUMENTS] [--delimiter tab|comma|CHAR]\n"
     "\n"
     "Commands:\n"
-    "  capture FILE           capture the instrument's datalog into a delimited text file\n"
-    "                         (--format cgats: CGATS.17 text, as Argyll CMS reads it)\n"
-    "  convert SOURCE FILE    convert a DATALOG.QV3 file into a delimited text file\n"
-    "  archive FILE           archive the 100 product set-ups into a file\n"
-    "  restore FILE           restore the product set-ups of an archive file\n"
-    "  clear-datalog --yes    clear the instrument's datalog\n"
-    "  set-clock              set the instrument's clock to this computer's clock\n"
-    "  identify               show the instrument's identification\n"
-    "  screen FILE            save the instrument's display as a 128 x 128 bitmap file\n"
-    "  setup N                show product set-up N (1 to 100) as text\n"
-    "  measure                take one measurement and show its spectrum and colour values\n"
-    "                         [--illuminant D65] [--observer 10] [--scale lab]\n"
-    "                         [--format text|cgats]\n"
+    "  capture FILE         capture the instrument's datalog into a delimited text\n"
+    "                       file (--format cgats: CGATS.17 text, as Argyll CMS\n"
+    "                       reads it)\n"
+    "  convert SOURCE FILE  convert a DATALOG.QV3 file into a delimited text file\n"
+    "  archive FILE         archive the 100 product set-ups into a file\n"
+    "  restore FILE         restore the product set-ups of an archive file\n"
+    "  clear-datalog --yes  clear the instrument's datalog\n"
+    "  set-clock            set the instrument's clock to this computer's clock\n"
+    "  identify             show the instrument's identification\n"
+    "  screen FILE          save the instrument's display as a 128 x 128 bitmap file\n"
+    "  setup N              show product set-up N (1 to 100) as text\n"
+    "  measure              measure once; show the spectrum and its colour values\n"
+    "                       [--illuminant D65] [--observer 10] [--scale lab]\n"
+    "                       [--format text|cgats]\n"
     "\n"
-    "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial port),\n"
-    "as for the utility. The delimiter is the utility's stored preference unless --delimiter\n"
-    "is given. Numbers and dates follow the locale of the environment. A FILE or SOURCE of\n"
-    "\"-\" is standard output (standard input for restore and convert's SOURCE); put -- before\n"
-    "a file name that starts with -. Ctrl-C stops a capture, archive or restore after the\n"
-    "record in transfer and keeps what was transferred; a second Ctrl-C ends at once.\n"
+    "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial\n"
+    "port), as for the utility. The delimiter is the utility's stored preference\n"
+    "unless --delimiter is given. Numbers and dates follow the locale of the\n"
+    "environment. A FILE or SOURCE of \"-\" is standard output (standard input for\n"
+    "restore and convert's SOURCE); put -- before a file name that starts with -.\n"
+    "Ctrl-C stops a capture, archive or restore after the record in transfer and\n"
+    "keeps what was transferred; a second Ctrl-C ends at once.\n"
     "\n"
     "Options:\n"
     "  --delimiter DELIMITER  field delimiter: tab, comma or one character\n"
     "  --yes                  confirm clear-datalog\n"
-    "  --illuminant NAME      measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11\n"
+    "  --illuminant NAME      measure: A, C, D50, D55, D65 (default), D75, F2, F7\n"
+    "                         or F11\n"
     "  --observer DEGREES     measure: 2 or 10 (default)\n"
     "  --scale SCALE          measure: lab (default), lch, hunter, xyz, yxy or luv\n"
     "  --format FORMAT        measure, capture, convert: text (default) or cgats\n"
     "  -h, --help             show this help\n"
     "  -v, --version          show the version\n"
     "\n"
-    "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl-C (143 by SIGTERM,\n"
-    "129 as the terminal closed).\n";
+    "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl-C\n"
+    "(143 by SIGTERM, 129 as the terminal closed).\n";
 
 // An instrument's text as a terminal shows it safely: control characters (C0, DEL and C1) as
 // \xNN, so that no escape sequence reaches the terminal.
@@ -272,7 +275,7 @@ int identify(InstrumentSession &session)
 
 } // namespace
 
-int runCli(QCoreApplication &app, const LinkOptions &link)
+int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment &environment)
 {
     QCommandLineParser parser;
     parser.addOptions({
@@ -378,7 +381,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     if (command == QLatin1String("convert")) {
         // A conversion needs no instrument. It reads to the end once started (a second Ctrl-C
         // ends it at once).
-        TerminalProgress progress(true);
+        TerminalProgress progress(true, !environment.dumbTerminal);
         BulkTransfers transfers(
             {nullptr, delimiter, TextFormat(), {}, {}, measureOptions->cgats, true}, progress);
         return exitStatus(transfers.ConvertDatalog(args[1], args[2]), args[2]);
@@ -405,7 +408,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link)
     const bool transfer = command == QLatin1String("capture") ||
                           command == QLatin1String("archive") ||
                           command == QLatin1String("restore");
-    TerminalProgress progress(transfer);
+    TerminalProgress progress(transfer, !environment.dumbTerminal);
     // Nobody is there to answer Retry: a timeout ends the transfer.
     BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}, {}, measureOptions->cgats, true},
                             progress);

@@ -8,6 +8,12 @@ namespace quvane {
 
 // The quvane command-line tool over the utility's transfer code. Errors end a command with one
 // line on standard error and exit status 1.
-int runCli(QCoreApplication &app, const LinkOptions &link);
+// What quvane takes from its environment besides the link.
+struct CliEnvironment
+{
+    bool dumbTerminal = false; // TERM=dumb: no escape sequences on the progress line
+};
+
+int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment &environment = {});
 
 } // namespace quvane

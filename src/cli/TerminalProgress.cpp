@@ -18,7 +18,8 @@ extern "C" void onStop(int number)
 constexpr int StopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 } // namespace
 
-TerminalProgress::TerminalProgress(bool watchInterrupt) : m_terminal(::isatty(STDERR_FILENO) == 1)
+TerminalProgress::TerminalProgress(bool watchInterrupt, bool eraseLine)
+    : m_terminal(::isatty(STDERR_FILENO) == 1), m_eraseLine(eraseLine)
 {
     if (watchInterrupt) {
         g_stopSignal = 0;
@@ -94,8 +95,13 @@ void TerminalProgress::draw()
         const int filled = static_cast<int>(static_cast<qint64>(width) * m_value / m_maximum);
         bar = " [" + QByteArray(filled, '#') + QByteArray(width - filled, '.') + "]";
     }
-    std::fprintf(stderr, "\r%s%s %s\033[K", qPrintable(m_caption), bar.constData(),
-                 qPrintable(m_message));
+    const QByteArray line = m_caption.toLocal8Bit() + bar + ' ' + m_message.toLocal8Bit();
+    // What the line held beyond the new one is erased, or blanked where the terminal cannot.
+    const QByteArray rest = m_eraseLine
+                                ? QByteArray("\033[K")
+                                : QByteArray(std::max<qsizetype>(0, m_drawn - line.size()), ' ');
+    m_drawn = int(line.size());
+    std::fprintf(stderr, "\r%s%s", line.constData(), rest.constData());
     std::fflush(stderr);
 }
 

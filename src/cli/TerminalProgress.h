@@ -11,7 +11,8 @@ namespace quvane {
 class TerminalProgress : public TransferProgress
 {
 public:
-    explicit TerminalProgress(bool watchInterrupt);
+    // eraseLine: the terminal takes the erase-to-end-of-line sequence (not TERM=dumb).
+    TerminalProgress(bool watchInterrupt, bool eraseLine);
     ~TerminalProgress() override;
 
     void start(const QString &caption, int maximum) override;
@@ -27,6 +28,8 @@ private:
     void draw();
 
     bool m_terminal;
+    bool m_eraseLine;
+    int m_drawn = 0;            // the length of the line drawn last, to blank without erasing
     std::vector<int> m_watched; // the signals caught
     bool m_running = false;
     QString m_caption;

@@ -24,5 +24,5 @@ int main(int argc, char *argv[])
     // The one place this program reads its environment.
     const LinkOptions link{qEnvironmentVariable("QUVANE_PORT"),
                            qEnvironmentVariable("QUVANE_TRACE"), demoInstrument};
-    return runCli(app, link);
+    return runCli(app, link, {qEnvironmentVariable("TERM") == QLatin1String("dumb")});
 }
