@@ -1,4 +1,5 @@
 #include "app/Utility.h"
+#include "link/Licence.h"
 
 #include "app/QtPrompter.h"
 #include "app/SingleInstance.h"
@@ -21,7 +22,7 @@ int runUtility(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         if (argument == "--version" || argument == "-v") {
-            std::fputs("quvane-utility " QUVANE_VERSION "\n", stdout);
+            std::printf("quvane-utility %s\n%s", QUVANE_VERSION, LicenceLines);
             return 0;
         }
         if (argument == "--help" || argument == "-h") {
@@ -41,6 +42,12 @@ int runUtility(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quvane Utility"));
+    // Qt has taken its own options (-platform, -style ...) out; anything left is not ours.
+    if (app.arguments().size() > 1) {
+        std::fprintf(stderr, "quvane-utility: unknown option %s\nTry 'quvane-utility --help'.\n",
+                     qPrintable(app.arguments().at(1)));
+        return 2;
+    }
     // Ctrl-C and SIGTERM close the program as its close button does: a transfer stops after the
     // record in hand and keeps what it transferred; an open dialog is answered with Escape.
     // Caught from here on, before the lock that tells others the program is running: a signal

@@ -1,4 +1,5 @@
 #include "cli/QuvaneCli.h"
+#include "link/Licence.h"
 
 #include "cli/MeasureCommand.h"
 #include "cli/TerminalProgress.h"
@@ -318,7 +319,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
         return Success;
     }
     if (parser.isSet("version")) {
-        std::fputs("quvane " QUVANE_VERSION "\n", stdout);
+        std::printf("quvane %s\n%s", QUVANE_VERSION, LicenceLines);
         return Success;
     }
     const QStringList args = parser.positionalArguments();
@@ -341,6 +342,23 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
         return usageError(QStringLiteral("unknown command '%1'").arg(command));
     if (args.size() - 1 != expected)
         return usageError(QStringLiteral("%1 takes %2 argument(s)").arg(command).arg(expected));
+    // An option of another command is bad usage, not silently ignored.
+    const struct
+    {
+        const char *option;
+        QStringList commands;
+    } owners[] = {{"delimiter", {"capture", "convert"}},
+                  {"yes", {"clear-datalog"}},
+                  {"illuminant", {"measure"}},
+                  {"observer", {"measure"}},
+                  {"scale", {"measure"}},
+                  {"format", {"measure", "capture", "convert"}}};
+    for (const auto &owner : owners) {
+        if (parser.isSet(QLatin1String(owner.option)) && !owner.commands.contains(command))
+            return usageError(QStringLiteral("--%1 is an option of %2, not of %3")
+                                  .arg(QLatin1String(owner.option),
+                                       owner.commands.join(QStringLiteral(" and ")), command));
+    }
     // A name whose bytes do not decode in the locale's encoding would become another name.
     for (const QString &operand : args.mid(1)) {
         if (operand.contains(QChar::ReplacementCharacter))

@@ -1,4 +1,5 @@
 #include "sim/SimCommandLine.h"
+#include "link/Licence.h"
 
 #include "sim/SimEndpoints.h"
 #include "sim/SimInstrument.h"
@@ -85,8 +86,10 @@ int runSimulator(QCoreApplication &app)
         return usageError(parser.errorText());
     if (parser.isSet("help"))
         parser.showHelp(0);
-    if (parser.isSet("version"))
-        parser.showVersion();
+    if (parser.isSet("version")) {
+        out() << "quvane-sim " QUVANE_VERSION "\n" << LicenceLines << Qt::flush;
+        return 0;
+    }
 
     const bool exportOnly =
         parser.isSet("export-datalog") && !parser.isSet("tcp") && !parser.isSet("pty");
@@ -97,6 +100,8 @@ int runSimulator(QCoreApplication &app)
     if (!readCount(parser, "records", records) || !readCount(parser, "seed", seed) ||
         !readCount(parser, "flavor", flavor) || !readCount(parser, "baud", baud))
         return usageError("counts, rates, seeds and flavors are whole numbers of 0 or more");
+    if (records > SimInstrument::DatalogCapacity)
+        return usageError("--records takes at most 800, what the datalog holds");
     SimFaultPlan faults;
     for (const SimFaultPlan::Option &fault : SimFaultPlan::options()) {
         const QString name = QString::fromLatin1(fault.name);

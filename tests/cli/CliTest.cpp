@@ -256,6 +256,8 @@ TEST(QuvaneCli, BadUsageExitsWithTwoBeforeAnyInstrumentIsLookedFor)
 {
     const QString nowhere = QStringLiteral("tcp://127.0.0.1:1");
     EXPECT_TRUE(quvane({"--version"}).out.startsWith(QLatin1String("quvane ")));
+    EXPECT_TRUE(holds(quvane({"--version"}).out, "\nLicense GPLv3+: GNU GPL version 3 or later"));
+    EXPECT_EQ(simulator({"--records", "900", "--export-datalog", workingFolder()}).exitCode, 2);
     const CliRun help = quvane({"--help"});
     EXPECT_TRUE(help.exitCode == 0 && holds(help.out, "clear-datalog --yes"));
     const CliRun sim = simulator({"--no-such-option"});
@@ -268,12 +270,16 @@ TEST(QuvaneCli, BadUsageExitsWithTwoBeforeAnyInstrumentIsLookedFor)
                     .out.startsWith(QLatin1String("quvane-utility ")));
     EXPECT_TRUE(run(QStringLiteral(QUVANE_UTILITY_PATH), {"--help"}, bare)
                     .out.startsWith(QLatin1String("Usage: quvane-utility")));
+    bare.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const CliRun utility = run(QStringLiteral(QUVANE_UTILITY_PATH), {"--bogus"}, bare);
+    EXPECT_TRUE(utility.exitCode == 2 && holds(utility.err, "unknown option --bogus"));
 
     const QStringList bad[] = {
         {},
         {"capture"},
         {"clear-datalog"},
         {"capture", "x", "--delimiter", "ab"},
+        {"identify", "--illuminant", "A"}, // an option of another command
         // Only a printable ISO-8859-1 character can be written to the single-byte files.
         {"capture", "x", "--delimiter", "\x01"},
         {"capture", "x", "--delimiter", QStringLiteral("\u20ac")},
