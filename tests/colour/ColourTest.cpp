@@ -3,7 +3,6 @@
 // data, and cases worked by hand from the standards' definitions.
 #include "colour/Colorimetry.h"
 #include "sim/SampleCatalogue.h"
-#include "sim/SimInstrument.h"
 #include "support/LittleCms.h"
 
 #include <QFile>
@@ -321,29 +320,6 @@ TEST(Colorimetry, OtherScalesDifferencesAndIndicesFollowTheirStandards)
     const Rgb red = toSrgb(colour, white);
     EXPECT_EQ(std::tuple(red.r, red.g, red.b), std::tuple(255, 0, 0));
     EXPECT_TRUE(toSrgb({15, 60, 5}, d65.white()).clipped);
-}
-
-// The simulated instrument stores what its spectra give: L*a*b* and L*C*h for its records'
-// D65/10 and the yellowness E313 defines for it, as an instrument computes them.
-TEST(Colorimetry, TheSimulatorsRecordsCarryTheValuesOfTheirSpectra)
-{
-    SimInstrument sim;
-    sim.seedDatalog(5);
-    const Colorimeter d65(Illuminant::D65, Observer::TenDegree);
-    for (const SimLogRecord &r : sim.datalog()) {
-        ASSERT_EQ(r.illuminant + 9 * r.observer, 13); // D65/10 in the datalog's table
-        const Lab lab = d65.lab(r.spectrum);
-        const LCh lch = toLCh(lab);
-        EXPECT_NEAR(r.scaleData[0], lab.L, 0.001);
-        EXPECT_NEAR(r.scaleData[1], lab.a, 0.001);
-        EXPECT_NEAR(r.scaleData[2], lab.b, 0.001);
-        EXPECT_NEAR(r.scaleData[4], lch.C, 0.001);
-        EXPECT_EQ(r.colorIndex, 3);
-        EXPECT_NEAR(
-            r.indexData[0],
-            *yellownessE313(d65.tristimulus(r.spectrum), Illuminant::D65, Observer::TenDegree),
-            0.001);
-    }
 }
 
 // Argyll CMS's spec2cie on the same spectra, under its built-in illuminants and colord's files

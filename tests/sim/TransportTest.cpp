@@ -182,31 +182,6 @@ TEST(TransportConnect, NoGroupIsNamedForAPortOfRootsOwnGroup)
     EXPECT_TRUE(text.contains(QLatin1String("ask the administrator")));
 }
 
-TEST(TransportConnect, APortTheUserMayNotOpenSaysWhichAndWhatToDo)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "run as root, which may open any port";
-    SimProcess sim({"--pty"});
-    const QString port = sim.port();
-    ASSERT_FALSE(port.isEmpty());
-    ASSERT_TRUE(QFile::setPermissions(port, QFileDevice::Permissions()));
-    SensorControl sensor;
-    sensor.ConnectOption = SensorControl::ConnectByOptions;
-    sensor.Connect(LinkOptions{port, {}, {}});
-    EXPECT_FALSE(sensor.IsConnected());
-    EXPECT_TRUE(sensor.accessProblem().contains(port)) << sensor.accessProblem().toStdString();
-    EXPECT_TRUE(sensor.accessProblem().contains(QLatin1String("log out and in again")));
-}
-
-TEST(TransportConnect, NothingListeningMeansNotConnected)
-{
-    SensorControl sensor;
-    sensor.ConnectOption = SensorControl::ConnectByOptions;
-    sensor.Connect(LinkOptions{QStringLiteral("tcp://127.0.0.1:1"), {}, {}});
-    EXPECT_FALSE(sensor.IsConnected());
-    EXPECT_FALSE(sensor.connectionError().isEmpty());
-}
-
 } // namespace
 
 namespace {
