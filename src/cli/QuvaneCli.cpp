@@ -483,6 +483,10 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
         return fail(
             QStringLiteral("%1 is not a product set-up archive; nothing was restored")
                 .arg(args[1] == QLatin1String("-") ? QStringLiteral("standard input") : args[1]));
+    if (restored.result == TransferResult::Completed && restored.archived == 0)
+        return fail(
+            QStringLiteral("%1 holds no product set-ups; nothing was restored")
+                .arg(args[1] == QLatin1String("-") ? QStringLiteral("standard input") : args[1]));
     if (!restored.refusedLines.isEmpty() && restored.result != TransferResult::Failed) {
         QStringList lines;
         for (int line : restored.refusedLines)

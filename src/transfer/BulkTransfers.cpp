@@ -476,13 +476,20 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
                        .arg(shownInput(sFileName)),
                    error,
                    QStringLiteral("%1 restored before it.")
-                       .arg(counted(static_cast<int>(k) - static_cast<int>(refused.size()),
-                                    "set-up was", "set-ups were")));
+                           .arg(counted(static_cast<int>(k) - static_cast<int>(refused.size()),
+                                        "set-up was", "set-ups were")) +
+                       // The line went out whole: the instrument may well have stored it.
+                       (error.isLineError()
+                            ? QStringLiteral(" The instrument's reply to line %1 was damaged: it "
+                                             "may hold that set-up too.")
+                                  .arg(lineNumbers[k])
+                            : QString()));
         outcome.refusedLines = refused;
         return outcome;
     }
     TransferOutcome outcome = ended(k < records.size());
     outcome.refusedLines = refused;
+    outcome.archived = static_cast<int>(records.size());
     return outcome;
 }
 

@@ -38,6 +38,8 @@ struct TransferOutcome
     int errorNumber = 0; // the error's number, for a failure
     // Restore: the archive's lines whose set-up the instrument refused (the restore goes on).
     QList<int> refusedLines;
+    // Restore: the set-ups the archive held.
+    int archived = 0;
 
     // The three parts joined by blank lines, for a message box.
     QString message() const;

@@ -87,6 +87,9 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     EXPECT_EQ(quvane({"archive", archive}).exitCode, 0);
     EXPECT_EQ(lineCount(archive), 101);
     EXPECT_EQ(quvane({"restore", archive}).exitCode, 0);
+    put(dir.filePath("empty.txt"), "Quvane Product Setups\r\n");
+    result = quvane({"restore", dir.filePath("empty.txt")});
+    EXPECT_TRUE(result.exitCode == 1 && holds(result.err, "holds no product set-ups"));
     put(archive, "q" + contentOf(archive).mid(1));
     result = quvane({"restore", archive});
     EXPECT_EQ(result.exitCode, 1);

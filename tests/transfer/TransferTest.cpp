@@ -395,6 +395,17 @@ TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
                   c.name == std::string("odd.txt") ? QList<int>{3} : QList<int>())
             << c.name;
     }
+    // A damaged reply to line 4, not retried: three set-ups went out whole, two of them known
+    // to be stored, and the message says the instrument may hold the third.
+    sim->faults().corruptAt = sim->commandsReceived() + 3;
+    retryAnswers = {false};
+    const TransferOutcome damaged = transfers().DownloadSetups(path("setups.txt"));
+    EXPECT_EQ(damaged.failure, QStringLiteral("The set-up restore stopped at line 4 of %1.")
+                                   .arg(QDir::toNativeSeparators(path("setups.txt"))));
+    EXPECT_EQ(damaged.kept, QStringLiteral("2 set-ups were restored before it. The instrument's "
+                                           "reply to line 4 was damaged: it may hold that set-up "
+                                           "too."));
+    sim->faults() = {};
 }
 
 TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
