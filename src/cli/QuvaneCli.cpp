@@ -395,6 +395,15 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
         measureError);
     if (!measureOptions)
         return usageError(measureError);
+    // The delimited text writes numbers as the locale does: a delimiter that is the locale's
+    // decimal separator makes fields that cannot be told apart. The file is written as asked.
+    const QLocale locale;
+    if ((command == QLatin1String("capture") || command == QLatin1String("convert")) &&
+        !measureOptions->cgats && delimiterText == locale.decimalPoint())
+        fail(QStringLiteral("warning: the delimiter %1 is also the decimal separator of the locale "
+                            "(%2), so the fields cannot be told apart again; --delimiter tab "
+                            "keeps them apart")
+                 .arg(delimiterText, locale.name()));
 
     if (command == QLatin1String("convert")) {
         // A conversion needs no instrument. It reads to the end once started (a second Ctrl-C

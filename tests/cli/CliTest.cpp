@@ -83,6 +83,12 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     // The C locale writes no commas in numbers below a thousand.
     EXPECT_EQ(contentOf(capture).split('\n')[0].split(',').size(), 51);
 
+    // Where the comma is the decimal separator the file is written as asked, with a warning.
+    QProcessEnvironment german = cliEnvironment();
+    german.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    result = run(QStringLiteral(QUVANE_PATH), {"capture", capture, "--delimiter", "comma"}, german);
+    EXPECT_TRUE(result.exitCode == 0 && holds(result.err, "also the decimal separator"));
+
     const QString archive = dir.filePath("setups.txt");
     EXPECT_EQ(quvane({"archive", archive}).exitCode, 0);
     EXPECT_EQ(lineCount(archive), 101);
