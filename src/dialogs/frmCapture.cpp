@@ -36,8 +36,8 @@ BulkTransfers frmCapture::transfers()
 
 TransferResult frmCapture::report(const TransferOutcome &outcome)
 {
-    // The message comes while the window still shows the operation; the window unloads after.
-    const Unload unload(*this);
+    // The message comes while the window still shows the operation; each public operation
+    // unloads the window after its last message.
     if (outcome.result == TransferResult::Failed)
         MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
     else if (outcome.result == TransferResult::Refused && !outcome.failure.isEmpty())
@@ -49,16 +49,19 @@ TransferResult frmCapture::report(const TransferOutcome &outcome)
 
 TransferResult frmCapture::UploadSetups(const QString &sFileName)
 {
+    const Unload unload(*this);
     return report(transfers().UploadSetups(sFileName));
 }
 
 TransferResult frmCapture::DownloadSetups(const QString &sFileName)
 {
+    const Unload unload(*this);
     return report(transfers().DownloadSetups(sFileName));
 }
 
 TransferResult frmCapture::UploadDatalog(const QString &sFileName)
 {
+    const Unload unload(*this);
     // A file that cannot be written is said before anything is asked of the instrument.
     try {
         OutputFile::check(sFileName);

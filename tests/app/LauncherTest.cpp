@@ -170,6 +170,9 @@ TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
     EXPECT_EQ(prompts.texts(), (QStringList{"Please connect the USB thumb drive containing the "
                                             "datalog file",
                                             "Conversion completed"}));
+    // Said while the progress window still shows the operation.
+    EXPECT_TRUE(prompts.windowsAtMessages.back().contains(QStringLiteral("Converting Datalog...")))
+        << prompts.windowsAtMessages.back().join('|').toStdString();
     QFile converted(out);
     ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
     EXPECT_EQ(converted.readAll().count('\n'), 3); // heading and two records

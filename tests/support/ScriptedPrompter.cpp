@@ -26,6 +26,12 @@ MsgAnswer ScriptedPrompter::messageBox(const MessageBoxRequest &request)
 {
     messages.push_back(request);
     pointersAtMessages.push_back(GetMousePointer());
+    QStringList shown;
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible())
+            shown << window->windowTitle();
+    }
+    windowsAtMessages.push_back(shown);
     if (m_answers.empty())
         throw std::runtime_error("unexpected message box: " + request.text.toStdString());
     const MsgAnswer answer = m_answers.front();

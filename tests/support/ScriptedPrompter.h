@@ -3,6 +3,7 @@
 #include "policy/Prompter.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
@@ -47,6 +48,7 @@ public:
 
     std::vector<MessageBoxRequest> messages;
     std::vector<int> pointersAtMessages; // the mouse pointer while each box was up
+    std::vector<QStringList> windowsAtMessages; // the titles of the windows shown meanwhile
     std::vector<FileDialogRequest> fileDialogs;
     std::vector<QString> dialogTitles;
 
