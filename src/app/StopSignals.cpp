@@ -29,21 +29,28 @@ StopSignals::StopSignals(QObject *parent) : QObject(parent)
         return;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::readSignal);
+    // A signal the parent set to be ignored (Ctrl-C of a background job) stays ignored.
+    const auto ignored = [](int number) {
+        struct sigaction before = {};
+        return sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN;
+    };
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
+    m_caughtTerm = !ignored(SIGTERM) && sigaction(SIGTERM, &action, nullptr) == 0;
     action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
+    m_caughtInt = !ignored(SIGINT) && sigaction(SIGINT, &action, nullptr) == 0;
 }
 
 StopSignals::~StopSignals()
 {
     if (g_pipe[0] < 0)
         return;
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    if (m_caughtInt)
+        std::signal(SIGINT, SIG_DFL);
+    if (m_caughtTerm)
+        std::signal(SIGTERM, SIG_DFL);
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
     g_pipe[0] = g_pipe[1] = -1;

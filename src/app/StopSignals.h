@@ -10,7 +10,8 @@ namespace quvane {
 // SIGINT (Ctrl-C in the terminal the program was started from) and SIGTERM (a logout, kill)
 // arrive as a Qt signal in the event loop, where the program can close as its window's close
 // button does. The handlers only write to a pipe. After the first SIGINT the default action is
-// back, so that a second Ctrl-C ends the program at once.
+// back, so that a second Ctrl-C ends the program at once. A signal the parent set to be ignored
+// stays ignored.
 class StopSignals : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ private:
 
     QSocketNotifier *m_notifier = nullptr;
     int m_received = 0;
+    bool m_caughtInt = false, m_caughtTerm = false;
     QWidget *m_window = nullptr;
 };
 

@@ -349,6 +349,21 @@ TEST(QuvaneCli, StopSignalsEndATransferAfterTheRecordInHandAndKeepAnEarlierFile)
     EXPECT_EQ(
         QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".capture")),
         QStringList());
+
+    // A Ctrl-C the shell set to be ignored (a background job's) stays ignored.
+    const QString slowLog = dir.filePath("slow.log");
+    SimProcess slow(
+        {"--tcp", "127.0.0.1:0", "--records", "12", "--baud", "19200", "--log", slowLog});
+    QProcess job;
+    job.setProcessEnvironment(cliEnvironment(slow.port()));
+    job.start(QStringLiteral("/bin/sh"), {"-c", "trap '' INT; exec \"$0\" capture \"$1\"",
+                                          QStringLiteral(QUVANE_PATH), dir.filePath("job.txt")});
+    for (int i = 0; i < 3000 && lineCount(slowLog) < 4; ++i)
+        QThread::msleep(10);
+    ::kill(static_cast<pid_t>(job.processId()), SIGINT);
+    ASSERT_TRUE(job.waitForFinished(30000));
+    EXPECT_EQ(job.exitCode(), 0) << job.readAllStandardError().constData();
+    EXPECT_EQ(lineCount(dir.filePath("job.txt")), 12);
 }
 
 TEST(QuvaneCli, TheFileIsCheckedBeforeTheInstrumentAndNamesAreTakenAsGiven)
