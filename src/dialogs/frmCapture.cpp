@@ -8,7 +8,7 @@
 #include "transfer/OutputFile.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -16,7 +16,9 @@ using namespace quvane;
 
 frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
                        InstrumentIdentity identity, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_sensor(sensor), m_datalogCount(std::move(datalogCount)),
+    // A dialog-type window, so that a window manager keeps it over the main window (its
+    // transient) and gives the activation back to the main window when it goes.
+    : QWidget(parent, Qt::Dialog), m_sensor(sensor), m_datalogCount(std::move(datalogCount)),
       m_identity(std::move(identity))
 {
     ui.setupUi(this);
@@ -128,6 +130,18 @@ void frmCapture::unload()
 {
     hide();
     setWindowTitle(QString());
+}
+
+void frmCapture::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // A window that goes before the window manager has activated it (a restore refused at its
+    // first line) can be activated after it went; the main window, which the window manager
+    // has already given the keys back to, then hears no F1, F2 or Alt until the operator
+    // clicks elsewhere and back. It takes the activation at once.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isVisible() &&
+        parentWidget())
+        QApplication::setActiveWindow(parentWidget());
 }
 
 void frmCapture::keyPressEvent(QKeyEvent *event)

@@ -48,6 +48,7 @@ public:
 protected:
     // Closing the window while a transfer runs is taken as Cancel.
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

@@ -1,15 +1,18 @@
 #include "app/frmUtility.h"
 #include "dialogs/frmCapture.h"
 #include "link/QuvaneError.h"
+#include "support/Files.h"
 #include "support/UiFixture.h"
 #include "transfer/RemovableDrives.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using namespace quvane;
 
@@ -108,7 +111,11 @@ TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
             QTimer::singleShot(0, &window, [&] {
                 enabledDuringTransfer =
                     window.menuBar()->isEnabled() || window.centralWidget()->isEnabled();
-                progressOverWindow = window.progressWindow().parentWidget() == &window &&
+                // A transient of the main window, which a window manager keeps over it (X11
+                // marks a dialog's window so, not a plain window's).
+                const QWindow *progress = window.progressWindow().windowHandle();
+                progressOverWindow = progress && progress->type() == Qt::Dialog &&
+                                     progress->transientParent() == window.windowHandle() &&
                                      window.progressWindow().isEnabled();
                 try {
                     window.qvSensor.SendCommand("D0001");
@@ -143,6 +150,21 @@ TEST_F(LauncherTest, EscInTheProgressWindowIsCancel)
     };
     EXPECT_EQ(captureLines("esc.txt"), 3);
     EXPECT_TRUE(window.menuBar()->isEnabled());
+}
+
+// A window manager that activates the progress window after a restore refused at its first line
+// has already hidden it: the main window keeps the keys.
+TEST_F(LauncherTest, TheMainWindowKeepsItsKeysAfterATransferThatEndsAtOnce)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    put(dir.filePath("lower.txt"), "quvane product setups\r\n");
+    prompts.chooseFile(dir.filePath("lower.txt"));
+    window.mnuSensorItem_Click(1);
+    QApplication::setActiveWindow(&window.progressWindow());
+    EXPECT_EQ(QApplication::activeWindow(), &window);
+    QTest::keyClick(&window, Qt::Key_F2);
+    EXPECT_EQ(commands, QByteArrayList{"H"});
 }
 
 TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
