@@ -7,8 +7,8 @@
 #include "policy/ReportError.h"
 #include "transfer/OutputFile.h"
 
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 
