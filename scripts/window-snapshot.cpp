@@ -3,6 +3,7 @@
 #include "app/QtPrompter.h"
 #include "app/frmPreferences.h"
 #include "app/frmUtility.h"
+#include "dialogs/ListAccessibility.h"
 #include "dialogs/frmCapture.h"
 #include "dialogs/frmDatalog.h"
 #include "link/SensorControl.h"
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
     QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
+    installListAccessibility();
     if (argc != 2) {
         std::fputs("usage: window-snapshot OUTDIR\n", stderr);
         return 2;

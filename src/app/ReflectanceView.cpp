@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineSeries>
 #include <QLocale>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QValueAxis>
 
@@ -20,7 +21,6 @@ ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
     fgSpectrum->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     fgSpectrum->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fgSpectrum->setSelectionMode(QAbstractItemView::NoSelection);
-    fgSpectrum->setFocusPolicy(Qt::NoFocus);
     fgSpectrum->setColumnWidth(0, fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     fgSpectrum->setColumnWidth(1, fontMetrics().horizontalAdvance(QStringLiteral("00000000000")));
     const QBrush fixedCell = palette().button();
@@ -60,20 +60,29 @@ ReflectanceView::ReflectanceView(QWidget *parent) : QWidget(parent)
     m_trace->attachAxis(reflectance);
     cwgSpectrum = new QChartView(chart);
     cwgSpectrum->setRenderHint(QPainter::Antialiasing);
-    // Nothing in the graph or the grid takes keys; a screen reader finds them by these names.
+    // The graph takes no keys; the grid does (the arrows and Page keys scroll it where the window
+    // is too short for all its rows). A screen reader finds them by these names.
     cwgSpectrum->setFocusPolicy(Qt::NoFocus);
+    cwgSpectrum->viewport()->setFocusPolicy(Qt::NoFocus);
+    fgSpectrum->setFocusPolicy(Qt::StrongFocus);
     cwgSpectrum->setAccessibleName(tr("Spectrum graph"));
     fgSpectrum->setAccessibleName(tr("Spectrum table"));
     followPalette();
 
-    // The grid shows all its rows without scrolling; the graph takes the rest of the window.
-    fgSpectrum->setFixedHeight(fgSpectrum->verticalHeader()->defaultSectionSize() * 32 +
-                               2 * fgSpectrum->frameWidth());
-    fgSpectrum->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The grid shows all its rows where the window is tall enough, and scrolls where it is not
+    // (a 600-pixel screen); the graph takes the rest of the window, and never less than a
+    // readable plot.
+    const int row = fgSpectrum->verticalHeader()->defaultSectionSize();
+    fgSpectrum->setMaximumHeight(row * 32 + 2 * fgSpectrum->frameWidth());
+    fgSpectrum->setMinimumHeight(row * 8 + 2 * fgSpectrum->frameWidth());
+    fgSpectrum->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    fgSpectrum->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     fgSpectrum->setFixedWidth(fgSpectrum->columnWidth(0) + fgSpectrum->columnWidth(1) +
+                              fgSpectrum->verticalScrollBar()->sizeHint().width() +
                               2 * fgSpectrum->frameWidth());
+    cwgSpectrum->setMinimumSize(fontMetrics().averageCharWidth() * 40, row * 12);
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(fgSpectrum, 0, Qt::AlignTop);
+    layout->addWidget(fgSpectrum);
     layout->addWidget(cwgSpectrum, 1);
 }
 
@@ -112,7 +121,7 @@ void ReflectanceView::changeEvent(QEvent *event)
 
 int ReflectanceView::gridHeight() const
 {
-    return fgSpectrum->height();
+    return fgSpectrum->maximumHeight();
 }
 
 void ReflectanceView::plot(const Spectrum &values)

@@ -5,6 +5,7 @@
 #include "app/SingleInstance.h"
 #include "app/StopSignals.h"
 #include "app/frmUtility.h"
+#include "dialogs/ListAccessibility.h"
 #include "link/SensorControl.h"
 #include "policy/ProgramControl.h"
 #include "sim/SimInstrument.h"
@@ -42,6 +43,7 @@ int runUtility(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quvane Utility"));
+    installListAccessibility();
     // Qt has taken its own options (-platform, -style ...) out; anything left is not ours.
     if (app.arguments().size() > 1) {
         std::fprintf(stderr, "quvane-utility: unknown option %s\nTry 'quvane-utility --help'.\n",

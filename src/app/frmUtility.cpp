@@ -22,6 +22,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QScreen>
+#include <QTableWidget>
 
 using namespace quvane;
 
@@ -31,7 +33,16 @@ frmUtility::frmUtility(LinkOptions link, QWidget *parent)
     ui.setupUi(this);
     fgSpectrum = ui.display->fgSpectrum;
     cwgSpectrum = ui.display->cwgSpectrum;
-    resize(1180, ui.display->gridHeight() + 80);
+    // Room for every row of the grid; on a screen too small for that (1024 x 600), the whole
+    // screen, where the window manager fits the frame in.
+    const QSize wanted(1180, ui.display->gridHeight() + 80);
+    const QSize available = screen() ? screen()->availableGeometry().size() : wanted;
+    resize(wanted.boundedTo(available));
+    if (wanted.width() > available.width() || wanted.height() > available.height())
+        setWindowState(Qt::WindowMaximized);
+    // The first key goes to the grid, never to a list of the colour panel, where Down or PgDn
+    // would change a stored choice unseen.
+    fgSpectrum->setFocus();
     ui.colour->setSession(&m_session);
     connectMenus();
     m_session.showDatalogRecord = [this](const QVLog &record) {

@@ -12,6 +12,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <QShortcut>
 
 #include <cmath>
 #include <limits>
@@ -65,6 +66,16 @@ frmSetup::frmSetup(InstrumentWindow &main, QWidget *parent)
     connect(ui.cmdSend, &QPushButton::clicked, this, &frmSetup::cmdSend_Click);
     connect(ui.cmdDone, &QPushButton::clicked, this, &frmSetup::cmdDone_Click);
     connect(ui.cmdCancel, &QPushButton::clicked, this, &frmSetup::cmdCancel_Click);
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages from anywhere in the editor, the set-up number
+    // and the name above the pages too (the pages alone answer them only from within).
+    for (const auto &[keys, step] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+                                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+                                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1}}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this, step = step] {
+            const int pages = ui.sstItems->count();
+            ui.sstItems->setCurrentIndex((ui.sstItems->currentIndex() + step + pages) % pages);
+        });
+    }
     Form_Load();
 }
 

@@ -12,8 +12,14 @@
 #include "setup_editor/frmSetup.h"
 #include "support/UiFixture.h"
 
+#include <QAbstractSpinBox>
 #include <QAccessible>
+#include <QApplication>
+#include <QChartView>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
 
 using namespace quvane;
 
@@ -31,18 +37,24 @@ QStringList problems(QWidget &window)
     QStringList found;
     QList<QWidget *> controls;
     for (QWidget *widget : window.findChildren<QWidget *>()) {
-        if (!reachable(widget, &window) || widget->window() != &window)
+        // A screen reader hears every object it is told can take the focus (one with a focus
+        // proxy too); the Tab key reaches those that take it themselves.
+        if (!widget->isVisibleTo(&window) || widget->focusPolicy() == Qt::NoFocus ||
+            widget->window() != &window)
             continue;
-        // A combo box's own view and line edit belong to it.
-        if (qobject_cast<QComboBox *>(widget->parentWidget()))
+        // A combo box's or spin box's own view and line edit belong to it.
+        if (qobject_cast<QComboBox *>(widget->parentWidget()) ||
+            qobject_cast<QAbstractSpinBox *>(widget->parentWidget()))
             continue;
-        controls << widget;
+        if (reachable(widget, &window))
+            controls << widget;
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
         const QString name = accessible ? accessible->text(QAccessible::Name) : QString();
-        // A list named by the entry it shows says nothing of what it is for.
+        // A list named by the entry it shows says nothing of what it is for. (The name is the
+        // interface's, as the Linux bridge gives it to a screen reader: a list's accessibleName
+        // alone never reached it.)
         const auto *list = qobject_cast<QComboBox *>(widget);
-        if (list && list->accessibleName().isEmpty() && !list->currentText().isEmpty() &&
-            name == list->currentText())
+        if (list && !list->currentText().isEmpty() && name == list->currentText())
             found << QStringLiteral("%1: named by its current entry").arg(widget->objectName());
         else if (name.trimmed().isEmpty())
             found << QStringLiteral("%1 (%2): no accessible name")
@@ -109,6 +121,36 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameAndATabStop)
     EXPECT_EQ(problems(preferences).join("; ").toStdString(), "");
     frmSampleID sampleId(window.identity());
     EXPECT_EQ(problems(sampleId).join("; ").toStdString(), "");
+}
+
+// The first keys of the main window go to the grid, never to a list of the colour panel, where
+// Down or PgDn would change a stored choice unseen.
+TEST_F(AccessibilityTest, TheFirstKeysOfTheMainWindowChangeNoChoice)
+{
+    QApplication::setActiveWindow(&window);
+    const QComboBox *illuminant = window.ui.colour->ui.cboIlluminant;
+    const int chosen = illuminant->currentIndex();
+    ASSERT_EQ(QApplication::focusWidget(), window.fgSpectrum);
+    QTest::keyClick(window.fgSpectrum, Qt::Key_Down);
+    QTest::keyClick(window.fgSpectrum, Qt::Key_PageDown);
+    EXPECT_EQ(illuminant->currentIndex(), chosen);
+}
+
+// A 1024 x 600 screen holds the whole window with its frame, with a graph one can read at its
+// smallest; a window tall enough shows every row of the grid without a scroll bar.
+TEST_F(AccessibilityTest, TheWindowFitsASmallScreen)
+{
+    const QSize least = window.minimumSizeHint();
+    EXPECT_LE(least.width(), 1000);
+    EXPECT_LE(least.height(), 540);
+    window.resize(least);
+    QCoreApplication::processEvents();
+    EXPECT_GE(window.cwgSpectrum->width(), 280);
+    EXPECT_GE(window.cwgSpectrum->height(), 200);
+    window.resize(1180, 800);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.fgSpectrum->verticalScrollBar()->isVisible());
+    EXPECT_GE(window.fgSpectrum->height(), window.fgSpectrum->rowHeight(0) * 32);
 }
 
 } // namespace

@@ -285,6 +285,13 @@ TEST_F(SetupEditorTest, SpinArrowsStepTheNumberTextOnly)
         QTest::keyClick(editor.ui.txtSetup, Qt::Key_Up);
         QTest::keyClick(editor.ui.txtSetup, Qt::Key_Down);
         EXPECT_EQ(editor.ui.txtSetup->text(), QStringLiteral("6"));
+        // Ctrl+Tab and Ctrl+Shift+Tab turn the pages from the number too.
+        const int page = editor.ui.sstItems->currentIndex();
+        QTest::keyClick(editor.ui.txtSetup, Qt::Key_Tab, Qt::ControlModifier);
+        EXPECT_EQ(editor.ui.sstItems->currentIndex(), (page + 1) % 3);
+        QTest::keyClick(editor.ui.txtSetup, Qt::Key_Backtab,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_EQ(editor.ui.sstItems->currentIndex(), page);
         EXPECT_EQ(commands.size(), 1); // the read at load: the arrows read and write nothing
         // A name of 18 capitals shows whole.
         editor.ui.txtName->setText(QString(18, u'W'));

@@ -1,3 +1,4 @@
+#include "dialogs/ListAccessibility.h"
 #include "policy/ProgramControl.h"
 #include "support/ScriptedPrompter.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     qputenv("XDG_CONFIG_HOME", settingsDir.path().toLocal8Bit());
 
     QApplication app(argc, argv);
+    installListAccessibility();
     setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,0 +1,118 @@
+#!/usr/bin/python3
+"""The utility as a screen reader meets it: on an X server of its own (Xvfb), with a session bus
+and the accessibility bus, every object the main window and the set-up editor say can take the
+focus has a name over AT-SPI, and a drop-down list's name says what it is for, not the entry it
+shows.
+
+    screen_reader_test.py QUVANE_UTILITY
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+pyatspi = None  # imported once the buses of the test's own session are in the environment
+
+APP = "Quvane Utility"
+
+
+def start_display():
+    read, write = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x600x24",
+                               "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
+    os.close(write)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read, 16)
+        if not chunk:
+            sys.exit("Xvfb did not start")
+        number += chunk
+    os.close(read)
+    return server, ":" + number.decode().strip()
+
+
+def application():
+    for _ in range(150):
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.name == APP and app.childCount > 0:
+                return app
+        time.sleep(0.1)
+    sys.exit("the utility did not appear on the accessibility bus")
+
+
+def window(app, title_start):
+    for _ in range(100):
+        for w in app:
+            if w is not None and w.name.startswith(title_start) and \
+                    w.getState().contains(pyatspi.STATE_SHOWING):
+                return w
+        time.sleep(0.1)
+    sys.exit("no window " + title_start)
+
+
+def problems(node, found):
+    """What a screen reader would announce without a purpose, below node."""
+    states = node.getState()
+    role = node.getRoleName()
+    if states.contains(pyatspi.STATE_FOCUSABLE) and states.contains(pyatspi.STATE_SHOWING) \
+            and role != "list item":
+        if not node.name.strip():
+            found.append("%s in %s: no name" % (role, node.parent.name or node.parent.getRoleName()))
+        elif role == "combo box":
+            # A list's name is one of its own entries when it is named by what it shows.
+            entries = {item.name for view in node if view is not None
+                       for item in view if item is not None}
+            if node.name in entries:
+                found.append("combo box named by its entry %r" % node.name)
+    for child in node:
+        if child is not None:
+            problems(child, found)
+    return found
+
+
+def main():
+    utility = sys.argv[1]
+    server, display = start_display()
+    home = tempfile.TemporaryDirectory()
+    os.chmod(home.name, 0o700)
+    environment = dict(os.environ, DISPLAY=display, QUVANE_PORT="sim",
+                       XDG_CONFIG_HOME=home.name, XDG_RUNTIME_DIR=home.name,
+                       QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+    bus = subprocess.run(["dbus-launch", "--sh-syntax"], env=environment, check=True,
+                         capture_output=True, text=True).stdout
+    for line in bus.splitlines():
+        if line.startswith("DBUS_SESSION_BUS_ADDRESS=") or line.startswith("DBUS_SESSION_BUS_PID="):
+            name, value = line.rstrip(";").split("=", 1)
+            environment[name] = value.strip("'")
+    os.environ.update(environment)
+    processes = [subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+                                  env=environment, stderr=subprocess.DEVNULL)]
+    global pyatspi
+    import pyatspi as module
+    pyatspi = module
+    try:
+        time.sleep(0.5)
+        processes.append(subprocess.Popen([utility], env=environment))
+        found = []
+        main_window = window(application(), "Quvane QV45 Utility")
+        problems(main_window, found)
+        # The set-up editor, behind its shortcut.
+        subprocess.run(["xdotool", "search", "--sync", "--name", "Quvane QV45 Utility",
+                        "windowfocus", "--sync", "key", "ctrl+shift+e"], env=environment,
+                       check=True, stdout=subprocess.DEVNULL)
+        problems(window(application(), "Product Set-up"), found)
+        for problem in found:
+            print(problem)
+        return 1 if found else 0
+    finally:
+        for process in reversed(processes):
+            process.terminate()
+            process.wait()
+        subprocess.run(["kill", environment["DBUS_SESSION_BUS_PID"]])
+        server.terminate()
+        server.wait()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
