@@ -27,7 +27,7 @@ frmCapture &TransferLaunchers::progressWindow()
     if (!m_capture)
         m_capture = std::make_unique<frmCapture>(
             m_session.sensor(), [this] { return m_session.DatalogCount(); }, m_session.identity(),
-            &m_window);
+            m_session.textFormat(), &m_window);
     m_capture->Delimiter = Delimiter;
     return *m_capture;
 }

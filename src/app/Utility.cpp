@@ -75,8 +75,11 @@ int runUtility(int argc, char *argv[])
             QGuiApplication::restoreOverrideCursor();
     });
     // The one place this program reads its environment.
-    frmUtility window(LinkOptions{qEnvironmentVariable("QUVANE_PORT"),
-                                  qEnvironmentVariable("QUVANE_TRACE"), demoInstrument});
+    frmUtility window(
+        LinkOptions{qEnvironmentVariable("QUVANE_PORT"), qEnvironmentVariable("QUVANE_TRACE"),
+                    demoInstrument},
+        textFormatFor({qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_NUMERIC"),
+                       qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LANG")}));
     QObject::connect(&instance, &SingleInstance::showRequested, &window, [&window] {
         window.showNormal();
         window.raise();

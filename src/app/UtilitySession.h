@@ -4,6 +4,7 @@
 #include "link/InstrumentSession.h"
 #include "link/LinkOptions.h"
 #include "records/QVLog.h"
+#include "transfer/TextFormat.h"
 
 #include <functional>
 #include <optional>
@@ -18,7 +19,9 @@ namespace quvane {
 class UtilitySession : public InstrumentWindow
 {
 public:
-    explicit UtilitySession(LinkOptions link) : m_link(std::move(link)) {}
+    UtilitySession(LinkOptions link, TextFormat textFormat)
+        : m_link(std::move(link)), m_textFormat(std::move(textFormat))
+    {}
 
     // Opens the link its options name; whether an instrument answered.
     bool Connect();
@@ -26,6 +29,7 @@ public:
 
     SensorControl &sensor() override { return m_instrument.sensor(); }
     const InstrumentIdentity &identity() const override { return m_instrument.identity(); }
+    const TextFormat &textFormat() const override { return m_textFormat; }
 
     void GetInstrumentType();
     void GetInstrumentName();
@@ -62,6 +66,7 @@ public:
 private:
     InstrumentSession m_instrument;
     LinkOptions m_link;
+    TextFormat m_textFormat;
     std::optional<QVLog> m_lastRecord;
 };
 

@@ -9,10 +9,16 @@
 
 using namespace quvane;
 
-frmPreferences::frmPreferences(InstrumentIdentity identity, QWidget *parent)
-    : QvDialog(QCoreApplication::translate("Quvane", "Preferences - "), std::move(identity), parent)
+frmPreferences::frmPreferences(InstrumentIdentity identity, QByteArray decimalPoint,
+                               QWidget *parent)
+    : QvDialog(QCoreApplication::translate("Quvane", "Preferences - "), std::move(identity),
+               parent),
+      m_decimalPoint(std::move(decimalPoint))
 {
     ui.setupUi(this);
+    for (QRadioButton *option : {ui.optTab, ui.optComma, ui.optOther})
+        connect(option, &QRadioButton::toggled, this, &frmPreferences::showDecimalWarning);
+    connect(ui.txtOther, &QLineEdit::textChanged, this, &frmPreferences::showDecimalWarning);
     // One printable ISO-8859-1 character: anything else could not be written to the files.
     ui.txtOther->setValidator(new DelimiterValidator(ui.txtOther));
     connect(ui.txtOther, &QLineEdit::textChanged, this, &frmPreferences::txtOther_Change);
@@ -50,6 +56,16 @@ void frmPreferences::txtOther_Change()
 {
     if (!ui.txtOther->text().isEmpty())
         ui.optOther->setChecked(true);
+}
+
+// A delimiter that is the decimal separator of the numbers makes fields that cannot be split
+// again: the files are written as chosen, and the dialog says so while it is chosen.
+void frmPreferences::showDecimalWarning()
+{
+    const QString chosen = ui.optComma->isChecked()   ? QStringLiteral(",")
+                           : ui.optOther->isChecked() ? ui.txtOther->text()
+                                                      : QString();
+    ui.lblDecimalWarning->setVisible(!chosen.isEmpty() && chosen.toLatin1() == m_decimalPoint);
 }
 
 void frmPreferences::cmdOK_Click()

@@ -22,7 +22,10 @@ class frmPreferences : public quvane::QvDialog
     Q_OBJECT
 
 public:
-    explicit frmPreferences(quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
+    // decimalPoint: the decimal separator the files write numbers with, which the dialog warns
+    // of as a delimiter.
+    explicit frmPreferences(quvane::InstrumentIdentity identity, QByteArray decimalPoint = ".",
+                            QWidget *parent = nullptr);
 
     bool TabDelimiter = true;
     bool CustomDelimiter = false;
@@ -33,6 +36,9 @@ public:
 private:
     void Form_Activate() override;
     void txtOther_Change();
+    void showDecimalWarning();
     void cmdOK_Click();
     void cmdCancel_Click();
+
+    QByteArray m_decimalPoint;
 };

@@ -27,8 +27,8 @@
 
 using namespace quvane;
 
-frmUtility::frmUtility(LinkOptions link, QWidget *parent)
-    : QMainWindow(parent), m_session(std::move(link))
+frmUtility::frmUtility(LinkOptions link, TextFormat textFormat, QWidget *parent)
+    : QMainWindow(parent), m_session(std::move(link), std::move(textFormat))
 {
     ui.setupUi(this);
     fgSpectrum = ui.display->fgSpectrum;
@@ -255,7 +255,7 @@ void frmUtility::showPreferences()
 {
     LoadDelimiterSetting();
     {
-        frmPreferences dialog(identity(), this);
+        frmPreferences dialog(identity(), m_session.textFormat().decimalPoint(), this);
         dialog.TabDelimiter = m_delimiterSettings.TabDelimiter;
         dialog.CustomDelimiter = m_delimiterSettings.CustomDelimiter;
         dialog.Delimiter = m_delimiterSettings.Delimiter;

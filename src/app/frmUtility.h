@@ -29,7 +29,9 @@ class frmUtility : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit frmUtility(quvane::LinkOptions link = {}, QWidget *parent = nullptr);
+    explicit frmUtility(quvane::LinkOptions link = {},
+                        quvane::TextFormat textFormat = quvane::TextFormat(),
+                        QWidget *parent = nullptr);
     ~frmUtility() override;
 
     // Shows the window, loads the preferences and connects to the instrument; ends the program

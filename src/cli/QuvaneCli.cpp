@@ -397,20 +397,20 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
         return usageError(measureError);
     // The delimited text writes numbers as the locale does: a delimiter that is the locale's
     // decimal separator makes fields that cannot be told apart. The file is written as asked.
-    const QLocale locale;
     if ((command == QLatin1String("capture") || command == QLatin1String("convert")) &&
-        !measureOptions->cgats && delimiterText == locale.decimalPoint())
-        fail(QStringLiteral("warning: the delimiter %1 is also the decimal separator of the locale "
-                            "(%2), so the fields cannot be told apart again; --delimiter tab "
-                            "keeps them apart")
-                 .arg(delimiterText, locale.name()));
+        !measureOptions->cgats && delimiter == environment.textFormat.decimalPoint())
+        fail(QStringLiteral("warning: the delimiter %1 is also the decimal separator of the "
+                            "locale's numbers, so the fields cannot be told apart again; "
+                            "--delimiter tab keeps them apart")
+                 .arg(delimiterText));
 
     if (command == QLatin1String("convert")) {
         // A conversion needs no instrument. It reads to the end once started (a second Ctrl-C
         // ends it at once).
         TerminalProgress progress(true, !environment.dumbTerminal);
         BulkTransfers transfers(
-            {nullptr, delimiter, TextFormat(), {}, {}, measureOptions->cgats, true}, progress);
+            {nullptr, delimiter, environment.textFormat, {}, {}, measureOptions->cgats, true},
+            progress);
         return exitStatus(transfers.ConvertDatalog(args[1], args[2]), args[2]);
     }
 
@@ -437,8 +437,9 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
                           command == QLatin1String("restore");
     TerminalProgress progress(transfer, !environment.dumbTerminal);
     // Nobody is there to answer Retry: a timeout ends the transfer.
-    BulkTransfers transfers({&sensor, delimiter, TextFormat(), {}, {}, measureOptions->cgats, true},
-                            progress);
+    BulkTransfers transfers(
+        {&sensor, delimiter, environment.textFormat, {}, {}, measureOptions->cgats, true},
+        progress);
     try {
         if (command == QLatin1String("identify"))
             return identify(session);

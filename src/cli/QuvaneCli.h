@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/LinkOptions.h"
+#include "transfer/TextFormat.h"
 
 class QCoreApplication;
 
@@ -12,6 +13,8 @@ namespace quvane {
 struct CliEnvironment
 {
     bool dumbTerminal = false; // TERM=dumb: no escape sequences on the progress line
+    TextFormat textFormat =
+        TextFormat(QLocale::c()); // of the delimited text, by LC_NUMERIC and LC_TIME
 };
 
 int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment &environment = {});

@@ -24,5 +24,8 @@ int main(int argc, char *argv[])
     // The one place this program reads its environment.
     const LinkOptions link{qEnvironmentVariable("QUVANE_PORT"),
                            qEnvironmentVariable("QUVANE_TRACE"), demoInstrument};
-    return runCli(app, link, {qEnvironmentVariable("TERM") == QLatin1String("dumb")});
+    const LocaleSettings locale{qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_NUMERIC"),
+                                qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LANG")};
+    return runCli(app, link,
+                  {qEnvironmentVariable("TERM") == QLatin1String("dumb"), textFormatFor(locale)});
 }

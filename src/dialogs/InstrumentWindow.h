@@ -8,6 +8,7 @@ class SensorControl;
 namespace quvane {
 
 struct InstrumentIdentity;
+class TextFormat;
 
 // What the instrument dialogs use of the main window: its instrument control and its public
 // instrument operations (DatalogCount and GetDatalogRecord trap errors; StdzTimestamp and
@@ -19,6 +20,8 @@ public:
     virtual SensorControl &sensor() = 0;
     // The connected instrument's name and type, read at start-up.
     virtual const InstrumentIdentity &identity() const = 0;
+    // Numbers and dates as the program's locale settings give them.
+    virtual const TextFormat &textFormat() const = 0;
     virtual qint16 DatalogCount() = 0;
     virtual double StdzTimestamp() = 0;
     virtual void SetDateAndTime() = 0;

@@ -15,11 +15,11 @@
 using namespace quvane;
 
 frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
-                       InstrumentIdentity identity, QWidget *parent)
+                       InstrumentIdentity identity, TextFormat textFormat, QWidget *parent)
     // A dialog-type window, so that a window manager keeps it over the main window (its
     // transient) and gives the activation back to the main window when it goes.
     : QWidget(parent, Qt::Dialog), m_sensor(sensor), m_datalogCount(std::move(datalogCount)),
-      m_identity(std::move(identity))
+      m_identity(std::move(identity)), m_textFormat(std::move(textFormat))
 {
     ui.setupUi(this);
     SetFormIcon(*this, m_identity.type);
@@ -32,6 +32,7 @@ BulkTransfers frmCapture::transfers()
     TransferSettings settings;
     settings.sensor = &m_sensor;
     settings.delimiter = Delimiter.toLatin1();
+    settings.text = m_textFormat;
     settings.retryAfterTimeout = [](const QuvaneError &error) { return AskRetry(error); };
     return BulkTransfers(std::move(settings), *this);
 }

@@ -19,9 +19,11 @@ class frmCapture : public QWidget, public quvane::TransferProgress
     Q_OBJECT
 
 public:
-    // datalogCount is the main window's trapped DatalogCount.
+    // datalogCount is the main window's trapped DatalogCount; the files' numbers and dates are
+    // written in textFormat.
     frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
-               quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
+               quvane::InstrumentIdentity identity,
+               quvane::TextFormat textFormat = quvane::TextFormat(), QWidget *parent = nullptr);
 
     // The field separator of the files the transfers write, set by the caller before each.
     QString Delimiter = QStringLiteral("\t");
@@ -68,6 +70,7 @@ private:
     SensorControl &m_sensor;
     std::function<qint16()> m_datalogCount;
     quvane::InstrumentIdentity m_identity;
+    quvane::TextFormat m_textFormat;
     bool m_cancel = false;
     bool m_running = false;
 };

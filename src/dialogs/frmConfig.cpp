@@ -27,7 +27,7 @@ void frmConfig::Form_Load()
     ui.lblFlavor->setText(InstrumentOperations::GeometryText(sensor.Flavor(), identity().type));
     // The same general date as the datalog files write.
     const double stdz = busyTrapped([this] { return m_main.StdzTimestamp(); });
-    ui.lblDateTime->setText(TextFormat().generalDate(modGlobals::FromPcDate(stdz)));
+    ui.lblDateTime->setText(m_main.textFormat().generalDate(modGlobals::FromPcDate(stdz)));
     ui.lblLogCount->setText(InstrumentOperations::DatalogFillText(m_main.DatalogCount()));
     SetMousePointer(MousePointer::Default);
 }

@@ -27,7 +27,8 @@ void frmDateTime::Form_Load()
 
 void frmDateTime::ShowDateAndTime()
 {
-    ui.lblDateTime->setText(TextFormat().generalDate(modGlobals::FromPcDate(modGlobals::Now())));
+    ui.lblDateTime->setText(
+        m_main.textFormat().generalDate(modGlobals::FromPcDate(modGlobals::Now())));
 }
 
 void frmDateTime::cmdSet_Click()

@@ -119,15 +119,15 @@ QLocale textLocale(const QLocale &locale)
 
 } // namespace
 
-TextFormat::TextFormat(const QLocale &locale)
-    : m_locale(textLocale(locale)),
-      m_dateFormat(fourDigitYear(m_locale.dateFormat(QLocale::ShortFormat))),
-      m_timeFormat(withoutTimeZone(m_locale.timeFormat(QLocale::LongFormat))),
-      m_decimalPoint(latin1Symbol(m_locale.decimalPoint(), ".")),
-      m_negativeSign(latin1Symbol(m_locale.negativeSign(), "-"))
+TextFormat::TextFormat(const QLocale &numbers, const QLocale &dates)
+    : m_numbers(textLocale(numbers)), m_dates(textLocale(dates)),
+      m_dateFormat(fourDigitYear(m_dates.dateFormat(QLocale::ShortFormat))),
+      m_timeFormat(withoutTimeZone(m_dates.timeFormat(QLocale::LongFormat))),
+      m_decimalPoint(latin1Symbol(m_numbers.decimalPoint(), ".")),
+      m_negativeSign(latin1Symbol(m_numbers.negativeSign(), "-"))
 {
-    if (!(m_locale.numberOptions() & QLocale::OmitGroupSeparator))
-        m_groupSeparator = latin1Symbol(m_locale.groupSeparator(), "");
+    if (!(m_numbers.numberOptions() & QLocale::OmitGroupSeparator))
+        m_groupSeparator = latin1Symbol(m_numbers.groupSeparator(), "");
     // A separator that maps to the decimal point would make numbers ambiguous.
     if (m_groupSeparator == m_decimalPoint)
         m_groupSeparator.clear();
@@ -182,7 +182,7 @@ std::vector<TextFormat::TimePart> TextFormat::compileTime(const QString &format)
             const bool upper = c == QLatin1Char('A');
             const qsizetype length =
                 i + 1 < format.size() && format.at(i + 1).toLower() == QLatin1Char('p') ? 2 : 1;
-            QString am = m_locale.amText(), pm = m_locale.pmText();
+            QString am = m_dates.amText(), pm = m_dates.pmText();
             if (upper) {
                 am = am.toUpper();
                 pm = pm.toUpper();
@@ -238,7 +238,7 @@ void TextFormat::appendTime(QByteArray &line, QTime time) const
 QByteArray TextFormat::dateText(QDate date) const
 {
     bool exact = true;
-    QByteArray text = latin1(m_locale.toString(date, m_dateFormat), &exact);
+    QByteArray text = latin1(m_dates.toString(date, m_dateFormat), &exact);
     if (!exact) // characters the code page lacks: the numeric form with ASCII separators
         text = QLocale::c().toString(date, QStringLiteral("yyyy-MM-dd")).toLatin1();
     return text;
@@ -247,7 +247,7 @@ QByteArray TextFormat::dateText(QDate date) const
 QByteArray TextFormat::timeText(QTime time) const
 {
     bool exact = true;
-    QByteArray text = latin1(m_locale.toString(time, m_timeFormat), &exact);
+    QByteArray text = latin1(m_dates.toString(time, m_timeFormat), &exact);
     if (!exact)
         text = QLocale::c().toString(time, QStringLiteral("HH:mm:ss")).toLatin1();
     return text;
@@ -256,14 +256,14 @@ QByteArray TextFormat::timeText(QTime time) const
 void TextFormat::appendFixed(QByteArray &line, double value, int decimals) const
 {
     if (!std::isfinite(value)) {
-        line += latin1(m_locale.toString(value, 'f', decimals));
+        line += latin1(m_numbers.toString(value, 'f', decimals));
         return;
     }
     char digits[400];
     auto [end, ec] = std::to_chars(digits, digits + sizeof digits, std::fabs(value),
                                    std::chars_format::fixed, decimals);
     if (ec != std::errc()) {
-        line += latin1(m_locale.toString(value, 'f', decimals));
+        line += latin1(m_numbers.toString(value, 'f', decimals));
         return;
     }
     // The digits without the point: the whole part, then the decimals.
@@ -379,6 +379,35 @@ void TextFormat::appendGeneralDate(QByteArray &line, const QDateTime &dateTime) 
         else
             appendTime(line, dateTime.time());
     }
+}
+
+namespace {
+
+// A locale from a setting such as de_DE.UTF-8@euro: the codeset and modifier say nothing of the
+// formats; C and POSIX are the C locale.
+QLocale localeNamed(const QString &setting)
+{
+    const QString name = setting.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
+    if (name.isEmpty() || name == QLatin1String("C") || name == QLatin1String("POSIX"))
+        return QLocale::c();
+    return QLocale(name);
+}
+
+QString firstSet(std::initializer_list<const QString *> settings)
+{
+    for (const QString *setting : settings) {
+        if (!setting->isEmpty())
+            return *setting;
+    }
+    return {};
+}
+
+} // namespace
+
+TextFormat textFormatFor(const LocaleSettings &settings)
+{
+    return TextFormat(localeNamed(firstSet({&settings.all, &settings.numeric, &settings.lang})),
+                      localeNamed(firstSet({&settings.all, &settings.time, &settings.lang})));
 }
 
 } // namespace quvane

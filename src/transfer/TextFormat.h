@@ -36,7 +36,13 @@ inline void appendBytes(QByteArray &line, const QByteArray &bytes)
 class TextFormat
 {
 public:
-    explicit TextFormat(const QLocale &locale = QLocale());
+    explicit TextFormat(const QLocale &locale = QLocale()) : TextFormat(locale, locale) {}
+    // Numbers in one locale's formats, dates and times in another's, as a C program takes them
+    // from LC_NUMERIC and LC_TIME.
+    TextFormat(const QLocale &numbers, const QLocale &dates);
+
+    // The decimal separator the numbers are written with.
+    const QByteArray &decimalPoint() const { return m_decimalPoint; }
 
     // value with exactly `decimals` decimals: the locale's decimal separator, negative sign and
     // digit grouping, always a leading zero.
@@ -78,7 +84,8 @@ private:
     std::vector<TimePart> compileTime(const QString &format) const;
     void appendTime(QByteArray &line, QTime time) const;
 
-    QLocale m_locale;
+    QLocale m_numbers;
+    QLocale m_dates;
     QString m_dateFormat;
     QString m_timeFormat;
     std::vector<TimePart> m_timeParts;
@@ -89,5 +96,19 @@ private:
     mutable QDate m_lastDate;
     mutable QByteArray m_lastDateText;
 };
+
+// The locale settings of a program's environment, which its main() reads.
+struct LocaleSettings
+{
+    QString all;     // LC_ALL
+    QString numeric; // LC_NUMERIC
+    QString time;    // LC_TIME
+    QString lang;    // LANG
+};
+
+// The text format the settings ask for, category by category as the C library takes them:
+// numbers by LC_ALL, else LC_NUMERIC, else LANG; dates and times by LC_ALL, else LC_TIME, else
+// LANG; the C locale where none is set (LC_MESSAGES changes neither).
+TextFormat textFormatFor(const LocaleSettings &settings);
 
 } // namespace quvane

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -68,7 +69,8 @@ protected:
         window.mnuFileItem_Click(4);
     }
 
-    frmUtility window{link};
+    // Numbers with a decimal comma.
+    frmUtility window{link, TextFormat(QLocale(QLocale::German, QLocale::Germany))};
 };
 
 TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
@@ -76,7 +78,14 @@ TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
     modGlobals::SavePreference("Delimiter", "Comma");
     openPreferences([](frmPreferences &dialog) {
         EXPECT_TRUE(dialog.ui.optComma->isChecked());
+        // The comma is the decimal separator too: said while it is chosen, as Comma or Other.
+        const QLabel *warning = dialog.ui.lblDecimalWarning;
+        EXPECT_TRUE(warning->isVisibleTo(&dialog));
         dialog.ui.optOther->setChecked(true);
+        EXPECT_FALSE(warning->isVisibleTo(&dialog));
+        dialog.ui.txtOther->setText(QStringLiteral(","));
+        EXPECT_TRUE(warning->isVisibleTo(&dialog));
+        dialog.ui.txtOther->clear();
         dialog.ui.cmdOK->click();
     });
     EXPECT_EQ(stored(), QStringLiteral("Tab"));

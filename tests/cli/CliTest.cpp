@@ -83,11 +83,17 @@ TEST(QuvaneCli, CommandsSucceedAndSayWhatFailed)
     // The C locale writes no commas in numbers below a thousand.
     EXPECT_EQ(contentOf(capture).split('\n')[0].split(',').size(), 51);
 
-    // Where the comma is the decimal separator the file is written as asked, with a warning.
+    // Where the comma is the decimal separator the file is written as asked, with a warning:
+    // LC_NUMERIC alone makes it so, as it does for a C program (and LC_MESSAGES does not).
     QProcessEnvironment german = cliEnvironment();
-    german.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    german.remove(QStringLiteral("LC_ALL"));
+    german.insert(QStringLiteral("LC_NUMERIC"), QStringLiteral("de_DE.UTF-8"));
+    german.insert(QStringLiteral("LC_MESSAGES"), QStringLiteral("fr_FR.UTF-8"));
     result = run(QStringLiteral(QUVANE_PATH), {"capture", capture, "--delimiter", "comma"}, german);
     EXPECT_TRUE(result.exitCode == 0 && holds(result.err, "also the decimal separator"));
+    const QList<QByteArray> german0 = contentOf(capture).split('\n')[0].split(',');
+    EXPECT_GT(german0.size(), 51);
+    EXPECT_TRUE(german0[8].contains('/')) << german0[8].constData(); // the date, in C's form
 
     const QString archive = dir.filePath("setups.txt");
     EXPECT_EQ(quvane({"archive", archive}).exitCode, 0);

@@ -344,6 +344,25 @@ TEST(TextFormat, LocaleNumbersAndGeneralDatesInLatin1WithoutQuestionMarks)
         EXPECT_FALSE(line.contains('?')) << c.locale << ": " << line.constData();
     }
 
+    // The locale of each category as the C library takes it: LC_ALL, the category's own, LANG.
+    const struct
+    {
+        LocaleSettings settings;
+        const char *number, *date;
+    } categories[] = {
+        {{{}, "de_DE.UTF-8", {}, {}}, "-1.234,500", "3/1/2026 2:05:09 PM"},
+        {{{}, {}, "de_DE.UTF-8@euro", {}}, "-1,234.500", "01.03.2026 14:05:09"},
+        {{{}, "POSIX", {}, "de_DE.UTF-8"}, "-1,234.500", "01.03.2026 14:05:09"},
+        {{"es_ES", "de_DE", "ja_JP", "C"}, "-1.234,500", "1/3/2026 14:05:09"},
+    };
+    for (const auto &c : categories) {
+        const TextFormat format = textFormatFor(c.settings);
+        QByteArray number;
+        format.appendFixed(number, -1234.5, 3);
+        EXPECT_EQ(number, QByteArray(c.number)) << c.settings.numeric;
+        EXPECT_EQ(format.generalDate(afternoon), QString::fromLatin1(c.date)) << c.settings.time;
+    }
+
     const TextFormat us(QLocale(QLocale::English, QLocale::UnitedStates));
     QByteArray line;
     us.appendFixed(line, 1234.5678, 3);
