@@ -18,22 +18,20 @@ namespace quvane {
 
 namespace {
 
-QTextStream &out()
+// One message to standard output or error, whole and at once, in the locale's encoding.
+template <typename... Parts> void say(FILE *stream, const Parts &...parts)
 {
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
+    QString text;
+    QTextStream line(&text);
+    (line << ... << parts);
+    line.flush();
+    std::fprintf(stream, "%s", text.toLocal8Bit().constData());
+    std::fflush(stream);
 }
 
 int usageError(const QString &message)
 {
-    err() << "quvane-sim: " << message << "\nTry 'quvane-sim --help'.\n";
-    err().flush();
+    say(stderr, "quvane-sim: ", message, "\nTry 'quvane-sim --help'.\n");
     return 2;
 }
 
@@ -87,7 +85,7 @@ int runSimulator(QCoreApplication &app)
     if (parser.isSet("help"))
         parser.showHelp(0);
     if (parser.isSet("version")) {
-        out() << "quvane-sim " QUVANE_VERSION "\n" << LicenceLines << Qt::flush;
+        say(stdout, "quvane-sim " QUVANE_VERSION "\n", LicenceLines);
         return 0;
     }
 
@@ -125,13 +123,13 @@ int runSimulator(QCoreApplication &app)
     const QString statePath = parser.value("state");
     // A FIFO or a device would hang the read, or take the state away: a regular file or none.
     if (!statePath.isEmpty() && QFileInfo::exists(statePath) && !QFileInfo(statePath).isFile()) {
-        err() << "quvane-sim: the state file " << statePath << " is not a regular file" << Qt::endl;
+        say(stderr, "quvane-sim: the state file ", statePath, " is not a regular file\n");
         return 1;
     }
     if (!statePath.isEmpty() && QFile::exists(statePath)) {
         QString error;
         if (!SimStateFile::load(statePath, instrument, error)) {
-            err() << "quvane-sim: cannot read state file " << statePath << ": " << error << "\n";
+            say(stderr, "quvane-sim: cannot read state file ", statePath, ": ", error, "\n");
             return 1;
         }
     }
@@ -144,15 +142,13 @@ int runSimulator(QCoreApplication &app)
         // at once (the state of the exchange before stays in the file).
         QString error;
         if (!SimStateFile::save(statePath, instrument, error)) {
-            err() << "quvane-sim: cannot write state file " << statePath << ": " << error
-                  << Qt::endl;
+            say(stderr, "quvane-sim: cannot write state file ", statePath, ": ", error, "\n");
             return 1;
         }
         instrument.onStateChanged = [&instrument, statePath] {
             QString error;
             if (!SimStateFile::save(statePath, instrument, error))
-                err() << "quvane-sim: cannot write state file " << statePath << ": " << error
-                      << Qt::endl;
+                say(stderr, "quvane-sim: cannot write state file ", statePath, ": ", error, "\n");
         };
     }
 
@@ -161,7 +157,7 @@ int runSimulator(QCoreApplication &app)
         const QString folder = parser.value("export-datalog");
         QDir().mkpath(folder); // a folder that does not exist yet is made
         if (!instrument.exportDatalog(folder, error)) {
-            err() << "quvane-sim: cannot write DATALOG.QV3 in " << folder << ": " << error << "\n";
+            say(stderr, "quvane-sim: cannot write DATALOG.QV3 in ", folder, ": ", error, "\n");
             return 1;
         }
         if (exportOnly)
@@ -173,7 +169,7 @@ int runSimulator(QCoreApplication &app)
 
     QFile logFile(parser.value("log"));
     if (parser.isSet("log") && !logFile.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        err() << "quvane-sim: cannot open log file " << logFile.fileName() << "\n";
+        say(stderr, "quvane-sim: cannot open log file ", logFile.fileName(), "\n");
         return 1;
     }
     if (logFile.isOpen()) {
@@ -197,19 +193,19 @@ int runSimulator(QCoreApplication &app)
             return usageError("--tcp serves on loopback only unless --allow-remote is given");
         auto *endpoint = new SimTcpEndpoint(instrument, &app);
         if (!endpoint->listen(address, static_cast<quint16>(port), error)) {
-            err() << "quvane-sim: cannot listen on " << tcpAddress << ": " << error << "\n";
+            say(stderr, "quvane-sim: cannot listen on ", tcpAddress, ": ", error, "\n");
             return 1;
         }
-        out() << "quvane-sim: listening on tcp://" << address.toString() << ":" << endpoint->port()
-              << Qt::endl;
+        say(stdout, "quvane-sim: listening on tcp://", address.toString(), ":", endpoint->port(),
+            "\n");
     } else {
         QString device;
         auto *endpoint = new SimPtyEndpoint(instrument, &app);
         if (!endpoint->open(device, error)) {
-            err() << "quvane-sim: cannot open a pseudo-terminal: " << error << "\n";
+            say(stderr, "quvane-sim: cannot open a pseudo-terminal: ", error, "\n");
             return 1;
         }
-        out() << "quvane-sim: serving on " << device << Qt::endl;
+        say(stdout, "quvane-sim: serving on ", device, "\n");
         QObject::connect(endpoint, &SimPtyEndpoint::hungUp, &app,
                          [] { QCoreApplication::exit(0); });
     }
