@@ -119,6 +119,16 @@ void frmUtility::Form_Load()
     setWindowTitle(identity().mainTitle());
 }
 
+void frmUtility::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // While a transfer runs the window takes no input: a click on it hands the activation on to
+    // the progress window, where Esc is Cancel, and no key falls on this idle window.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_transfers.running() &&
+        progressWindow().isVisible())
+        progressWindow().activateWindow();
+}
+
 void frmUtility::Form_Unload()
 {
     m_session.Disconnect();

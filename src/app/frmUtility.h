@@ -100,6 +100,7 @@ public:
     static constexpr int SampleIdItem = quvane::MeasureSampleId;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

@@ -117,6 +117,12 @@ TEST_F(LauncherTest, TransferOwnsTheLinkAndAWindowCloseWaitsForIt)
                 progressOverWindow = progress && progress->type() == Qt::Dialog &&
                                      progress->transientParent() == window.windowHandle() &&
                                      window.progressWindow().isEnabled();
+                // A click on the main window hands the keys on to the progress window.
+                window.windowHandle()->requestActivate(); // as a window manager does
+                QCoreApplication::processEvents();
+                QCoreApplication::processEvents();
+                progressOverWindow =
+                    progressOverWindow && QApplication::activeWindow() == &window.progressWindow();
                 try {
                     window.qvSensor.SendCommand("D0001");
                 } catch (const QuvaneError &error) {
