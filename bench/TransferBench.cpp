@@ -5,7 +5,7 @@
 #include "link/modGlobals.h"
 #include "sim/SimInstrument.h"
 #include "transfer/BulkTransfers.h"
-#include "transfer/DatalogLine.h"
+#include "transfer/DatalogSinks.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
 
@@ -96,6 +96,7 @@ void ConvertHundredThousandRecordsToCgats(benchmark::State &state)
 }
 BENCHMARK(ConvertHundredThousandRecordsToCgats)->Unit(benchmark::kMillisecond);
 
+// One capture reply decoded into a record and written as a line.
 void FormatOneRecordLine(benchmark::State &state)
 {
     const QByteArray record = bench().sim->captureLine(7);
@@ -106,7 +107,7 @@ void FormatOneRecordLine(benchmark::State &state)
     for (auto _ : state) {
         packet.SetReply(record);
         line.truncate(0);
-        appendDatalogLine(packet, format, line);
+        appendDatalogLine(DatalogRecord::decode(packet), format, line);
         benchmark::DoNotOptimize(line.data());
     }
     state.SetItemsProcessed(state.iterations());

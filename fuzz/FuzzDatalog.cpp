@@ -3,7 +3,7 @@
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "transfer/BulkTransfers.h"
-#include "transfer/DatalogLine.h"
+#include "transfer/DatalogSinks.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
 
@@ -21,12 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const TextFormat text{QLocale(QLocale::Swedish, QLocale::Sweden)};
     const QByteArray input(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
 
-    // One line straight into the decoder.
+    // One line straight into the decoder, and the record into both formats.
     PacketBuffer packet;
     packet.SetReply(input.left(4096));
     QByteArray line;
     try {
-        appendDatalogLine(packet, {text, ";", "::"}, line);
+        const DatalogRecord record = DatalogRecord::decode(packet);
+        appendDatalogLine(record, {text, ";", "::"}, line);
+        appendCgatsRow(record, text, line);
     } catch (const QuvaneError &) {
     }
 

@@ -5,7 +5,7 @@
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "records/SetupLine.h"
-#include "transfer/DatalogLine.h"
+#include "transfer/DatalogSinks.h"
 #include "transfer/OutputFile.h"
 #include "transfer/TextFiles.h"
 #include "transfer/TextFormat.h"
@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <memory>
 #include <optional>
 
 namespace quvane {
@@ -82,37 +83,20 @@ constexpr Items Records{0, "record", "records", "captured"};
 constexpr Items Converted{1, "record", "records", "converted"};
 constexpr Items Setups{1, "set-up", "set-ups", "archived"};
 
-// A datalog as CGATS: its header names the number of rows, so the rows are held until the
-// transfer ends (a datalog holds at most 800), then written after the header that counts them.
-// A transfer that fails writes the rows it has, so that its part is a whole CGATS file too.
-class CgatsRows
+// The sink of a datalog transfer's file, and what that file holds for the messages.
+std::unique_ptr<DatalogSink> datalogSink(bool cgats, OutputFile &file,
+                                         const DatalogLineFormat &format)
 {
-public:
-    void add(QByteArrayView row)
-    {
-        m_rows += row;
-        m_rows += "\r\n";
-        ++m_count;
-    }
-    // Once, whichever way the transfer ends.
-    void writeTo(OutputFile &file)
-    {
-        if (std::exchange(m_written, true))
-            return;
-        file.write(datalogCgatsHeader(m_count));
-        file.write(m_rows);
-        file.write("END_DATA\r\n");
-    }
-    static Items items(Items plain)
-    {
-        return {int(datalogCgatsHeader(0).count('\n')), plain.one, plain.many, plain.done, 1};
-    }
-
-private:
-    QByteArray m_rows;
-    int m_count = 0;
-    bool m_written = false;
-};
+    if (cgats)
+        return std::make_unique<CgatsSink>(file);
+    return std::make_unique<DelimitedTextSink>(file, format);
+}
+Items datalogItems(bool cgats, Items plain)
+{
+    return cgats ? Items{CgatsSink::headingLines(), plain.one, plain.many, plain.done,
+                         CgatsSink::TrailingLines}
+                 : plain;
+}
 
 // What a transfer that did not end normally kept: the target untouched, and the complete lines
 // written before the failure or Cancel beside it.
@@ -132,13 +116,13 @@ QString keptText(const QString &target, bool existed, const OutputFile::Kept &ke
 }
 
 QString keptAfterFailure(const QString &target, OutputFile &file, const Items &items,
-                         CgatsRows *cgats = nullptr)
+                         DatalogSink *sink = nullptr)
 {
-    // The rows a CGATS transfer holds go out before its part is kept; when that write is what
-    // failed, the part is what reached the disk.
-    if (cgats) {
+    // What a sink still holds (a CGATS transfer's rows) goes out before the part is kept; when
+    // that write is what failed, the part is what reached the disk.
+    if (sink) {
         try {
-            cgats->writeTo(file);
+            sink->finish();
         } catch (const QuvaneError &) {
         }
     }
@@ -246,14 +230,14 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "/"};
     PacketBuffer packet;
     std::optional<OutputFile> file;
+    std::unique_ptr<DatalogSink> sink;
     int i = 1;
     bool saving = false;
-    const TextFormat cNumbers(QLocale::c());
-    CgatsRows cgats;
-    const Items items = m_settings.cgats ? CgatsRows::items(Records) : Records;
+    const Items items = datalogItems(m_settings.cgats, Records);
     try {
         openOutput(file, sFileName);
-        QByteArray line;
+        sink = datalogSink(m_settings.cgats, *file, format);
+        DatalogRecord record;
         for (; i <= aCount && !m_progress.cancelRequested(); ++i) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(aCount));
             packet.PutText(QByteArrayView("Q1"));
@@ -262,33 +246,24 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
             ask(packet, command, [&] {
                 expectEcho(command, "record", i, packet.GetLong() + qint64(1));
                 packet.Rewind();
-                line.truncate(0); // keeps the capacity for the next line
-                if (m_settings.cgats)
-                    appendCgatsRow(packet, cNumbers, line);
-                else
-                    appendDatalogLine(packet, format, line);
+                record = DatalogRecord::decode(packet);
                 expectEnd(packet, command);
             });
-            if (m_settings.cgats)
-                cgats.add(line);
-            else
-                file->writeLine(line);
+            sink->add(record);
             m_progress.setValue(i);
             m_progress.yield();
         }
         saving = true;
-        if (m_settings.cgats)
-            cgats.writeTo(*file);
+        sink->finish();
         return finish(*file, i <= aCount, sFileName, items);
     } catch (const QuvaneError &error) {
         if (!file)
             return failed(QStringLiteral("The datalog was not captured."), error);
-        return failed(
-            saving ? QStringLiteral("The captured datalog could not be saved.")
-                   : QStringLiteral("The datalog capture stopped at record %1 of %2.")
-                         .arg(i)
-                         .arg(aCount),
-            error, keptAfterFailure(sFileName, *file, items, m_settings.cgats ? &cgats : nullptr));
+        return failed(saving ? QStringLiteral("The captured datalog could not be saved.")
+                             : QStringLiteral("The datalog capture stopped at record %1 of %2.")
+                                   .arg(i)
+                                   .arg(aCount),
+                      error, keptAfterFailure(sFileName, *file, items, sink.get()));
     }
 }
 
@@ -305,54 +280,45 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
                 {}};
     ProgressScope scope(m_progress, QStringLiteral("Converting Datalog..."), 0);
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "::"};
-    const TextFormat cNumbers(QLocale::c());
     PacketBuffer packet;
     std::optional<LineReader> source;
     std::optional<OutputFile> file;
-    CgatsRows cgats;
-    const Items items = m_settings.cgats ? CgatsRows::items(Converted) : Converted;
+    std::unique_ptr<DatalogSink> sink;
+    const Items items = datalogItems(m_settings.cgats, Converted);
     bool saving = false;
     try {
         openInput(source, sSource);
         openOutput(file, sFileName);
+        sink = datalogSink(m_settings.cgats, *file, format);
         if (!m_settings.cgats)
             file->writeLine(datalogHeading(m_settings.delimiter));
-        QByteArray input, line;
+        QByteArray input;
         while (source->next(input)) {
             m_progress.setMessage(QString::number(source->lineNumber()));
             if (input.isEmpty() || input.startsWith('#'))
                 continue;
             packet.SetReply(input);
-            line.truncate(0); // keeps the capacity for the next line
-            if (m_settings.cgats)
-                appendCgatsRow(packet, cNumbers, line);
-            else
-                appendDatalogLine(packet, format, line);
+            const DatalogRecord record = DatalogRecord::decode(packet);
             if (packet.position() != input.size())
                 throw QuvaneError(ErrorNumber::MalformedPacket,
                                   QStringLiteral("Malformed packet: %1 characters after the "
                                                  "record, from character %2")
                                       .arg(input.size() - packet.position())
                                       .arg(packet.position() + 1));
-            if (m_settings.cgats)
-                cgats.add(line);
-            else
-                file->writeLine(line);
+            sink->add(record);
             m_progress.yield();
         }
         saving = true;
-        if (m_settings.cgats)
-            cgats.writeTo(*file);
+        sink->finish();
         return finish(*file, false, sFileName, items);
     } catch (const QuvaneError &error) {
         if (!source || !file)
             return failed(QStringLiteral("The datalog file was not converted."), error);
-        return failed(
-            saving ? QStringLiteral("The converted datalog could not be saved.")
-                   : QStringLiteral("The datalog conversion stopped at line %1 of %2.")
-                         .arg(source->lineNumber())
-                         .arg(shownInput(sSource)),
-            error, keptAfterFailure(sFileName, *file, items, m_settings.cgats ? &cgats : nullptr));
+        return failed(saving ? QStringLiteral("The converted datalog could not be saved.")
+                             : QStringLiteral("The datalog conversion stopped at line %1 of %2.")
+                                   .arg(source->lineNumber())
+                                   .arg(shownInput(sSource)),
+                      error, keptAfterFailure(sFileName, *file, items, sink.get()));
     }
 }
 

@@ -62,7 +62,7 @@ struct TransferSettings
     std::function<bool(const QuvaneError &)> retryAfterTimeout;
     // Failures planted in the output file's system calls, for tests.
     OutputFileFaults fileFaults = {};
-    // Capture and conversion write CGATS.17 (see DatalogLine.h) instead of delimited text.
+    // Capture and conversion write CGATS.17 (see DatalogSinks.h) instead of delimited text.
     bool cgats = false;
     // "-" as a file name means the program's standard output (or, for what is read, its
     // standard input), as command-line tools take it.

@@ -3,19 +3,24 @@
 // a fault shared by the codec and the simulator cannot hide.
 #include "link/InstrumentOperations.h"
 #include "link/LinkOptions.h"
+#include "link/PacketBuffer.h"
 #include "link/PacketHandler.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
+#include "records/DatalogRecord.h"
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
 #include "support/Files.h"
 #include "transfer/BulkTransfers.h"
+#include "transfer/DatalogSinks.h"
+#include "transfer/OutputFile.h"
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
 
 #include <QFile>
 #include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "support/QtPrinting.h"
@@ -105,6 +110,44 @@ TEST_F(GoldenTest, ConversionAndCaptureWriteTheCheckedFilesByteForByte)
     }
     EXPECT_EQ(instrument->received.mid(1, 3),
               (QByteArrayList{"Q100000000", "Q100000001", "Q100000002"}));
+}
+
+// A reply is decoded once, and the one record feeds both sinks: the delimited line is the checked
+// capture's, and the CGATS row carries the same record and spectrum, its numbers ungrouped.
+TEST_F(GoldenTest, OneDecodedRecordFeedsEverySink)
+{
+    PacketBuffer packet;
+    packet.SetReply(contentOf(golden("DATALOG.QV3")).split('\n')[2].trimmed());
+    const DatalogRecord record = DatalogRecord::decode(packet);
+    OutputFile text(dir.filePath(QStringLiteral("line.txt")));
+    OutputFile cgats(dir.filePath(QStringLiteral("row.ti3")));
+    const QLocale german(QStringLiteral("de_DE"));
+    const TextFormat format(german);
+    DelimitedTextSink line(text, {format, "\t", "/"});
+    CgatsSink row(cgats);
+    for (DatalogSink *sink : std::initializer_list<DatalogSink *>{&line, &row}) {
+        sink->add(record);
+        sink->finish();
+        EXPECT_EQ(sink->count(), 1);
+    }
+    text.commit();
+    cgats.commit();
+    const QByteArray written = contentOf(dir.filePath(QStringLiteral("line.txt")));
+    EXPECT_EQ(written, contentOf(golden("capture-de_DE-tab.txt")).split('\n')[0] + '\n');
+    const QList<QByteArray> rows = contentOf(dir.filePath(QStringLiteral("row.ti3"))).split('\n');
+    const qsizetype at = rows.indexOf("BEGIN_DATA\r") + 1;
+    ASSERT_EQ(rows.value(at + 1), "END_DATA\r");
+    QStringList cells; // a quoted text is one cell
+    static const QRegularExpression cell(QStringLiteral("\"[^\"]*\"|\\S+"));
+    for (const auto &match : cell.globalMatch(QString::fromLatin1(rows[at])))
+        cells << match.captured();
+    const QList<QByteArray> fields = written.trimmed().split('\t');
+    ASSERT_EQ(cells.size(), 47);
+    EXPECT_EQ(cells[1], '"' + QString::fromLatin1(fields[1]) + '"');
+    for (int i = 0; i < 31; ++i) {
+        EXPECT_EQ(cells[5 + i].toDouble(), german.toDouble(QString::fromLatin1(fields[12 + i])))
+            << cells[5 + i].toStdString();
+    }
 }
 
 TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)

@@ -1,8 +1,7 @@
-#include "transfer/DatalogLine.h"
+#include "transfer/DatalogSinks.h"
 
-#include "link/PacketBuffer.h"
-#include "link/modGlobals.h"
 #include "transfer/CodeText.h"
+#include "transfer/OutputFile.h"
 #include "transfer/TextFormat.h"
 
 #include <QDateTime>
@@ -12,51 +11,48 @@
 
 namespace quvane {
 
-void appendDatalogLine(PacketBuffer &packet, const DatalogLineFormat &format, QByteArray &line)
+void appendDatalogLine(const DatalogRecord &record, const DatalogLineFormat &format,
+                       QByteArray &line)
 {
     const TextFormat &text = format.text;
     line.reserve(line.size() + 2048); // a record's line is under 1 KB in any locale
     const QByteArray &d = format.delimiter;
-    text.appendInteger(line, static_cast<qint64>(packet.GetLong()) + 1);
+    text.appendInteger(line, record.number);
     appendBytes(line, d);
-    packet.appendString(line);
+    line += record.product.toLatin1();
     appendBytes(line, d);
-    packet.appendString(line);
+    line += record.sampleId.toLatin1();
     appendBytes(line, d);
-    text.appendInteger(line, packet.GetSmallInt() + 1);
+    text.appendInteger(line, record.setupNumber);
     appendBytes(line, d);
-    appendCodeText(line, 0, packet.GetSmallInt());
+    appendCodeText(line, 0, record.standardType);
     appendBytes(line, d);
-    appendCodeText(line, 1, packet.GetSmallInt());
+    appendCodeText(line, 1, record.displayMode);
     appendBytes(line, d);
-    text.appendInteger(line, packet.GetSmallInt());
+    text.appendInteger(line, record.sequence);
     line += format.sequenceSeparator;
-    text.appendInteger(line, packet.GetSmallInt());
+    text.appendInteger(line, record.sequenceOf);
     appendBytes(line, d);
-    line += packet.GetBoolean() ? "Std" : "Sam";
+    line += record.isStandard ? "Std" : "Sam";
     appendBytes(line, d);
-    text.appendGeneralDate(
-        line, modGlobals::FromPcDate(modGlobals::SecondsToDate(packet.GetTimestamp())));
+    text.appendGeneralDate(line, record.taken);
     appendBytes(line, d);
-    appendCodeText(line, 2, packet.GetSmallInt());
-    packet.Skip(2);
+    appendCodeText(line, 2, record.illuminantObserver);
     appendBytes(line, d);
-    appendCodeText(line, 3, packet.GetSmallInt());
+    appendCodeText(line, 3, record.colorScale);
     appendBytes(line, d);
-    appendCodeText(line, 4, packet.GetSmallInt());
-    packet.Skip(4);
-    for (int i = 0; i < 31; ++i) {
+    appendCodeText(line, 4, record.colorIndex);
+    for (const float value : record.spectrum) {
         appendBytes(line, d);
-        text.appendFixed(line, packet.GetSingle(), 3);
+        text.appendFixed(line, value, 3);
     }
-    for (int i = 0; i < 6; ++i) {
+    for (const float value : record.scaleData) {
         appendBytes(line, d);
-        text.appendFixed(line, packet.GetSingle(), 4);
+        text.appendFixed(line, value, 4);
     }
-    packet.Skip(48);
-    for (int i = 0; i < 2; ++i) {
+    for (const float value : record.indexData) {
         appendBytes(line, d);
-        text.appendFixed(line, packet.GetSingle(), 4);
+        text.appendFixed(line, value, 4);
     }
 }
 
@@ -116,27 +112,20 @@ void appendQuoted(QByteArray &line, const QString &text)
 }
 } // namespace
 
-void appendCgatsRow(PacketBuffer &packet, const TextFormat &number, QByteArray &line)
+void appendCgatsRow(const DatalogRecord &record, const TextFormat &number, QByteArray &line)
 {
     line.reserve(line.size() + 1024);
-    number.appendInteger(line, static_cast<qint64>(packet.GetLong()) + 1);
+    number.appendInteger(line, record.number);
     line += ' ';
-    appendQuoted(line, packet.GetString());
+    appendQuoted(line, record.product);
     line += ' ';
-    appendQuoted(line, packet.GetString());
-    packet.Skip(2 + 2 + 2 + 2 + 2 + 1); // set-up, standard type, display mode, sequence, flag
+    appendQuoted(line, record.sampleId);
     line += ' ';
-    const QDateTime when = modGlobals::FromPcDate(modGlobals::SecondsToDate(packet.GetTimestamp()));
-    appendQuoted(line, when.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    appendQuoted(line, record.taken.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
     line += " 0.0";
-    const qint16 illObs = packet.GetSmallInt();
-    packet.Skip(2);
-    const qint16 scale = packet.GetSmallInt();
-    const qint16 index = packet.GetSmallInt();
-    packet.Skip(4);
-    for (int i = 0; i < 31; ++i) {
+    for (const float value : record.spectrum) {
         line += ' ';
-        number.appendFixed(line, packet.GetSingle(), 3);
+        number.appendFixed(line, value, 3);
     }
     QByteArray code;
     const auto appendCode = [&line, &code](qint32 item, qint16 value) {
@@ -144,18 +133,61 @@ void appendCgatsRow(PacketBuffer &packet, const TextFormat &number, QByteArray &
         appendCodeText(code, item, value);
         line += " \"" + code + '"';
     };
-    appendCode(2, illObs);
-    appendCode(3, scale);
-    for (int i = 0; i < 6; ++i) {
+    appendCode(2, record.illuminantObserver);
+    appendCode(3, record.colorScale);
+    for (const float value : record.scaleData) {
         line += ' ';
-        number.appendFixed(line, packet.GetSingle(), 4);
+        number.appendFixed(line, value, 4);
     }
-    packet.Skip(48);
-    appendCode(4, index);
-    for (int i = 0; i < 2; ++i) {
+    appendCode(4, record.colorIndex);
+    for (const float value : record.indexData) {
         line += ' ';
-        number.appendFixed(line, packet.GetSingle(), 4);
+        number.appendFixed(line, value, 4);
     }
+}
+
+void DelimitedTextSink::add(const DatalogRecord &record)
+{
+    m_line.truncate(0);
+    appendDatalogLine(record, m_format, m_line);
+    m_file.writeLine(m_line);
+    ++m_count;
+}
+
+namespace {
+// CGATS numbers: a decimal point and no digit grouping, whatever the locale (a grouped
+// "1,234.500" would be read as two fields, or as 1).
+QLocale cgatsNumbers()
+{
+    QLocale numbers(QLocale::English, QLocale::UnitedStates);
+    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
+    return numbers;
+}
+} // namespace
+
+CgatsSink::CgatsSink(OutputFile &file) : m_file(file), m_numbers(cgatsNumbers()) {}
+
+void CgatsSink::add(const DatalogRecord &record)
+{
+    m_row.truncate(0);
+    appendCgatsRow(record, m_numbers, m_row);
+    m_rows += m_row;
+    m_rows += "\r\n";
+    ++m_count;
+}
+
+void CgatsSink::finish()
+{
+    if (std::exchange(m_finished, true))
+        return;
+    m_file.write(datalogCgatsHeader(m_count));
+    m_file.write(m_rows);
+    m_file.write("END_DATA\r\n");
+}
+
+int CgatsSink::headingLines()
+{
+    return int(datalogCgatsHeader(0).count('\n'));
 }
 
 } // namespace quvane

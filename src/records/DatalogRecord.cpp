@@ -1,0 +1,36 @@
+#include "records/DatalogRecord.h"
+
+#include "link/PacketBuffer.h"
+#include "link/modGlobals.h"
+
+namespace quvane {
+
+DatalogRecord DatalogRecord::decode(PacketBuffer &packet)
+{
+    DatalogRecord record;
+    record.number = qint64(packet.GetLong()) + 1;
+    record.product = packet.GetString();
+    record.sampleId = packet.GetString();
+    record.setupNumber = packet.GetSmallInt() + 1;
+    record.standardType = packet.GetSmallInt();
+    record.displayMode = packet.GetSmallInt();
+    record.sequence = packet.GetSmallInt();
+    record.sequenceOf = packet.GetSmallInt();
+    record.isStandard = packet.GetBoolean();
+    record.taken = modGlobals::FromPcDate(modGlobals::SecondsToDate(packet.GetTimestamp()));
+    record.illuminantObserver = packet.GetSmallInt();
+    packet.Skip(2);
+    record.colorScale = packet.GetSmallInt();
+    record.colorIndex = packet.GetSmallInt();
+    packet.Skip(4);
+    for (float &value : record.spectrum)
+        value = packet.GetSingle();
+    for (float &value : record.scaleData)
+        value = packet.GetSingle();
+    packet.Skip(48);
+    for (float &value : record.indexData)
+        value = packet.GetSingle();
+    return record;
+}
+
+} // namespace quvane
