@@ -3,6 +3,7 @@
 #include "app/UtilitySession.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
+#include "records/InstrumentCodes.h"
 #include "records/QVSetup.h"
 
 #include <QInputDialog>
@@ -72,9 +73,10 @@ ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
 
 Colorimeter ColourPanel::colorimeter() const
 {
-    return Colorimeter(Illuminant(ui.cboIlluminant->currentIndex()),
-                       ui.cboObserver->currentIndex() == 0 ? Observer::TwoDegree
-                                                           : Observer::TenDegree);
+    // The lists hold the illuminants and observers in the order of their codes.
+    return Colorimeter(
+        Codes::illuminant(ui.cboIlluminant->currentIndex()).value_or(Illuminant::D65),
+        Codes::observer(ui.cboObserver->currentIndex()));
 }
 
 void ColourPanel::saveChoices() const
@@ -105,14 +107,14 @@ bool ColourPanel::setStandard(const QVSetup &setup)
             spectrum[size_t(i - 1)] = setup.Spectrum(qint16(i));
         m_standardSpectrum = spectrum;
         m_standardLab.reset();
-    } else if (setup.ColorScale == 1) { // the set-up's CIE L*a*b* values
+    } else if (setup.ColorScale == Codes::ScaleCieLab) { // the set-up's own values
         m_standardSpectrum.reset();
         m_standardLab = Lab{setup.ScaleData(1), setup.ScaleData(2), setup.ScaleData(3)};
     } else {
         return false;
     }
     // A set-up whose difference index is dE 2000 gives its tolerance.
-    if (setup.ColorDiffIndex() == 9 && setup.IndexTolerance() > 0)
+    if (setup.ColorDiffIndex() == Codes::DiffIndexDeltaE2000 && setup.IndexTolerance() > 0)
         ui.spnTolerance->setValue(setup.IndexTolerance());
     ui.lblStandard->setText(
         tr("Standard: set-up %1, %2").arg(setup.SetupNumber).arg(setup.ProductName));

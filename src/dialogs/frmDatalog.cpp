@@ -4,6 +4,7 @@
 #include "dialogs/InstrumentWindow.h"
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
+#include "records/InstrumentCodes.h"
 #include "records/QVLog.h"
 #include "records/SetupText.h"
 
@@ -74,35 +75,21 @@ void frmDatalog::spnNumber_Change(int step)
 QString frmDatalog::datalogComparison(const QVLog &record)
 {
     using namespace Colour;
-    if (!record.Spectral || record.Illuminant < 0 || record.Illuminant >= IlluminantCount)
+    const std::optional<Illuminant> illuminant = Codes::illuminant(record.Illuminant);
+    if (!record.Spectral || !illuminant)
         return QString();
-    const Illuminant illuminant = Illuminant(record.Illuminant);
-    const Observer observer = record.Observer == 0 ? Observer::TwoDegree : Observer::TenDegree;
-    const Colorimeter meter(illuminant, observer);
+    const Colorimeter meter(*illuminant, Codes::observer(record.Observer));
     Spectrum spectrum;
     for (int i = 1; i <= 31; ++i)
         spectrum[size_t(i - 1)] = record.Spectrum(i);
     const Xyz xyz = meter.tristimulus(spectrum);
     // The record's scale and index in the set-up's codes.
     std::optional<std::array<double, 3>> scale;
-    static constexpr std::pair<int, Scale> scales[] = {{1, Scale::Lab},       {2, Scale::LCh},
-                                                       {3, Scale::HunterLab}, {4, Scale::Xyz},
-                                                       {5, Scale::Yxy},       {8, Scale::Luv}};
-    for (const auto &[code, kind] : scales) {
-        if (record.ColorScale == code)
-            scale = scaleValues(kind, xyz, meter.white());
-    }
+    if (const auto kind = Codes::scale(record.ColorScale))
+        scale = scaleValues(*kind, xyz, meter.white());
     std::optional<double> index;
-    static constexpr std::pair<int, Index> indices[] = {{1, Index::Y},
-                                                        {2, Index::YellownessD1925},
-                                                        {3, Index::YellownessE313},
-                                                        {12, Index::WhitenessE313},
-                                                        {13, Index::TintE313},
-                                                        {14, Index::ZPercent}};
-    for (const auto &[code, kind] : indices) {
-        if (record.ColorIndex == code)
-            index = indexValue(kind, xyz, meter);
-    }
+    if (const auto kind = Codes::index(record.ColorIndex))
+        index = indexValue(*kind, xyz, meter);
     const QLocale locale;
     QString text = tr("%1  instrument  computed\n").arg(QString(), -12);
     const auto row = [&](const QString &name, double theirs, std::optional<double> ours) {

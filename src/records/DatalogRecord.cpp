@@ -5,6 +5,11 @@
 
 namespace quvane {
 
+namespace {
+// The parts of a record the layout leaves unread, in characters.
+constexpr int AfterConditions = 2, AfterIndex = 4, AfterScaleData = 48;
+} // namespace
+
 DatalogRecord DatalogRecord::decode(PacketBuffer &packet)
 {
     DatalogRecord record;
@@ -19,15 +24,15 @@ DatalogRecord DatalogRecord::decode(PacketBuffer &packet)
     record.isStandard = packet.GetBoolean();
     record.taken = modGlobals::FromPcDate(modGlobals::SecondsToDate(packet.GetTimestamp()));
     record.illuminantObserver = packet.GetSmallInt();
-    packet.Skip(2);
+    packet.Skip(AfterConditions);
     record.colorScale = packet.GetSmallInt();
     record.colorIndex = packet.GetSmallInt();
-    packet.Skip(4);
+    packet.Skip(AfterIndex);
     for (float &value : record.spectrum)
         value = packet.GetSingle();
     for (float &value : record.scaleData)
         value = packet.GetSingle();
-    packet.Skip(48);
+    packet.Skip(AfterScaleData);
     for (float &value : record.indexData)
         value = packet.GetSingle();
     return record;

@@ -4,6 +4,7 @@
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
+#include "records/InstrumentCodes.h"
 
 #include <algorithm>
 #include <array>
@@ -32,8 +33,18 @@ constexpr bool scaleIs(const QVSetup &s, std::initializer_list<qint32> codes)
 // Items 0 to 5, in the order the editor lists them.
 constexpr Choice StandardTypes[] = {{0}, {1}, {2}, {3}};
 constexpr Choice DisplayModes[] = {
-    {0}, {1}, {2, [](const QVSetup &s) { return scaleIs(s, {3, 4, 8}); }},
-    {3}, {4}, {5, [](const QVSetup &s) { return s.StandardType != 2 && s.StandardType != 3; }},
+    {0},
+    {1},
+    {2,
+     [](const QVSetup &s) {
+         return scaleIs(s, {Codes::ScaleHunterLab, Codes::ScaleXyz, Codes::ScaleCieLuv});
+     }},
+    {3},
+    {4},
+    {5,
+     [](const QVSetup &s) {
+         return s.StandardType != Codes::StandardNumeric && s.StandardType != Codes::StandardHitch;
+     }},
 };
 constexpr Choice Illuminants[] = {{0}, {1}, {2}, {3}, {4}};
 constexpr Choice Observers[] = {{0}, {1}};
@@ -86,11 +97,12 @@ QList<qint16> differenceScales(qint32 colorScale)
 // Item 7: what the difference scale appends after the common codes.
 constexpr bool standardIsPhysical(const QVSetup &s)
 {
-    return s.StandardType == 0;
+    return s.StandardType == Codes::StandardPhysical;
 }
-constexpr Choice ByScaleZero[] = {{20, [](const QVSetup &s) {
-                                       return scaleIs(s, {1, 2}) && s.StandardType == 0;
-                                   }}};
+constexpr Choice ByScaleZero[] = {
+    {20, [](const QVSetup &s) {
+         return scaleIs(s, {Codes::ScaleCieLab, Codes::ScaleCieLCh}) && standardIsPhysical(s);
+     }}};
 constexpr Choice ShadeNumber[] = {{20, standardIsPhysical}};
 constexpr Choice ByHunter[] = {{4}, {5}, {11}};
 constexpr Choice ByXyz[] = {{7}, {8}, {11}, {18}, {19}};
@@ -132,8 +144,8 @@ QList<qint16> choicesOf(const QVSetup &s, qint32 anItem)
         return differenceScales(s.ColorScale);
     if (anItem != SetupItem::ColorDiffIndex)
         return offered(fixedChoices(anItem), s);
-    if (s.ColorDiffScale() == 7)
-        return {10};
+    if (s.ColorDiffScale() == Codes::DiffScaleStrength)
+        return {Codes::DiffIndexStrength};
     QList<qint16> codes{0};
     if (s.ColorIndex != 0)
         codes.append(static_cast<qint16>(s.ColorIndex));
@@ -179,8 +191,8 @@ int tenths(float value, const char *what)
 void QVSetup::setColorDiffScale(qint32 aColorScale)
 {
     m_colorDiffScale = aColorScale;
-    if (aColorScale == 7)
-        m_colorDiffIndex = 10;
+    if (aColorScale == Codes::DiffScaleStrength)
+        m_colorDiffIndex = Codes::DiffIndexStrength;
 }
 
 float QVSetup::ScaleData(qint16 anIndex) const

@@ -4,6 +4,7 @@
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
+#include "records/InstrumentCodes.h"
 #include "records/SetupText.h"
 
 #include <QAbstractItemView>
@@ -332,9 +333,9 @@ void frmSetup::ShowStandardValues()
     const qint32 scale = EditedSetup.ColorScale;
     for (qint16 i = 1; i <= 3; ++i) {
         lblScale[i]->setText(ScaleLabel(scale, i));
-        txtScale[i]->setText(scale != 0
-                                 ? formatted(EditedSetup.ScaleData(i), scale == 2 && i >= 2 ? 4 : 2)
-                                 : QStringLiteral("0"));
+        txtScale[i]->setText(scale != 0 ? formatted(EditedSetup.ScaleData(i),
+                                                    scale == Codes::ScaleCieLCh && i >= 2 ? 4 : 2)
+                                        : QStringLiteral("0"));
         txtScale[i]->setVisible(scale != 0);
     }
     const qint32 index = EditedSetup.ColorIndex;
@@ -348,9 +349,10 @@ void frmSetup::ShowToleranceValues()
     const qint32 scale = EditedSetup.ColorDiffScale();
     for (qint16 i = 1; i <= 3; ++i) {
         lblDiffScale[i]->setText(DiffScaleLabel(scale, i));
-        txtDiffScale[i]->setText(
-            scale != 0 ? formatted(EditedSetup.ScaleTolerance(i), scale == 2 && i >= 2 ? 2 : 1)
-                       : QStringLiteral("0"));
+        txtDiffScale[i]->setText(scale != 0
+                                     ? formatted(EditedSetup.ScaleTolerance(i),
+                                                 scale == Codes::ScaleCieLCh && i >= 2 ? 2 : 1)
+                                     : QStringLiteral("0"));
         txtDiffScale[i]->setVisible(scale != 0);
     }
     const qint32 index = EditedSetup.ColorDiffIndex();
@@ -500,7 +502,8 @@ bool frmSetup::CheckSetupItems()
         focusLater(check.field);
         return false;
     }
-    if (EditedSetup.StandardType == 2 || EditedSetup.StandardType == 3)
+    if (EditedSetup.StandardType == Codes::StandardNumeric ||
+        EditedSetup.StandardType == Codes::StandardHitch)
         EditedSetup.Spectral = false;
     return true;
 }

@@ -5,6 +5,7 @@
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "records/InstrumentCodes.h"
 #include "records/QVSetup.h"
 #include "records/SetupLine.h"
 #include "transfer/OutputFile.h"
@@ -44,64 +45,50 @@ int readIndex(const QByteArray &command, int letters, bool isLong, int count, in
     return index >= 0 && index < count ? 0 : SimRefusal::NoSuchRecord;
 }
 
+// The colorimeter of an instrument's illuminant and observer codes (a code past the ends is the
+// nearest illuminant).
+Colour::Colorimeter meterOf(int illuminant, int observer)
+{
+    return Colour::Colorimeter(
+        *Codes::illuminant(std::clamp(illuminant, 0, Colour::IlluminantCount - 1)),
+        Codes::observer(observer));
+}
+
 // The scale values an instrument stores with a reading, computed from its spectrum: the record's
-// scale (the datalog's codes: 1 CIE Lab, 2 CIE LCh, 3 Hunter Lab, 4 XYZ, 5 Yxy) as the first
-// triple, CIE L*C*h as the second.
+// scale (CIE L*a*b* for none) as the first triple, CIE L*C*h as the second.
 std::array<float, 6> scaleValuesOf(const Reflectance &r, int illuminant = 4, int observer = 1,
-                                   int scale = 1)
+                                   int scale = Codes::ScaleCieLab)
 {
     using namespace Colour;
-    const Colorimeter meter(Illuminant(std::clamp(illuminant, 0, IlluminantCount - 1)),
-                            observer == 0 ? Observer::TwoDegree : Observer::TenDegree);
+    const Colorimeter meter = meterOf(illuminant, observer);
     const Xyz xyz = meter.tristimulus(r);
     const LCh lch = toLCh(toLab(xyz, meter.white()));
-    static constexpr Scale byCode[] = {Scale::Lab,       Scale::Lab, Scale::LCh,
-                                       Scale::HunterLab, Scale::Xyz, Scale::Yxy};
-    const auto first =
-        scaleValues(scale >= 1 && scale <= 5 ? byCode[scale] : Scale::Lab, xyz, meter.white());
+    const auto first = scaleValues(Codes::scale(scale).value_or(Scale::Lab), xyz, meter.white());
     return {float(first[0]), float(first[1]), float(first[2]),
             float(lch.L),    float(lch.C),    float(lch.h)};
 }
 
-// The index value of a reading (the datalog's codes: 1 Y, 2 YI D1925, 3 YI E313, 4 WI E313,
-// 5 Tint E313, 6 Z%); 0 where the index is not defined for the record's conditions.
-float indexValueOf(const Reflectance &r, int illuminant, int observer, int index)
+// The index value of a reading; 0 where there is none, or the index is not defined for the
+// reading's conditions.
+float indexValueOf(const Reflectance &r, int illuminant, int observer,
+                   std::optional<Colour::Index> index)
 {
-    using namespace Colour;
-    const auto i = Illuminant(std::clamp(illuminant, 0, IlluminantCount - 1));
-    const auto o = observer == 0 ? Observer::TwoDegree : Observer::TenDegree;
-    const Colorimeter meter(i, o);
-    const Xyz xyz = meter.tristimulus(r);
-    static constexpr Index byCode[] = {
-        Index::Y,        Index::YellownessD1925, Index::YellownessE313, Index::WhitenessE313,
-        Index::TintE313, Index::ZPercent};
+    const Colour::Colorimeter meter = meterOf(illuminant, observer);
     const std::optional<double> value =
-        index >= 1 && index <= 6 ? indexValue(byCode[index - 1], xyz, meter) : std::nullopt;
+        index ? Colour::indexValue(*index, meter.tristimulus(r), meter) : std::nullopt;
     return float(value.value_or(0));
 }
 
 // A set-up's standard values from its standard's spectrum, for its own illuminant, observer,
-// scale and index (the set-up's codes: scale 8 is CIE L*u*v*; index 12 to 14 are whiteness,
-// tint and Z%).
+// scale and index.
 void setStandardValues(QVSetup &setup, const Reflectance &r)
 {
-    using namespace Colour;
-    if (setup.ColorScale == 8) {
-        const Colorimeter meter(Illuminant(setup.Illuminant),
-                                setup.Observer == 0 ? Observer::TwoDegree : Observer::TenDegree);
-        const Luv luv = toLuv(meter.tristimulus(r), meter.white());
-        setup.setScaleData(1, float(luv.L));
-        setup.setScaleData(2, float(luv.u));
-        setup.setScaleData(3, float(luv.v));
-    } else if (setup.ColorScale != 0) {
+    if (setup.ColorScale != Codes::NoScale) {
         const auto values = scaleValuesOf(r, setup.Illuminant, setup.Observer, setup.ColorScale);
         for (qint16 i = 1; i <= 3; ++i)
             setup.setScaleData(i, values[static_cast<size_t>(i - 1)]);
     }
-    const int index = setup.ColorIndex >= 12 && setup.ColorIndex <= 14 ? setup.ColorIndex - 8
-                      : setup.ColorIndex <= 3                          ? setup.ColorIndex
-                                                                       : 0;
-    if (index != 0)
+    if (const auto index = Codes::index(setup.ColorIndex))
         setup.setIndexData(indexValueOf(r, setup.Illuminant, setup.Observer, index));
 }
 
@@ -237,10 +224,10 @@ void SimInstrument::seedDatalog(int n)
         record.spectrum = SampleCatalogue::measure(sample, m_random);
         record.scaleData =
             scaleValuesOf(record.spectrum, record.illuminant, record.observer, record.colorScale);
-        record.colorIndex = 3; // yellowness, as ASTM E313 defines it for D65/10
-        record.indexData = {
-            indexValueOf(record.spectrum, record.illuminant, record.observer, record.colorIndex),
-            0.0f};
+        record.colorIndex = Codes::IndexYellownessE313; // as ASTM E313 defines it for D65/10
+        record.indexData = {indexValueOf(record.spectrum, record.illuminant, record.observer,
+                                         Codes::datalogIndex(record.colorIndex)),
+                            0.0f};
         record.passFail = record.isStandard ? 0 : (i % 7 == 3 ? 1 : 0);
         m_datalog.append(record);
     }

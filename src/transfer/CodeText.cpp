@@ -42,15 +42,15 @@ const char *entry(std::span<const char *const> table, int position)
 const char *codeTextEntry(qint32 anItem, qint16 aCode)
 {
     switch (anItem) {
-    case 0:
+    case quvane::StandardTypeTable:
         return entry(StandardTypes, aCode);
-    case 1:
+    case quvane::DisplayModeTable:
         return entry(DisplayModes, aCode);
-    case 2:
+    case quvane::ConditionsTable:
         return entry(IlluminantObservers, aCode);
-    case 3:
+    case quvane::ScaleTable:
         return entry(ColorScales, aCode);
-    case 4:
+    case quvane::IndexTable:
         return aCode > 20 ? entry(DifferenceIndexes, aCode - 21) : entry(ColorIndexes, aCode);
     default:
         return nullptr;
@@ -59,7 +59,7 @@ const char *codeTextEntry(qint32 anItem, qint16 aCode)
 
 bool isTable(qint32 anItem)
 {
-    return anItem >= 0 && anItem <= 4;
+    return anItem >= quvane::StandardTypeTable && anItem <= quvane::IndexTable;
 }
 
 } // namespace

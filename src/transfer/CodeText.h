@@ -13,6 +13,15 @@
 QString GetCodeText(qint32 anItem, qint16 aCode);
 
 namespace quvane {
+// GetCodeText's tables.
+enum DatalogTable : qint32
+{
+    StandardTypeTable = 0,
+    DisplayModeTable = 1,
+    ConditionsTable = 2, // illuminant/observer
+    ScaleTable = 3,
+    IndexTable = 4,
+};
 // GetCodeText appended to an ISO-8859-1 line.
 void appendCodeText(QByteArray &line, qint32 anItem, qint16 aCode);
 } // namespace quvane

@@ -25,9 +25,9 @@ void appendDatalogLine(const DatalogRecord &record, const DatalogLineFormat &for
     appendBytes(line, d);
     text.appendInteger(line, record.setupNumber);
     appendBytes(line, d);
-    appendCodeText(line, 0, record.standardType);
+    appendCodeText(line, StandardTypeTable, record.standardType);
     appendBytes(line, d);
-    appendCodeText(line, 1, record.displayMode);
+    appendCodeText(line, DisplayModeTable, record.displayMode);
     appendBytes(line, d);
     text.appendInteger(line, record.sequence);
     line += format.sequenceSeparator;
@@ -37,11 +37,11 @@ void appendDatalogLine(const DatalogRecord &record, const DatalogLineFormat &for
     appendBytes(line, d);
     text.appendGeneralDate(line, record.taken);
     appendBytes(line, d);
-    appendCodeText(line, 2, record.illuminantObserver);
+    appendCodeText(line, ConditionsTable, record.illuminantObserver);
     appendBytes(line, d);
-    appendCodeText(line, 3, record.colorScale);
+    appendCodeText(line, ScaleTable, record.colorScale);
     appendBytes(line, d);
-    appendCodeText(line, 4, record.colorIndex);
+    appendCodeText(line, IndexTable, record.colorIndex);
     for (const float value : record.spectrum) {
         appendBytes(line, d);
         text.appendFixed(line, value, 3);
@@ -133,13 +133,13 @@ void appendCgatsRow(const DatalogRecord &record, const TextFormat &number, QByte
         appendCodeText(code, item, value);
         line += " \"" + code + '"';
     };
-    appendCode(2, record.illuminantObserver);
-    appendCode(3, record.colorScale);
+    appendCode(ConditionsTable, record.illuminantObserver);
+    appendCode(ScaleTable, record.colorScale);
     for (const float value : record.scaleData) {
         line += ' ';
         number.appendFixed(line, value, 4);
     }
-    appendCode(4, record.colorIndex);
+    appendCode(IndexTable, record.colorIndex);
     for (const float value : record.indexData) {
         line += ' ';
         number.appendFixed(line, value, 4);

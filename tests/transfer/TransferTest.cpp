@@ -1,6 +1,9 @@
 #include "link/InstrumentOperations.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "records/InstrumentCodes.h"
+#include "records/QVSetup.h"
+#include "records/SetupText.h"
 #include "support/Files.h"
 #include "support/QtPrinting.h"
 #include "support/SimFixture.h"
@@ -18,6 +21,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <map>
 
 using namespace quvane;
 
@@ -252,6 +256,46 @@ TEST(CodeText, TheTablesAsTheDatalogFilesWriteThem)
     EXPECT_EQ(texts, 59);
     EXPECT_EQ(GetCodeText(5, 0), QString());
     EXPECT_EQ(GetCodeText(-1, 1), QString());
+}
+
+// Each code means what its text says, in the set-up's numbering and in the datalog's.
+TEST(InstrumentCodes, EachCodeMeansWhatItsTextSays)
+{
+    using Colour::Index, Colour::Scale;
+    const std::map<QString, Scale> scales = {
+        {"CIE Lab", Scale::Lab}, {"CIE LCh", Scale::LCh}, {"Hunter Lab", Scale::HunterLab},
+        {"XYZ", Scale::Xyz},     {"Yxy", Scale::Yxy},     {"CIE Luv", Scale::Luv}};
+    const std::map<QString, Index> indices = {{"Y", Index::Y},
+                                              {"YI D1925", Index::YellownessD1925},
+                                              {"YI E313", Index::YellownessE313},
+                                              {"WI E313", Index::WhitenessE313},
+                                              {"Tint", Index::TintE313},
+                                              {"Z%", Index::ZPercent}};
+    int mapped[4] = {};
+    for (qint16 code = -1; code <= 40; ++code) {
+        SCOPED_TRACE(code);
+        const auto scale = scales.find(SetupChoiceText(SetupItem::ColorScale, code));
+        EXPECT_EQ(Codes::scale(code),
+                  scale == scales.end() ? std::nullopt : std::optional(scale->second));
+        const auto index = indices.find(SetupChoiceText(SetupItem::ColorIndex, code));
+        EXPECT_EQ(Codes::index(code),
+                  index == indices.end() ? std::nullopt : std::optional(index->second));
+        const auto logged = indices.find(GetCodeText(IndexTable, code));
+        EXPECT_EQ(Codes::datalogIndex(code),
+                  logged == indices.end() ? std::nullopt : std::optional(logged->second));
+        const auto conditions = Codes::datalogConditions(code);
+        EXPECT_EQ(conditions ? Colour::illuminantName(conditions->illuminant) +
+                                   (conditions->observer == Colour::Observer::TwoDegree
+                                        ? QStringLiteral("/2")
+                                        : QStringLiteral("/10"))
+                             : QString::number(code),
+                  GetCodeText(ConditionsTable, code));
+        mapped[0] += Codes::scale(code).has_value();
+        mapped[1] += Codes::index(code).has_value();
+        mapped[2] += Codes::datalogIndex(code).has_value();
+        mapped[3] += conditions.has_value();
+    }
+    EXPECT_EQ(std::vector<int>(mapped, mapped + 4), (std::vector<int>{6, 6, 6, 18}));
 }
 
 // The Linux rule for removable drives, on a system tree laid out like /proc/mounts, /dev and
