@@ -8,7 +8,6 @@
 
 #include <QInputDialog>
 #include <QLocale>
-#include <QSettings>
 
 #include <cmath>
 
@@ -30,12 +29,6 @@ constexpr ScaleNames Scales[] = {
     {"Yxy", {"Y", "x", "y"}},           {"CIE L*u*v*", {"L*", "u*", "v*"}},
 };
 
-// The panel's choices: the settings store's section "Colour", beside the preferences.
-QSettings store()
-{
-    return QSettings(QStringLiteral("Quvane"), QStringLiteral("QUVA USW"));
-}
-
 } // namespace
 
 ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
@@ -46,13 +39,7 @@ ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
     ui.cboObserver->addItems({tr("2 degree"), tr("10 degree")});
     for (const ScaleNames &scale : Scales)
         ui.cboScale->addItem(QString::fromLatin1(scale.name));
-    const QSettings settings = store();
-    ui.cboIlluminant->setCurrentIndex(std::clamp(
-        settings.value(QStringLiteral("Colour/Illuminant"), 4).toInt(), 0, IlluminantCount - 1));
-    ui.cboObserver->setCurrentIndex(
-        std::clamp(settings.value(QStringLiteral("Colour/Observer"), 1).toInt(), 0, 1));
-    ui.cboScale->setCurrentIndex(std::clamp(
-        settings.value(QStringLiteral("Colour/Scale"), 0).toInt(), 0, int(std::size(Scales)) - 1));
+    showChoices(ColourChoices());
     for (QComboBox *list : {ui.cboIlluminant, ui.cboObserver, ui.cboScale}) {
         connect(list, &QComboBox::currentIndexChanged, this, [this] {
             saveChoices();
@@ -79,12 +66,28 @@ Colorimeter ColourPanel::colorimeter() const
         Codes::observer(ui.cboObserver->currentIndex()));
 }
 
+void ColourPanel::setPreferences(PreferencesStore *preferences)
+{
+    m_preferences = nullptr; // what it holds is shown, not written back
+    if (preferences)
+        showChoices(preferences->colourChoices());
+    m_preferences = preferences;
+}
+
+void ColourPanel::showChoices(const ColourChoices &choices)
+{
+    ui.cboIlluminant->setCurrentIndex(std::clamp(choices.illuminant, 0, IlluminantCount - 1));
+    ui.cboObserver->setCurrentIndex(std::clamp(choices.observer, 0, 1));
+    ui.cboScale->setCurrentIndex(std::clamp(choices.scale, 0, int(std::size(Scales)) - 1));
+}
+
 void ColourPanel::saveChoices() const
 {
-    QSettings settings = store();
-    settings.setValue(QStringLiteral("Colour/Illuminant"), ui.cboIlluminant->currentIndex());
-    settings.setValue(QStringLiteral("Colour/Observer"), ui.cboObserver->currentIndex());
-    settings.setValue(QStringLiteral("Colour/Scale"), ui.cboScale->currentIndex());
+    if (m_preferences) {
+        m_preferences->saveColourChoices({ui.cboIlluminant->currentIndex(),
+                                          ui.cboObserver->currentIndex(),
+                                          ui.cboScale->currentIndex()});
+    }
 }
 
 void ColourPanel::showSpectrum(const Spectrum &spectrum)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colour/Colorimetry.h"
+#include "policy/Preferences.h"
 #include "ui_ColourPanel.h" // generated from ColourPanel.ui
 
 #include <QWidget>
@@ -14,7 +15,7 @@ namespace quvane {
 class UtilitySession;
 
 // The colour values of the measurement shown, beside its spectrum: for an illuminant, observer
-// and scale the operator picks (remembered in the settings store's section "Colour"), with a
+// and scale the operator picks (remembered in the preferences store), with a
 // swatch; and, against a reference (a measurement or a product set-up's standard), the
 // differences and pass or fail against a tolerance in dE 2000.
 class ColourPanel : public QWidget
@@ -32,12 +33,16 @@ public:
 
     // The session Standard from set-up reads a set-up through.
     void setSession(UtilitySession *session) { m_session = session; }
+    // The store the choices are read from, at once, and written to as the operator changes
+    // them; without one they are the defaults and last until the panel goes.
+    void setPreferences(PreferencesStore *preferences);
 
     Ui::ColourPanel ui;
 
 private:
     Colour::Colorimeter colorimeter() const;
     void refresh();
+    void showChoices(const ColourChoices &choices);
     void saveChoices() const;
     // Asks for a product set-up and takes its standard as the reference.
     void askStandardFromSetup();
@@ -47,6 +52,7 @@ private:
     std::optional<Colour::Spectrum> m_standardSpectrum;
     std::optional<Colour::Lab> m_standardLab;
     UtilitySession *m_session = nullptr;
+    PreferencesStore *m_preferences = nullptr;
 };
 
 } // namespace quvane

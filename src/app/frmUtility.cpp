@@ -27,8 +27,10 @@
 
 using namespace quvane;
 
-frmUtility::frmUtility(LinkOptions link, TextFormat textFormat, QWidget *parent)
-    : QMainWindow(parent), m_session(std::move(link), std::move(textFormat))
+frmUtility::frmUtility(LinkOptions link, TextFormat textFormat, PreferencesStore preferences,
+                       QWidget *parent)
+    : QMainWindow(parent), m_session(std::move(link), std::move(textFormat)),
+      m_preferences(preferences)
 {
     ui.setupUi(this);
     fgSpectrum = ui.display->fgSpectrum;
@@ -44,6 +46,7 @@ frmUtility::frmUtility(LinkOptions link, TextFormat textFormat, QWidget *parent)
     // would change a stored choice unseen.
     fgSpectrum->setFocus();
     ui.colour->setSession(&m_session);
+    ui.colour->setPreferences(&m_preferences);
     connectMenus();
     m_session.showDatalogRecord = [this](const QVLog &record) {
         ViewDatalogRecord(record);
@@ -201,8 +204,8 @@ void frmUtility::mnuMeasureItem_Click(int Index)
         // it was triggered from the menu, so the check mark is set, not toggled.
         SampleIDPrompt = !SampleIDPrompt;
         mnuMeasureItem[SampleIdItem]->setChecked(SampleIDPrompt);
-        modGlobals::SavePreference(QStringLiteral("Sample ID"),
-                                   SampleIDPrompt ? QStringLiteral("Yes") : QStringLiteral("No"));
+        m_preferences.SavePreference(QStringLiteral("Sample ID"),
+                                     SampleIDPrompt ? QStringLiteral("Yes") : QStringLiteral("No"));
         break;
     default:
         break;
@@ -243,22 +246,21 @@ void frmUtility::closeEvent(QCloseEvent *event)
 
 void frmUtility::LoadPreferences()
 {
-    SampleIDPrompt = modGlobals::GetPreference(QStringLiteral("Sample ID"), QStringLiteral("No")) ==
-                     QLatin1String("Yes");
+    SampleIDPrompt = m_preferences.GetPreference(QStringLiteral("Sample ID"),
+                                                 QStringLiteral("No")) == QLatin1String("Yes");
     LoadDelimiterSetting();
 }
 
 void frmUtility::LoadDelimiterSetting()
 {
-    m_delimiterSettings = modGlobals::DecodeDelimiterPreference(
-        modGlobals::GetPreference(QStringLiteral("Delimiter"), QStringLiteral("Tab")));
+    m_delimiterSettings = m_preferences.delimiter();
     m_transfers.Delimiter = modGlobals::GetDelimiter(m_delimiterSettings);
 }
 
 void frmUtility::SaveDelimiterSetting()
 {
-    modGlobals::SavePreference(QStringLiteral("Delimiter"),
-                               modGlobals::EncodeDelimiterPreference(m_delimiterSettings));
+    m_preferences.SavePreference(QStringLiteral("Delimiter"),
+                                 modGlobals::EncodeDelimiterPreference(m_delimiterSettings));
 }
 
 void frmUtility::showPreferences()
@@ -315,11 +317,11 @@ void frmUtility::showAbout()
 void frmUtility::askSampleID()
 {
     frmSampleID dialog(identity(), this);
-    dialog.Autostore = modGlobals::GetPreference(QStringLiteral("Autostore"),
-                                                 QStringLiteral("No")) == QLatin1String("Yes");
+    dialog.Autostore = m_preferences.GetPreference(QStringLiteral("Autostore"),
+                                                   QStringLiteral("No")) == QLatin1String("Yes");
     prompter().showModal(dialog);
-    modGlobals::SavePreference(QStringLiteral("Autostore"),
-                               dialog.Autostore ? QStringLiteral("Yes") : QStringLiteral("No"));
+    m_preferences.SavePreference(QStringLiteral("Autostore"),
+                                 dialog.Autostore ? QStringLiteral("Yes") : QStringLiteral("No"));
 }
 
 void frmUtility::Measure()

@@ -29,9 +29,11 @@ class frmUtility : public QMainWindow
     Q_OBJECT
 
 public:
+    // The preferences store is read at load (and the colour panel's choices at once) and
+    // written as the operator changes them.
     explicit frmUtility(quvane::LinkOptions link = {},
                         quvane::TextFormat textFormat = quvane::TextFormat(),
-                        QWidget *parent = nullptr);
+                        quvane::PreferencesStore preferences = {}, QWidget *parent = nullptr);
     ~frmUtility() override;
 
     // Shows the window, loads the preferences and connects to the instrument; ends the program
@@ -81,6 +83,7 @@ public:
 
 private:
     quvane::UtilitySession m_session;
+    quvane::PreferencesStore m_preferences;
 
 public:
     SensorControl &qvSensor = m_session.sensor();

@@ -105,13 +105,11 @@ int usageError(const QString &message)
 
 // The delimiter --delimiter names, or else the utility's stored preference; false for a value
 // that names none.
-bool delimiterOf(const QCommandLineParser &parser, QString &delimiter)
+bool delimiterOf(const QCommandLineParser &parser, const DelimiterSettings &stored,
+                 QString &delimiter)
 {
-    DelimiterSettings settings;
-    if (!parser.isSet(QStringLiteral("delimiter"))) {
-        settings = modGlobals::DecodeDelimiterPreference(
-            modGlobals::GetPreference(QStringLiteral("Delimiter"), QStringLiteral("Tab")));
-    } else {
+    DelimiterSettings settings = stored;
+    if (parser.isSet(QStringLiteral("delimiter"))) {
         const QString value = parser.value(QStringLiteral("delimiter"));
         if (value == QLatin1String("tab"))
             settings = {true, false, {}};
@@ -367,7 +365,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
                                   .arg(operand));
     }
     QString delimiterText;
-    if (!delimiterOf(parser, delimiterText))
+    if (!delimiterOf(parser, environment.delimiter, delimiterText))
         return usageError(
             QStringLiteral("--delimiter takes tab, comma or one printable ISO-8859-1 character"));
     if (command == QLatin1String("clear-datalog") && !parser.isSet("yes"))

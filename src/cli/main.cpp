@@ -1,4 +1,5 @@
 #include "cli/QuvaneCli.h"
+#include "policy/Preferences.h"
 #include "sim/SimInstrument.h"
 
 #include <QCoreApplication>
@@ -27,5 +28,6 @@ int main(int argc, char *argv[])
     const LocaleSettings locale{qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_NUMERIC"),
                                 qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LANG")};
     return runCli(app, link,
-                  {qEnvironmentVariable("TERM") == QLatin1String("dumb"), textFormatFor(locale)});
+                  {qEnvironmentVariable("TERM") == QLatin1String("dumb"), textFormatFor(locale),
+                   PreferencesStore().delimiter()});
 }

@@ -2,8 +2,6 @@
 
 #include "link/QuvaneError.h"
 
-#include <QSettings>
-
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -16,10 +14,6 @@ namespace {
 // 1899-12-30, day 0 of PC dates.
 constexpr QDate PcDateZero = QDate::fromJulianDay(2415019);
 
-QSettings preferencesStore()
-{
-    return QSettings(QStringLiteral("Quvane"), QStringLiteral("QUVA USW"));
-}
 } // namespace
 
 qint32 DateToSeconds(double aDate)
@@ -58,25 +52,6 @@ QDateTime FromPcDate(double aDate)
 double Now()
 {
     return ToPcDate(QDateTime::currentDateTime());
-}
-
-QString GetPreference(const QString &key, const QString &defaultValue)
-{
-    QSettings settings = preferencesStore();
-    settings.beginGroup(QStringLiteral("Preferences"));
-    const QVariant value = settings.value(key);
-    // A value of another type than text (edited by hand, written by something else) reads as
-    // absent.
-    if (value.typeId() != QMetaType::QString)
-        return defaultValue;
-    return value.toString();
-}
-
-void SavePreference(const QString &key, const QString &value)
-{
-    QSettings settings = preferencesStore();
-    settings.beginGroup(QStringLiteral("Preferences"));
-    settings.setValue(key, value);
 }
 
 DelimiterSettings DecodeDelimiterPreference(const QString &stored)

@@ -3,10 +3,10 @@
 #include <QDateTime>
 #include <QString>
 
-// The helpers every layer shares: date and time conversions, the preferences store and the
-// delimiter. They keep no state: what describes the connected instrument (its name, type and
-// the main title) belongs to its session (link/InstrumentSession.h), and the preferences are
-// read by each front end and passed down as values.
+// The helpers every layer shares: date and time conversions and the delimiter settings. They
+// keep no state: what describes the connected instrument (its name, type and the main title)
+// belongs to its session (link/InstrumentSession.h), and the preferences are read by each front
+// end from its PreferencesStore (policy/Preferences.h) and passed down as values.
 namespace quvane {
 
 // The three delimiter settings: the tab, the comma, or a custom character.
@@ -42,10 +42,6 @@ double ToPcDate(const QDateTime &dateTime);
 QDateTime FromPcDate(double aDate);
 // The PC's present local date and time as a PC date.
 double Now();
-
-// Per-user settings: application "QUVA USW", section "Preferences".
-QString GetPreference(const QString &key, const QString &defaultValue);
-void SavePreference(const QString &key, const QString &value);
 
 // The delimiter settings' stored form ("Tab", "Comma" or "Custom:" and a character).
 using quvane::DelimiterSettings;

@@ -1,6 +1,7 @@
 #include "app/frmUtility.h"
 #include "dialogs/frmCapture.h"
 #include "link/QuvaneError.h"
+#include "policy/Preferences.h"
 #include "support/Files.h"
 #include "support/UiFixture.h"
 #include "transfer/RemovableDrives.h"
@@ -24,7 +25,7 @@ protected:
     void SetUp() override
     {
 
-        modGlobals::SavePreference("Delimiter", "Tab");
+        PreferencesStore().SavePreference("Delimiter", "Tab");
         window.Form_Load();
         commands.clear();
     }

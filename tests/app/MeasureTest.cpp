@@ -1,6 +1,7 @@
 #include "app/ColourPanel.h"
 #include "app/frmSampleID.h"
 #include "app/frmUtility.h"
+#include "policy/Preferences.h"
 #include "policy/ProgramControl.h"
 #include "records/QVLog.h"
 #include "records/QVSetup.h"
@@ -31,8 +32,8 @@ protected:
     void SetUp() override
     {
 
-        modGlobals::SavePreference("Sample ID", "No");
-        modGlobals::SavePreference("Delimiter", "Tab");
+        PreferencesStore().SavePreference("Sample ID", "No");
+        PreferencesStore().SavePreference("Delimiter", "Tab");
         window.Form_Load();
         commands.clear();
     }
@@ -165,9 +166,9 @@ TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
     window.mnuMeasureItem[6]->trigger(); // as from the menu, where Qt toggles the item itself
     EXPECT_TRUE(window.SampleIDPrompt);
     EXPECT_TRUE(window.mnuMeasureItem[6]->isChecked());
-    EXPECT_EQ(modGlobals::GetPreference("Sample ID", ""), QStringLiteral("Yes"));
+    EXPECT_EQ(PreferencesStore().GetPreference("Sample ID", ""), QStringLiteral("Yes"));
 
-    modGlobals::SavePreference("Autostore", "Yes");
+    PreferencesStore().SavePreference("Autostore", "Yes");
     prompts.onDialog([](QDialog &dialog) {
         auto &sampleId = static_cast<frmSampleID &>(dialog);
         EXPECT_EQ(sampleId.windowTitle(), QStringLiteral("Sample ID - Quvane QV45"));
@@ -176,7 +177,7 @@ TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
         sampleId.ui.cmdCancel->click();
     });
     window.mnuMeasureItem_Click(1);
-    EXPECT_EQ(modGlobals::GetPreference("Autostore", ""), QStringLiteral("Yes"));
+    EXPECT_EQ(PreferencesStore().GetPreference("Autostore", ""), QStringLiteral("Yes"));
 
     prompts.onDialog([](QDialog &dialog) {
         auto &sampleId = static_cast<frmSampleID &>(dialog);
@@ -184,13 +185,13 @@ TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)
         sampleId.ui.cmdOK->click();
     });
     window.mnuMeasureItem_Click(1);
-    EXPECT_EQ(modGlobals::GetPreference("Autostore", ""), QStringLiteral("No"));
+    EXPECT_EQ(PreferencesStore().GetPreference("Autostore", ""), QStringLiteral("No"));
     EXPECT_EQ(commands, (QByteArrayList{"H", "H"}));
 
     window.mnuMeasureItem[6]->trigger();
     EXPECT_FALSE(window.SampleIDPrompt);
     EXPECT_FALSE(window.mnuMeasureItem[6]->isChecked());
-    EXPECT_EQ(modGlobals::GetPreference("Sample ID", ""), QStringLiteral("No"));
+    EXPECT_EQ(PreferencesStore().GetPreference("Sample ID", ""), QStringLiteral("No"));
 }
 
 TEST_F(MeasureTest, NewLogFileOverwritesAppendsOrAsksAgain)

@@ -1,3 +1,4 @@
+#include "policy/Preferences.h"
 #include "app/ColourPanel.h"
 #include "app/frmPreferences.h"
 #include "app/frmSampleID.h"
@@ -45,13 +46,13 @@ TEST(DelimiterPreference, StoredFormsDecodeAndEncode)
 TEST(DelimiterPreference, StoreKeepsAwkwardCharactersAndIgnoresOddValues)
 {
     for (const char *value : {"Custom:,", "Custom:\"", "Custom:=", "Custom:;", "Custom:\\"}) {
-        modGlobals::SavePreference("Delimiter", QString::fromLatin1(value));
-        EXPECT_EQ(modGlobals::GetPreference("Delimiter", "Tab"), QString::fromLatin1(value));
+        PreferencesStore().SavePreference("Delimiter", QString::fromLatin1(value));
+        EXPECT_EQ(PreferencesStore().GetPreference("Delimiter", "Tab"), QString::fromLatin1(value));
     }
     QSettings(QStringLiteral("Quvane"), QStringLiteral("QUVA USW"))
         .setValue(QStringLiteral("Preferences/Delimiter"), QStringList{"a", "b"});
-    EXPECT_EQ(modGlobals::GetPreference("Delimiter", "Tab"), QStringLiteral("Tab"));
-    EXPECT_EQ(modGlobals::GetPreference("Never Stored", "No"), QStringLiteral("No"));
+    EXPECT_EQ(PreferencesStore().GetPreference("Delimiter", "Tab"), QStringLiteral("Tab"));
+    EXPECT_EQ(PreferencesStore().GetPreference("Never Stored", "No"), QStringLiteral("No"));
 }
 
 class PreferencesDialogTest : public UiFixture
@@ -59,7 +60,7 @@ class PreferencesDialogTest : public UiFixture
 protected:
     void SetUp() override { window.Form_Load(); }
 
-    QString stored() { return modGlobals::GetPreference("Delimiter", "<none>"); }
+    QString stored() { return PreferencesStore().GetPreference("Delimiter", "<none>"); }
 
     // Opens the dialog from the File menu and runs the script on it.
     void openPreferences(const std::function<void(frmPreferences &)> &script)
@@ -75,7 +76,7 @@ protected:
 
 TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
 {
-    modGlobals::SavePreference("Delimiter", "Comma");
+    PreferencesStore().SavePreference("Delimiter", "Comma");
     openPreferences([](frmPreferences &dialog) {
         EXPECT_TRUE(dialog.ui.optComma->isChecked());
         // The comma is the decimal separator too: said while it is chosen, as Comma or Other.
@@ -97,7 +98,7 @@ TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
 // Alt+O presses Other, as this click does: the next key typed is the character.
 TEST_F(PreferencesDialogTest, OtherThenACharacterStoresIt)
 {
-    modGlobals::SavePreference("Delimiter", "Tab");
+    PreferencesStore().SavePreference("Delimiter", "Tab");
     openPreferences([](frmPreferences &dialog) {
         QApplication::setActiveWindow(&dialog);
         QCoreApplication::processEvents();
@@ -113,7 +114,7 @@ TEST_F(PreferencesDialogTest, OtherThenACharacterStoresIt)
 
 TEST_F(PreferencesDialogTest, TypingACharacterChoosesOther)
 {
-    modGlobals::SavePreference("Delimiter", "Tab");
+    PreferencesStore().SavePreference("Delimiter", "Tab");
     openPreferences([](frmPreferences &dialog) {
         // Characters the single-byte files cannot hold are not taken.
         for (const QString &key : {QStringLiteral("\u20ac"), QStringLiteral("\u2212")}) {
@@ -146,7 +147,7 @@ TEST_F(PreferencesDialogTest, CancelRewritesTheStoredValueNormalised)
 {
     for (auto [before, after] :
          {std::pair{"xyz", "Custom:z"}, {"Custom:;", "Custom:;"}, {"", "Tab"}}) {
-        modGlobals::SavePreference("Delimiter", QString::fromLatin1(before));
+        PreferencesStore().SavePreference("Delimiter", QString::fromLatin1(before));
         openPreferences([](frmPreferences &dialog) { dialog.ui.cmdCancel->click(); });
         EXPECT_EQ(stored(), QString::fromLatin1(after)) << before;
     }

@@ -2,6 +2,7 @@
 #include "app/StopSignals.h"
 #include "app/frmUtility.h"
 #include "dialogs/FormHelpers.h"
+#include "policy/Preferences.h"
 #include "policy/ProgramControl.h"
 #include "support/UiFixture.h"
 
@@ -22,14 +23,14 @@ class StartupTest : public UiFixture
 protected:
     void TearDown() override
     {
-        modGlobals::SavePreference(QStringLiteral("Sample ID"), QStringLiteral("No"));
+        PreferencesStore().SavePreference(QStringLiteral("Sample ID"), QStringLiteral("No"));
         SetMousePointer(MousePointer::Default);
     }
 };
 
 TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
 {
-    modGlobals::SavePreference(QStringLiteral("Sample ID"), QStringLiteral("Yes"));
+    PreferencesStore().SavePreference(QStringLiteral("Sample ID"), QStringLiteral("Yes"));
     frmUtility window{link};
     window.Form_Load();
     EXPECT_TRUE(prompts.messages.empty());

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "link/modGlobals.h"
+
+#include <QString>
+
+namespace quvane {
+
+// The colour panel's choices: the places of its illuminant, observer and scale in their lists.
+struct ColourChoices
+{
+    int illuminant = 4; // D65
+    int observer = 1;   // 10 degree
+    int scale = 0;      // CIE L*a*b*
+};
+
+// The user's preferences store: organisation "Quvane", application "QUVA USW", the Parts'
+// section "Preferences" ("Delimiter", "Sample ID", "Autostore") and the colour panel's section
+// "Colour". This is the one place that names it; each program's main() makes one and passes it
+// down, and nothing below the front ends reads it.
+class PreferencesStore
+{
+public:
+    // The stored text of a key of section "Preferences"; the default when there is none, or
+    // when the value is not text (edited by hand, written by something else).
+    QString GetPreference(const QString &key, const QString &defaultValue) const;
+    void SavePreference(const QString &key, const QString &value);
+
+    DelimiterSettings delimiter() const;
+    ColourChoices colourChoices() const;
+    void saveColourChoices(const ColourChoices &choices);
+};
+
+} // namespace quvane
