@@ -19,6 +19,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -34,46 +35,61 @@ constexpr int Success = 0;
 constexpr int Failure = 1;
 constexpr int BadUsage = 2;
 
-const char *const Usage =
-    "Usage: quvane COMMAND [ARGUMENTS] [--delimiter tab|comma|CHAR]\n"
-    "\n"
-    "Commands:\n"
-    "  capture FILE         capture the instrument's datalog into a delimited text\n"
-    "                       file (--format cgats: CGATS.17 text, as Argyll CMS\n"
-    "                       reads it)\n"
-    "  convert SOURCE FILE  convert a DATALOG.QV3 file into a delimited text file\n"
-    "  archive FILE         archive the 100 product set-ups into a file\n"
-    "  restore FILE         restore the product set-ups of an archive file\n"
-    "  clear-datalog --yes  clear the instrument's datalog\n"
-    "  set-clock            set the instrument's clock to this computer's clock\n"
-    "  identify             show the instrument's identification\n"
-    "  screen FILE          save the instrument's display as a 128 x 128 bitmap file\n"
-    "  setup N              show product set-up N (1 to 100) as text\n"
-    "  measure              measure once; show the spectrum and its colour values\n"
-    "                       [--illuminant D65] [--observer 10] [--scale lab]\n"
-    "                       [--format text|cgats]\n"
-    "\n"
-    "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial\n"
-    "port), as for the utility. The delimiter is the utility's stored preference\n"
-    "unless --delimiter is given. Numbers and dates follow the locale of the\n"
-    "environment. A FILE or SOURCE of \"-\" is standard output (standard input for\n"
-    "restore and convert's SOURCE); put -- before a file name that starts with -.\n"
-    "Ctrl-C stops a capture, archive or restore after the record in transfer and\n"
-    "keeps what was transferred; a second Ctrl-C ends at once.\n"
-    "\n"
-    "Options:\n"
-    "  --delimiter DELIMITER  field delimiter: tab, comma or one character\n"
-    "  --yes                  confirm clear-datalog\n"
-    "  --illuminant NAME      measure: A, C, D50, D55, D65 (default), D75, F2, F7\n"
-    "                         or F11\n"
-    "  --observer DEGREES     measure: 2 or 10 (default)\n"
-    "  --scale SCALE          measure: lab (default), lch, hunter, xyz, yxy or luv\n"
-    "  --format FORMAT        measure, capture, convert: text (default) or cgats\n"
-    "  -h, --help             show this help\n"
-    "  -v, --version          show the version\n"
-    "\n"
-    "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by Ctrl-C\n"
-    "(143 by SIGTERM, 129 as the terminal closed).\n";
+// The options: each with the commands it belongs to (none: every command), in the order the
+// message for a misplaced one names them.
+struct Option
+{
+    const char *name;
+    const char *shortName; // or nullptr
+    const char *valueName; // nullptr for a switch
+    const char *description;
+    const char *help; // the help's text beside it; a line break continues it below
+    QStringList commands;
+};
+const Option Options[] = {
+    {"delimiter",
+     nullptr,
+     "DELIMITER",
+     "Field delimiter: tab, comma or one character.",
+     "field delimiter: tab, comma or one character",
+     {"capture", "convert"}},
+    {"yes", nullptr, nullptr, "Confirm clear-datalog.", "confirm clear-datalog", {"clear-datalog"}},
+    {"illuminant",
+     nullptr,
+     "NAME",
+     "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.",
+     "measure: A, C, D50, D55, D65 (default), D75, F2, F7\nor F11",
+     {"measure"}},
+    {"observer",
+     nullptr,
+     "DEGREES",
+     "measure: 2 or 10 (default) degrees.",
+     "measure: 2 or 10 (default)",
+     {"measure"}},
+    {"scale",
+     nullptr,
+     "SCALE",
+     "measure: lab (default), lch, hunter, xyz, yxy or luv.",
+     "measure: lab (default), lch, hunter, xyz, yxy or luv",
+     {"measure"}},
+    {"format",
+     nullptr,
+     "FORMAT",
+     "measure, capture, convert: text (default) or cgats.",
+     "measure, capture, convert: text (default) or cgats",
+     {"measure", "capture", "convert"}},
+    {"help", "h", nullptr, "Show this help.", "show this help", {}},
+    {"version", "v", nullptr, "Show the version.", "show the version", {}},
+};
+
+// A line of the help: the name column, then the text, its further lines below it.
+QString helpEntry(const QString &name, int width, const char *text)
+{
+    QString entry = QStringLiteral("  %1").arg(name, -width);
+    const QStringList lines = QString::fromLatin1(text).split(QLatin1Char('\n'));
+    entry += lines.join(QLatin1Char('\n') + QString(width + 2, QLatin1Char(' ')));
+    return entry + QLatin1Char('\n');
+}
 
 // An instrument's text as a terminal shows it safely: control characters (C0, DEL and C1) as
 // \xNN, so that no escape sequence reaches the terminal.
@@ -272,48 +288,259 @@ int identify(InstrumentSession &session)
     return print(text);
 }
 
+// What a command runs with, once its arguments are checked.
+struct CommandRun
+{
+    const QStringList &operands; // its own arguments
+    const MeasureOptions &measure;
+    bool toStandardOutput; // its last operand is "-", and it writes
+    InstrumentSession &session;
+    BulkTransfers &transfers;
+    const TerminalProgress &progress;
+};
+
+// The name a message gives an operand: "-" read is standard input.
+QString inputName(const QString &operand)
+{
+    return operand == QLatin1String("-") ? QStringLiteral("standard input") : operand;
+}
+
+int runConvert(CommandRun &run)
+{
+    return exitStatus(run.transfers.ConvertDatalog(run.operands[0], run.operands[1]),
+                      run.operands[1]);
+}
+
+int runCapture(CommandRun &run)
+{
+    const qint16 count = run.session.operations().DatalogCount();
+    if (count <= 0) {
+        std::fputs("quvane: Datalog is empty\n", stderr);
+        return Success;
+    }
+    // The outcome first: the signal that stopped the transfer is known after it.
+    const TransferOutcome outcome = run.transfers.UploadDatalog(count, run.operands[0]);
+    return exitStatus(outcome, run.operands[0], run.progress.stopSignal());
+}
+
+int runArchive(CommandRun &run)
+{
+    const TransferOutcome outcome = run.transfers.UploadSetups(run.operands[0]);
+    return exitStatus(outcome, run.operands[0], run.progress.stopSignal());
+}
+
+int runRestore(CommandRun &run)
+{
+    const QString &archive = run.operands[0];
+    const TransferOutcome restored = run.transfers.DownloadSetups(archive);
+    if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
+        return fail(QStringLiteral("%1 is not a product set-up archive; nothing was restored")
+                        .arg(inputName(archive)));
+    if (restored.result == TransferResult::Completed && restored.archived == 0)
+        return fail(QStringLiteral("%1 holds no product set-ups; nothing was restored")
+                        .arg(inputName(archive)));
+    if (!restored.refusedLines.isEmpty() && restored.result != TransferResult::Failed) {
+        QStringList lines;
+        for (int line : restored.refusedLines)
+            lines << QString::number(line);
+        return fail(QStringLiteral("the instrument refused the set-ups of %1 %2 of %3; the others "
+                                   "were restored")
+                        .arg(lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
+                             lines.join(QStringLiteral(", ")), archive));
+    }
+    return exitStatus(restored, {}, run.progress.stopSignal());
+}
+
+int runClearDatalog(CommandRun &run)
+{
+    run.session.operations().ClearDatalog();
+    return Success;
+}
+
+int runSetClock(CommandRun &run)
+{
+    run.session.operations().SetDateAndTime();
+    return Success;
+}
+
+int runIdentify(CommandRun &run)
+{
+    return identify(run.session);
+}
+
+int runScreen(CommandRun &run)
+{
+    const QByteArray bitmap = ScreenBitmap::header() + ScreenBitmap::readBits(run.session.sensor());
+    std::optional<OutputFile> file;
+    if (run.toStandardOutput)
+        file.emplace(OutputFile::StandardOutput);
+    else
+        file.emplace(run.operands[0]);
+    file->write(bitmap);
+    file->commit();
+    return Success;
+}
+
+int runSetup(CommandRun &run)
+{
+    return showSetup(run.session.sensor(), setupNumber(run.operands[0]));
+}
+
+int runMeasure(CommandRun &run)
+{
+    QVMeasure measurement(run.session.sensor());
+    measurement.Measure();
+    Colour::Spectrum spectrum;
+    for (int i = 1; i <= 31; ++i)
+        spectrum[static_cast<size_t>(i - 1)] = measurement.Spectrum(i);
+    return print(measurementText(spectrum, run.measure));
+}
+
+// A usage error of a command's own arguments, or nothing.
+using UsageCheck = QString (*)(const QStringList &operands, const QCommandLineParser &parser);
+
+QString confirmed(const QStringList &, const QCommandLineParser &parser)
+{
+    return parser.isSet(QStringLiteral("yes"))
+               ? QString()
+               : QStringLiteral("clear-datalog erases the datalog; confirm with --yes");
+}
+
+QString validSetupNumber(const QStringList &operands, const QCommandLineParser &)
+{
+    return setupNumber(operands[0]) != 0
+               ? QString()
+               : QStringLiteral("Invalid Product Setup # %1 (1 to 100)").arg(operands[0]);
+}
+
+QString notToATerminal(const QStringList &operands, const QCommandLineParser &)
+{
+    // A bitmap on a terminal is noise that may reprogram it.
+    return operands[0] == QLatin1String("-") && ::isatty(STDOUT_FILENO) == 1
+               ? QStringLiteral("screen - writes a bitmap, not to a terminal; redirect standard "
+                                "output or give a file name")
+               : QString();
+}
+
+// The commands, in the help's order.
+struct Command
+{
+    const char *name;
+    const char *usage; // the help's name column
+    int operands;
+    const char *help; // beside it; a line break continues it below
+    bool instrument;  // it talks to the instrument
+    bool writes;      // its last operand is a file it writes ("-": standard output)
+    bool transfer;    // Ctrl-C stops it after the item in hand
+    bool delimited;   // it writes delimited text
+    UsageCheck check;
+    int (*run)(CommandRun &);
+};
+const Command Commands[] = {
+    {"capture", "capture FILE", 1,
+     "capture the instrument's datalog into a delimited text\nfile (--format cgats: CGATS.17 "
+     "text, as Argyll CMS\nreads it)",
+     true, true, true, true, nullptr, runCapture},
+    {"convert", "convert SOURCE FILE", 2, "convert a DATALOG.QV3 file into a delimited text file",
+     false, true, true, true, nullptr, runConvert},
+    {"archive", "archive FILE", 1, "archive the 100 product set-ups into a file", true, true, true,
+     false, nullptr, runArchive},
+    {"restore", "restore FILE", 1, "restore the product set-ups of an archive file", true, false,
+     true, false, nullptr, runRestore},
+    {"clear-datalog", "clear-datalog --yes", 0, "clear the instrument's datalog", true, false,
+     false, false, confirmed, runClearDatalog},
+    {"set-clock", "set-clock", 0, "set the instrument's clock to this computer's clock", true,
+     false, false, false, nullptr, runSetClock},
+    {"identify", "identify", 0, "show the instrument's identification", true, false, false, false,
+     nullptr, runIdentify},
+    {"screen", "screen FILE", 1, "save the instrument's display as a 128 x 128 bitmap file", true,
+     true, false, false, notToATerminal, runScreen},
+    {"setup", "setup N", 1, "show product set-up N (1 to 100) as text", true, false, false, false,
+     validSetupNumber, runSetup},
+    {"measure", "measure", 0,
+     "measure once; show the spectrum and its colour values\n[--illuminant D65] [--observer 10] "
+     "[--scale lab]\n[--format text|cgats]",
+     true, false, false, false, nullptr, runMeasure},
+};
+
+QString usage()
+{
+    QString text = QStringLiteral("Usage: quvane COMMAND [ARGUMENTS] [--delimiter tab|comma|CHAR]\n"
+                                  "\n"
+                                  "Commands:\n");
+    for (const Command &command : Commands)
+        text += helpEntry(QLatin1String(command.usage), 21, command.help);
+    text += QStringLiteral(
+        "\n"
+        "The instrument is the one QUVANE_PORT names (sim, tcp://HOST:PORT or a serial\n"
+        "port), as for the utility. The delimiter is the utility's stored preference\n"
+        "unless --delimiter is given. Numbers and dates follow the locale of the\n"
+        "environment. A FILE or SOURCE of \"-\" is standard output (standard input for\n"
+        "restore and convert's SOURCE); put -- before a file name that starts with -.\n"
+        "Ctrl-C stops a capture, archive or restore after the record in transfer and\n"
+        "keeps what was transferred; a second Ctrl-C ends at once.\n"
+        "\n"
+        "Options:\n");
+    for (const Option &option : Options) {
+        QString name = QStringLiteral("--") + QLatin1String(option.name);
+        if (option.shortName)
+            name = QStringLiteral("-%1, ").arg(QLatin1String(option.shortName)) + name;
+        if (option.valueName)
+            name += QLatin1Char(' ') + QLatin1String(option.valueName);
+        text += helpEntry(name, 23, option.help);
+    }
+    return text + QStringLiteral("\n"
+                                 "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by "
+                                 "Ctrl-C\n"
+                                 "(143 by SIGTERM, 129 as the terminal closed).\n");
+}
+
+// The option as it was typed, for the message about an unknown one.
+int unknownOption(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty())
+        return usageError(parser.errorText());
+    const QString &name = unknown.first();
+    QString typed = QStringLiteral("--") + name;
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == QLatin1Char('-') + name ||
+            argument.startsWith(QLatin1Char('-') + name + QLatin1Char('='))) {
+            typed = argument;
+            break;
+        }
+    }
+    if (typed.startsWith(QLatin1String("--")))
+        return usageError(QStringLiteral("unknown option %1").arg(typed));
+    return usageError(
+        QStringLiteral("unknown option %1; put -- before a file name that starts with -")
+            .arg(typed));
+}
+
 } // namespace
 
 int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment &environment)
 {
     QCommandLineParser parser;
-    parser.addOptions({
-        {{"h", "help"}, "Show this help."},
-        {{"v", "version"}, "Show the version."},
-        {"delimiter", "Field delimiter: tab, comma or one character.", "DELIMITER"},
-        {"yes", "Confirm clear-datalog."},
-        {"illuminant", "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.", "NAME"},
-        {"observer", "measure: 2 or 10 (default) degrees.", "DEGREES"},
-        {"scale", "measure: lab (default), lch, hunter, xyz, yxy or luv.", "SCALE"},
-        {"format", "measure, capture, convert: text (default) or cgats.", "FORMAT"},
-    });
+    for (const Option &option : Options) {
+        QStringList names;
+        if (option.shortName)
+            names << QLatin1String(option.shortName);
+        names << QLatin1String(option.name);
+        parser.addOption(option.valueName
+                             ? QCommandLineOption(names, QLatin1String(option.description),
+                                                  QLatin1String(option.valueName))
+                             : QCommandLineOption(names, QLatin1String(option.description)));
+    }
     parser.addPositionalArgument("command", "The command to run.");
     // "-dash.txt" is one unknown option, not the short options d, a, s, h, ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    if (!parser.parse(app.arguments())) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (unknown.isEmpty())
-            return usageError(parser.errorText());
-        // The argument as it was typed.
-        const QString &name = unknown.first();
-        QString typed = QStringLiteral("--") + name;
-        for (const QString &argument : app.arguments().mid(1)) {
-            if (argument == QLatin1String("--"))
-                break;
-            if (argument == QLatin1Char('-') + name ||
-                argument.startsWith(QLatin1Char('-') + name + QLatin1Char('='))) {
-                typed = argument;
-                break;
-            }
-        }
-        if (typed.startsWith(QLatin1String("--")))
-            return usageError(QStringLiteral("unknown option %1").arg(typed));
-        return usageError(
-            QStringLiteral("unknown option %1; put -- before a file name that starts with -")
-                .arg(typed));
-    }
+    if (!parser.parse(app.arguments()))
+        return unknownOption(parser, app.arguments());
     if (parser.isSet("help")) {
-        std::fputs(Usage, stdout);
+        std::fputs(qPrintable(usage()), stdout);
         return Success;
     }
     if (parser.isSet("version")) {
@@ -323,42 +550,26 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usageError(QStringLiteral("no command given"));
-    const QString command = args.first();
-    const struct
-    {
-        const char *name;
-        int arguments;
-    } commands[] = {{"capture", 1},       {"convert", 2},   {"archive", 1},  {"restore", 1},
-                    {"clear-datalog", 0}, {"set-clock", 0}, {"identify", 0}, {"screen", 1},
-                    {"setup", 1},         {"measure", 0}};
-    int expected = -1;
-    for (const auto &c : commands) {
-        if (command == QLatin1String(c.name))
-            expected = c.arguments;
-    }
-    if (expected < 0)
-        return usageError(QStringLiteral("unknown command '%1'").arg(command));
-    if (args.size() - 1 != expected)
-        return usageError(QStringLiteral("%1 takes %2 argument(s)").arg(command).arg(expected));
+    const QString name = args.first();
+    const QStringList operands = args.mid(1);
+    const auto known = std::find_if(std::begin(Commands), std::end(Commands),
+                                    [&name](const Command &c) { return name == c.name; });
+    if (known == std::end(Commands))
+        return usageError(QStringLiteral("unknown command '%1'").arg(name));
+    const Command &command = *known;
+    if (operands.size() != command.operands)
+        return usageError(
+            QStringLiteral("%1 takes %2 argument(s)").arg(name).arg(command.operands));
     // An option of another command is bad usage, not silently ignored.
-    const struct
-    {
-        const char *option;
-        QStringList commands;
-    } owners[] = {{"delimiter", {"capture", "convert"}},
-                  {"yes", {"clear-datalog"}},
-                  {"illuminant", {"measure"}},
-                  {"observer", {"measure"}},
-                  {"scale", {"measure"}},
-                  {"format", {"measure", "capture", "convert"}}};
-    for (const auto &owner : owners) {
-        if (parser.isSet(QLatin1String(owner.option)) && !owner.commands.contains(command))
+    for (const Option &option : Options) {
+        if (!option.commands.isEmpty() && parser.isSet(QLatin1String(option.name)) &&
+            !option.commands.contains(name))
             return usageError(QStringLiteral("--%1 is an option of %2, not of %3")
-                                  .arg(QLatin1String(owner.option),
-                                       owner.commands.join(QStringLiteral(" and ")), command));
+                                  .arg(QLatin1String(option.name),
+                                       option.commands.join(QStringLiteral(" and ")), name));
     }
     // A name whose bytes do not decode in the locale's encoding would become another name.
-    for (const QString &operand : args.mid(1)) {
+    for (const QString &operand : operands) {
         if (operand.contains(QChar::ReplacementCharacter))
             return usageError(QStringLiteral("the file name '%1' is not valid in the locale's "
                                              "character set; rename the file")
@@ -368,23 +579,13 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
     if (!delimiterOf(parser, environment.delimiter, delimiterText))
         return usageError(
             QStringLiteral("--delimiter takes tab, comma or one printable ISO-8859-1 character"));
-    if (command == QLatin1String("clear-datalog") && !parser.isSet("yes"))
-        return usageError(QStringLiteral("clear-datalog erases the datalog; confirm with --yes"));
-    if (command == QLatin1String("setup") && setupNumber(args[1]) == 0)
-        return usageError(QStringLiteral("Invalid Product Setup # %1 (1 to 100)").arg(args[1]));
+    if (command.check) {
+        const QString problem = command.check(operands, parser);
+        if (!problem.isEmpty())
+            return usageError(problem);
+    }
     // "-" is standard output for what is written, standard input for what is read.
-    const bool toStandardOutput = args.size() > 1 && args.last() == QLatin1String("-") &&
-                                  command != QLatin1String("restore") &&
-                                  command != QLatin1String("setup");
-    // A bitmap on a terminal is noise that may reprogram it.
-    if (toStandardOutput && command == QLatin1String("screen") && ::isatty(STDOUT_FILENO) == 1)
-        return usageError(QStringLiteral("screen - writes a bitmap, not to a terminal; redirect "
-                                         "standard output or give a file name"));
-
-    const QByteArray delimiter = delimiterText.toLatin1();
-    InstrumentSession session;
-    SensorControl &sensor = session.sensor();
-    InstrumentOperations &operations = session.operations();
+    const bool toStandardOutput = command.writes && operands.last() == QLatin1String("-");
 
     QString measureError;
     const std::optional<MeasureOptions> measureOptions = MeasureOptions::parse(
@@ -393,118 +594,51 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
         measureError);
     if (!measureOptions)
         return usageError(measureError);
+    const QByteArray delimiter = delimiterText.toLatin1();
     // The delimited text writes numbers as the locale does: a delimiter that is the locale's
     // decimal separator makes fields that cannot be told apart. The file is written as asked.
-    if ((command == QLatin1String("capture") || command == QLatin1String("convert")) &&
-        !measureOptions->cgats && delimiter == environment.textFormat.decimalPoint())
+    if (command.delimited && !measureOptions->cgats &&
+        delimiter == environment.textFormat.decimalPoint())
         fail(QStringLiteral("warning: the delimiter %1 is also the decimal separator of the "
                             "locale's numbers, so the fields cannot be told apart again; "
                             "--delimiter tab keeps them apart")
                  .arg(delimiterText));
 
-    if (command == QLatin1String("convert")) {
-        // A conversion needs no instrument. It reads to the end once started (a second Ctrl-C
-        // ends it at once).
-        TerminalProgress progress(true, !environment.dumbTerminal);
-        BulkTransfers transfers(
-            {nullptr, delimiter, environment.textFormat, {}, {}, measureOptions->cgats, true},
-            progress);
-        return exitStatus(transfers.ConvertDatalog(args[1], args[2]), args[2]);
-    }
-
-    // The file a command writes is checked before anything is sent to the instrument.
-    if (!toStandardOutput &&
-        (command == QLatin1String("capture") || command == QLatin1String("archive") ||
-         command == QLatin1String("screen"))) {
-        try {
-            OutputFile::check(args[1]);
-        } catch (const QuvaneError &error) {
-            return fail(error.description());
-        }
-    }
-    if (!connectInstrument(session, link))
-        return Failure;
-    // Qt's sockets set SIGPIPE aside when the link is TCP (they write with MSG_NOSIGNAL): a
-    // closed pipe on standard output ends the command quietly again, as the shell expects of
-    // `quvane capture - | head -1`, whatever the link.
-    std::signal(SIGPIPE, SIG_DFL);
-
-    // Ctrl-C stops a transfer after the item in hand; it ends any other command at once.
-    const bool transfer = command == QLatin1String("capture") ||
-                          command == QLatin1String("archive") ||
-                          command == QLatin1String("restore");
-    TerminalProgress progress(transfer, !environment.dumbTerminal);
-    // Nobody is there to answer Retry: a timeout ends the transfer.
-    BulkTransfers transfers(
-        {&sensor, delimiter, environment.textFormat, {}, {}, measureOptions->cgats, true},
-        progress);
-    try {
-        if (command == QLatin1String("identify"))
-            return identify(session);
-        if (command == QLatin1String("set-clock")) {
-            operations.SetDateAndTime();
-            return Success;
-        }
-        if (command == QLatin1String("setup"))
-            return showSetup(sensor, setupNumber(args[1]));
-        if (command == QLatin1String("measure")) {
-            QVMeasure measurement(sensor);
-            measurement.Measure();
-            Colour::Spectrum spectrum;
-            for (int i = 1; i <= 31; ++i)
-                spectrum[static_cast<size_t>(i - 1)] = measurement.Spectrum(i);
-            return print(measurementText(spectrum, *measureOptions));
-        }
-        if (command == QLatin1String("screen")) {
-            const QByteArray bitmap = ScreenBitmap::header() + ScreenBitmap::readBits(sensor);
-            std::optional<OutputFile> file;
-            if (toStandardOutput)
-                file.emplace(OutputFile::StandardOutput);
-            else
-                file.emplace(args[1]);
-            file->write(bitmap);
-            file->commit();
-            return Success;
-        }
-        if (command == QLatin1String("clear-datalog")) {
-            operations.ClearDatalog();
-            return Success;
-        }
-        if (command == QLatin1String("capture")) {
-            const qint16 count = operations.DatalogCount();
-            if (count <= 0) {
-                std::fputs("quvane: Datalog is empty\n", stderr);
-                return Success;
+    InstrumentSession session;
+    if (command.instrument) {
+        // The file a command writes is checked before anything is sent to the instrument.
+        if (command.writes && !toStandardOutput) {
+            try {
+                OutputFile::check(operands.last());
+            } catch (const QuvaneError &error) {
+                return fail(error.description());
             }
-            const TransferOutcome outcome = transfers.UploadDatalog(count, args[1]);
-            return exitStatus(outcome, args[1], progress.stopSignal());
         }
+        if (!connectInstrument(session, link))
+            return Failure;
+        // Qt's sockets set SIGPIPE aside when the link is TCP (they write with MSG_NOSIGNAL): a
+        // closed pipe on standard output ends the command quietly again, as the shell expects
+        // of `quvane capture - | head -1`, whatever the link.
+        std::signal(SIGPIPE, SIG_DFL);
+    }
+    // Ctrl-C stops a transfer after the item in hand (a conversion reads to the end once
+    // started; a second Ctrl-C ends it at once); it ends any other command at once.
+    TerminalProgress progress(command.transfer, !environment.dumbTerminal);
+    // Nobody is there to answer Retry: a timeout ends the transfer.
+    BulkTransfers transfers({command.instrument ? &session.sensor() : nullptr,
+                             delimiter,
+                             environment.textFormat,
+                             {},
+                             {},
+                             measureOptions->cgats,
+                             true},
+                            progress);
+    CommandRun run{operands, *measureOptions, toStandardOutput, session, transfers, progress};
+    try {
+        return command.run(run);
     } catch (const QuvaneError &error) {
         return fail(error.description());
     }
-    if (command == QLatin1String("archive")) {
-        const TransferOutcome outcome = transfers.UploadSetups(args[1]);
-        return exitStatus(outcome, args[1], progress.stopSignal());
-    }
-    const TransferOutcome restored = transfers.DownloadSetups(args[1]);
-    if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
-        return fail(
-            QStringLiteral("%1 is not a product set-up archive; nothing was restored")
-                .arg(args[1] == QLatin1String("-") ? QStringLiteral("standard input") : args[1]));
-    if (restored.result == TransferResult::Completed && restored.archived == 0)
-        return fail(
-            QStringLiteral("%1 holds no product set-ups; nothing was restored")
-                .arg(args[1] == QLatin1String("-") ? QStringLiteral("standard input") : args[1]));
-    if (!restored.refusedLines.isEmpty() && restored.result != TransferResult::Failed) {
-        QStringList lines;
-        for (int line : restored.refusedLines)
-            lines << QString::number(line);
-        return fail(QStringLiteral("the instrument refused the set-ups of %1 %2 of %3; the others "
-                                   "were restored")
-                        .arg(lines.size() == 1 ? QStringLiteral("line") : QStringLiteral("lines"),
-                             lines.join(QStringLiteral(", ")), args[1]));
-    }
-    return exitStatus(restored, {}, progress.stopSignal());
 }
 
 } // namespace quvane

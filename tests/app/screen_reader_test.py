@@ -32,8 +32,9 @@ def start_display():
     return server, ":" + number.decode().strip()
 
 
+# Generous waits: a loaded machine starts the program slowly.
 def application():
-    for _ in range(150):
+    for _ in range(600):
         for app in pyatspi.Registry.getDesktop(0):
             if app is not None and app.name == APP and app.childCount > 0:
                 return app
@@ -42,7 +43,7 @@ def application():
 
 
 def window(app, title_start):
-    for _ in range(100):
+    for _ in range(300):
         for w in app:
             if w is not None and w.name.startswith(title_start) and \
                     w.getState().contains(pyatspi.STATE_SHOWING):
