@@ -3,6 +3,7 @@
 #include "dialogs/FormHelpers.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "policy/OffThread.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
 #include "transfer/OutputFile.h"
@@ -84,7 +85,16 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
 TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString &sFileName)
 {
     const Unload unload(*this);
-    const TransferResult result = report(transfers().ConvertDatalog(sSource, sFileName));
+    // The conversion never talks to the instrument: it runs on a worker thread, and the window
+    // shows its progress and stays live meanwhile.
+    TransferSettings settings;
+    settings.delimiter = Delimiter.toLatin1();
+    settings.text = m_textFormat;
+    const TransferOutcome outcome =
+        runOffThread<TransferOutcome>(*this, [&](TransferProgress &progress) {
+            return BulkTransfers(settings, progress).ConvertDatalog(sSource, sFileName);
+        });
+    const TransferResult result = report(outcome);
     if (result == TransferResult::Completed)
         MsgBox(QCoreApplication::translate("Quvane", "Conversion completed"), MsgButtons::OK,
                MsgIcon::Information, m_identity.mainTitle());

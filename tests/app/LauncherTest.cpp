@@ -1,6 +1,7 @@
 #include "app/frmUtility.h"
 #include "dialogs/frmCapture.h"
 #include "link/QuvaneError.h"
+#include "policy/OffThread.h"
 #include "policy/Preferences.h"
 #include "support/Files.h"
 #include "support/UiFixture.h"
@@ -12,8 +13,11 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
+
+#include <atomic>
 
 using namespace quvane;
 
@@ -205,6 +209,42 @@ TEST_F(LauncherTest, ConvertLooksForTheDriveUntilCancelled)
     QFile converted(out);
     ASSERT_TRUE(converted.open(QIODevice::ReadOnly));
     EXPECT_EQ(converted.readAll().count('\n'), 3); // heading and two records
+}
+
+// Work off the window's thread: the window's events go on meanwhile, what the work reports is
+// shown on the window's thread, and a Cancel there reaches the work.
+TEST(OffThread, ReportsCrossToTheWindowsThreadAndCancelComesBack)
+{
+    struct Shown : SilentProgress
+    {
+        void start(const QString &c, int) override
+        {
+            caption = c;
+            onWindowThread = QThread::currentThread() == qApp->thread();
+        }
+        void setValue(int v) override { value = v; }
+        bool cancelRequested() const override { return value == 1; } // Cancel once it shows 1
+        QString caption;
+        int value = 0;
+        bool onWindowThread = false;
+    } shown;
+    std::atomic<bool> windowLive = false;
+    QTimer::singleShot(0, [&windowLive] { windowLive = true; });
+    const QThread *window = QThread::currentThread();
+    bool offWindow = false;
+    const int result = runOffThread<int>(shown, [&](TransferProgress &progress) {
+        offWindow = QThread::currentThread() != window;
+        progress.start(QStringLiteral("Converting"), 3);
+        while (!windowLive)
+            QThread::msleep(1);
+        progress.setValue(1);
+        while (!progress.cancelRequested())
+            QThread::msleep(1);
+        return 7;
+    });
+    EXPECT_TRUE(offWindow && shown.onWindowThread);
+    EXPECT_EQ(std::tuple(result, shown.caption, shown.value),
+              std::tuple(7, QStringLiteral("Converting"), 1));
 }
 
 } // namespace
