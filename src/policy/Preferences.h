@@ -14,7 +14,7 @@ struct ColourChoices
     int scale = 0;      // CIE L*a*b*
 };
 
-// The user's preferences store: organisation "Quvane", application "QUVA USW", the Parts'
+// The user's preferences store: organisation "Quvane", application "QUVA USW", the utility's
 // section "Preferences" ("Delimiter", "Sample ID", "Autostore") and the colour panel's section
 // "Colour". This is the one place that names it; each program's main() makes one and passes it
 // down, and nothing below the front ends reads it.

@@ -19,11 +19,11 @@ namespace quvane {
 namespace {
 
 // One message to standard output or error, whole and at once, in the locale's encoding.
-template <typename... Parts> void say(FILE *stream, const Parts &...parts)
+template <typename... Pieces> void say(FILE *stream, const Pieces &...pieces)
 {
     QString text;
     QTextStream line(&text);
-    (line << ... << parts);
+    (line << ... << pieces);
     line.flush();
     std::fprintf(stream, "%s", text.toLocal8Bit().constData());
     std::fflush(stream);
