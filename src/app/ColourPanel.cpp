@@ -105,10 +105,7 @@ void ColourPanel::clear()
 bool ColourPanel::setStandard(const QVSetup &setup)
 {
     if (setup.Spectral) {
-        Spectrum spectrum;
-        for (int i = 1; i <= 31; ++i)
-            spectrum[size_t(i - 1)] = setup.Spectrum(qint16(i));
-        m_standardSpectrum = spectrum;
+        m_standardSpectrum = setup.spectrum();
         m_standardLab.reset();
     } else if (setup.ColorScale == Codes::ScaleCieLab) { // the set-up's own values
         m_standardSpectrum.reset();

@@ -348,8 +348,7 @@ void frmUtility::ClearMeasurements()
 
 void frmUtility::ViewMeasurement(const QVMeasure &aMeasurement)
 {
-    for (int i = 1; i <= 31; ++i)
-        Spectrum[static_cast<size_t>(i - 1)] = aMeasurement.Spectrum(i);
+    Spectrum = aMeasurement.spectrum();
     ui.display->plot(Spectrum);
     ui.display->tabulate(Spectrum);
     ui.colour->showSpectrum(Spectrum);
@@ -361,8 +360,7 @@ void frmUtility::ViewDatalogRecord(const QVLog &aRecord)
         ui.display->clearGraph();
         return;
     }
-    for (int i = 1; i <= 31; ++i)
-        Spectrum[static_cast<size_t>(i - 1)] = aRecord.Spectrum(i);
+    Spectrum = aRecord.spectrum();
     ui.display->plot(Spectrum);
     ui.colour->showSpectrum(Spectrum);
 }

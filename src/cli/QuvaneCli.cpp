@@ -390,10 +390,7 @@ int runMeasure(CommandRun &run)
 {
     QVMeasure measurement(run.session.sensor());
     measurement.Measure();
-    Colour::Spectrum spectrum;
-    for (int i = 1; i <= 31; ++i)
-        spectrum[static_cast<size_t>(i - 1)] = measurement.Spectrum(i);
-    return print(measurementText(spectrum, run.measure));
+    return print(measurementText(measurement.spectrum(), run.measure));
 }
 
 // A usage error of a command's own arguments, or nothing.

@@ -79,10 +79,7 @@ QString frmDatalog::datalogComparison(const QVLog &record)
     if (!record.Spectral || !illuminant)
         return QString();
     const Colorimeter meter(*illuminant, Codes::observer(record.Observer));
-    Spectrum spectrum;
-    for (int i = 1; i <= 31; ++i)
-        spectrum[size_t(i - 1)] = record.Spectrum(i);
-    const Xyz xyz = meter.tristimulus(spectrum);
+    const Xyz xyz = meter.tristimulus(record.spectrum());
     // The record's scale and index in the set-up's codes.
     std::optional<std::array<double, 3>> scale;
     if (const auto kind = Codes::scale(record.ColorScale))

@@ -35,6 +35,8 @@ public:
     float ScaleData(int anIndex) const { return m_values.ScaleData(anIndex); }
     float IndexData() const { return m_values.IndexData(); }
     float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
+    // The 31 values at once, 400 to 700 nm.
+    const std::array<float, 31> &spectrum() const { return m_values.spectrum; }
 
     // "MM/DD/YY" as the instrument sends it, with the year widened to four digits (below 95:
     // 20xx, else 19xx). Characters 7 and 8 that are not a number raise a type mismatch (13).

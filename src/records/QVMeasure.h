@@ -27,6 +27,8 @@ public:
     float ScaleData(int anIndex) const { return m_values.ScaleData(anIndex); }
     float IndexData() const { return m_values.IndexData(); }
     float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
+    // The 31 values at once, 400 to 700 nm.
+    const std::array<float, 31> &spectrum() const { return m_values.spectrum; }
 
 private:
     SensorControl *m_sensor;

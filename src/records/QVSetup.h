@@ -71,6 +71,9 @@ public:
     void setIndexHitch(float aValue) { m_indexHitch = aValue; }
     float Spectrum(qint16 anIndex) const;
     void setSpectrum(qint16 anIndex, float aValue);
+    // The standard's 31 values at once, 400 to 700 nm.
+    const std::array<float, 31> &spectrum() const { return m_spectrum; }
+    void setSpectrum(const std::array<float, 31> &values) { m_spectrum = values; }
 
     // The codes item 0 to 7 may take now, in the order the editor lists them; other items
     // have none. aList stands for the caller's array indexed from 1: aList(1) is aList[0]. The

@@ -121,10 +121,8 @@ SimSetup defaultSetup(int index)
     setup.CommercialFactor = 1.0f;
     setup.l2cRatio = 2.0f;
     setup.Spectral = index % 3 == 0;
-    if (setup.Spectral) {
-        for (qint16 i = 1; i <= 31; ++i)
-            setup.setSpectrum(i, sample.reflectance[static_cast<size_t>(i - 1)]);
-    }
+    if (setup.Spectral)
+        setup.setSpectrum(sample.reflectance);
     setStandardValues(setup, sample.reflectance);
     return {setup.ProductName, setup.recordFields()};
 }
