@@ -7,6 +7,7 @@ shows.
     screen_reader_test.py QUVANE_UTILITY
 """
 import os
+import socket
 import subprocess
 import sys
 import tempfile
@@ -18,18 +19,36 @@ APP = "Quvane Utility"
 
 
 def start_display():
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x600x24",
-                               "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
-    os.close(write)
-    number = b""
-    while not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            sys.exit("Xvfb did not start")
-        number += chunk
-    os.close(read)
-    return server, ":" + number.decode().strip()
+    """An X server of the test's own. Two servers started at once can be told the same free
+    number; the one that lost is started again."""
+    for _ in range(5):
+        read, write = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
+                                   "1024x600x24", "-nolisten", "tcp"], pass_fds=[write],
+                                  stderr=subprocess.DEVNULL)
+        os.close(write)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read)
+        display = number.decode().strip()
+        if display and reachable(display) and server.poll() is None:
+            return server, ":" + display
+        server.terminate()
+        server.wait()
+    sys.exit("no X server could be started")
+
+
+def reachable(display):
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as connection:
+        try:
+            connection.connect("/tmp/.X11-unix/X" + display)
+            return True
+        except OSError:
+            return False
 
 
 # Generous waits: a loaded machine starts the program slowly.
