@@ -20,6 +20,12 @@ QString QVLog::FourDigitYearDate(const QString &sDate)
     return sDate.left(6) + QString::number(year < 95 ? 2000 + year : 1900 + year);
 }
 
+QDateTime QVLog::taken() const
+{
+    return QDateTime(QDate::fromString(MeasurementDate, QStringLiteral("MM/dd/yyyy")),
+                     QTime::fromString(MeasurementTime, QStringLiteral("HH:mm")));
+}
+
 void QVLog::GetRecord(qint16 aRecordNumber)
 {
     PacketBuffer packet;

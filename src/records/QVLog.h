@@ -3,6 +3,7 @@
 #include "records/ColorValues.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 class PacketBuffer;
@@ -37,6 +38,9 @@ public:
     float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
     // The 31 values at once, 400 to 700 nm.
     const std::array<float, 31> &spectrum() const { return m_values.spectrum; }
+
+    // MeasurementDate and MeasurementTime as a date-time; invalid when they name none.
+    QDateTime taken() const;
 
     // "MM/DD/YY" as the instrument sends it, with the year widened to four digits (below 95:
     // 20xx, else 19xx). Characters 7 and 8 that are not a number raise a type mismatch (13).

@@ -16,4 +16,6 @@ void QVMeasure::Measure()
         m_values.readSpectrum(packet);
         expectEnd(packet, command);
     });
+    m_taken = QDateTime::currentDateTime();
+    m_serial = m_sensor->SerialNumber();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QString>
 #include <QtGlobal>
 
 #include "records/ColorValues.h"
@@ -24,6 +26,10 @@ public:
     // Takes one measurement ("H") into Spectrum. Errors reach the caller.
     void Measure();
 
+    // When the measurement was taken, by this computer's clock, and by which instrument.
+    QDateTime taken() const { return m_taken; }
+    QString instrumentSerial() const { return m_serial; }
+
     float ScaleData(int anIndex) const { return m_values.ScaleData(anIndex); }
     float IndexData() const { return m_values.IndexData(); }
     float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
@@ -33,4 +39,6 @@ public:
 private:
     SensorControl *m_sensor;
     quvane::ColorValues m_values;
+    QDateTime m_taken;
+    QString m_serial;
 };

@@ -177,6 +177,8 @@ TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
     measurement.Measure();
     EXPECT_FLOAT_EQ(measurement.Spectrum(1), 25.0f);
     EXPECT_FLOAT_EQ(measurement.Spectrum(31), 50.0f);
+    EXPECT_EQ(measurement.instrumentSerial(), QStringLiteral("A1"));
+    EXPECT_LE(std::abs(measurement.taken().secsTo(QDateTime::currentDateTime())), 5);
 
     // clang-format off
     instrument->replies["K0003"] = "0004" "0002"      // record 4, set-up index 2
@@ -198,6 +200,7 @@ TEST_F(GoldenTest, RepliesOfEveryCommandDecodeAsWritten)
     EXPECT_EQ(
         std::tuple(record.MeasurementDate, record.MeasurementTime, record.ID),
         std::tuple(QStringLiteral("03/01/2026"), QStringLiteral("14:05"), QStringLiteral("S1")));
+    EXPECT_EQ(record.taken(), QDateTime(QDate(2026, 3, 1), QTime(14, 5)));
     EXPECT_EQ(std::tuple(record.ScaleData(2), record.IndexData(), record.Spectrum(31)),
               std::tuple(-1.5f, 2.0f, 50.0f));
 
