@@ -28,12 +28,18 @@ frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCou
     connect(ui.cmdCancel, &QPushButton::clicked, this, &frmCapture::cmdCancel_Click);
 }
 
-BulkTransfers frmCapture::transfers()
+TransferSettings frmCapture::fileSettings() const
 {
     TransferSettings settings;
-    settings.sensor = &m_sensor;
     settings.delimiter = Delimiter.toLatin1();
     settings.text = m_textFormat;
+    return settings;
+}
+
+BulkTransfers frmCapture::transfers()
+{
+    TransferSettings settings = fileSettings();
+    settings.sensor = &m_sensor;
     settings.retryAfterTimeout = [](const QuvaneError &error) { return AskRetry(error); };
     return BulkTransfers(std::move(settings), *this);
 }
@@ -87,9 +93,7 @@ TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString 
     const Unload unload(*this);
     // The conversion never talks to the instrument: it runs on a worker thread, and the window
     // shows its progress and stays live meanwhile.
-    TransferSettings settings;
-    settings.delimiter = Delimiter.toLatin1();
-    settings.text = m_textFormat;
+    const TransferSettings settings = fileSettings();
     const TransferOutcome outcome =
         runOffThread<TransferOutcome>(*this, [&](TransferProgress &progress) {
             return BulkTransfers(settings, progress).ConvertDatalog(sSource, sFileName);

@@ -63,6 +63,8 @@ private:
     };
     void unload();
     void cmdCancel_Click() { m_cancel = true; }
+    // The delimiter and text format of the files; transfers() adds the link and Retry.
+    quvane::TransferSettings fileSettings() const;
     quvane::BulkTransfers transfers();
     // Shows the message an outcome calls for and returns its result.
     quvane::TransferResult report(const quvane::TransferOutcome &outcome);
