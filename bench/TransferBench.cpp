@@ -32,7 +32,6 @@ struct Bench
     SensorControl sensor;
     SilentProgress progress;
     BulkTransfers transfers{{&sensor, "\t", TextFormat(), {}}, progress};
-    BulkTransfers cgats{{&sensor, "\t", TextFormat(), {}, {}, true}, progress};
     QTemporaryDir dir;
 };
 
@@ -47,7 +46,7 @@ void CaptureInProcess(benchmark::State &state)
     Bench &b = bench();
     const QString out = b.dir.filePath(QStringLiteral("capture.txt"));
     for (auto _ : state)
-        b.transfers.UploadDatalog(800, out);
+        b.transfers.UploadDatalog(800, {out});
     state.SetItemsProcessed(state.iterations() * 800);
 }
 BENCHMARK(CaptureInProcess)->Unit(benchmark::kMillisecond);
@@ -72,27 +71,28 @@ QString bigDatalog(qint64 &bytes)
 }
 
 // The conversion of the big datalog, as delimited text or as CGATS.17.
-void convertHundredThousandRecords(benchmark::State &state, BulkTransfers &transfers,
+void convertHundredThousandRecords(benchmark::State &state, DatalogFormat format,
                                    const QString &outName)
 {
     qint64 bytes = 0;
     const QString source = bigDatalog(bytes);
     const QString out = bench().dir.filePath(outName);
     for (auto _ : state)
-        transfers.ConvertDatalog(source, out);
+        bench().transfers.ConvertDatalog(source, {out, format});
     state.SetBytesProcessed(state.iterations() * bytes);
     state.SetItemsProcessed(state.iterations() * 100000);
 }
 
 void ConvertHundredThousandRecords(benchmark::State &state)
 {
-    convertHundredThousandRecords(state, bench().transfers, QStringLiteral("converted.txt"));
+    convertHundredThousandRecords(state, DatalogFormat::DelimitedText,
+                                  QStringLiteral("converted.txt"));
 }
 BENCHMARK(ConvertHundredThousandRecords)->Unit(benchmark::kMillisecond);
 
 void ConvertHundredThousandRecordsToCgats(benchmark::State &state)
 {
-    convertHundredThousandRecords(state, bench().cgats, QStringLiteral("converted.ti3"));
+    convertHundredThousandRecords(state, DatalogFormat::Cgats, QStringLiteral("converted.ti3"));
 }
 BENCHMARK(ConvertHundredThousandRecordsToCgats)->Unit(benchmark::kMillisecond);
 

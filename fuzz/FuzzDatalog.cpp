@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QFile::remove(target);
     SilentProgress progress;
     BulkTransfers transfers({nullptr, "\t", text, {}}, progress);
-    const TransferOutcome outcome = transfers.ConvertDatalog(source, target);
+    const TransferOutcome outcome = transfers.ConvertDatalog(source, {target});
     if (outcome.result == TransferResult::Failed && QFile::exists(target))
         __builtin_trap();
     return 0;

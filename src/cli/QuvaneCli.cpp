@@ -8,6 +8,7 @@
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
+#include "policy/TransferMessages.h"
 #include "records/QVMeasure.h"
 #include "records/QVSetup.h"
 #include "records/ScreenBitmap.h"
@@ -175,8 +176,9 @@ int exitStatus(const TransferOutcome &outcome, const QString &written = {}, int 
         const QString by = stop == SIGTERM  ? QStringLiteral("stopped by SIGTERM")
                            : stop == SIGHUP ? QStringLiteral("stopped as the terminal closed")
                                             : QStringLiteral("stopped by Ctrl-C");
-        if (!outcome.kept.isEmpty())
-            fail(QStringLiteral("%1. %2").arg(by, outcome.kept));
+        const QString kept = describe(outcome).kept;
+        if (!kept.isEmpty())
+            fail(QStringLiteral("%1. %2").arg(by, kept));
         else if (written == QLatin1String("-"))
             fail(by + QStringLiteral("; what was transferred before went to standard output"));
         else if (!written.isEmpty())
@@ -189,7 +191,7 @@ int exitStatus(const TransferOutcome &outcome, const QString &written = {}, int 
     case TransferResult::Failed:
         break;
     }
-    return fail(outcome.line());
+    return fail(describe(outcome).line());
 }
 
 // Writes text to standard output; a failed write (a full disk, a closed pipe) is a failure.
@@ -296,6 +298,7 @@ struct CommandRun
     bool toStandardOutput; // its last operand is "-", and it writes
     InstrumentSession &session;
     BulkTransfers &transfers;
+    DatalogFormat format; // of a capture's or a conversion's file
     const TerminalProgress &progress;
 };
 
@@ -307,7 +310,7 @@ QString inputName(const QString &operand)
 
 int runConvert(CommandRun &run)
 {
-    return exitStatus(run.transfers.ConvertDatalog(run.operands[0], run.operands[1]),
+    return exitStatus(run.transfers.ConvertDatalog(run.operands[0], {run.operands[1], run.format}),
                       run.operands[1]);
 }
 
@@ -319,7 +322,8 @@ int runCapture(CommandRun &run)
         return Success;
     }
     // The outcome first: the signal that stopped the transfer is known after it.
-    const TransferOutcome outcome = run.transfers.UploadDatalog(count, run.operands[0]);
+    const TransferOutcome outcome =
+        run.transfers.UploadDatalog(count, {run.operands[0], run.format});
     return exitStatus(outcome, run.operands[0], run.progress.stopSignal());
 }
 
@@ -333,7 +337,7 @@ int runRestore(CommandRun &run)
 {
     const QString &archive = run.operands[0];
     const TransferOutcome restored = run.transfers.DownloadSetups(archive);
-    if (restored.result == TransferResult::Refused && restored.failure.isEmpty())
+    if (restored.stage == TransferStage::NotAnArchive)
         return fail(QStringLiteral("%1 is not a product set-up archive; nothing was restored")
                         .arg(inputName(archive)));
     if (restored.result == TransferResult::Completed && restored.archived == 0)
@@ -627,10 +631,15 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
                              environment.textFormat,
                              {},
                              {},
-                             measureOptions->cgats,
                              true},
                             progress);
-    CommandRun run{operands, *measureOptions, toStandardOutput, session, transfers, progress};
+    CommandRun run{operands,
+                   *measureOptions,
+                   toStandardOutput,
+                   session,
+                   transfers,
+                   measureOptions->cgats ? DatalogFormat::Cgats : DatalogFormat::DelimitedText,
+                   progress};
     try {
         return command.run(run);
     } catch (const QuvaneError &error) {

@@ -6,6 +6,7 @@
 #include "policy/OffThread.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
+#include "policy/TransferMessages.h"
 #include "transfer/OutputFile.h"
 
 #include <QApplication>
@@ -48,12 +49,13 @@ TransferResult frmCapture::report(const TransferOutcome &outcome)
 {
     // The message comes while the window still shows the operation; each public operation
     // unloads the window after its last message.
+    const TransferMessage message = describe(outcome);
     if (outcome.result == TransferResult::Failed)
-        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
-    else if (outcome.result == TransferResult::Refused && !outcome.failure.isEmpty())
-        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
-    else if (outcome.result == TransferResult::Cancelled && !outcome.kept.isEmpty())
-        MsgBox(outcome.message(), MsgButtons::OK, MsgIcon::Information, m_identity.mainTitle());
+        MsgBox(message.box(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
+    else if (outcome.result == TransferResult::Refused && !message.failure.isEmpty())
+        MsgBox(message.box(), MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
+    else if (outcome.result == TransferResult::Cancelled && !message.kept.isEmpty())
+        MsgBox(message.box(), MsgButtons::OK, MsgIcon::Information, m_identity.mainTitle());
     return outcome.result;
 }
 
@@ -85,7 +87,7 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
                MsgIcon::Exclamation, m_identity.mainTitle());
         return TransferResult::Refused;
     }
-    return report(transfers().UploadDatalog(count, sFileName));
+    return report(transfers().UploadDatalog(count, DatalogFile{sFileName}));
 }
 
 TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString &sFileName)
@@ -96,7 +98,8 @@ TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString 
     const TransferSettings settings = fileSettings();
     const TransferOutcome outcome =
         runOffThread<TransferOutcome>(*this, [&](TransferProgress &progress) {
-            return BulkTransfers(settings, progress).ConvertDatalog(sSource, sFileName);
+            return BulkTransfers(settings, progress)
+                .ConvertDatalog(sSource, DatalogFile{sFileName});
         });
     const TransferResult result = report(outcome);
     if (result == TransferResult::Completed)

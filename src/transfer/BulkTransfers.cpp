@@ -11,26 +11,12 @@
 #include "transfer/TextFormat.h"
 #include "transfer/TransferProgress.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <memory>
 #include <optional>
 
 namespace quvane {
 
 namespace {
-
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
-QString counted(int n, const char *one, const char *many)
-{
-    return n == 1 ? QStringLiteral("1 %1").arg(QLatin1String(one))
-                  : QStringLiteral("%1 %2").arg(n).arg(QLatin1String(many));
-}
 
 // Closes the progress display however the operation ends.
 class ProgressScope
@@ -47,76 +33,42 @@ private:
     TransferProgress &m_progress;
 };
 
-} // namespace
-
-QString TransferOutcome::message() const
+// The lines of a transfer's file around its items, for counting the items of a kept part.
+struct FileLayout
 {
-    QStringList parts{failure, reason, kept};
-    parts.removeAll(QString());
-    return parts.join(QStringLiteral("\n\n"));
-}
-
-QString TransferOutcome::line() const
-{
-    QStringList parts{failure, reason, kept};
-    parts.removeAll(QString());
-    for (QString &part : parts)
-        part.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return parts.join(QLatin1Char(' '));
-}
-
-namespace {
-
-TransferOutcome failed(const QString &failure, const QuvaneError &error, const QString &kept = {})
-{
-    return {TransferResult::Failed, failure, error.description(), kept, error.number(), {}};
-}
-
-// What a transfer's file holds, for the messages.
-struct Items
-{
-    int headingLines; // lines before the first item
-    const char *one, *many, *done;
-    int trailingLines = 0; // lines after the last
+    int headingLines;
+    int trailingLines = 0;
 };
-constexpr Items Records{0, "record", "records", "captured"};
-constexpr Items Converted{1, "record", "records", "converted"};
-constexpr Items Setups{1, "set-up", "set-ups", "archived"};
+constexpr FileLayout CaptureText{0};
+constexpr FileLayout ConvertedText{1};
+constexpr FileLayout Archive{1};
 
-// The sink of a datalog transfer's file, and what that file holds for the messages.
-std::unique_ptr<DatalogSink> datalogSink(bool cgats, OutputFile &file,
-                                         const DatalogLineFormat &format)
+FileLayout datalogLayout(DatalogFormat format, FileLayout plain)
 {
-    if (cgats)
+    return format == DatalogFormat::Cgats
+               ? FileLayout{CgatsSink::headingLines(), CgatsSink::TrailingLines}
+               : plain;
+}
+
+std::unique_ptr<DatalogSink> datalogSink(DatalogFormat format, OutputFile &file,
+                                         const DatalogLineFormat &lineFormat)
+{
+    if (format == DatalogFormat::Cgats)
         return std::make_unique<CgatsSink>(file);
-    return std::make_unique<DelimitedTextSink>(file, format);
-}
-Items datalogItems(bool cgats, Items plain)
-{
-    return cgats ? Items{CgatsSink::headingLines(), plain.one, plain.many, plain.done,
-                         CgatsSink::TrailingLines}
-                 : plain;
+    return std::make_unique<DelimitedTextSink>(file, lineFormat);
 }
 
-// What a transfer that did not end normally kept: the target untouched, and the complete lines
+// The part of a file that did not end normally: the target untouched, and the complete lines
 // written before the failure or Cancel beside it.
-QString keptText(const QString &target, bool existed, const OutputFile::Kept &kept,
-                 const Items &items, const char *before)
+TransferKept keptPart(OutputFile &file, const FileLayout &layout)
 {
-    QString text = existed ? QStringLiteral("%1 was left as it was.").arg(shown(target))
-                           : QStringLiteral("%1 was not written.").arg(shown(target));
-    const int n = kept.lines - items.headingLines - items.trailingLines;
-    if (!kept.path.isEmpty() && n > 0)
-        text += QStringLiteral(" %1 holds the %2 %3 before %4.")
-                    .arg(shown(kept.path), counted(n, items.one, items.many),
-                         QLatin1String(items.done), QLatin1String(before));
-    else if (!kept.path.isEmpty())
-        text += QStringLiteral(" %1 holds the heading line alone.").arg(shown(kept.path));
-    return text;
+    const OutputFile::Kept part = file.keepPartial();
+    return {TransferKept::Kind::Part, file.replaces(), part.path,
+            std::max(part.lines - layout.headingLines - layout.trailingLines, 0)};
 }
 
-QString keptAfterFailure(const QString &target, OutputFile &file, const Items &items,
-                         DatalogSink *sink = nullptr)
+TransferKept keptAfterFailure(OutputFile &file, const FileLayout &layout,
+                              DatalogSink *sink = nullptr)
 {
     // What a sink still holds (a CGATS transfer's rows) goes out before the part is kept; when
     // that write is what failed, the part is what reached the disk.
@@ -127,35 +79,29 @@ QString keptAfterFailure(const QString &target, OutputFile &file, const Items &i
         }
     }
     if (file.isStandardOutput()) {
-        const int n = file.keepPartial().lines - items.headingLines - items.trailingLines;
-        return n > 0 ? QStringLiteral("The %1 %2 before the failure went to standard output.")
-                           .arg(counted(n, items.one, items.many), QLatin1String(items.done))
-                     : QString();
+        const int n = file.keepPartial().lines - layout.headingLines - layout.trailingLines;
+        return {TransferKept::Kind::StandardOutput, false, {}, std::max(n, 0)};
     }
     if (file.committed())
-        return QStringLiteral("%1 was written, but its folder may not have reached the disk: a "
-                              "power failure now could lose it.")
-            .arg(shown(target));
-    const bool existed = file.replaces();
-    return keptText(target, existed, file.keepPartial(), items, "the failure");
+        return {TransferKept::Kind::Unsynced, true, {}, 0};
+    return keptPart(file, layout);
 }
 
-TransferOutcome ended(bool cancelled)
+void setError(TransferOutcome &outcome, const QuvaneError &error)
 {
-    return {cancelled ? TransferResult::Cancelled : TransferResult::Completed, {}, {}, {}, 0, {}};
+    outcome.errorNumber = error.number();
+    outcome.reason = error.description();
 }
 
 // Puts a transfer's file in place. At Cancel a new file is the part transferred, as at a
 // normal end; a file that would replace another one is kept beside it instead.
-TransferOutcome finish(OutputFile &file, bool cancelled, const QString &target, const Items &items)
+void finish(TransferOutcome &outcome, OutputFile &file, bool cancelled, const FileLayout &layout)
 {
-    if (!cancelled || !file.replaces()) {
+    outcome.result = cancelled ? TransferResult::Cancelled : TransferResult::Completed;
+    if (!cancelled || !file.replaces())
         file.commit();
-        return ended(cancelled);
-    }
-    TransferOutcome outcome = ended(true);
-    outcome.kept = keptText(target, true, file.keepPartial(), items, "Cancel");
-    return outcome;
+    else
+        outcome.kept = keptPart(file, layout);
 }
 
 } // namespace
@@ -183,11 +129,6 @@ void BulkTransfers::openInput(std::optional<LineReader> &reader, const QString &
         reader.emplace(LineReader::StandardInput);
     else
         reader.emplace(name);
-}
-
-QString BulkTransfers::shownInput(const QString &name) const
-{
-    return isStream(name) ? QStringLiteral("standard input") : shown(name);
 }
 
 class BulkTransfers::LinkHold
@@ -223,20 +164,41 @@ void BulkTransfers::ask(PacketBuffer &packet, const QByteArray &command,
     }
 }
 
-TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileName)
+// Hands a decoded record to the transfer's file, then to the other sinks.
+void deliver(const DatalogRecord &record, DatalogSink &file, const QList<DatalogSink *> &more)
+{
+    file.add(record);
+    for (DatalogSink *sink : more)
+        sink->add(record);
+}
+
+void finishDelivery(TransferOutcome &outcome, const DatalogSink *file,
+                    const QList<DatalogSink *> &more)
+{
+    outcome.records = file ? file->count() : 0;
+    for (DatalogSink *sink : more) {
+        sink->finish();
+        outcome.delivered.append(sink->count());
+    }
+}
+
+TransferOutcome BulkTransfers::UploadDatalog(int aCount, const DatalogFile &target,
+                                             const QList<DatalogSink *> &more)
 {
     const LinkHold held(*this);
     ProgressScope scope(m_progress, QStringLiteral("Capturing Datalog..."), aCount);
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "/"};
+    TransferOutcome outcome;
+    outcome.kind = TransferKind::Capture;
+    outcome.target = target.name;
     PacketBuffer packet;
     std::optional<OutputFile> file;
     std::unique_ptr<DatalogSink> sink;
     int i = 1;
-    bool saving = false;
-    const Items items = datalogItems(m_settings.cgats, Records);
+    const FileLayout layout = datalogLayout(target.format, CaptureText);
     try {
-        openOutput(file, sFileName);
-        sink = datalogSink(m_settings.cgats, *file, format);
+        openOutput(file, target.name);
+        sink = datalogSink(target.format, *file, format);
         DatalogRecord record;
         for (; i <= aCount && !m_progress.cancelRequested(); ++i) {
             m_progress.setMessage(QStringLiteral("%1 / %2").arg(i).arg(aCount));
@@ -249,48 +211,57 @@ TransferOutcome BulkTransfers::UploadDatalog(int aCount, const QString &sFileNam
                 record = DatalogRecord::decode(packet);
                 expectEnd(packet, command);
             });
-            sink->add(record);
+            deliver(record, *sink, more);
             m_progress.setValue(i);
             m_progress.yield();
         }
-        saving = true;
+        outcome.stage = TransferStage::Saving;
         sink->finish();
-        return finish(*file, i <= aCount, sFileName, items);
+        finish(outcome, *file, i <= aCount, layout);
+        outcome.stage = TransferStage::None;
     } catch (const QuvaneError &error) {
-        if (!file)
-            return failed(QStringLiteral("The datalog was not captured."), error);
-        return failed(saving ? QStringLiteral("The captured datalog could not be saved.")
-                             : QStringLiteral("The datalog capture stopped at record %1 of %2.")
-                                   .arg(i)
-                                   .arg(aCount),
-                      error, keptAfterFailure(sFileName, *file, items, sink.get()));
+        outcome.result = TransferResult::Failed;
+        setError(outcome, error);
+        if (!file) {
+            outcome.stage = TransferStage::NotStarted;
+        } else {
+            if (outcome.stage != TransferStage::Saving) {
+                outcome.stage = TransferStage::Stopped;
+                outcome.position = i;
+                outcome.total = aCount;
+            }
+            outcome.kept = keptAfterFailure(*file, layout, sink.get());
+        }
     }
+    finishDelivery(outcome, sink.get(), more);
+    return outcome;
 }
 
-TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QString &sFileName)
+TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const DatalogFile &target,
+                                              const QList<DatalogSink *> &more)
 {
-    if (!isStream(sSource) && !isStream(sFileName) && sameFile(sSource, sFileName))
-        return {TransferResult::Refused,
-                QStringLiteral("%1 is the datalog file itself: choose another name for the "
-                               "converted file.")
-                    .arg(shown(sFileName)),
-                {},
-                QStringLiteral("Nothing was written."),
-                0,
-                {}};
+    TransferOutcome outcome;
+    outcome.kind = TransferKind::Conversion;
+    outcome.target = target.name;
+    outcome.source = sSource;
+    outcome.sourceIsStandardInput = isStream(sSource);
+    if (!isStream(sSource) && !isStream(target.name) && sameFile(sSource, target.name)) {
+        outcome.result = TransferResult::Refused;
+        outcome.stage = TransferStage::SameFile;
+        return outcome;
+    }
     ProgressScope scope(m_progress, QStringLiteral("Converting Datalog..."), 0);
     const DatalogLineFormat format{m_settings.text, m_settings.delimiter, "::"};
     PacketBuffer packet;
     std::optional<LineReader> source;
     std::optional<OutputFile> file;
     std::unique_ptr<DatalogSink> sink;
-    const Items items = datalogItems(m_settings.cgats, Converted);
-    bool saving = false;
+    const FileLayout layout = datalogLayout(target.format, ConvertedText);
     try {
         openInput(source, sSource);
-        openOutput(file, sFileName);
-        sink = datalogSink(m_settings.cgats, *file, format);
-        if (!m_settings.cgats)
+        openOutput(file, target.name);
+        sink = datalogSink(target.format, *file, format);
+        if (target.format == DatalogFormat::DelimitedText)
             file->writeLine(datalogHeading(m_settings.delimiter));
         QByteArray input;
         while (source->next(input)) {
@@ -305,31 +276,40 @@ TransferOutcome BulkTransfers::ConvertDatalog(const QString &sSource, const QStr
                                                  "record, from character %2")
                                       .arg(input.size() - packet.position())
                                       .arg(packet.position() + 1));
-            sink->add(record);
+            deliver(record, *sink, more);
             m_progress.yield();
         }
-        saving = true;
+        outcome.stage = TransferStage::Saving;
         sink->finish();
-        return finish(*file, false, sFileName, items);
+        finish(outcome, *file, false, layout);
+        outcome.stage = TransferStage::None;
     } catch (const QuvaneError &error) {
-        if (!source || !file)
-            return failed(QStringLiteral("The datalog file was not converted."), error);
-        return failed(saving ? QStringLiteral("The converted datalog could not be saved.")
-                             : QStringLiteral("The datalog conversion stopped at line %1 of %2.")
-                                   .arg(source->lineNumber())
-                                   .arg(shownInput(sSource)),
-                      error, keptAfterFailure(sFileName, *file, items, sink.get()));
+        outcome.result = TransferResult::Failed;
+        setError(outcome, error);
+        if (!source || !file) {
+            outcome.stage = TransferStage::NotStarted;
+        } else {
+            if (outcome.stage != TransferStage::Saving) {
+                outcome.stage = TransferStage::Stopped;
+                outcome.position = source->lineNumber();
+            }
+            outcome.kept = keptAfterFailure(*file, layout, sink.get());
+        }
     }
+    finishDelivery(outcome, sink.get(), more);
+    return outcome;
 }
 
 TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
 {
     const LinkHold held(*this);
     ProgressScope scope(m_progress, QStringLiteral("Archiving Product Setups..."), SetupCount);
+    TransferOutcome outcome;
+    outcome.kind = TransferKind::Archive;
+    outcome.target = sFileName;
     PacketBuffer packet;
     std::optional<OutputFile> file;
     int n = 1;
-    bool saving = false;
     try {
         openOutput(file, sFileName);
         file->writeLine(QByteArrayView(ArchiveHeader));
@@ -348,21 +328,39 @@ TransferOutcome BulkTransfers::UploadSetups(const QString &sFileName)
             m_progress.setValue(n);
             m_progress.yield();
         }
-        saving = true;
-        return finish(*file, n <= SetupCount, sFileName, Setups);
+        outcome.stage = TransferStage::Saving;
+        finish(outcome, *file, n <= SetupCount, Archive);
+        outcome.stage = TransferStage::None;
     } catch (const QuvaneError &error) {
-        if (!file)
-            return failed(QStringLiteral("The product set-ups were not archived."), error);
-        return failed(saving ? QStringLiteral("The set-up archive could not be saved.")
-                             : QStringLiteral("The set-up archive stopped at set-up %1.").arg(n),
-                      error, keptAfterFailure(sFileName, *file, Setups));
+        outcome.result = TransferResult::Failed;
+        setError(outcome, error);
+        if (!file) {
+            outcome.stage = TransferStage::NotStarted;
+        } else {
+            if (outcome.stage != TransferStage::Saving) {
+                outcome.stage = TransferStage::Stopped;
+                outcome.position = n;
+            }
+            outcome.kept = keptAfterFailure(*file, Archive);
+        }
     }
+    return outcome;
 }
 
 TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
 {
     const LinkHold held(*this);
     ProgressScope scope(m_progress, QStringLiteral("Restoring Product Setups..."), SetupCount);
+    TransferOutcome outcome;
+    outcome.kind = TransferKind::Restore;
+    outcome.source = sFileName;
+    outcome.sourceIsStandardInput = isStream(sFileName);
+    const auto refuse = [&outcome](TransferStage stage, int line = 0) -> TransferOutcome & {
+        outcome.result = TransferResult::Refused;
+        outcome.stage = stage;
+        outcome.position = line;
+        return outcome;
+    };
     // The whole file is checked before anything is sent, so that the instrument never holds
     // half an archive; the header is checked on the first line, before reading on.
     QList<QByteArray> records;
@@ -373,41 +371,29 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
         LineReader &reader = *source;
         QByteArray line;
         if (!reader.next(line) || line != ArchiveHeader)
-            return {TransferResult::Refused, {}, {}, {}, 0, {}};
+            return refuse(TransferStage::NotAnArchive);
         while (reader.next(line)) {
             if (line.isEmpty())
                 continue;
             if (records.size() == SetupCount)
-                return {TransferResult::Refused,
-                        QStringLiteral("%1 holds more than %2 set-up lines, but an instrument "
-                                       "keeps %2 set-ups.")
-                            .arg(shownInput(sFileName))
-                            .arg(SetupCount),
-                        {},
-                        QStringLiteral("Nothing was restored."),
-                        0,
-                        {}};
+                return refuse(TransferStage::TooManySetups);
             try {
                 SetupLine::checkRecord(line);
             } catch (const QuvaneError &error) {
-                return {TransferResult::Refused,
-                        QStringLiteral("Line %1 of %2 is not a product set-up.")
-                            .arg(reader.lineNumber())
-                            .arg(shownInput(sFileName)),
-                        error.description(),
-                        QStringLiteral("Nothing was restored."),
-                        error.number(),
-                        {}};
+                setError(outcome, error);
+                return refuse(TransferStage::NotASetup, reader.lineNumber());
             }
             records.append(line);
             lineNumbers.append(reader.lineNumber());
         }
     } catch (const QuvaneError &error) {
-        return failed(QStringLiteral("The product set-ups were not restored."), error);
+        outcome.result = TransferResult::Failed;
+        outcome.stage = TransferStage::NotStarted;
+        setError(outcome, error);
+        return outcome;
     }
 
     PacketBuffer packet;
-    QList<int> refused;
     qsizetype k = 0;
     try {
         for (; k < records.size() && !m_progress.cancelRequested(); ++k) {
@@ -428,7 +414,7 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
                 // A set-up the instrument will not take does not stop the restore.
                 if (error.number() != ErrorNumber::InstrumentRefused)
                     throw;
-                refused.append(lineNumbers[k]);
+                outcome.refusedLines.append(lineNumbers[k]);
                 continue;
             }
             m_progress.setMessage(QStringLiteral("%1 (%2)").arg(k + 1).arg(stored + 1));
@@ -436,25 +422,16 @@ TransferOutcome BulkTransfers::DownloadSetups(const QString &sFileName)
             m_progress.yield();
         }
     } catch (const QuvaneError &error) {
-        TransferOutcome outcome =
-            failed(QStringLiteral("The set-up restore stopped at line %1 of %2.")
-                       .arg(lineNumbers[k])
-                       .arg(shownInput(sFileName)),
-                   error,
-                   QStringLiteral("%1 restored before it.")
-                           .arg(counted(static_cast<int>(k) - static_cast<int>(refused.size()),
-                                        "set-up was", "set-ups were")) +
-                       // The line went out whole: the instrument may well have stored it.
-                       (error.isLineError()
-                            ? QStringLiteral(" The instrument's reply to line %1 was damaged: it "
-                                             "may hold that set-up too.")
-                                  .arg(lineNumbers[k])
-                            : QString()));
-        outcome.refusedLines = refused;
+        outcome.result = TransferResult::Failed;
+        outcome.stage = TransferStage::Stopped;
+        outcome.position = lineNumbers[k];
+        setError(outcome, error);
+        outcome.restored = static_cast<int>(k - outcome.refusedLines.size());
+        // The line went out whole: the instrument may well have stored it.
+        outcome.replyDamaged = error.isLineError();
         return outcome;
     }
-    TransferOutcome outcome = ended(k < records.size());
-    outcome.refusedLines = refused;
+    outcome.result = k < records.size() ? TransferResult::Cancelled : TransferResult::Completed;
     outcome.archived = static_cast<int>(records.size());
     return outcome;
 }

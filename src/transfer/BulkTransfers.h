@@ -16,6 +16,7 @@ class PacketBuffer;
 
 namespace quvane {
 
+class DatalogSink;
 class QuvaneError;
 class TransferProgress;
 
@@ -27,24 +28,82 @@ enum class TransferResult
     Failed     // stopped by an error; what was transferred before is kept
 };
 
-// How a bulk transfer ended. A failure says what failed and where, the error, and what was
-// kept; a refusal may say why. The front end turns it into a message box or a line of text.
+enum class TransferKind
+{
+    Capture,
+    Conversion,
+    Archive,
+    Restore
+};
+
+// Where a transfer that did not complete stopped, or why it was refused.
+enum class TransferStage
+{
+    None,          // it completed, or Cancel stopped it
+    NotStarted,    // its file could not be opened or read: nothing was transferred
+    Stopped,       // an error stopped it at item `position` (a record, set-up or line number)
+    Saving,        // every item was transferred, but the file could not be finished
+    SameFile,      // refused: the converted file would be the datalog file itself
+    NotAnArchive,  // refused: the first line is not the archive's header
+    TooManySetups, // refused: the archive holds more set-ups than an instrument keeps
+    NotASetup      // refused: line `position` of the archive is not a product set-up
+};
+
+// What is left of a transfer's file when it did not end normally.
+struct TransferKept
+{
+    enum class Kind
+    {
+        Nothing,        // nothing to say: the file was not opened, or was written whole
+        Part,           // the target is untouched; the part went beside it (partPath)
+        StandardOutput, // `items` complete items went to standard output
+        Unsynced        // the target was written, but its folder may not have reached the disk
+    };
+    Kind kind = Kind::Nothing;
+    bool targetExisted = false; // Part: the target is an earlier file, left as it was
+    QString partPath;           // Part: where the part is; empty when none was kept
+    int items = 0;              // the complete items in the part (0: its heading alone)
+};
+
+// How a bulk transfer ended, in counts and causes; the front ends make their messages from it.
 struct TransferOutcome
 {
     TransferResult result = TransferResult::Completed;
-    QString failure;     // "The datalog capture stopped at record 5 of 40."
-    QString reason;      // the error's description
-    QString kept;        // "FILE holds the 4 records captured before it."
-    int errorNumber = 0; // the error's number, for a failure
-    // Restore: the archive's lines whose set-up the instrument refused (the restore goes on).
+    TransferKind kind = TransferKind::Capture;
+    TransferStage stage = TransferStage::None;
+    int position = 0; // Stopped: the record, set-up or line; NotASetup: the line
+    int total = 0;    // Stopped capture: the records asked for
+    QString target;   // the file written (capture, conversion, archive)
+    QString source;   // the file read (conversion, restore)
+    bool sourceIsStandardInput = false;
+    // The error that stopped or refused the transfer.
+    int errorNumber = 0;
+    QString reason;
+    TransferKept kept;
+    // Capture and conversion: the records that reached the file, and each further sink.
+    int records = 0;
+    QList<int> delivered;
+    // Restore: the set-ups restored before a failure, whether the instrument's reply to the
+    // line it stopped at was damaged (it may hold that set-up), the archive's lines whose set-up
+    // the instrument refused (the restore goes on), and the set-ups the archive held.
+    int restored = 0;
+    bool replyDamaged = false;
     QList<int> refusedLines;
-    // Restore: the set-ups the archive held.
     int archived = 0;
+};
 
-    // The three parts joined by blank lines, for a message box.
-    QString message() const;
-    // The three parts on one line, for a terminal.
-    QString line() const;
+// The form of a capture's or a conversion's file.
+enum class DatalogFormat
+{
+    DelimitedText,
+    Cgats // CGATS.17 (see DatalogSinks.h)
+};
+
+// A capture's or a conversion's file.
+struct DatalogFile
+{
+    QString name;
+    DatalogFormat format = DatalogFormat::DelimitedText;
 };
 
 // What the transfers need from their caller.
@@ -62,8 +121,6 @@ struct TransferSettings
     std::function<bool(const QuvaneError &)> retryAfterTimeout;
     // Failures planted in the output file's system calls, for tests.
     OutputFileFaults fileFaults = {};
-    // Capture and conversion write CGATS.17 (see DatalogSinks.h) instead of delimited text.
-    bool cgats = false;
     // "-" as a file name means the program's standard output (or, for what is read, its
     // standard input), as command-line tools take it.
     bool standardStreams = false;
@@ -78,9 +135,14 @@ class BulkTransfers
 public:
     BulkTransfers(TransferSettings settings, TransferProgress &progress);
 
-    // Captures datalog records 1 to aCount with "Q1".
-    TransferOutcome UploadDatalog(int aCount, const QString &sFileName);
-    TransferOutcome ConvertDatalog(const QString &sSource, const QString &sFileName);
+    // Captures datalog records 1 to aCount with "Q1", or converts a DATALOG.QV3 file. Each
+    // record is decoded once and goes to the file, then to each of `more` (the history), which
+    // take what they can and say what they could not in their own outcome: they must not throw.
+    // The file comes first: records reach `more` only once the file has them.
+    TransferOutcome UploadDatalog(int aCount, const DatalogFile &file,
+                                  const QList<DatalogSink *> &more = {});
+    TransferOutcome ConvertDatalog(const QString &sSource, const DatalogFile &file,
+                                   const QList<DatalogSink *> &more = {});
     TransferOutcome UploadSetups(const QString &sFileName);
     TransferOutcome DownloadSetups(const QString &sFileName);
 
@@ -97,8 +159,6 @@ private:
     bool isStream(const QString &name) const;
     void openOutput(std::optional<OutputFile> &file, const QString &name) const;
     void openInput(std::optional<LineReader> &reader, const QString &name) const;
-    // The name as messages give it.
-    QString shownInput(const QString &name) const;
 
     TransferSettings m_settings;
     TransferProgress &m_progress;

@@ -8,6 +8,7 @@
 #include "link/QuvaneError.h"
 #include "link/SensorControl.h"
 #include "link/modGlobals.h"
+#include "policy/TransferMessages.h"
 #include "records/DatalogRecord.h"
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
@@ -86,7 +87,7 @@ TEST_F(GoldenTest, ConversionAndCaptureWriteTheCheckedFilesByteForByte)
     for (const auto &c : Conversions) {
         const QString out = dir.filePath(QStringLiteral("converted.txt"));
         ASSERT_EQ(
-            transfers(c.locale, c.delimiter).ConvertDatalog(golden("DATALOG.QV3"), out).result,
+            transfers(c.locale, c.delimiter).ConvertDatalog(golden("DATALOG.QV3"), {out}).result,
             TransferResult::Completed);
         const QString name = QStringLiteral("convert-%1-%2.txt")
                                  .arg(QLatin1String(c.locale), QLatin1String(c.delimiterName));
@@ -101,7 +102,7 @@ TEST_F(GoldenTest, ConversionAndCaptureWriteTheCheckedFilesByteForByte)
             lines[i + 2].trimmed();
     for (const auto &c : Captures) {
         const QString out = dir.filePath(QStringLiteral("captured.txt"));
-        ASSERT_EQ(transfers(c.locale, c.delimiter).UploadDatalog(3, out).result,
+        ASSERT_EQ(transfers(c.locale, c.delimiter).UploadDatalog(3, {out}).result,
                   TransferResult::Completed);
         const QString name = QStringLiteral("capture-%1-%2.txt")
                                  .arg(QLatin1String(c.locale), QLatin1String(c.delimiterName));
@@ -261,7 +262,8 @@ TEST_F(GoldenTest, ArchiveAndRestoreCarryTheInstrumentsLinesUnchanged)
                             fields] = QByteArray::number(i, 16).toUpper().rightJustified(8, '0');
     instrument->received.clear();
     const TransferOutcome restored = transfers("C", "\t").DownloadSetups(archive);
-    EXPECT_EQ(restored.result, TransferResult::Completed) << restored.line().toStdString();
+    EXPECT_EQ(restored.result, TransferResult::Completed)
+        << describe(restored).line().toStdString();
     EXPECT_EQ(instrument->received.size(), 100);
     EXPECT_TRUE(restored.refusedLines.isEmpty());
 }

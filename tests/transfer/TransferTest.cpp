@@ -1,6 +1,7 @@
 #include "link/InstrumentOperations.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "policy/TransferMessages.h"
 #include "records/InstrumentCodes.h"
 #include "records/QVSetup.h"
 #include "records/SetupText.h"
@@ -9,6 +10,7 @@
 #include "support/SimFixture.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/CodeText.h"
+#include "transfer/DatalogSinks.h"
 #include "transfer/OutputFile.h"
 #include "transfer/RemovableDrives.h"
 #include "transfer/TextFiles.h"
@@ -90,9 +92,21 @@ protected:
         };
         return BulkTransfers({&sensor, delimiter, TextFormat(), retry, fileFaults}, progress);
     }
-    TransferOutcome capture(const QString &file)
+    // A further sink (as the history is) that notes the numbers of the records it was given.
+    struct NumberSink : DatalogSink
     {
-        return transfers().UploadDatalog(operations.DatalogCount(), file);
+        void add(const DatalogRecord &record) override
+        {
+            numbers.append(record.number);
+            ++m_count;
+        }
+        QList<qint64> numbers;
+    };
+    TransferOutcome capture(const QString &file, NumberSink *more = nullptr)
+    {
+        return transfers().UploadDatalog(operations.DatalogCount(), {file},
+                                         more ? QList<DatalogSink *>{more}
+                                              : QList<DatalogSink *>{});
     }
 
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -170,10 +184,17 @@ TEST_F(TransferTest, AStoppedTransferKeepsItsPartAndNeverAnEarlierFile)
         sim->faults().dropAt =
             c.kind == std::string("drop") ? sim->commandsReceived() + 6 : 0; // count, 4 records
         fileFaults.failFlush = c.kind == std::string("full");
-        const TransferOutcome outcome = capture(target);
+        NumberSink more;
+        const TransferOutcome outcome = capture(target, &more);
         EXPECT_EQ(outcome.result, c.result);
-        EXPECT_EQ(outcome.failure, QString::fromLatin1(c.failure));
-        EXPECT_EQ(outcome.kept, QString::fromLatin1(c.kept).arg(QDir::toNativeSeparators(target)));
+        // The further sink has what the file has, each record once, in order.
+        EXPECT_EQ(outcome.records, more.numbers.size());
+        EXPECT_EQ(outcome.delivered, QList<int>{outcome.records});
+        for (qsizetype k = 0; k < more.numbers.size(); ++k)
+            EXPECT_EQ(more.numbers[k], k + 1);
+        const TransferMessage said = describe(outcome);
+        EXPECT_EQ(said.failure, QString::fromLatin1(c.failure));
+        EXPECT_EQ(said.kept, QString::fromLatin1(c.kept).arg(QDir::toNativeSeparators(target)));
         if (c.kind == std::string("full")) {
             EXPECT_EQ(outcome.reason, QStringLiteral("Cannot write to %1: No space left on device")
                                           .arg(QDir::toNativeSeparators(target)));
@@ -197,7 +218,7 @@ TEST_F(TransferTest, AStoppedTransferKeepsItsPartAndNeverAnEarlierFile)
     const qsizetype sent = commands.size();
     const TransferOutcome folder = transfers().UploadSetups(dir.path());
     EXPECT_EQ(folder.result, TransferResult::Failed);
-    EXPECT_EQ(folder.failure, QStringLiteral("The product set-ups were not archived."));
+    EXPECT_EQ(describe(folder).failure, QStringLiteral("The product set-ups were not archived."));
     EXPECT_TRUE(folder.reason.contains(QLatin1String("it is a folder")));
     EXPECT_EQ(commands.size(), sent);
     const QString source = exportedDatalog();
@@ -205,7 +226,7 @@ TEST_F(TransferTest, AStoppedTransferKeepsItsPartAndNeverAnEarlierFile)
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     const QByteArray bytes = original.readAll();
     EXPECT_EQ(
-        transfers().ConvertDatalog(source, dir.path() + QStringLiteral("/./DATALOG.QV3")).result,
+        transfers().ConvertDatalog(source, {dir.path() + QStringLiteral("/./DATALOG.QV3")}).result,
         TransferResult::Refused);
     original.seek(0);
     EXPECT_EQ(original.readAll(), bytes);
@@ -221,7 +242,7 @@ TEST_F(TransferTest, ConversionMatchesCaptureButForTheSequencePair)
         modGlobals::DateToSeconds(modGlobals::ToPcDate(QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
     capture(path("capture.txt"));
     const QString source = exportedDatalog();
-    EXPECT_EQ(transfers().ConvertDatalog(source, path("converted.txt")).result,
+    EXPECT_EQ(transfers().ConvertDatalog(source, {path("converted.txt")}).result,
               TransferResult::Completed);
     EXPECT_EQ(progress.caption, QStringLiteral("Converting Datalog..."));
     EXPECT_EQ(progress.messages.last(), QStringLiteral("5")); // two comment lines, three records
@@ -452,8 +473,8 @@ TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
         const TransferOutcome outcome = transfers().DownloadSetups(write(c.name, c.lines, "\n"));
         EXPECT_EQ(outcome.result, c.result) << c.name;
         EXPECT_EQ(commands.size(), c.sent) << c.name;
-        EXPECT_TRUE(outcome.failure.contains(QLatin1String(c.failure)))
-            << outcome.line().toStdString();
+        EXPECT_TRUE(describe(outcome).failure.contains(QLatin1String(c.failure)))
+            << describe(outcome).line().toStdString();
         EXPECT_EQ(outcome.refusedLines,
                   c.name == std::string("odd.txt") ? QList<int>{3} : QList<int>())
             << c.name;
@@ -463,11 +484,13 @@ TEST_F(TransferTest, RestoreSendsOnlyWhatAValidArchiveHolds)
     sim->faults().corruptAt = sim->commandsReceived() + 3;
     retryAnswers = {false};
     const TransferOutcome damaged = transfers().DownloadSetups(path("setups.txt"));
-    EXPECT_EQ(damaged.failure, QStringLiteral("The set-up restore stopped at line 4 of %1.")
-                                   .arg(QDir::toNativeSeparators(path("setups.txt"))));
-    EXPECT_EQ(damaged.kept, QStringLiteral("2 set-ups were restored before it. The instrument's "
-                                           "reply to line 4 was damaged: it may hold that set-up "
-                                           "too."));
+    EXPECT_EQ(describe(damaged).failure,
+              QStringLiteral("The set-up restore stopped at line 4 of %1.")
+                  .arg(QDir::toNativeSeparators(path("setups.txt"))));
+    EXPECT_EQ(describe(damaged).kept,
+              QStringLiteral("2 set-ups were restored before it. The instrument's "
+                             "reply to line 4 was damaged: it may hold that set-up "
+                             "too."));
     sim->faults() = {};
 }
 
@@ -478,7 +501,7 @@ TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
     const QByteArray crlf = exported.readAll();
     exported.close();
-    transfers().ConvertDatalog(exported.fileName(), path("crlf.txt"));
+    transfers().ConvertDatalog(exported.fileName(), {path("crlf.txt")});
     const auto expected = linesOf(path("crlf.txt"));
     ASSERT_EQ(expected.size(), 4);
 
@@ -487,7 +510,7 @@ TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(crlf).replace("\r\n", end));
         file.close();
-        EXPECT_EQ(transfers().ConvertDatalog(file.fileName(), path("other.txt")).result,
+        EXPECT_EQ(transfers().ConvertDatalog(file.fileName(), {path("other.txt")}).result,
                   TransferResult::Completed);
         EXPECT_EQ(linesOf(path("other.txt")), expected) << end.toHex().constData();
     }
@@ -500,16 +523,18 @@ TEST_F(TransferTest, DatalogFilesWithAnyLineEndConvertAlike)
     twice.insert(twice.size() - 2, twice.mid(last + 2, twice.size() - last - 4));
     file.write(twice);
     file.close();
-    const TransferOutcome outcome = transfers().ConvertDatalog(file.fileName(), path("twice.txt"));
+    const TransferOutcome outcome =
+        transfers().ConvertDatalog(file.fileName(), {path("twice.txt")});
     EXPECT_EQ(outcome.result, TransferResult::Failed);
-    EXPECT_TRUE(outcome.failure.contains(QLatin1String("stopped at line 5 of")))
-        << outcome.line().toStdString();
+    EXPECT_TRUE(describe(outcome).failure.contains(QLatin1String("stopped at line 5 of")))
+        << describe(outcome).line().toStdString();
     EXPECT_TRUE(outcome.reason.contains(QLatin1String("characters after the record")));
     EXPECT_EQ(linesOf(path("twice.txt.partial")).size(), 3); // the heading and two records
     // An over-long first line stops the conversion at line 1.
     const TransferOutcome first =
-        transfers().ConvertDatalog(write("long.txt", {QByteArray(5000, '0')}), path("none.txt"));
-    EXPECT_TRUE(holds(first.failure, "stopped at line 1 of")) << first.failure;
+        transfers().ConvertDatalog(write("long.txt", {QByteArray(5000, '0')}), {path("none.txt")});
+    EXPECT_TRUE(holds(describe(first).failure, "stopped at line 1 of"))
+        << describe(first).line().toStdString();
 }
 
 // Every transfer with each fault at each exchange in turn (for the archive and restore, a
@@ -581,7 +606,7 @@ TEST_F(TransferTest, FaultMatrixEndsCorrectlyOrInOneFailureWithoutLoss)
                     continue;
                 }
                 EXPECT_EQ(outcome.result, TransferResult::Failed) << what;
-                EXPECT_FALSE(outcome.failure.isEmpty()) << what;
+                EXPECT_FALSE(describe(outcome).failure.isEmpty()) << what;
                 if (op.name == std::string("restore"))
                     continue;
                 EXPECT_EQ(linesOf(out), QList<QByteArray>{"previous"}) << what;
