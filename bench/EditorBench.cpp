@@ -51,8 +51,7 @@ int main(int argc, char *argv[])
     link.port = QString::fromLocal8Bit(sim.readLine()).trimmed().section(' ', -1);
 
     ClosingPrompter prompter;
-    setPrompter(&prompter);
-    frmUtility window(link);
+    frmUtility window(prompter, link);
     window.Form_Load();
     std::vector<double> milliseconds;
     for (int i = 0; i < runs; ++i) {

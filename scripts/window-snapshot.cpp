@@ -7,7 +7,6 @@
 #include "dialogs/frmCapture.h"
 #include "dialogs/frmDatalog.h"
 #include "link/SensorControl.h"
-#include "policy/ProgramControl.h"
 #include "setup_editor/frmSetup.h"
 #include "sim/SimInstrument.h"
 #include "support/ScriptedPrompter.h"
@@ -48,9 +47,7 @@ int main(int argc, char *argv[])
         instrument->setActiveSetup(4);
         return instrument;
     };
-    setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
-
-    frmUtility window(link);
+    frmUtility window(prompts, link);
     window.Form_Load();
     window.grab().save(out.filePath(QStringLiteral("main-window.png")));
     window.mnuMeasureItem_Click(1); // Sample

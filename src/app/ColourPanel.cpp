@@ -54,7 +54,7 @@ ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
         refresh();
     });
     connect(ui.cmdStandardFromSetup, &QPushButton::clicked, this,
-            [this] { reportUntrapped([this] { askStandardFromSetup(); }); });
+            [this] { reportUntrapped(prompter(), [this] { askStandardFromSetup(); }); });
     refresh();
 }
 
@@ -136,11 +136,12 @@ void ColourPanel::askStandardFromSetup()
         return;
     QVSetup setup(m_session->sensor());
     const auto number = static_cast<qint16>(dialog.intValue());
-    busyTrapped([&] { setup.Read(number); });
+    busyTrapped(prompter(), [&] { setup.Read(number); });
     if (!setStandard(setup))
-        MsgBox(tr("Set-up %1 keeps neither its standard's spectrum nor its CIE L*a*b* values.")
-                   .arg(number),
-               MsgButtons::OK, MsgIcon::Exclamation, m_session->identity().mainTitle());
+        prompter().MsgBox(
+            tr("Set-up %1 keeps neither its standard's spectrum nor its CIE L*a*b* values.")
+                .arg(number),
+            MsgButtons::OK, MsgIcon::Exclamation, m_session->identity().mainTitle());
 }
 
 void ColourPanel::refresh()

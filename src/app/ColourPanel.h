@@ -2,6 +2,7 @@
 
 #include "colour/Colorimetry.h"
 #include "policy/Preferences.h"
+#include "policy/Prompter.h"
 #include "ui_ColourPanel.h" // generated from ColourPanel.ui
 
 #include <QWidget>
@@ -36,6 +37,8 @@ public:
     // The store the choices are read from, at once, and written to as the operator changes
     // them; without one they are the defaults and last until the panel goes.
     void setPreferences(PreferencesStore *preferences);
+    // Where the panel's questions and messages go; set before the panel is used.
+    void setPrompter(Prompter &prompter) { m_prompter = &prompter; }
 
     Ui::ColourPanel ui;
 
@@ -53,6 +56,8 @@ private:
     std::optional<Colour::Lab> m_standardLab;
     UtilitySession *m_session = nullptr;
     PreferencesStore *m_preferences = nullptr;
+    Prompter *m_prompter = nullptr;
+    Prompter &prompter() const { return *m_prompter; }
 };
 
 } // namespace quvane

@@ -42,7 +42,7 @@ void MeasurementLog::choose(bool newFile, const DelimiterSettings &delimiter,
     request.fileMustExist = !newFile;
     request.fileName = newFile ? QString() : previous;
 
-    QString name = prompter().fileDialog(request);
+    QString name = m_prompter.fileDialog(request);
     for (;;) {
         if (name.isEmpty()) {
             name = previous;
@@ -50,11 +50,11 @@ void MeasurementLog::choose(bool newFile, const DelimiterSettings &delimiter,
         }
         if (!newFile || !QFile::exists(name))
             break;
-        const MsgAnswer answer =
-            MsgBox(name + QStringLiteral(" already exists.\n\nPress Yes to overwrite the file\n"
-                                         "Press No to append to the file\nPress Cancel to select "
-                                         "another filename"),
-                   MsgButtons::YesNoCancel, MsgIcon::Question, caption);
+        const MsgAnswer answer = m_prompter.MsgBox(
+            name + QStringLiteral(" already exists.\n\nPress Yes to overwrite the file\n"
+                                  "Press No to append to the file\nPress Cancel to select "
+                                  "another filename"),
+            MsgButtons::YesNoCancel, MsgIcon::Question, caption);
         if (answer == MsgAnswer::Yes) {
             OutputFile emptied(name); // the old log stays whole until the empty one replaces it
             emptied.commit();
@@ -63,7 +63,7 @@ void MeasurementLog::choose(bool newFile, const DelimiterSettings &delimiter,
         if (answer == MsgAnswer::No)
             break;
         request.fileName.clear();
-        name = prompter().fileDialog(request);
+        name = m_prompter.fileDialog(request);
     }
     m_fileName = name;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/modGlobals.h"
+#include "policy/Prompter.h"
 
 #include <QString>
 
@@ -13,6 +14,7 @@ namespace quvane {
 class MeasurementLog
 {
 public:
+    explicit MeasurementLog(Prompter &prompter) : m_prompter(prompter) {}
     QString fileName() const { return m_fileName; }
     // The File menu's New (newFile) or Open: asks for the file, and for an existing one under
     // New whether to overwrite it, append to it or choose again. A cancelled dialog keeps the
@@ -24,6 +26,7 @@ public:
     void write(const QString &text);
 
 private:
+    Prompter &m_prompter;
     QString m_fileName;
 };
 

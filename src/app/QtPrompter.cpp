@@ -145,4 +145,12 @@ bool QtPrompter::translateQtTexts(const QLocale &locale)
     return false;
 }
 
+void QtPrompter::showMousePointer(int pointer)
+{
+    if (pointer == MousePointer::Hourglass)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
 } // namespace quvane

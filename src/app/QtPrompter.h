@@ -21,6 +21,10 @@ public:
     // Qt's own texts (the file dialogs, the standard buttons) in the locale's language, from
     // Qt's translations; the program's own texts stay as they are. False when Qt has none.
     static bool translateQtTexts(const QLocale &locale);
+
+protected:
+    // The hourglass is Qt's wait cursor over every window of the program.
+    void showMousePointer(int pointer) override;
 };
 
 } // namespace quvane

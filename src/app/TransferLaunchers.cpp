@@ -26,8 +26,8 @@ frmCapture &TransferLaunchers::progressWindow()
     // main window's menus and display take no input.
     if (!m_capture)
         m_capture = std::make_unique<frmCapture>(
-            m_session.sensor(), [this] { return m_session.DatalogCount(); }, m_session.identity(),
-            m_session.textFormat(), &m_window);
+            m_session.prompter(), m_session.sensor(), [this] { return m_session.DatalogCount(); },
+            m_session.identity(), m_session.textFormat(), &m_window);
     m_capture->Delimiter = Delimiter;
     return *m_capture;
 }
@@ -43,7 +43,7 @@ QString TransferLaunchers::askTransferFile(const QString &title, FileDialogReque
     request.hideReadOnly = true;
     request.overwritePrompt = kind == FileDialogRequest::Kind::Save;
     request.fileMustExist = kind == FileDialogRequest::Kind::Open;
-    return prompter().fileDialog(request);
+    return m_session.prompter().fileDialog(request);
 }
 
 void TransferLaunchers::setTransferRunning(bool running)
@@ -108,10 +108,11 @@ void TransferLaunchers::ConvertDatalogFile()
         source = RemovableDrives::findFile(RemovableDriveRoots(), QStringLiteral("DATALOG.QV3"));
         if (!source.isEmpty())
             break;
-        if (MsgBox(QCoreApplication::translate(
-                       "Quvane", "Please connect the USB thumb drive containing the datalog file"),
-                   MsgButtons::OKCancel, MsgIcon::Information,
-                   m_session.identity().mainTitle()) == MsgAnswer::Cancel)
+        if (m_session.prompter().MsgBox(
+                QCoreApplication::translate(
+                    "Quvane", "Please connect the USB thumb drive containing the datalog file"),
+                MsgButtons::OKCancel, MsgIcon::Information,
+                m_session.identity().mainTitle()) == MsgAnswer::Cancel)
             return;
     }
     const QString file =

@@ -7,7 +7,6 @@
 #include "app/frmUtility.h"
 #include "dialogs/ListAccessibility.h"
 #include "link/SensorControl.h"
-#include "policy/ProgramControl.h"
 #include "sim/SimInstrument.h"
 
 #include <QApplication>
@@ -67,15 +66,9 @@ int runUtility(int argc, char *argv[])
 
     QtPrompter::translateQtTexts(QLocale());
     QtPrompter qtPrompter;
-    setPrompter(&qtPrompter);
-    setMousePointerHandler([](int pointer) {
-        if (pointer == MousePointer::Hourglass)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QGuiApplication::restoreOverrideCursor();
-    });
     // The one place this program reads its environment.
     frmUtility window(
+        qtPrompter,
         LinkOptions{qEnvironmentVariable("QUVANE_PORT"), qEnvironmentVariable("QUVANE_TRACE"),
                     demoInstrument},
         textFormatFor({qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_NUMERIC"),

@@ -25,58 +25,58 @@ bool UtilitySession::Connect()
 void UtilitySession::GetInstrumentType()
 {
     // The flag is set with the name: the instrument answered as one of its type.
-    busyTrapped([this] { m_instrument.readIdentity(); });
+    busyTrapped(m_prompter, [this] { m_instrument.readIdentity(); });
 }
 
 void UtilitySession::GetInstrumentName()
 {
-    busyTrapped([this] { m_instrument.readIdentity(); });
+    busyTrapped(m_prompter, [this] { m_instrument.readIdentity(); });
 }
 
 bool UtilitySession::InstrumentSupported()
 {
-    return busyTrapped([this] { return sensor().FirmwareSupported(); });
+    return busyTrapped(m_prompter, [this] { return sensor().FirmwareSupported(); });
 }
 
 qint32 UtilitySession::InstrumentFlavor()
 {
-    return busyTrapped([this] { return static_cast<qint32>(sensor().Flavor()); });
+    return busyTrapped(m_prompter, [this] { return static_cast<qint32>(sensor().Flavor()); });
 }
 
 qint16 UtilitySession::DatalogCount()
 {
-    return busyTrapped([this] { return m_instrument.operations().DatalogCount(); });
+    return busyTrapped(m_prompter, [this] { return m_instrument.operations().DatalogCount(); });
 }
 
 void UtilitySession::ClearDatalog()
 {
-    busyTrapped([this] { m_instrument.operations().ClearDatalog(); });
+    busyTrapped(m_prompter, [this] { m_instrument.operations().ClearDatalog(); });
 }
 
 void UtilitySession::ReadBlack()
 {
-    busyTrapped([this] { sensor().ReadBlack(); });
+    busyTrapped(m_prompter, [this] { sensor().ReadBlack(); });
 }
 
 void UtilitySession::ReadWhite()
 {
-    busyTrapped([this] { sensor().ReadWhite(); });
+    busyTrapped(m_prompter, [this] { sensor().ReadWhite(); });
 }
 
 bool UtilitySession::IsDatalogEmpty()
 {
-    busyTrapped([] {});
+    busyTrapped(m_prompter, [] {});
     if (sensor().LastError() <= 0)
         return false;
-    MsgBox(QCoreApplication::translate("Quvane", "The Datalog is empty"), MsgButtons::OK,
-           MsgIcon::Exclamation, identity().mainTitle());
+    m_prompter.MsgBox(QCoreApplication::translate("Quvane", "The Datalog is empty"), MsgButtons::OK,
+                      MsgIcon::Exclamation, identity().mainTitle());
     return true;
 }
 
 bool UtilitySession::GetDatalogRecord(qint16 aRecordNumber)
 {
     QVLog record(sensor());
-    const bool fetched = busyTrapped([&] {
+    const bool fetched = busyTrapped(m_prompter, [&] {
         try {
             record.GetRecord(aRecordNumber);
             return true;
@@ -88,8 +88,8 @@ bool UtilitySession::GetDatalogRecord(qint16 aRecordNumber)
         }
     });
     if (!fetched && sensor().LastError() > 0) {
-        MsgBox(QCoreApplication::translate("Quvane", "The Datalog is empty"), MsgButtons::OK,
-               MsgIcon::Exclamation, identity().mainTitle());
+        m_prompter.MsgBox(QCoreApplication::translate("Quvane", "The Datalog is empty"),
+                          MsgButtons::OK, MsgIcon::Exclamation, identity().mainTitle());
         return false;
     }
     m_lastRecord = record;
@@ -107,15 +107,15 @@ void UtilitySession::Standardize()
     // One guided reading: the prompt, then readings until one succeeds or the operator gives up.
     auto reading = [this](const QString &prompt, void (UtilitySession::*read)(),
                           const QString &failure) {
-        if (MsgBox(prompt, MsgButtons::OKCancel, MsgIcon::Information, identity().mainTitle()) ==
-            MsgAnswer::Cancel)
+        if (m_prompter.MsgBox(prompt, MsgButtons::OKCancel, MsgIcon::Information,
+                              identity().mainTitle()) == MsgAnswer::Cancel)
             return false;
         for (;;) {
             (this->*read)();
             if (sensor().LastError() == 0)
                 return true;
-            if (MsgBox(failure, MsgButtons::RetryCancel, MsgIcon::Exclamation,
-                       identity().mainTitle()) == MsgAnswer::Cancel)
+            if (m_prompter.MsgBox(failure, MsgButtons::RetryCancel, MsgIcon::Exclamation,
+                                  identity().mainTitle()) == MsgAnswer::Cancel)
                 return false;
         }
     };
@@ -126,8 +126,8 @@ void UtilitySession::Standardize()
                  &UtilitySession::ReadWhite,
                  QCoreApplication::translate("Quvane", "White Standardization Failed")))
         return;
-    MsgBox(QCoreApplication::translate("Quvane", "Standardization Completed"), MsgButtons::OK,
-           MsgIcon::Information, identity().mainTitle());
+    m_prompter.MsgBox(QCoreApplication::translate("Quvane", "Standardization Completed"),
+                      MsgButtons::OK, MsgIcon::Information, identity().mainTitle());
 }
 
 } // namespace quvane

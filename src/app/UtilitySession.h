@@ -3,6 +3,7 @@
 #include "dialogs/InstrumentWindow.h"
 #include "link/InstrumentSession.h"
 #include "link/LinkOptions.h"
+#include "policy/Prompter.h"
 #include "records/QVLog.h"
 #include "transfer/TextFormat.h"
 
@@ -19,8 +20,8 @@ namespace quvane {
 class UtilitySession : public InstrumentWindow
 {
 public:
-    UtilitySession(LinkOptions link, TextFormat textFormat)
-        : m_link(std::move(link)), m_textFormat(std::move(textFormat))
+    UtilitySession(Prompter &prompter, LinkOptions link, TextFormat textFormat)
+        : m_prompter(prompter), m_link(std::move(link)), m_textFormat(std::move(textFormat))
     {}
 
     // Opens the link its options name; whether an instrument answered.
@@ -28,6 +29,7 @@ public:
     void Disconnect() { sensor().Disconnect(); }
 
     SensorControl &sensor() override { return m_instrument.sensor(); }
+    Prompter &prompter() override { return m_prompter; }
     const InstrumentIdentity &identity() const override { return m_instrument.identity(); }
     const TextFormat &textFormat() const override { return m_textFormat; }
 
@@ -64,6 +66,7 @@ public:
     std::function<void()> writeProductSetup;
 
 private:
+    Prompter &m_prompter;
     InstrumentSession m_instrument;
     LinkOptions m_link;
     TextFormat m_textFormat;

@@ -7,8 +7,9 @@
 
 using namespace quvane;
 
-frmSampleID::frmSampleID(InstrumentIdentity identity, QWidget *parent)
-    : QvDialog(QCoreApplication::translate("Quvane", "Sample ID - "), std::move(identity), parent)
+frmSampleID::frmSampleID(Prompter &prompter, InstrumentIdentity identity, QWidget *parent)
+    : QvDialog(QCoreApplication::translate("Quvane", "Sample ID - "), std::move(identity), parent),
+      m_prompter(prompter)
 {
     ui.setupUi(this);
     connect(ui.cmdOK, &QPushButton::clicked, this, &frmSampleID::cmdOK_Click);
@@ -24,7 +25,7 @@ void frmSampleID::Form_Activate()
 void frmSampleID::cmdOK_Click()
 {
     Autostore = ui.chkAutostore->isChecked();
-    busyTrapped([] {});
+    busyTrapped(m_prompter, [] {});
     accept();
 }
 

@@ -11,7 +11,6 @@
 #include "dialogs/frmDatalog.h"
 #include "dialogs/frmDateTime.h"
 #include "link/QuvaneError.h"
-#include "policy/ProgramControl.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
 #include "records/QVLog.h"
@@ -27,10 +26,11 @@
 
 using namespace quvane;
 
-frmUtility::frmUtility(LinkOptions link, TextFormat textFormat, PreferencesStore preferences,
-                       QWidget *parent)
-    : QMainWindow(parent), m_session(std::move(link), std::move(textFormat)),
-      m_preferences(preferences)
+frmUtility::frmUtility(Prompter &prompter, LinkOptions link, TextFormat textFormat,
+                       PreferencesStore preferences, QWidget *parent)
+    : QMainWindow(parent), m_prompter(prompter),
+      m_session(prompter, std::move(link), std::move(textFormat)), m_preferences(preferences),
+      m_log(prompter)
 {
     ui.setupUi(this);
     fgSpectrum = ui.display->fgSpectrum;
@@ -47,10 +47,11 @@ frmUtility::frmUtility(LinkOptions link, TextFormat textFormat, PreferencesStore
     fgSpectrum->setFocus();
     ui.colour->setSession(&m_session);
     ui.colour->setPreferences(&m_preferences);
+    ui.colour->setPrompter(m_prompter);
     connectMenus();
     m_session.showDatalogRecord = [this](const QVLog &record) {
         ViewDatalogRecord(record);
-        trapped([this] { WriteDatalogRecord(); });
+        trapped(m_prompter, [this] { WriteDatalogRecord(); });
     };
     m_session.writeProductSetup = [this] { WriteProductSetup(); };
 
@@ -61,7 +62,7 @@ frmUtility::frmUtility(LinkOptions link, TextFormat textFormat, PreferencesStore
           {ui.actSetupEditor, &frmUtility::showSetupEditor}}) {
         addAction(action);
         connect(action, &QAction::triggered, this,
-                [this, show = show] { reportUntrapped([&] { (this->*show)(); }); });
+                [this, show = show] { reportUntrapped(m_prompter, [&] { (this->*show)(); }); });
     }
 }
 
@@ -84,7 +85,7 @@ void frmUtility::connectMenus()
             if (action->text().isEmpty())
                 action->setSeparator(true);
             connect(action, &QAction::triggered, this, [this, handler = handler, index] {
-                reportUntrapped([&] { (this->*handler)(index); });
+                reportUntrapped(m_prompter, [&] { (this->*handler)(index); });
             });
         }
     }
@@ -103,16 +104,17 @@ void frmUtility::Form_Load()
             text += QStringLiteral("\n\n") + qvSensor.accessProblem();
         else if (!qvSensor.connectionError().isEmpty())
             text += QStringLiteral("\n\n") + qvSensor.connectionError();
-        MsgBox(text, MsgButtons::OK, MsgIcon::None, modGlobals::AppTitle());
-        EndProgram();
+        m_prompter.MsgBox(text, MsgButtons::OK, MsgIcon::None, modGlobals::AppTitle());
+        m_prompter.EndProgram();
     }
     if (!qvSensor.FirmwareSupported()) {
-        MsgBox(QCoreApplication::translate(
-                   "Quvane", "The firmware in the attached instrument is not compatible with "
-                             "this program\n\nPlease contact Velmora to obtain upgrade "
-                             "information"),
-               MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle());
-        EndProgram();
+        m_prompter.MsgBox(QCoreApplication::translate(
+                              "Quvane",
+                              "The firmware in the attached instrument is not compatible with "
+                              "this program\n\nPlease contact Velmora to obtain upgrade "
+                              "information"),
+                          MsgButtons::OK, MsgIcon::Critical, modGlobals::AppTitle());
+        m_prompter.EndProgram();
     }
 
     mnuMeasureItem[SampleIdItem]->setChecked(SampleIDPrompt);
@@ -219,8 +221,9 @@ void frmUtility::mnuDatalogItem_Click(int Index)
     else if (Index == DatalogConvert)
         m_transfers.ConvertDatalogFile();
     else if (Index == DatalogClear) {
-        if (MsgBox(QCoreApplication::translate("Quvane", "Proceed to clear the Datalog?"),
-                   MsgButtons::YesNo, MsgIcon::Question, identity().mainTitle()) != MsgAnswer::No)
+        if (m_prompter.MsgBox(
+                QCoreApplication::translate("Quvane", "Proceed to clear the Datalog?"),
+                MsgButtons::YesNo, MsgIcon::Question, identity().mainTitle()) != MsgAnswer::No)
             m_session.ClearDatalog();
     }
 }
@@ -271,7 +274,7 @@ void frmUtility::showPreferences()
         dialog.TabDelimiter = m_delimiterSettings.TabDelimiter;
         dialog.CustomDelimiter = m_delimiterSettings.CustomDelimiter;
         dialog.Delimiter = m_delimiterSettings.Delimiter;
-        prompter().showModal(dialog);
+        m_prompter.showModal(dialog);
         m_delimiterSettings = {dialog.TabDelimiter, dialog.CustomDelimiter, dialog.Delimiter};
         SaveDelimiterSetting();
     }
@@ -281,68 +284,68 @@ void frmUtility::showPreferences()
 void frmUtility::showIdentification()
 {
     frmConfig dialog(m_session, this);
-    prompter().showModal(dialog);
+    m_prompter.showModal(dialog);
 }
 
 void frmUtility::showClock()
 {
     frmDateTime dialog(m_session, this);
-    prompter().showModal(dialog);
+    m_prompter.showModal(dialog);
 }
 
 void frmUtility::showDatalogViewer()
 {
     frmDatalog dialog(m_session, this);
-    prompter().showModal(dialog);
+    m_prompter.showModal(dialog);
 }
 
 void frmUtility::showScreenCapture()
 {
-    frmBitmap dialog(qvSensor, identity(), this);
-    prompter().showModal(dialog);
+    frmBitmap dialog(m_prompter, qvSensor, identity(), this);
+    m_prompter.showModal(dialog);
 }
 
 void frmUtility::showSetupEditor()
 {
     frmSetup dialog(m_session, this);
-    prompter().showModal(dialog);
+    m_prompter.showModal(dialog);
 }
 
 void frmUtility::showAbout()
 {
-    frmAbout dialog(identity(), this);
-    prompter().showModal(dialog);
+    frmAbout dialog(m_prompter, identity(), this);
+    m_prompter.showModal(dialog);
 }
 
 void frmUtility::askSampleID()
 {
-    frmSampleID dialog(identity(), this);
+    frmSampleID dialog(m_prompter, identity(), this);
     dialog.Autostore = m_preferences.GetPreference(QStringLiteral("Autostore"),
                                                    QStringLiteral("No")) == QLatin1String("Yes");
-    prompter().showModal(dialog);
+    m_prompter.showModal(dialog);
     m_preferences.SavePreference(QStringLiteral("Autostore"),
                                  dialog.Autostore ? QStringLiteral("Yes") : QStringLiteral("No"));
 }
 
 void frmUtility::Measure()
 {
-    busyTrapped([this] {
+    busyTrapped(m_prompter, [this] {
         QVMeasure measurement(qvSensor);
         measurement.Measure();
         ViewMeasurement(measurement);
     });
     // The log write is trapped on its own, so that a Retry cannot take a second measurement.
-    trapped([this] { WriteMeasurement(); });
+    trapped(m_prompter, [this] { WriteMeasurement(); });
 }
 
 void frmUtility::LogMeasurement()
 {
-    busyTrapped([] {});
+    busyTrapped(m_prompter, [] {});
 }
 
 void frmUtility::ClearMeasurements()
 {
-    busyTrapped([] {});
+    busyTrapped(m_prompter, [] {});
     ClearMeasurement();
 }
 

@@ -31,7 +31,7 @@ class frmUtility : public QMainWindow
 public:
     // The preferences store is read at load (and the colour panel's choices at once) and
     // written as the operator changes them.
-    explicit frmUtility(quvane::LinkOptions link = {},
+    explicit frmUtility(quvane::Prompter &prompter, quvane::LinkOptions link = {},
                         quvane::TextFormat textFormat = quvane::TextFormat(),
                         quvane::PreferencesStore preferences = {}, QWidget *parent = nullptr);
     ~frmUtility() override;
@@ -82,6 +82,7 @@ public:
     std::array<float, 31> Spectrum{};
 
 private:
+    quvane::Prompter &m_prompter;
     quvane::UtilitySession m_session;
     quvane::PreferencesStore m_preferences;
 

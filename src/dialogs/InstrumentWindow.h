@@ -8,6 +8,7 @@ class SensorControl;
 namespace quvane {
 
 struct InstrumentIdentity;
+class Prompter;
 class TextFormat;
 
 // What the instrument dialogs use of the main window: its instrument control and its public
@@ -18,6 +19,8 @@ class InstrumentWindow
 public:
     virtual ~InstrumentWindow() = default;
     virtual SensorControl &sensor() = 0;
+    // Where the dialogs' questions and messages go.
+    virtual Prompter &prompter() = 0;
     // The connected instrument's name and type, read at start-up.
     virtual const InstrumentIdentity &identity() const = 0;
     // Numbers and dates as the program's locale settings give them.

@@ -14,8 +14,8 @@
 
 using namespace quvane;
 
-frmAbout::frmAbout(InstrumentIdentity identity, QWidget *parent)
-    : QDialog(parent), m_identity(std::move(identity))
+frmAbout::frmAbout(Prompter &prompter, InstrumentIdentity identity, QWidget *parent)
+    : QDialog(parent), m_prompter(prompter), m_identity(std::move(identity))
 {
     ui.setupUi(this);
     setWindowTitle(QStringLiteral("About ") + m_identity.mainTitle());
@@ -89,6 +89,7 @@ void frmAbout::StartSysInfo()
     if (!path.isEmpty() && QProcess::startDetached(path, {}))
         return;
 #endif
-    MsgBox(QCoreApplication::translate("Quvane", "System Information Is Unavailable At This Time"),
-           MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
+    m_prompter.MsgBox(
+        QCoreApplication::translate("Quvane", "System Information Is Unavailable At This Time"),
+        MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "policy/Prompter.h"
 #include "ui_frmAbout.h" // generated from frmAbout.ui
 
 #include "link/InstrumentSession.h"
@@ -13,7 +14,8 @@ class frmAbout : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmAbout(quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
+    frmAbout(quvane::Prompter &prompter, quvane::InstrumentIdentity identity,
+             QWidget *parent = nullptr);
 
     Ui::frmAbout ui;
 
@@ -29,5 +31,6 @@ private:
     void cmdOK_Click() { accept(); }
     void cmdSysInfo_Click() { StartSysInfo(); }
 
+    quvane::Prompter &m_prompter;
     quvane::InstrumentIdentity m_identity;
 };

@@ -16,9 +16,10 @@
 
 using namespace quvane;
 
-frmBitmap::frmBitmap(SensorControl &sensor, InstrumentIdentity identity, QWidget *parent)
+frmBitmap::frmBitmap(Prompter &prompter, SensorControl &sensor, InstrumentIdentity identity,
+                     QWidget *parent)
     : QvDialog(QString(), std::move(identity), parent), BitmapBits(ScreenBitmap::BitsSize, '\0'),
-      m_sensor(sensor)
+      m_prompter(prompter), m_sensor(sensor)
 {
     ui.setupUi(this);
     connect(ui.cmdSave, &QPushButton::clicked, this, &frmBitmap::cmdSave_Click);
@@ -39,7 +40,7 @@ void frmBitmap::Form_Load()
 
 void frmBitmap::CaptureScreen()
 {
-    busyTrapped([this] {
+    busyTrapped(m_prompter, [this] {
         BitmapHeader = ScreenBitmap::header();
         BitmapBits = ScreenBitmap::readBits(m_sensor);
     });
@@ -56,8 +57,8 @@ void frmBitmap::DisplayScreen()
         !file.flush()) {
         if (!file.fileName().isEmpty())
             QFile::remove(file.fileName());
-        MsgBox(QCoreApplication::translate("Quvane", "Error Creating Temporary File"),
-               MsgButtons::OK, MsgIcon::Critical, mainTitle());
+        m_prompter.MsgBox(QCoreApplication::translate("Quvane", "Error Creating Temporary File"),
+                          MsgButtons::OK, MsgIcon::Critical, mainTitle());
         // Closed once the dialog is running, as the window closes itself.
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
@@ -76,7 +77,7 @@ void frmBitmap::cmdSave_Click()
     request.filter = QCoreApplication::translate("Quvane", "Bitmap Files (*.bmp)|*.bmp");
     request.hideReadOnly = true;
     request.overwritePrompt = true;
-    const QString target = prompter().fileDialog(request);
+    const QString target = m_prompter.fileDialog(request);
     if (!target.isEmpty()) {
         // Written beside the target and moved over it: a failure leaves an old file whole.
         try {
@@ -90,7 +91,7 @@ void frmBitmap::cmdSave_Click()
             copy.write(source.readAll());
             copy.commit();
         } catch (const QuvaneError &error) {
-            MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, mainTitle());
+            m_prompter.MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, mainTitle());
         }
     }
     accept();

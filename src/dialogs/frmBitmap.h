@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/QvDialog.h"
+#include "policy/Prompter.h"
 #include "ui_frmBitmap.h" // generated from frmBitmap.ui
 
 class SensorControl;
@@ -12,8 +13,8 @@ class frmBitmap : public quvane::QvDialog
     Q_OBJECT
 
 public:
-    frmBitmap(SensorControl &sensor, quvane::InstrumentIdentity identity,
-              QWidget *parent = nullptr);
+    frmBitmap(quvane::Prompter &prompter, SensorControl &sensor,
+              quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
     ~frmBitmap() override;
 
     Ui::frmBitmap ui;
@@ -33,5 +34,6 @@ private:
     void cmdSave_Click();
     void cmdCancel_Click() { reject(); }
 
+    quvane::Prompter &m_prompter;
     SensorControl &m_sensor;
 };

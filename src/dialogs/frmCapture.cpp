@@ -16,12 +16,14 @@
 
 using namespace quvane;
 
-frmCapture::frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
-                       InstrumentIdentity identity, TextFormat textFormat, QWidget *parent)
+frmCapture::frmCapture(Prompter &prompter, SensorControl &sensor,
+                       std::function<qint16()> datalogCount, InstrumentIdentity identity,
+                       TextFormat textFormat, QWidget *parent)
     // A dialog-type window, so that a window manager keeps it over the main window (its
     // transient) and gives the activation back to the main window when it goes.
-    : QWidget(parent, Qt::Dialog), m_sensor(sensor), m_datalogCount(std::move(datalogCount)),
-      m_identity(std::move(identity)), m_textFormat(std::move(textFormat))
+    : QWidget(parent, Qt::Dialog), m_prompter(prompter), m_sensor(sensor),
+      m_datalogCount(std::move(datalogCount)), m_identity(std::move(identity)),
+      m_textFormat(std::move(textFormat))
 {
     ui.setupUi(this);
     SetFormIcon(*this, m_identity.type);
@@ -41,7 +43,9 @@ BulkTransfers frmCapture::transfers()
 {
     TransferSettings settings = fileSettings();
     settings.sensor = &m_sensor;
-    settings.retryAfterTimeout = [](const QuvaneError &error) { return AskRetry(error); };
+    settings.retryAfterTimeout = [this](const QuvaneError &error) {
+        return AskRetry(m_prompter, error);
+    };
     return BulkTransfers(std::move(settings), *this);
 }
 
@@ -51,11 +55,13 @@ TransferResult frmCapture::report(const TransferOutcome &outcome)
     // unloads the window after its last message.
     const TransferMessage message = describe(outcome);
     if (outcome.result == TransferResult::Failed)
-        MsgBox(message.box(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
+        m_prompter.MsgBox(message.box(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
     else if (outcome.result == TransferResult::Refused && !message.failure.isEmpty())
-        MsgBox(message.box(), MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
+        m_prompter.MsgBox(message.box(), MsgButtons::OK, MsgIcon::Exclamation,
+                          m_identity.mainTitle());
     else if (outcome.result == TransferResult::Cancelled && !message.kept.isEmpty())
-        MsgBox(message.box(), MsgButtons::OK, MsgIcon::Information, m_identity.mainTitle());
+        m_prompter.MsgBox(message.box(), MsgButtons::OK, MsgIcon::Information,
+                          m_identity.mainTitle());
     return outcome.result;
 }
 
@@ -78,13 +84,14 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
     try {
         OutputFile::check(sFileName);
     } catch (const QuvaneError &error) {
-        MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical, m_identity.mainTitle());
+        m_prompter.MsgBox(error.description(), MsgButtons::OK, MsgIcon::Critical,
+                          m_identity.mainTitle());
         return TransferResult::Refused;
     }
     const qint16 count = m_datalogCount();
     if (count <= 0) {
-        MsgBox(QCoreApplication::translate("Quvane", "Datalog is empty"), MsgButtons::OK,
-               MsgIcon::Exclamation, m_identity.mainTitle());
+        m_prompter.MsgBox(QCoreApplication::translate("Quvane", "Datalog is empty"), MsgButtons::OK,
+                          MsgIcon::Exclamation, m_identity.mainTitle());
         return TransferResult::Refused;
     }
     return report(transfers().UploadDatalog(count, DatalogFile{sFileName}));
@@ -103,8 +110,8 @@ TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString 
         });
     const TransferResult result = report(outcome);
     if (result == TransferResult::Completed)
-        MsgBox(QCoreApplication::translate("Quvane", "Conversion completed"), MsgButtons::OK,
-               MsgIcon::Information, m_identity.mainTitle());
+        m_prompter.MsgBox(QCoreApplication::translate("Quvane", "Conversion completed"),
+                          MsgButtons::OK, MsgIcon::Information, m_identity.mainTitle());
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/InstrumentSession.h"
+#include "policy/Prompter.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/TransferProgress.h"
 #include "ui_frmCapture.h" // generated from frmCapture.ui
@@ -21,8 +22,8 @@ class frmCapture : public QWidget, public quvane::TransferProgress
 public:
     // datalogCount is the main window's trapped DatalogCount; the files' numbers and dates are
     // written in textFormat.
-    frmCapture(SensorControl &sensor, std::function<qint16()> datalogCount,
-               quvane::InstrumentIdentity identity,
+    frmCapture(quvane::Prompter &prompter, SensorControl &sensor,
+               std::function<qint16()> datalogCount, quvane::InstrumentIdentity identity,
                quvane::TextFormat textFormat = quvane::TextFormat(), QWidget *parent = nullptr);
 
     // The field separator of the files the transfers write, set by the caller before each.
@@ -69,6 +70,7 @@ private:
     // Shows the message an outcome calls for and returns its result.
     quvane::TransferResult report(const quvane::TransferOutcome &outcome);
 
+    quvane::Prompter &m_prompter;
     SensorControl &m_sensor;
     std::function<qint16()> m_datalogCount;
     quvane::InstrumentIdentity m_identity;

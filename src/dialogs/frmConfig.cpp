@@ -20,14 +20,14 @@ frmConfig::frmConfig(InstrumentWindow &main, QWidget *parent)
 void frmConfig::Form_Load()
 {
     QvDialog::Form_Load();
-    SetMousePointer(MousePointer::Hourglass);
+    m_main.prompter().SetMousePointer(MousePointer::Hourglass);
     const SensorControl &sensor = m_main.sensor();
     ui.lblFirmware->setText(QStringLiteral("Firmware: ") + sensor.FirmwareVersion());
     ui.lblSerialNumber->setText(sensor.SerialNumber());
     ui.lblFlavor->setText(InstrumentOperations::GeometryText(sensor.Flavor(), identity().type));
     // The same general date as the datalog files write.
-    const double stdz = busyTrapped([this] { return m_main.StdzTimestamp(); });
+    const double stdz = busyTrapped(m_main.prompter(), [this] { return m_main.StdzTimestamp(); });
     ui.lblDateTime->setText(m_main.textFormat().generalDate(modGlobals::FromPcDate(stdz)));
     ui.lblLogCount->setText(InstrumentOperations::DatalogFillText(m_main.DatalogCount()));
-    SetMousePointer(MousePointer::Default);
+    m_main.prompter().SetMousePointer(MousePointer::Default);
 }

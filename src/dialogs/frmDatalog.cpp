@@ -119,6 +119,6 @@ void frmDatalog::cmdGet_Click()
         ui.txtNumber->setFocus();
         return;
     }
-    MsgBox(QCoreApplication::translate("Quvane", "Invalid record number!"), MsgButtons::OK,
-           MsgIcon::Information, mainTitle());
+    m_main.prompter().MsgBox(QCoreApplication::translate("Quvane", "Invalid record number!"),
+                             MsgButtons::OK, MsgIcon::Information, mainTitle());
 }

@@ -34,7 +34,7 @@ void frmDateTime::ShowDateAndTime()
 void frmDateTime::cmdSet_Click()
 {
     // A Retry sends the time of its own moment: SetDateAndTime reads the clock each time.
-    busyTrapped([this] { m_main.SetDateAndTime(); });
+    busyTrapped(m_main.prompter(), [this] { m_main.SetDateAndTime(); });
     tmrTimer.stop();
     accept();
 }

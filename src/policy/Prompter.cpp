@@ -5,27 +5,24 @@
 
 namespace quvane {
 
-namespace {
-Prompter *g_prompter = nullptr;
+MsgAnswer Prompter::MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon,
+                           const QString &title)
+{
+    return messageBox({text, title, icon, buttons});
 }
 
-Prompter &prompter()
+void Prompter::SetMousePointer(int pointer)
 {
-    if (!g_prompter) {
-        std::fputs("Quvane: no prompter installed\n", stderr);
-        std::abort();
-    }
-    return *g_prompter;
+    if (pointer == m_pointer)
+        return;
+    m_pointer = pointer;
+    showMousePointer(pointer);
 }
 
-void setPrompter(Prompter *p)
+void Prompter::EndProgram(int exitCode)
 {
-    g_prompter = p;
-}
-
-MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title)
-{
-    return prompter().messageBox({text, title, icon, buttons});
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
 }
 
 } // namespace quvane

@@ -63,6 +63,14 @@ struct FileDialogRequest
     bool fileMustExist = false;
 };
 
+// The screen's mouse pointer, as the busy cursor of instrument operations sets it.
+namespace MousePointer {
+constexpr int Default = 0;
+constexpr int Hourglass = 11;
+} // namespace MousePointer
+
+// How the utility deals with its operator: each main() (and each test) makes one and hands it to
+// the windows it opens. Besides the dialogues, it keeps the mouse pointer and ends the program.
 class Prompter
 {
 public:
@@ -72,12 +80,22 @@ public:
     virtual QString fileDialog(const FileDialogRequest &request) = 0;
     // Shows the dialog modally and returns its result code.
     virtual int showModal(QDialog &dialog) = 0;
+
+    MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title);
+
+    void SetMousePointer(int pointer);
+    int GetMousePointer() const { return m_pointer; }
+
+    // Ends the program at once: no window is unloaded and the link is not closed. A test's
+    // prompter throws instead, so that the test can observe it; it never returns.
+    [[noreturn]] virtual void EndProgram(int exitCode = 1);
+
+protected:
+    // Shows the pointer the program asked for, when it changes.
+    virtual void showMousePointer(int pointer) { (void)pointer; }
+
+private:
+    int m_pointer = MousePointer::Default;
 };
-
-// The program's prompter; set once at start-up (and by each test).
-Prompter &prompter();
-void setPrompter(Prompter *prompter);
-
-MsgAnswer MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title);
 
 } // namespace quvane

@@ -83,7 +83,7 @@ frmSetup::frmSetup(InstrumentWindow &main, QWidget *parent)
 void frmSetup::Form_Load()
 {
     QvDialog::Form_Load();
-    busyTrapped([this] { EditedSetup.Read(0); });
+    busyTrapped(m_main.prompter(), [this] { EditedSetup.Read(0); });
     PopulateSetup();
 }
 
@@ -460,8 +460,8 @@ void frmSetup::valueField_LostFocus(QLineEdit *field)
 
 void frmSetup::BadNumberError()
 {
-    MsgBox(QCoreApplication::translate("Quvane", "What Is That?!"), MsgButtons::OK,
-           MsgIcon::Question, mainTitle());
+    m_main.prompter().MsgBox(QCoreApplication::translate("Quvane", "What Is That?!"),
+                             MsgButtons::OK, MsgIcon::Question, mainTitle());
 }
 
 bool frmSetup::CheckSetupItems()
@@ -496,8 +496,8 @@ bool frmSetup::CheckSetupItems()
         if (check.valid(check.field->text()))
             continue;
         m_entryRefused = true;
-        MsgBox(QCoreApplication::translate("Quvane", check.message), MsgButtons::OK,
-               MsgIcon::Critical, mainTitle());
+        m_main.prompter().MsgBox(QCoreApplication::translate("Quvane", check.message),
+                                 MsgButtons::OK, MsgIcon::Critical, mainTitle());
         ui.sstItems->setCurrentIndex(0);
         focusLater(check.field);
         return false;
@@ -513,8 +513,8 @@ bool frmSetup::SetupNumberValid()
     const std::optional<qint16> n = wholeNumber(ui.txtSetup->text());
     if (n && *n >= 1 && *n <= 100)
         return true;
-    MsgBox(QCoreApplication::translate("Quvane", "Invalid Product Set-up Number"), MsgButtons::OK,
-           MsgIcon::Critical, mainTitle());
+    m_main.prompter().MsgBox(QCoreApplication::translate("Quvane", "Invalid Product Set-up Number"),
+                             MsgButtons::OK, MsgIcon::Critical, mainTitle());
     focusLater(ui.txtSetup);
     return false;
 }
@@ -580,7 +580,7 @@ void frmSetup::UpdateSetupMembers()
 
 void frmSetup::ReplaceSetup()
 {
-    busyTrapped([this] { EditedSetup.Replace(EditedSetup.SetupNumber); });
+    busyTrapped(m_main.prompter(), [this] { EditedSetup.Replace(EditedSetup.SetupNumber); });
     m_main.WriteProductSetup();
 }
 
@@ -589,7 +589,7 @@ void frmSetup::cmdGet_Click()
     if (!focusButton(ui.cmdGet) || !SetupNumberValid())
         return;
     const qint16 n = *wholeNumber(ui.txtSetup->text());
-    busyTrapped([this, n] { EditedSetup.Read(n); });
+    busyTrapped(m_main.prompter(), [this, n] { EditedSetup.Read(n); });
     PopulateSetup();
 }
 

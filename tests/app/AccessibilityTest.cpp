@@ -97,7 +97,7 @@ protected:
         (window.*show)();
     }
 
-    frmUtility window{link};
+    frmUtility window{prompts, link};
 };
 
 TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameAndATabStop)
@@ -119,7 +119,7 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasANameAndATabStop)
     });
     frmPreferences preferences(window.identity());
     EXPECT_EQ(problems(preferences).join("; ").toStdString(), "");
-    frmSampleID sampleId(window.identity());
+    frmSampleID sampleId(prompts, window.identity());
     EXPECT_EQ(problems(sampleId).join("; ").toStdString(), "");
 }
 

@@ -6,7 +6,6 @@
 #include "dialogs/frmDatalog.h"
 #include "dialogs/frmDateTime.h"
 #include "link/PacketBuffer.h"
-#include "policy/ProgramControl.h"
 #include "records/ScreenBitmap.h"
 #include "support/UiFixture.h"
 
@@ -42,7 +41,7 @@ protected:
         return QDir(QDir::tempPath()).entryList({QStringLiteral("BMP*")}, QDir::Files);
     }
 
-    frmUtility window{link};
+    frmUtility window{prompts, link};
 };
 
 TEST_F(DialogsTest, IdentificationShowsWhatTheInstrumentReports)
@@ -69,7 +68,7 @@ TEST_F(DialogsTest, IdentificationShowsWhatTheInstrumentReports)
         EXPECT_EQ(dialog.ui.lblFirmware->text(), QStringLiteral("Firmware: "));
         dialog.ui.cmdOK->click();
     });
-    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
+    EXPECT_EQ(prompts.GetMousePointer(), MousePointer::Default);
 
     // The instrument's texts are shown as they are, never as markup.
     sim->identity().firmware = QStringLiteral("2.14<font color=red size=6>");

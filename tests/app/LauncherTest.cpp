@@ -57,7 +57,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    frmUtility window{link};
+    frmUtility window{prompts, link};
 };
 
 TEST_F(LauncherTest, CancelledFileDialogsStartNothing)

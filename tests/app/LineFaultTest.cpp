@@ -22,7 +22,7 @@ protected:
     {
         ASSERT_FALSE(server.port().isEmpty()) << "the simulated instrument could not listen";
         server.withInstrument([](SimInstrument &instrument) { instrument.seedDatalog(5); });
-        window = std::make_unique<frmUtility>(LinkOptions{server.port(), {}, {}});
+        window = std::make_unique<frmUtility>(prompts, LinkOptions{server.port(), {}, {}});
         window->qvSensor.setTimeout(TimeoutMs);
         window->Form_Load();
     }
@@ -120,7 +120,7 @@ TEST_F(LineFaultTest, MainWindowOperationsOfferRetryForAGarbledReply)
         instrument.faults().staleAt = instrument.commandsReceived() + 1;
     });
     prompts.answer(MsgAnswer::Retry);
-    trapped([&] { setup.Read(7); });
+    trapped(prompts, [&] { setup.Read(7); });
     EXPECT_EQ(setup.SetupNumber, 7);
     EXPECT_TRUE(prompts.lastText().contains(QLatin1String("holds set-up")))
         << prompts.lastText().toStdString();

@@ -2,7 +2,6 @@
 #include "app/frmSampleID.h"
 #include "app/frmUtility.h"
 #include "policy/Preferences.h"
-#include "policy/ProgramControl.h"
 #include "records/QVLog.h"
 #include "records/QVSetup.h"
 #include "support/UiFixture.h"
@@ -53,7 +52,7 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    frmUtility window{link};
+    frmUtility window{prompts, link};
 };
 
 TEST_F(MeasureTest, StandardizePromptsByFlavorAndRetriesWithoutLimit)
@@ -157,7 +156,7 @@ TEST_F(MeasureTest, TimeoutDuringSampleRetriesTheMeasurementAndLogsOnce)
     window.mnuMeasureItem_Click(1);
     EXPECT_EQ(commands, (QByteArrayList{"H", "H"}));
     EXPECT_EQ(logText(), QByteArray("\r\n"));
-    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
+    EXPECT_EQ(prompts.GetMousePointer(), MousePointer::Default);
 }
 
 TEST_F(MeasureTest, SampleIdFollowsEverySampleWhenSwitchedOn)

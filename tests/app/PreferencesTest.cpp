@@ -71,7 +71,7 @@ protected:
     }
 
     // Numbers with a decimal comma.
-    frmUtility window{link, TextFormat(QLocale(QLocale::German, QLocale::Germany))};
+    frmUtility window{prompts, link, TextFormat(QLocale(QLocale::German, QLocale::Germany))};
 };
 
 TEST_F(PreferencesDialogTest, OtherWithoutACharacterStoresTab)
@@ -178,7 +178,7 @@ protected:
 
 TEST_F(StoredPreferencesTest, TheUtilityStartsWithTheUsersFile)
 {
-    frmUtility window{link};
+    frmUtility window{prompts, link};
     window.Form_Load();
     EXPECT_EQ(window.progressWindow().Delimiter, QStringLiteral("|"));
     EXPECT_TRUE(window.SampleIDPrompt);

@@ -75,7 +75,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    frmUtility window{link};
+    frmUtility window{prompts, link};
 };
 
 TEST_F(SetupEditorTest, ValueFieldsFilterKeysAndCheckOnLeaving)

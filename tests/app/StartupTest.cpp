@@ -3,7 +3,6 @@
 #include "app/frmUtility.h"
 #include "dialogs/FormHelpers.h"
 #include "policy/Preferences.h"
-#include "policy/ProgramControl.h"
 #include "support/UiFixture.h"
 
 #include <QAction>
@@ -24,14 +23,13 @@ protected:
     void TearDown() override
     {
         PreferencesStore().SavePreference(QStringLiteral("Sample ID"), QStringLiteral("No"));
-        SetMousePointer(MousePointer::Default);
     }
 };
 
 TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
 {
     PreferencesStore().SavePreference(QStringLiteral("Sample ID"), QStringLiteral("Yes"));
-    frmUtility window{link};
+    frmUtility window{prompts, link};
     window.Form_Load();
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quvane QV45 Utility"));
@@ -65,7 +63,7 @@ TEST_F(StartupTest, MainWindowIsTitledWithTheInstrumentName)
 TEST_F(StartupTest, NoInstrumentEndsWithItsMessageAlone)
 {
     link.port = QStringLiteral("tcp://127.0.0.1:1");
-    frmUtility window{link};
+    frmUtility window{prompts, link};
     prompts.answer(MsgAnswer::OK);
     EXPECT_THROW(window.Form_Load(), ProgramEnded);
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -81,7 +79,7 @@ TEST_F(StartupTest, NoInstrumentEndsWithItsMessageAlone)
 TEST_F(StartupTest, OldFirmwareEndsWithTheUpgradeMessage)
 {
     sim->identity().firmware = QStringLiteral("1.42");
-    frmUtility window{link};
+    frmUtility window{prompts, link};
     prompts.answer(MsgAnswer::OK);
     EXPECT_THROW(window.Form_Load(), ProgramEnded);
     ASSERT_EQ(prompts.messages.size(), 1u);
@@ -95,7 +93,7 @@ TEST_F(StartupTest, OldFirmwareEndsWithTheUpgradeMessage)
 TEST_F(StartupTest, DatalogClearAsksFirst)
 {
     sim->seedDatalog(9);
-    frmUtility window{link};
+    frmUtility window{prompts, link};
     window.Form_Load();
     commands.clear();
 
@@ -118,7 +116,7 @@ TEST_F(StartupTest, DatalogClearAsksFirst)
 
 TEST_F(StartupTest, OperationsTrapErrorsForReportError)
 {
-    frmUtility window{link};
+    frmUtility window{prompts, link};
     window.Form_Load();
     sim->seedDatalog(5);
     commands.clear();
@@ -134,7 +132,7 @@ TEST_F(StartupTest, OperationsTrapErrorsForReportError)
     EXPECT_EQ(prompts.pointersAtMessages[0], MousePointer::Hourglass);
     EXPECT_EQ(commands, (QByteArrayList{"X000FFFFFFFF01", "X000FFFFFFFF01"}));
     EXPECT_TRUE(sim->datalog().isEmpty());
-    EXPECT_EQ(GetMousePointer(), MousePointer::Default);
+    EXPECT_EQ(prompts.GetMousePointer(), MousePointer::Default);
 
     // Cancel ends the program without closing the link.
     sim->faults().silent = sim->commandsReceived() + 1;

@@ -1,7 +1,5 @@
 #include "support/ScriptedPrompter.h"
 
-#include "policy/ProgramControl.h"
-
 #include <QApplication>
 #include <QDialog>
 #include <QStringList>
@@ -12,14 +10,12 @@
 
 namespace quvane {
 
-ScriptedPrompter::ScriptedPrompter()
-{
-    setPrompter(this);
-}
+ScriptedPrompter::ScriptedPrompter() = default;
+ScriptedPrompter::~ScriptedPrompter() = default;
 
-ScriptedPrompter::~ScriptedPrompter()
+void ScriptedPrompter::EndProgram(int exitCode)
 {
-    setPrompter(nullptr);
+    throw ProgramEnded{exitCode};
 }
 
 MsgAnswer ScriptedPrompter::messageBox(const MessageBoxRequest &request)

@@ -30,6 +30,8 @@ public:
     MsgAnswer messageBox(const MessageBoxRequest &request) override;
     QString fileDialog(const FileDialogRequest &request) override;
     int showModal(QDialog &dialog) override;
+    // Throws ProgramEnded.
+    [[noreturn]] void EndProgram(int exitCode = 1) override;
 
     ScriptedPrompter &answer(MsgAnswer answer);
     ScriptedPrompter &chooseFile(const QString &fileName);
@@ -47,7 +49,7 @@ public:
     bool activateLikeAWindowManager = false;
 
     std::vector<MessageBoxRequest> messages;
-    std::vector<int> pointersAtMessages; // the mouse pointer while each box was up
+    std::vector<int> pointersAtMessages;        // the mouse pointer while each box was up
     std::vector<QStringList> windowsAtMessages; // the titles of the windows shown meanwhile
     std::vector<FileDialogRequest> fileDialogs;
     std::vector<QString> dialogTitles;

@@ -1,5 +1,4 @@
 #include "dialogs/ListAccessibility.h"
-#include "policy/ProgramControl.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QApplication>
@@ -11,7 +10,7 @@
 using namespace quvane;
 
 // Every test binary runs with a QApplication on the offscreen platform, a settings store of its
-// own, and an ending of the program that throws instead of leaving the process.
+// own.
 int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -23,7 +22,6 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     installListAccessibility();
-    setEndProgramHandler([](int code) { throw ProgramEnded{code}; });
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
