@@ -2,6 +2,7 @@
 
 #include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
+#include "records/Measurement.h"
 
 #include <cmath>
 
@@ -22,17 +23,17 @@ size_t checkedIndex(int anIndex, int size, const char *property)
 
 } // namespace
 
-float ColorValues::ScaleData(int anIndex) const
+float ScaleDataAt(const Measurement &measurement, int anIndex)
 {
-    return scaleData[checkedIndex(anIndex, 3, "ScaleData")];
+    return measurement.scaleData[checkedIndex(anIndex, 3, "ScaleData")];
 }
 
-float ColorValues::Spectrum(int anIndex) const
+float SpectrumAt(const Measurement &measurement, int anIndex)
 {
-    return spectrum[checkedIndex(anIndex, 31, "Spectrum")];
+    return measurement.spectrum[checkedIndex(anIndex, 31, "Spectrum")];
 }
 
-void ColorValues::readSpectrum(PacketBuffer &packet)
+void readSpectrum(PacketBuffer &packet, Colour::Spectrum &spectrum)
 {
     for (float &value : spectrum) {
         const float fraction = packet.GetSingle();

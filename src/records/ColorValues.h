@@ -1,28 +1,20 @@
 #pragma once
 
-#include <array>
+#include "colour/Colorimetry.h"
 
 class PacketBuffer;
 
 namespace quvane {
 
-// The colour values a measurement or a datalog record carries: three scale values, an index
-// value and the spectrum in percent, read by 1-based index. An index outside the array raises
-// the out-of-range error (9).
-class ColorValues
-{
-public:
-    float ScaleData(int anIndex) const;
-    float IndexData() const { return indexData; }
-    float Spectrum(int anIndex) const;
+struct Measurement;
 
-    // Reads 31 reflectance fractions into the spectrum in percent; a value that overflows
-    // single precision when multiplied by 100 raises overflow (6).
-    void readSpectrum(PacketBuffer &packet);
+// The record classes' 1-based readers of a measurement's values: three scale values and the
+// spectrum in percent. An index outside the array raises the out-of-range error (9).
+float ScaleDataAt(const Measurement &measurement, int anIndex);
+float SpectrumAt(const Measurement &measurement, int anIndex);
 
-    std::array<float, 3> scaleData{};
-    float indexData = 0;
-    std::array<float, 31> spectrum{};
-};
+// Reads 31 reflectance fractions into a spectrum in percent; a value that overflows single
+// precision when multiplied by 100 raises overflow (6).
+void readSpectrum(PacketBuffer &packet, Colour::Spectrum &spectrum);
 
 } // namespace quvane

@@ -34,6 +34,26 @@ void QVLog::GetRecord(qint16 aRecordNumber)
     const QByteArray command = packet.GetCommand();
     packet.SetReply(m_sensor->SendCommand(command));
     readReply(command, [&] { read(packet, command, aRecordNumber); });
+    m_value.instrumentSerial = m_sensor->SerialNumber();
+}
+
+Measurement QVLog::measurement() const
+{
+    Measurement value = m_value;
+    value.source = MeasurementSource::Capture;
+    value.taken = taken();
+    value.recordNumber = RecordNumber;
+    value.setupNumber = SetupNumber;
+    value.sampleId = ID;
+    value.isStandard = IsStandard;
+    value.displayMode = DisplayMode;
+    value.illuminant = Illuminant;
+    value.observer = Observer;
+    value.colorScale = ColorScale;
+    value.colorIndex = ColorIndex;
+    if (PassFail >= 0)
+        value.passFail = PassFail;
+    return value;
 }
 
 void QVLog::read(PacketBuffer &packet, const QByteArray &command, qint16 aRecordNumber)
@@ -55,19 +75,19 @@ void QVLog::read(PacketBuffer &packet, const QByteArray &command, qint16 aRecord
     MeasurementTime = packet.GetString();
     ID = packet.GetString();
     // Without a scale (an index) its values are skipped and read as 0.
-    for (float &value : m_values.scaleData) {
+    for (float &value : m_value.scaleData) {
         value = 0;
         if (ColorScale != 0)
             value = packet.GetSingle();
         else
             packet.Skip(8);
     }
-    m_values.indexData = 0;
+    m_value.indexData = 0;
     if (ColorIndex != 0)
-        m_values.indexData = packet.GetSingle();
+        m_value.indexData = packet.GetSingle();
     else
         packet.Skip(8);
     Spectral = packet.GetBoolean();
-    m_values.readSpectrum(packet);
+    readSpectrum(packet, m_value.spectrum);
     expectEnd(packet, command);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/ColorValues.h"
+#include "records/Measurement.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -33,11 +34,14 @@ public:
     // unchanged). Errors reach the caller.
     void GetRecord(qint16 aRecordNumber);
 
-    float ScaleData(int anIndex) const { return m_values.ScaleData(anIndex); }
-    float IndexData() const { return m_values.IndexData(); }
-    float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
+    float ScaleData(int anIndex) const { return quvane::ScaleDataAt(m_value, anIndex); }
+    float IndexData() const { return m_value.indexData; }
+    float Spectrum(int anIndex) const { return quvane::SpectrumAt(m_value, anIndex); }
     // The 31 values at once, 400 to 700 nm.
-    const std::array<float, 31> &spectrum() const { return m_values.spectrum; }
+    const std::array<float, 31> &spectrum() const { return m_value.spectrum; }
+
+    // The record as a value, with the members above.
+    quvane::Measurement measurement() const;
 
     // MeasurementDate and MeasurementTime as a date-time; invalid when they name none.
     QDateTime taken() const;
@@ -51,5 +55,5 @@ private:
     void read(PacketBuffer &packet, const QByteArray &command, qint16 aRecordNumber);
 
     SensorControl *m_sensor;
-    quvane::ColorValues m_values;
+    quvane::Measurement m_value;
 };

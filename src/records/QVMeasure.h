@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include "records/ColorValues.h"
+#include "records/Measurement.h"
 
 class SensorControl;
 
@@ -27,18 +28,19 @@ public:
     void Measure();
 
     // When the measurement was taken, by this computer's clock, and by which instrument.
-    QDateTime taken() const { return m_taken; }
-    QString instrumentSerial() const { return m_serial; }
+    QDateTime taken() const { return m_value.taken; }
+    QString instrumentSerial() const { return m_value.instrumentSerial; }
 
-    float ScaleData(int anIndex) const { return m_values.ScaleData(anIndex); }
-    float IndexData() const { return m_values.IndexData(); }
-    float Spectrum(int anIndex) const { return m_values.Spectrum(anIndex); }
+    float ScaleData(int anIndex) const { return quvane::ScaleDataAt(m_value, anIndex); }
+    float IndexData() const { return m_value.indexData; }
+    float Spectrum(int anIndex) const { return quvane::SpectrumAt(m_value, anIndex); }
     // The 31 values at once, 400 to 700 nm.
-    const std::array<float, 31> &spectrum() const { return m_values.spectrum; }
+    const std::array<float, 31> &spectrum() const { return m_value.spectrum; }
+
+    // The measurement as a value, with the members above.
+    quvane::Measurement measurement() const;
 
 private:
     SensorControl *m_sensor;
-    quvane::ColorValues m_values;
-    QDateTime m_taken;
-    QString m_serial;
+    quvane::Measurement m_value;
 };
