@@ -22,8 +22,11 @@ QString QVLog::FourDigitYearDate(const QString &sDate)
 
 QDateTime QVLog::taken() const
 {
-    return QDateTime(QDate::fromString(MeasurementDate, QStringLiteral("MM/dd/yyyy")),
-                     QTime::fromString(MeasurementTime, QStringLiteral("HH:mm")));
+    // The instrument gives the seconds; a time without them is read too.
+    QTime time = QTime::fromString(MeasurementTime, QStringLiteral("HH:mm:ss"));
+    if (!time.isValid())
+        time = QTime::fromString(MeasurementTime, QStringLiteral("HH:mm"));
+    return QDateTime(QDate::fromString(MeasurementDate, QStringLiteral("MM/dd/yyyy")), time);
 }
 
 void QVLog::GetRecord(qint16 aRecordNumber)

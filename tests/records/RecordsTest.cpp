@@ -1,5 +1,8 @@
+#include "link/PacketBuffer.h"
 #include "link/QuvaneError.h"
 #include "link/modGlobals.h"
+#include "records/DatalogRecord.h"
+#include "records/Measurement.h"
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
 #include "records/QVSetup.h"
@@ -58,6 +61,21 @@ TEST_F(RecordsTest, MeasurementAndDatalogRecordsReadTheirFields)
     EXPECT_EQ(
         std::tuple(record.ScaleData(2), record.IndexData(), record.Spectral, record.Spectrum(31)),
         std::tuple(-1.25f, 7.5f, true, 50.0f));
+    // As a value it is the same measurement as the bulk capture's record of it.
+    PacketBuffer packet;
+    packet.SetReply(sim->captureLine(1));
+    const Measurement fromRecord = record.measurement();
+    const Measurement fromCapture =
+        Measurement::fromDatalog(DatalogRecord::decode(packet), MeasurementSource::Capture);
+    for (const Measurement &m : {fromRecord, fromCapture}) {
+        EXPECT_EQ(std::tuple(m.recordNumber, m.setupNumber, m.isStandard, m.sampleId, m.taken,
+                             m.spectrum, m.colorScale, m.scaleData[1], m.indexData),
+                  std::tuple(2, 42, true, r.sampleId,
+                             QDateTime(QDate(2009, 12, 31), QTime(23, 59, 58)), r.spectrum, 1,
+                             -1.25f, 7.5f));
+    }
+    EXPECT_EQ(fromRecord.passFail, 1);
+    EXPECT_EQ(fromRecord.instrumentSerial, sensor.SerialNumber());
     // Without a scale or an index the four values are skipped; what follows is read from the
     // same places.
     r.colorScale = r.colorIndex = 0;
