@@ -1,0 +1,112 @@
+#pragma once
+
+#include "records/Measurement.h"
+#include "store/HistoryLocation.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace quvane {
+
+// Who stores: the station's host name and the operator's login, given by the front end.
+struct Station
+{
+    QString host;
+    QString login;
+};
+
+// A measurement as the history holds it.
+struct StoredMeasurement
+{
+    qint64 id = 0;
+    QDateTime stored; // by the storing station's clock
+    QString station;
+    QString operatorLogin;
+    Measurement value;
+};
+
+// Which measurements a listing gives, newest first (by the instrument's time, then the order
+// they were stored in).
+struct HistoryFilter
+{
+    QDateTime since, until; // inclusive; invalid: no bound
+    QString product;        // the set-up's name, exactly
+    QString samplePattern;  // shell-style: * and ? (and [...]) over the sample ID
+    QString instrument;     // a serial
+    std::optional<MeasurementSource> source;
+    int limit = 0; // 0: all
+    // The page after a row: only what comes after it in the listing's order.
+    std::optional<std::pair<QDateTime, qint64>> after;
+};
+
+// Failures planted in the history's writes, for tests.
+struct HistoryFaults
+{
+    int failBatch = 0; // the add() call, counted from 1, whose statement fails
+};
+
+// The history of measurements: an SQLite file (created on first use, in WAL mode) or a
+// PostgreSQL database, of a versioned schema migrated on open (docs/store.md). Every method
+// raises HistoryError; nothing here shows a message or reads the environment.
+//
+// A measurement is the same as one already held when its instrument time, datalog record number
+// and sample ID are the same and the instruments are the same or either is not known (a
+// DATALOG.QV3 or a delimited file names none); such a measurement adds nothing. Writers are
+// serialised (SQLite's write lock, a PostgreSQL advisory lock), so that stations storing at
+// once duplicate nothing.
+class HistoryStore
+{
+public:
+    static constexpr int SchemaVersion = 1;
+    // How long a write waits for another station's before it is refused as busy.
+    static constexpr int BusyTimeoutMs = 10000;
+
+    HistoryStore(const HistoryLocation &location, Station station, HistoryFaults faults = {});
+    ~HistoryStore();
+    HistoryStore(const HistoryStore &) = delete;
+    HistoryStore &operator=(const HistoryStore &) = delete;
+
+    const HistoryLocation &location() const { return m_location; }
+    int schemaVersion() const;
+
+    // Notes the instrument's model and firmware under its serial (the first ones seen are kept
+    // and the latest firmware).
+    void noteInstrument(const QString &serial, const QString &model, const QString &firmware);
+
+    struct Added
+    {
+        int added = 0; // new measurements
+        int known = 0; // measurements the history held already
+    };
+    // Stores a batch in one transaction: all of it or, on an error, none of it.
+    Added add(const QList<Measurement> &batch);
+
+    QList<StoredMeasurement> list(const HistoryFilter &filter) const;
+    std::optional<StoredMeasurement> find(qint64 id) const;
+    qint64 count() const;
+    // Deletes the measurements; how many there were.
+    int remove(const QList<qint64> &ids);
+
+private:
+    void open();
+    void migrate();
+    int readVersion() const;
+    void begin();
+    void commit();
+    void rollback() noexcept;
+
+    HistoryLocation m_location;
+    Station m_station;
+    HistoryFaults m_faults;
+    QString m_connection;
+    int m_batches = 0;
+};
+
+// The source's name in the history and in listings: live, capture, conversion, import.
+QString sourceName(MeasurementSource source);
+std::optional<MeasurementSource> sourceFromName(const QString &name);
+
+} // namespace quvane

@@ -1,0 +1,244 @@
+#include "link/PacketBuffer.h"
+#include "records/DatalogRecord.h"
+#include "sim/SimInstrument.h"
+#include "store/HistoryError.h"
+#include "store/HistorySink.h"
+#include "store/HistoryStore.h"
+#include "support/PostgresServer.h"
+#include "support/QtPrinting.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace quvane;
+
+namespace {
+
+enum class Backend
+{
+    SQLite,
+    PostgreSQL
+};
+
+// Every case runs against an SQLite file and against a database of the private PostgreSQL
+// server the tests start.
+class StoreTest : public ::testing::TestWithParam<Backend>
+{
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::PostgreSQL) {
+            PostgresServer *server = PostgresServer::instance();
+            if (!server)
+                GTEST_SKIP() << "PostgreSQL: " << PostgresServer::skipReason().toStdString();
+            location = HistoryLocation::parse(server->newDatabase());
+        } else {
+            location = HistoryLocation::parse(dir.filePath(QStringLiteral("h/history.sqlite")));
+        }
+        sim.seedDatalog(40);
+    }
+
+    std::unique_ptr<HistoryStore> open(HistoryFaults faults = {})
+    {
+        return std::make_unique<HistoryStore>(location, Station{"bench-1", "ana"}, faults);
+    }
+
+    // The simulator's datalog records as a capture decodes them.
+    QList<Measurement> records(int from, int to, MeasurementSource source, const QString &serial)
+    {
+        QList<Measurement> list;
+        for (int i = from; i < to; ++i) {
+            PacketBuffer packet;
+            packet.SetReply(sim.captureLine(i));
+            list << Measurement::fromDatalog(DatalogRecord::decode(packet), source, serial);
+        }
+        return list;
+    }
+
+    // A statement run on the history's own database, beside the store.
+    void sql(const QString &statement)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(
+                location.kind == HistoryLocation::Kind::SQLite ? "QSQLITE" : "QPSQL", "raw");
+            db.setDatabaseName(location.kind == HistoryLocation::Kind::SQLite ? location.path
+                                                                              : location.database);
+            db.setHostName(location.host);
+            db.setUserName(location.user);
+            ASSERT_TRUE(db.open());
+            QSqlQuery query(db);
+            ASSERT_TRUE(query.exec(statement)) << statement.toStdString();
+        }
+        QSqlDatabase::removeDatabase("raw");
+    }
+
+    QTemporaryDir dir;
+    HistoryLocation location;
+    SimInstrument sim;
+};
+
+TEST_P(StoreTest, KeepsEveryFieldAndAddsAMeasurementOnce)
+{
+    auto store = open();
+    EXPECT_EQ(store->schemaVersion(), HistoryStore::SchemaVersion);
+    Measurement live;
+    live.source = MeasurementSource::Live;
+    live.taken = QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15, 250));
+    live.instrumentSerial = "QV-1234";
+    live.setupNumber = 7;
+    live.product = "Tomato red";
+    live.sampleId = "Batch 12";
+    live.isStandard = true;
+    for (size_t i = 0; i < live.spectrum.size(); ++i)
+        live.spectrum[i] = 3.0625f + float(i) * 2.5f;
+    live.displayMode = 2;
+    live.illuminant = 4;
+    live.observer = 1;
+    live.colorScale = 3;
+    live.colorIndex = 5;
+    live.scaleData = {41.25f, -3.5f, 27.125f};
+    live.indexData = 12.75f;
+    live.passFail = 0;
+    Measurement other = live;
+    other.passFail.reset();
+    other.sampleId = "Batch 13";
+
+    const HistoryStore::Added first = store->add({live, other});
+    EXPECT_EQ(std::pair(first.added, first.known), std::pair(2, 0));
+    const HistoryStore::Added again = store->add({live});
+    EXPECT_EQ(std::pair(again.added, again.known), std::pair(0, 1));
+    ASSERT_EQ(store->count(), 2);
+
+    const QList<StoredMeasurement> rows = store->list({});
+    ASSERT_EQ(rows.size(), 2);
+    const StoredMeasurement &row = rows[0].value.sampleId == "Batch 12" ? rows[0] : rows[1];
+    const Measurement &m = row.value;
+    EXPECT_EQ(std::tuple(m.source, m.taken, m.instrumentSerial, m.setupNumber, m.product,
+                         m.sampleId, m.isStandard, m.spectrum),
+              std::tuple(live.source, live.taken, live.instrumentSerial, live.setupNumber,
+                         live.product, live.sampleId, live.isStandard, live.spectrum));
+    EXPECT_EQ(std::tuple(m.displayMode, m.illuminant, m.observer, m.colorScale, m.colorIndex,
+                         m.scaleData, m.indexData, m.passFail),
+              std::tuple(2, 4, 1, 3, 5, live.scaleData, 12.75f, std::optional<int>(0)));
+    EXPECT_EQ(std::tuple(row.station, row.operatorLogin), std::tuple("bench-1", "ana"));
+    EXPECT_LE(std::abs(row.stored.secsTo(QDateTime::currentDateTime())), 60);
+    const StoredMeasurement &second = &row == &rows[0] ? rows[1] : rows[0];
+    EXPECT_EQ(second.value.passFail, std::nullopt);
+    ASSERT_TRUE(store->find(row.id));
+    EXPECT_EQ(store->find(row.id)->value.sampleId, "Batch 12");
+    EXPECT_FALSE(store->find(row.id + 1000));
+
+    EXPECT_EQ(store->remove({row.id, row.id + 1000}), 1);
+    EXPECT_EQ(store->count(), 1);
+}
+
+TEST_P(StoreTest, ARecaptureOrAConversionOfTheSameDatalogAddsNothing)
+{
+    auto store = open();
+    // Captured from the instrument (its serial known), then the same records from its
+    // DATALOG.QV3 (no serial), and the capture again after the datalog grew.
+    EXPECT_EQ(store->add(records(0, 30, MeasurementSource::Capture, "QV-1")).added, 30);
+    const HistoryStore::Added converted =
+        store->add(records(0, 30, MeasurementSource::Conversion, {}));
+    EXPECT_EQ(std::pair(converted.added, converted.known), std::pair(0, 30));
+    const HistoryStore::Added grown =
+        store->add(records(0, 40, MeasurementSource::Capture, "QV-1"));
+    EXPECT_EQ(std::pair(grown.added, grown.known), std::pair(10, 30));
+    // Another instrument's records at the same times are other measurements.
+    EXPECT_EQ(store->add(records(0, 5, MeasurementSource::Capture, "QV-2")).added, 5);
+    EXPECT_EQ(store->count(), 45);
+}
+
+TEST_P(StoreTest, ListsNewestFirstWithItsFiltersAndPages)
+{
+    auto store = open();
+    QList<Measurement> batch = records(0, 40, MeasurementSource::Capture, "QV-1");
+    for (int i = 0; i < batch.size(); ++i) {
+        batch[i].product = i % 2 ? "Ivory" : "Navy";
+        batch[i].sampleId = QStringLiteral("%1-%2").arg(i % 3 ? "lot" : "Lot").arg(i);
+    }
+    batch[3].source = MeasurementSource::Import;
+    batch[4].instrumentSerial = "QV-9";
+    store->add(batch);
+
+    const auto ids = [&](const HistoryFilter &filter) {
+        QList<int> records;
+        for (const StoredMeasurement &row : store->list(filter))
+            records << int(row.value.recordNumber);
+        return records;
+    };
+    EXPECT_EQ(ids({.limit = 3}), (QList<int>{40, 39, 38}));
+    EXPECT_EQ(ids({.product = "Ivory", .limit = 2}), (QList<int>{40, 38}));
+    // Shell-style and case-sensitive: Lot-* is every third record from record 1.
+    EXPECT_EQ(ids({.samplePattern = "Lot-?", .limit = 10}), (QList<int>{10, 7, 4, 1}));
+    EXPECT_EQ(ids({.samplePattern = "lot-3[0-2]"}), (QList<int>{33, 32}));
+    EXPECT_EQ(ids({.instrument = "QV-9"}), QList<int>{5});
+    EXPECT_EQ(ids({.source = MeasurementSource::Import}), QList<int>{4});
+    const QDateTime t10 = batch[9].taken, t12 = batch[11].taken;
+    EXPECT_EQ(ids({.since = t10, .until = t12}), (QList<int>{12, 11, 10}));
+    // The page after a row goes on from it.
+    const QList<StoredMeasurement> page = store->list({.limit = 5});
+    EXPECT_EQ(ids({.limit = 2, .after = std::pair(page.last().value.taken, page.last().id)}),
+              (QList<int>{35, 34}));
+}
+
+TEST_P(StoreTest, AFailedBatchStoresNothingAndTheSinkSaysWhatWasNotStored)
+{
+    {
+        auto store = open({.failBatch = 2});
+        HistorySink sink(*store, MeasurementSource::Capture, "QV-1");
+        for (const QByteArray &line : [&] {
+                 QList<QByteArray> lines;
+                 for (int i = 0; i < 40; ++i)
+                     lines << sim.captureLine(i);
+                 return lines;
+             }()) {
+            PacketBuffer packet;
+            packet.SetReply(line);
+            sink.add(DatalogRecord::decode(packet));
+            if (sink.count() == 10)
+                sink.finish(); // the first batch
+        }
+        sink.finish();
+        EXPECT_EQ(std::tuple(sink.count(), sink.added(), sink.notStored()), std::tuple(40, 10, 30));
+        EXPECT_TRUE(holds(sink.error(), "planted failure")) << sink.error();
+        EXPECT_EQ(store->count(), 10);
+    }
+    // A newer program's history is refused, not changed.
+    sql("UPDATE schema_version SET version = 99");
+    try {
+        open();
+        ADD_FAILURE() << "a newer schema was opened";
+    } catch (const HistoryError &error) {
+        EXPECT_EQ(error.cause(), HistoryError::Cause::Newer);
+        EXPECT_TRUE(holds(error.message(), "newer version")) << error.message();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StoreTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+                         [](const auto &info) {
+                             return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL";
+                         });
+
+TEST(HistoryLocation, FilesAndPostgresAddresses)
+{
+    const HistoryLocation pg = HistoryLocation::parse("postgresql://lab@db.example:5433/colour");
+    EXPECT_EQ(std::tuple(pg.kind, pg.user, pg.host, pg.port, pg.database),
+              std::tuple(HistoryLocation::Kind::PostgreSQL, "lab", "db.example", 5433, "colour"));
+    const HistoryLocation socket = HistoryLocation::parse("postgresql://%2Ftmp%2Fpg/colour");
+    EXPECT_EQ(std::tuple(socket.host, socket.port, socket.shown()),
+              std::tuple("/tmp/pg", 0, "postgresql://%2Ftmp%2Fpg/colour"));
+    EXPECT_EQ(HistoryLocation::parse("/var/h.sqlite").path, "/var/h.sqlite");
+    for (const char *bad :
+         {"postgresql://lab:secret@db/colour", "postgresql://db/", "http://x/y", ""}) {
+        EXPECT_THROW(HistoryLocation::parse(QString::fromLatin1(bad)), HistoryError) << bad;
+    }
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+#include "support/PostgresServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+namespace quvane {
+
+namespace {
+
+QString g_skip;
+
+// The server binaries: on PATH, or in Debian's folder of the newest version.
+QString serverBinaries()
+{
+    // A link on PATH (/usr/local/bin/initdb) leads to the folder of the others (createdb).
+    const QString onPath =
+        QFileInfo(QStandardPaths::findExecutable(QStringLiteral("initdb"))).canonicalFilePath();
+    const QString folder = QFileInfo(onPath).absolutePath();
+    if (!onPath.isEmpty() && QFile::exists(folder + "/pg_ctl") &&
+        QFile::exists(folder + "/createdb"))
+        return folder;
+    QStringList versions =
+        QDir(QStringLiteral("/usr/lib/postgresql")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::sort(versions.begin(), versions.end(),
+              [](const QString &a, const QString &b) { return a.toInt() > b.toInt(); });
+    for (const QString &version : versions) {
+        const QString bin = QStringLiteral("/usr/lib/postgresql/%1/bin").arg(version);
+        if (QFile::exists(bin + "/initdb") && QFile::exists(bin + "/pg_ctl"))
+            return bin;
+    }
+    return {};
+}
+
+} // namespace
+
+bool PostgresServer::run(const QStringList &command, QString *output) const
+{
+    QProcess process;
+    QStringList arguments = command;
+    QString program = m_bin + QLatin1Char('/') + arguments.takeFirst();
+    if (m_asPostgres) {
+        arguments = QStringList{QStringLiteral("-u"), QStringLiteral("postgres"),
+                                QStringLiteral("--"), program} +
+                    arguments;
+        program = QStringLiteral("runuser");
+    }
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool done = process.waitForFinished(120000);
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAll());
+    return done && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool PostgresServer::setUp()
+{
+    m_bin = serverBinaries();
+    if (m_bin.isEmpty()) {
+        g_skip = QStringLiteral("no PostgreSQL server binaries (initdb, pg_ctl) are installed");
+        return false;
+    }
+    m_asPostgres = ::geteuid() == 0;
+    // Short: a socket's path has room for about a hundred characters.
+    char folder[] = "/tmp/qv-pg-XXXXXX";
+    if (!::mkdtemp(folder)) {
+        g_skip = QStringLiteral("no temporary folder for the server");
+        return false;
+    }
+    m_folder = QString::fromLocal8Bit(folder);
+    m_data = m_folder + QStringLiteral("/data");
+    if (m_asPostgres) {
+        QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres:postgres"), m_folder});
+    }
+    QString output;
+    if (!run({QStringLiteral("initdb"), QStringLiteral("-D"), m_data, QStringLiteral("-A"),
+              QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("postgres"),
+              QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--no-sync")},
+             &output)) {
+        g_skip = QStringLiteral("initdb failed: ") + output.trimmed();
+        return false;
+    }
+    start();
+    return true;
+}
+
+void PostgresServer::start()
+{
+    QString output;
+    if (!run({QStringLiteral("pg_ctl"), QStringLiteral("-D"), m_data, QStringLiteral("-w"),
+              QStringLiteral("-l"), m_folder + QStringLiteral("/log"), QStringLiteral("-o"),
+              QStringLiteral("-k %1 -c listen_addresses= -c fsync=off -c full_page_writes=off "
+                             "-c max_connections=40")
+                  .arg(m_folder),
+              QStringLiteral("start")},
+             &output))
+        g_skip = QStringLiteral("the server did not start: ") + output.trimmed();
+}
+
+void PostgresServer::stop()
+{
+    run({QStringLiteral("pg_ctl"), QStringLiteral("-D"), m_data, QStringLiteral("-m"),
+         QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")});
+}
+
+PostgresServer *PostgresServer::instance()
+{
+    static std::unique_ptr<PostgresServer> server = [] {
+        std::unique_ptr<PostgresServer> made(new PostgresServer);
+        if (!made->setUp())
+            made.reset();
+        return made;
+    }();
+    static const bool stopsAtExit = [] {
+        std::atexit([] {
+            if (PostgresServer *s = server.get()) {
+                s->stop();
+                QDir(s->m_folder).removeRecursively();
+            }
+        });
+        return true;
+    }();
+    (void)stopsAtExit;
+    return g_skip.isEmpty() ? server.get() : nullptr;
+}
+
+QString PostgresServer::skipReason()
+{
+    return g_skip;
+}
+
+QString PostgresServer::newDatabase()
+{
+    const QString name = QStringLiteral("history_%1_%2").arg(::getpid()).arg(++m_databases);
+    QString output;
+    if (!run({QStringLiteral("createdb"), QStringLiteral("-h"), m_folder, QStringLiteral("-U"),
+              QStringLiteral("postgres"), name},
+             &output))
+        qWarning("createdb %s: %s", qPrintable(name), qPrintable(output));
+    return QStringLiteral("postgresql://postgres@%1/%2")
+        .arg(QString::fromUtf8(QUrl::toPercentEncoding(m_folder)), name);
+}
+
+} // namespace quvane
