@@ -202,10 +202,14 @@ QString SimInstrument::checkState() const
     return QString();
 }
 
+const QDateTime SimInstrument::SeedNewest(QDate(2026, 11, 30), QTime(17, 0));
+
 void SimInstrument::seedDatalog(int n)
 {
     const auto &samples = SampleCatalogue::samples();
-    const qint32 now = clockNow();
+    qint32 newest = modGlobals::DateToSeconds(modGlobals::ToPcDate(SeedNewest));
+    if (!m_datalog.isEmpty())
+        newest = std::max(newest, m_datalog.last().timestamp + n * 1800);
     const int room = DatalogCapacity - static_cast<int>(m_datalog.size());
     n = std::clamp(n, 0, room);
     std::uniform_int_distribution<int> pick(0, static_cast<int>(samples.size()) - 1);
@@ -218,7 +222,7 @@ void SimInstrument::seedDatalog(int n)
         record.sequence = i % 5 + 1;
         record.sequenceOf = 5;
         record.isStandard = record.sequence == 1;
-        record.timestamp = now - (n - i) * 1800;
+        record.timestamp = newest - (n - 1 - i) * 1800;
         record.spectrum = SampleCatalogue::measure(sample, m_random);
         record.scaleData =
             scaleValuesOf(record.spectrum, record.illuminant, record.observer, record.colorScale);

@@ -7,6 +7,7 @@
 #include "sim/SimFaultPlan.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QVector>
 
@@ -96,8 +97,12 @@ public:
     // field, a set-up that does not decode), or empty when all is well.
     QString checkState() const;
 
-    // Adds up to n plausible records (the datalog holds at most its capacity).
+    // Adds up to n plausible records (the datalog holds at most its capacity), half an hour
+    // apart, the newest at a fixed time (SeedNewest) after the newest already held: each record
+    // keeps the time it was made, so that two instruments seeded alike hold the same records
+    // and a capture made again is recognised as the same.
     void seedDatalog(int n);
+    static const QDateTime SeedNewest;
 
     // The instrument's clock, as an offset in seconds from the PC's clock.
     qint32 clockNow() const;
