@@ -1,6 +1,7 @@
 #include "cli/QuvaneCli.h"
 #include "link/Licence.h"
 
+#include "cli/HistoryCommands.h"
 #include "cli/MeasureCommand.h"
 #include "cli/TerminalProgress.h"
 #include "link/InstrumentOperations.h"
@@ -13,6 +14,7 @@
 #include "records/QVSetup.h"
 #include "records/ScreenBitmap.h"
 #include "records/SetupText.h"
+#include "store/HistoryError.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/OutputFile.h"
 #include "transfer/TextFormat.h"
@@ -54,31 +56,91 @@ const Option Options[] = {
      "Field delimiter: tab, comma or one character.",
      "field delimiter: tab, comma or one character",
      {"capture", "convert"}},
-    {"yes", nullptr, nullptr, "Confirm clear-datalog.", "confirm clear-datalog", {"clear-datalog"}},
+    {"yes",
+     nullptr,
+     nullptr,
+     "Confirm clear-datalog and history delete.",
+     "confirm clear-datalog and history delete",
+     {"clear-datalog", "history delete"}},
     {"illuminant",
      nullptr,
      "NAME",
      "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.",
      "measure: A, C, D50, D55, D65 (default), D75, F2, F7\nor F11",
-     {"measure"}},
+     {"measure", "history show"}},
     {"observer",
      nullptr,
      "DEGREES",
      "measure: 2 or 10 (default) degrees.",
      "measure: 2 or 10 (default)",
-     {"measure"}},
+     {"measure", "history show"}},
     {"scale",
      nullptr,
      "SCALE",
      "measure: lab (default), lch, hunter, xyz, yxy or luv.",
      "measure: lab (default), lch, hunter, xyz, yxy or luv",
-     {"measure"}},
+     {"measure", "history show"}},
     {"format",
      nullptr,
      "FORMAT",
-     "measure, capture, convert: text (default) or cgats.",
-     "measure, capture, convert: text (default) or cgats",
-     {"measure", "capture", "convert"}},
+     "measure, capture, convert: text (default) or cgats; history list: text, csv or cgats.",
+     "measure, capture, convert: text (default) or cgats;\nhistory list: text, csv or cgats",
+     {"measure", "capture", "convert", "history list"}},
+    {"history",
+     nullptr,
+     "LOCATION",
+     "The history: a file, or postgresql://[USER@]HOST[:PORT]/DATABASE.",
+     "the history: a file, or\npostgresql://[USER@]HOST[:PORT]/DATABASE",
+     {"capture", "convert", "measure", "history import", "history list", "history show",
+      "history delete"}},
+    {"no-history",
+     nullptr,
+     nullptr,
+     "Do not store in the history.",
+     "capture, convert, measure: do not store in the history",
+     {"capture", "convert", "measure"}},
+    {"since",
+     nullptr,
+     "DATE",
+     "history list: taken on or after DATE.",
+     "history list: taken on or after DATE (2026-12-06)",
+     {"history list"}},
+    {"until",
+     nullptr,
+     "DATE",
+     "history list: taken on or before DATE.",
+     "history list: taken on or before DATE",
+     {"history list"}},
+    {"product",
+     nullptr,
+     "TEXT",
+     "history list: of the product set-up named TEXT.",
+     "history list: of the product set-up named TEXT",
+     {"history list"}},
+    {"sample",
+     nullptr,
+     "PATTERN",
+     "history list: sample IDs matching PATTERN (* and ?).",
+     "history list: sample IDs matching PATTERN (* and ?)",
+     {"history list"}},
+    {"instrument",
+     nullptr,
+     "SERIAL",
+     "history list: of the instrument SERIAL.",
+     "history list: of the instrument SERIAL",
+     {"history list"}},
+    {"source",
+     nullptr,
+     "SOURCE",
+     "history list: live, capture, conversion or import.",
+     "history list: live, capture, conversion or import",
+     {"history list"}},
+    {"limit",
+     nullptr,
+     "N",
+     "history list: the newest N.",
+     "history list: the newest N",
+     {"history list"}},
     {"help", "h", nullptr, "Show this help.", "show this help", {}},
     {"version", "v", nullptr, "Show the version.", "show the version", {}},
 };
@@ -299,7 +361,9 @@ struct CommandRun
     InstrumentSession &session;
     BulkTransfers &transfers;
     DatalogFormat format; // of a capture's or a conversion's file
-    const TerminalProgress &progress;
+    TerminalProgress &progress;
+    const HistoryRun &history;
+    const QCommandLineParser &parser;
 };
 
 // The name a message gives an operand: "-" read is standard input.
@@ -310,8 +374,10 @@ QString inputName(const QString &operand)
 
 int runConvert(CommandRun &run)
 {
-    return exitStatus(run.transfers.ConvertDatalog(run.operands[0], {run.operands[1], run.format}),
-                      run.operands[1]);
+    StoringCommand history(run.history, MeasurementSource::Conversion);
+    const TransferOutcome outcome = run.transfers.ConvertDatalog(
+        run.operands[0], {run.operands[1], run.format}, history.sinks());
+    return history.finish(exitStatus(outcome, run.operands[1]), outcome.records, run.operands[1]);
 }
 
 int runCapture(CommandRun &run)
@@ -321,10 +387,15 @@ int runCapture(CommandRun &run)
         std::fputs("quvane: Datalog is empty\n", stderr);
         return Success;
     }
+    const SensorControl &sensor = run.session.sensor();
+    StoringCommand history(run.history, MeasurementSource::Capture, sensor.SerialNumber());
+    history.noteInstrument(sensor.SerialNumber(), sensor.InstrumentName(),
+                           sensor.FirmwareVersion());
     // The outcome first: the signal that stopped the transfer is known after it.
     const TransferOutcome outcome =
-        run.transfers.UploadDatalog(count, {run.operands[0], run.format});
-    return exitStatus(outcome, run.operands[0], run.progress.stopSignal());
+        run.transfers.UploadDatalog(count, {run.operands[0], run.format}, history.sinks());
+    return history.finish(exitStatus(outcome, run.operands[0], run.progress.stopSignal()),
+                          outcome.records, run.operands[0]);
 }
 
 int runArchive(CommandRun &run)
@@ -392,9 +463,34 @@ int runSetup(CommandRun &run)
 
 int runMeasure(CommandRun &run)
 {
+    const SensorControl &sensor = run.session.sensor();
     QVMeasure measurement(run.session.sensor());
     measurement.Measure();
-    return print(measurementText(measurement.spectrum(), run.measure));
+    StoringCommand history(run.history, MeasurementSource::Live, sensor.SerialNumber());
+    history.noteInstrument(sensor.SerialNumber(), sensor.InstrumentName(),
+                           sensor.FirmwareVersion());
+    history.store(measurement.measurement());
+    return history.finish(print(measurementText(measurement.spectrum(), run.measure)), 1);
+}
+
+int runHistoryImport(CommandRun &run)
+{
+    return importHistory(run.history, run.operands, run.progress);
+}
+
+int runHistoryList(CommandRun &run)
+{
+    return listHistory(run.history, run.parser);
+}
+
+int runHistoryShow(CommandRun &run)
+{
+    return showHistory(run.history, run.operands[0]);
+}
+
+int runHistoryDelete(CommandRun &run)
+{
+    return deleteHistory(run.history, run.operands, run.parser.isSet(QStringLiteral("yes")));
 }
 
 // A usage error of a command's own arguments, or nothing.
@@ -414,6 +510,11 @@ QString validSetupNumber(const QStringList &operands, const QCommandLineParser &
                : QStringLiteral("Invalid Product Setup # %1 (1 to 100)").arg(operands[0]);
 }
 
+QString historyFilters(const QStringList &, const QCommandLineParser &parser)
+{
+    return checkHistoryFilters(parser);
+}
+
 QString notToATerminal(const QStringList &operands, const QCommandLineParser &)
 {
     // A bitmap on a terminal is noise that may reprogram it.
@@ -428,12 +529,12 @@ struct Command
 {
     const char *name;
     const char *usage; // the help's name column
-    int operands;
-    const char *help; // beside it; a line break continues it below
-    bool instrument;  // it talks to the instrument
-    bool writes;      // its last operand is a file it writes ("-": standard output)
-    bool transfer;    // Ctrl-C stops it after the item in hand
-    bool delimited;   // it writes delimited text
+    int operands;      // how many; -1: one or more
+    const char *help;  // beside it; a line break continues it below
+    bool instrument;   // it talks to the instrument
+    bool writes;       // its last operand is a file it writes ("-": standard output)
+    bool transfer;     // Ctrl-C stops it after the item in hand
+    bool delimited;    // it writes delimited text
     UsageCheck check;
     int (*run)(CommandRun &);
 };
@@ -462,6 +563,19 @@ const Command Commands[] = {
      "measure once; show the spectrum and its colour values\n[--illuminant D65] [--observer 10] "
      "[--scale lab]\n[--format text|cgats]",
      true, false, false, false, nullptr, runMeasure},
+    {"history import", "history import FILE...", -1,
+     "add capture, CGATS and DATALOG.QV3 files to the history", false, false, true, false, nullptr,
+     runHistoryImport},
+    {"history list", "history list", 0,
+     "list the history, newest first [--since DATE]\n[--until DATE] [--product TEXT] [--sample "
+     "PATTERN]\n[--instrument SERIAL] [--source SOURCE] [--limit N]\n[--format text|csv|cgats]",
+     false, false, false, false, historyFilters, runHistoryList},
+    {"history show", "history show ID", 1,
+     "show one measurement with its colour values (the\nmeasure options apply)", false, false,
+     false, false, nullptr, runHistoryShow},
+    {"history delete", "history delete ID...", -1,
+     "delete measurements from the history (--yes, or asked)", false, false, false, false, nullptr,
+     runHistoryDelete},
 };
 
 QString usage()
@@ -480,6 +594,10 @@ QString usage()
         "restore and convert's SOURCE); put -- before a file name that starts with -.\n"
         "Ctrl-C stops a capture, archive or restore after the record in transfer and\n"
         "keeps what was transferred; a second Ctrl-C ends at once.\n"
+        "Capture, convert and measure also store what they read in the history: the\n"
+        "one --history names, else QUVANE_HISTORY, else the utility's preference, else\n"
+        "~/.local/share/Quvane/history.sqlite. What the history could not take is\n"
+        "said, and the exit status is 1; the file is written all the same.\n"
         "\n"
         "Options:\n");
     for (const Option &option : Options) {
@@ -551,16 +669,24 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usageError(QStringLiteral("no command given"));
-    const QString name = args.first();
-    const QStringList operands = args.mid(1);
+    // A command of two words (history list) before one of one.
+    QString name = args.first();
+    QStringList operands = args.mid(1);
+    if (name == QLatin1String("history")) {
+        if (operands.isEmpty())
+            return usageError(QStringLiteral("history takes import, list, show or delete"));
+        name += QLatin1Char(' ') + operands.takeFirst();
+    }
     const auto known = std::find_if(std::begin(Commands), std::end(Commands),
                                     [&name](const Command &c) { return name == c.name; });
     if (known == std::end(Commands))
         return usageError(QStringLiteral("unknown command '%1'").arg(name));
     const Command &command = *known;
-    if (operands.size() != command.operands)
+    if (command.operands < 0 ? operands.isEmpty() : operands.size() != command.operands)
         return usageError(
-            QStringLiteral("%1 takes %2 argument(s)").arg(name).arg(command.operands));
+            command.operands < 0
+                ? QStringLiteral("%1 takes one or more arguments").arg(name)
+                : QStringLiteral("%1 takes %2 argument(s)").arg(name).arg(command.operands));
     // An option of another command is bad usage, not silently ignored.
     for (const Option &option : Options) {
         if (!option.commands.isEmpty() && parser.isSet(QLatin1String(option.name)) &&
@@ -589,9 +715,11 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
     const bool toStandardOutput = command.writes && operands.last() == QLatin1String("-");
 
     QString measureError;
+    // history list's formats are its own.
     const std::optional<MeasureOptions> measureOptions = MeasureOptions::parse(
         parser.value(QStringLiteral("illuminant")), parser.value(QStringLiteral("observer")),
-        parser.value(QStringLiteral("scale")), parser.value(QStringLiteral("format")),
+        parser.value(QStringLiteral("scale")),
+        name == QLatin1String("history list") ? QString() : parser.value(QStringLiteral("format")),
         measureError);
     if (!measureOptions)
         return usageError(measureError);
@@ -633,13 +761,27 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
                              {},
                              true},
                             progress);
+    // The history: --history, else QUVANE_HISTORY or the preference (both read by main()); off
+    // with --no-history, or when the preference turns it off and --history does not name one.
+    HistoryRun history{std::nullopt, environment.station, environment.textFormat, *measureOptions};
+    const bool named = parser.isSet(QStringLiteral("history"));
+    if (!parser.isSet(QStringLiteral("no-history")) && (named || environment.historyOn)) {
+        try {
+            history.location = HistoryLocation::parse(
+                named ? parser.value(QStringLiteral("history")) : environment.history);
+        } catch (const HistoryError &error) {
+            return usageError(error.message());
+        }
+    }
     CommandRun run{operands,
                    *measureOptions,
                    toStandardOutput,
                    session,
                    transfers,
                    measureOptions->cgats ? DatalogFormat::Cgats : DatalogFormat::DelimitedText,
-                   progress};
+                   progress,
+                   history,
+                   parser};
     try {
         return command.run(run);
     } catch (const QuvaneError &error) {

@@ -2,6 +2,7 @@
 
 #include "link/LinkOptions.h"
 #include "link/modGlobals.h"
+#include "store/HistoryStore.h"
 #include "transfer/TextFormat.h"
 
 class QCoreApplication;
@@ -18,6 +19,11 @@ struct CliEnvironment
     TextFormat textFormat = TextFormat(QLocale::c());
     // The utility's stored delimiter, which --delimiter overrides.
     DelimiterSettings delimiter = {};
+    // The history (QUVANE_HISTORY, else the utility's preference, else the default file),
+    // whether the preference keeps it on, and who stores (host name and login).
+    QString history;
+    bool historyOn = true;
+    Station station;
 };
 
 int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment &environment = {});

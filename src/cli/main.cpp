@@ -3,8 +3,11 @@
 #include "sim/SimInstrument.h"
 
 #include <QCoreApplication>
+#include <QSysInfo>
 
 #include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace quvane;
 
@@ -27,7 +30,24 @@ int main(int argc, char *argv[])
                            qEnvironmentVariable("QUVANE_TRACE"), demoInstrument};
     const LocaleSettings locale{qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_NUMERIC"),
                                 qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LANG")};
+    const PreferencesStore preferences;
+    // The history: QUVANE_HISTORY, else the utility's preference, else the default file.
+    QString history = qEnvironmentVariable("QUVANE_HISTORY");
+    if (history.isEmpty())
+        history = preferences.historyLocation();
+    if (history.isEmpty()) {
+        QString data = qEnvironmentVariable("XDG_DATA_HOME");
+        if (data.isEmpty())
+            data = qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
+        history = HistoryLocation::defaultIn(data).path;
+    }
+    QString login = qEnvironmentVariable("LOGNAME");
+    if (login.isEmpty())
+        login = qEnvironmentVariable("USER");
+    if (const passwd *user = ::getpwuid(::geteuid()); login.isEmpty() && user)
+        login = QString::fromLocal8Bit(user->pw_name);
     return runCli(app, link,
                   {qEnvironmentVariable("TERM") == QLatin1String("dumb"), textFormatFor(locale),
-                   PreferencesStore().delimiter()});
+                   preferences.delimiter(), history, preferences.historyOn(),
+                   Station{QSysInfo::machineHostName(), login}});
 }

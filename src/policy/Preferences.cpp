@@ -36,6 +36,30 @@ DelimiterSettings PreferencesStore::delimiter() const
         GetPreference(QStringLiteral("Delimiter"), QStringLiteral("Tab")));
 }
 
+bool PreferencesStore::historyOn() const
+{
+    return GetPreference(QStringLiteral("Keep History"), QStringLiteral("Yes")) !=
+           QLatin1String("No");
+}
+
+void PreferencesStore::saveHistoryOn(bool on)
+{
+    SavePreference(QStringLiteral("Keep History"),
+                   on ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
+QString PreferencesStore::historyLocation() const
+{
+    const QVariant value = store().value(QStringLiteral("History/Location"));
+    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+}
+
+void PreferencesStore::saveHistoryLocation(const QString &location)
+{
+    QSettings settings = store();
+    settings.setValue(QStringLiteral("History/Location"), location);
+}
+
 ColourChoices PreferencesStore::colourChoices() const
 {
     const QSettings settings = store();

@@ -16,8 +16,8 @@ struct ColourChoices
 
 // The user's preferences store: organisation "Quvane", application "QUVA USW", the utility's
 // section "Preferences" ("Delimiter", "Sample ID", "Autostore") and the colour panel's section
-// "Colour". This is the one place that names it; each program's main() makes one and passes it
-// down, and nothing below the front ends reads it.
+// "Colour", and the history's section "History". This is the one place that names it; each
+// program's main() makes one and passes it down, and nothing below the front ends reads it.
 class PreferencesStore
 {
 public:
@@ -29,6 +29,14 @@ public:
     DelimiterSettings delimiter() const;
     ColourChoices colourChoices() const;
     void saveColourChoices(const ColourChoices &choices);
+
+    // The history: whether measurements are kept ("Keep History", Yes by default) and where
+    // (section "History", key "Location": a file or a postgresql:// address; empty for the
+    // default file). A password is never stored here.
+    bool historyOn() const;
+    void saveHistoryOn(bool on);
+    QString historyLocation() const;
+    void saveHistoryLocation(const QString &location);
 };
 
 } // namespace quvane

@@ -136,9 +136,10 @@ namespace {
 [[noreturn]] void fail(HistoryError::Cause cause, const HistoryLocation &location,
                        const QString &what, const QSqlError &error)
 {
-    QString text = error.databaseText().trimmed();
+    // libpq's texts run over several lines: one line says it.
+    QString text = error.databaseText().simplified();
     if (text.isEmpty())
-        text = error.driverText().trimmed();
+        text = error.driverText().simplified();
     // SQLite's busy and PostgreSQL's lock timeout are said as such.
     if (cause == HistoryError::Cause::WriteFailed &&
         (error.nativeErrorCode() == QLatin1String("5") ||

@@ -235,6 +235,42 @@ void TextFormat::appendTime(QByteArray &line, QTime time) const
     }
 }
 
+std::optional<double> TextFormat::readNumber(const QString &text) const
+{
+    bool ok = false;
+    const double value = m_numbers.toDouble(text, &ok);
+    if (ok)
+        return value;
+    return std::nullopt;
+}
+
+QDateTime TextFormat::readGeneralDate(const QString &text) const
+{
+    const auto dateOf = [this](const QString &part) {
+        QDate date = m_dates.toDate(part, m_dateFormat);
+        if (!date.isValid())
+            date = QDate::fromString(part, QStringLiteral("yyyy-MM-dd"));
+        return date;
+    };
+    const auto timeOf = [this](const QString &part) {
+        QTime time = m_dates.toTime(part, m_timeFormat);
+        if (!time.isValid())
+            time = QTime::fromString(part, QStringLiteral("HH:mm:ss"));
+        return time;
+    };
+    if (const QDate date = dateOf(text); date.isValid())
+        return QDateTime(date, QTime(0, 0));
+    // The date and the time are apart at a blank; the date may hold blanks of its own.
+    for (qsizetype at = text.indexOf(QLatin1Char(' ')); at > 0;
+         at = text.indexOf(QLatin1Char(' '), at + 1)) {
+        const QDate date = dateOf(text.left(at));
+        const QTime time = date.isValid() ? timeOf(text.mid(at + 1)) : QTime();
+        if (time.isValid())
+            return QDateTime(date, time);
+    }
+    return {};
+}
+
 QByteArray TextFormat::dateText(QDate date) const
 {
     bool exact = true;

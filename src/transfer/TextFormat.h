@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QLocale>
+
 #include <QString>
+#include <optional>
 
 #include <cstring>
 #include <vector>
@@ -54,6 +56,11 @@ public:
     // without a time-zone name; the date alone when the time is exactly midnight.
     void appendGeneralDate(QByteArray &line, const QDateTime &dateTime) const;
     QString generalDate(const QDateTime &dateTime) const;
+
+    // What the above wrote, read back: a number in the locale's form (digit grouping allowed),
+    // and a general date (or the ISO forms a code page without the locale's characters gets).
+    std::optional<double> readNumber(const QString &text) const;
+    QDateTime readGeneralDate(const QString &text) const;
 
     // Text in ISO-8859-1 by the rule above. A character without a near equivalent becomes "?"
     // and clears *exact, so that a caller can fall back to a plainer form.

@@ -537,3 +537,91 @@ TEST(QuvaneCli, ATraceFileThatCannotBeOpenedIsSaidAndTheCommandGoesOn)
 }
 
 } // namespace
+
+namespace {
+
+// quvane with its history where the test says, and the rows `history list --format csv` gives.
+CliRun withHistory(const QString &history, QStringList arguments, const QString &locale = "C")
+{
+    QProcessEnvironment environment = cliEnvironment();
+    environment.insert(QStringLiteral("QUVANE_HISTORY"), history);
+    environment.insert(QStringLiteral("LC_ALL"), locale);
+    return run(QStringLiteral(QUVANE_PATH), arguments, environment);
+}
+
+QStringList historyRows(const QString &history, QStringList filters = {})
+{
+    const CliRun listed =
+        withHistory(history, QStringList{"history", "list", "--format", "csv"} + filters);
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    QStringList rows = listed.out.split('\n', Qt::SkipEmptyParts);
+    if (!rows.isEmpty())
+        rows.removeFirst(); // the heading
+    return rows;
+}
+
+} // namespace
+
+// The history as a user meets it: a capture, the same capture again, the instrument's own
+// DATALOG.QV3 of those records, and the files written from them imported again add every
+// record once; a Sample adds one more; the filters pick from them; a history that cannot be
+// written costs neither the file nor the records, which an import adds later.
+TEST(QuvaneCli, TheHistoryHoldsEachMeasurementOnceWhereverItCameFrom)
+{
+    QTemporaryDir dir;
+    const QString history = dir.filePath("h.sqlite");
+    const QString capture = dir.filePath("capture.txt");
+    ASSERT_EQ(withHistory(history, {"capture", capture}).exitCode, 0);
+    EXPECT_EQ(historyRows(history).size(), 40);
+    EXPECT_TRUE(historyRows(history).first().startsWith("40,2026-11-30T17:00:00,SIM"))
+        << historyRows(history).first().toStdString();
+    // The heading names the fields a spreadsheet reads.
+    EXPECT_TRUE(withHistory(history, {"history", "list", "--format", "csv", "--limit", "1"})
+                    .out.startsWith("ID,TAKEN,INSTRUMENT,SOURCE,RECORD,SETUP,PRODUCT,SAMPLE_ID,"));
+
+    ASSERT_EQ(simulator({"--export-datalog", dir.filePath("usb"), "--records", "40"}).exitCode, 0);
+    ASSERT_EQ(
+        withHistory(history, {"capture", dir.filePath("again.ti3"), "--format", "cgats"}).exitCode,
+        0);
+    ASSERT_EQ(
+        withHistory(history, {"convert", dir.filePath("usb/DATALOG.QV3"), dir.filePath("c.txt")})
+            .exitCode,
+        0);
+    // The capture written in a German locale with semicolons, imported in that locale.
+    const QString german = dir.filePath("de.txt");
+    ASSERT_EQ(withHistory(history, {"capture", german, "--delimiter", ";"}, "de_DE.UTF-8").exitCode,
+              0);
+    const CliRun imported = withHistory(
+        history,
+        {"history", "import", capture, german, dir.filePath("again.ti3"), dir.filePath("c.txt")},
+        "de_DE.UTF-8");
+    EXPECT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.err.count("40 records, 0 new, 40 already in the history"), 4)
+        << imported.err.toStdString();
+    ASSERT_EQ(withHistory(history, {"measure"}).exitCode, 0);
+    EXPECT_EQ(withHistory(history, {"measure", "--no-history"}).exitCode, 0);
+    EXPECT_EQ(historyRows(history).size(), 41);
+
+    EXPECT_EQ(historyRows(history, {"--source", "live"}).size(), 1);
+    EXPECT_EQ(historyRows(history, {"--sample", "S003?", "--limit", "3"}),
+              historyRows(history, {"--until", "2026-11-30T17:00", "--limit", "4"}).mid(1));
+    EXPECT_EQ(historyRows(history, {"--since", "2026-11-30T16:30"}).size(), 3); // and the Sample
+    const QString id = historyRows(history, {"--limit", "1"}).first().section(',', 0, 0);
+    EXPECT_TRUE(
+        holds(withHistory(history, {"history", "show", id, "--scale", "lch"}).out, "L* C* h:"));
+    EXPECT_EQ(withHistory(history, {"history", "delete", id}).exitCode, 1); // not confirmed
+    EXPECT_EQ(withHistory(history, {"history", "delete", id, "--yes"}).exitCode, 0);
+    EXPECT_EQ(historyRows(history).size(), 40);
+
+    // A history that cannot be opened: the capture is written whole, and said.
+    const QString blocked = dir.filePath("blocked.txt");
+    put(dir.filePath("file"), "not a folder");
+    const CliRun lost = withHistory(dir.filePath("file/h.sqlite"), {"capture", blocked});
+    EXPECT_EQ(lost.exitCode, 1);
+    EXPECT_TRUE(holds(lost.err, "40 records were not stored in the history")) << lost.err;
+    EXPECT_TRUE(holds(lost.err, "quvane history import " + blocked + " adds them later"));
+    EXPECT_EQ(lineCount(blocked), 40);
+    const QString fresh = dir.filePath("fresh.sqlite");
+    EXPECT_EQ(withHistory(fresh, {"history", "import", blocked}).exitCode, 0);
+    EXPECT_EQ(historyRows(fresh).size(), 40);
+}

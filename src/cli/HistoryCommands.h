@@ -1,0 +1,70 @@
+#pragma once
+
+#include "cli/MeasureCommand.h"
+#include "records/Measurement.h"
+#include "store/HistoryLocation.h"
+#include "store/HistoryStore.h"
+#include "transfer/TextFormat.h"
+
+#include <QStringList>
+
+#include <memory>
+
+#include <optional>
+
+class QCommandLineParser;
+
+namespace quvane {
+
+class DatalogSink;
+class HistorySink;
+class TransferProgress;
+
+// What the history commands, and the commands that store, run with.
+struct HistoryRun
+{
+    // Where the history is; none when the preferences or --no-history keep it off.
+    std::optional<HistoryLocation> location;
+    Station station;
+    const TextFormat &text;        // the locale's numbers and dates, for a delimited file
+    const MeasureOptions &measure; // history show: the colour values asked for
+};
+
+// quvane history import FILE...: capture files of any delimiter (with or without the heading),
+// their CGATS, and DATALOG.QV3 files.
+int importHistory(const HistoryRun &run, const QStringList &files, TransferProgress &progress);
+// quvane history list [filters] [--format text|csv|cgats].
+int listHistory(const HistoryRun &run, const QCommandLineParser &parser);
+int showHistory(const HistoryRun &run, const QString &id);
+int deleteHistory(const HistoryRun &run, const QStringList &ids, bool confirmed);
+
+// A usage error of history list's filters, or nothing.
+QString checkHistoryFilters(const QCommandLineParser &parser);
+
+// The history a capture, conversion or measurement stores into, opened before it starts: the
+// transfer's further sink. Whatever goes wrong with the history never stops the command; what
+// was not stored is said after it, as one line, and makes the exit status 1.
+class StoringCommand
+{
+public:
+    StoringCommand(const HistoryRun &run, MeasurementSource source, QString instrumentSerial = {});
+    ~StoringCommand();
+
+    // The sinks for the transfer: the history's, or none.
+    QList<DatalogSink *> sinks();
+    void store(const Measurement &measurement);
+    void noteInstrument(const QString &serial, const QString &model, const QString &firmware);
+    // Says what was not stored of the `transferred` records (and how to add them later from the
+    // file) and returns the exit status: status as given when everything was stored.
+    int finish(int status, int transferred, const QString &file = {});
+
+private:
+    const HistoryRun &m_run;
+    MeasurementSource m_source;
+    std::unique_ptr<HistoryStore> m_store;
+    std::unique_ptr<HistorySink> m_sink;
+    QString m_error;
+    int m_notStored = 0;
+};
+
+} // namespace quvane
