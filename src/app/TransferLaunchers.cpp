@@ -29,6 +29,7 @@ frmCapture &TransferLaunchers::progressWindow()
             m_session.prompter(), m_session.sensor(), [this] { return m_session.DatalogCount(); },
             m_session.identity(), m_session.textFormat(), &m_window);
     m_capture->Delimiter = Delimiter;
+    m_capture->history = History;
     return *m_capture;
 }
 

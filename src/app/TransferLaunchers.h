@@ -2,6 +2,7 @@
 
 #include "app/UtilitySession.h"
 #include "policy/Prompter.h"
+#include "store/HistoryTarget.h"
 #include "transfer/RemovableDrives.h"
 
 #include <QString>
@@ -37,6 +38,8 @@ public:
 
     // The delimiter of the files the transfers write.
     QString Delimiter = QStringLiteral("\t");
+    // The history the capture and the conversion store their records in.
+    HistoryTarget History;
     // The roots of the removable drives the conversion looks through; tests replace it.
     std::function<QStringList()> RemovableDriveRoots = [] { return RemovableDrives::roots(); };
 

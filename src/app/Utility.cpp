@@ -7,10 +7,12 @@
 #include "app/frmUtility.h"
 #include "dialogs/ListAccessibility.h"
 #include "link/SensorControl.h"
+#include "policy/Preferences.h"
 #include "sim/SimInstrument.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QSysInfo>
 
 #include <cstdio>
 
@@ -78,6 +80,12 @@ int runUtility(int argc, char *argv[])
         window.raise();
         window.activateWindow();
     });
+    const QString login =
+        operatorLogin(qEnvironmentVariable("LOGNAME"), qEnvironmentVariable("USER"));
+    window.setHistory(historyLocationFor(qEnvironmentVariable("QUVANE_HISTORY"), PreferencesStore(),
+                                         qEnvironmentVariable("XDG_DATA_HOME"),
+                                         qEnvironmentVariable("HOME")),
+                      Station{QSysInfo::machineHostName(), login});
     stop.closeOnStop(window);
     window.Form_Load();
     const int status = app.exec();

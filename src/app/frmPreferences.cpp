@@ -50,6 +50,7 @@ void frmPreferences::Form_Activate()
         ui.optComma->setChecked(true);
     if (!Delimiter.isEmpty())
         ui.txtOther->setText(Delimiter.left(1));
+    ui.chkHistory->setChecked(KeepHistory);
 }
 
 void frmPreferences::txtOther_Change()
@@ -70,6 +71,7 @@ void frmPreferences::showDecimalWarning()
 
 void frmPreferences::cmdOK_Click()
 {
+    KeepHistory = ui.chkHistory->isChecked();
     TabDelimiter = ui.optTab->isChecked();
     CustomDelimiter = ui.optOther->isChecked();
     if (CustomDelimiter && ui.txtOther->text().isEmpty()) {

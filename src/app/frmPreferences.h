@@ -30,6 +30,8 @@ public:
     bool TabDelimiter = true;
     bool CustomDelimiter = false;
     QString Delimiter;
+    // Measurements, captures and conversions are kept in the history.
+    bool KeepHistory = true;
 
     Ui::frmPreferences ui;
 

@@ -16,6 +16,8 @@
 #include "records/QVLog.h"
 #include "records/QVMeasure.h"
 #include "setup_editor/frmSetup.h"
+#include "store/HistoryError.h"
+#include "store/HistoryStore.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -190,11 +192,16 @@ void frmUtility::mnuMeasureItem_Click(int Index)
     case MeasureStandardize:
         m_session.Standardize();
         break;
-    case MeasureSample:
+    case MeasureSample: {
+        m_lastSample.reset();
         Measure();
-        if (SampleIDPrompt)
-            askSampleID();
+        const QString sampleId = SampleIDPrompt ? askSampleID() : QString();
+        if (m_lastSample) {
+            m_lastSample->sampleId = sampleId;
+            storeMeasurement(*m_lastSample);
+        }
         break;
+    }
     case MeasureClear:
         ClearMeasurements();
         break;
@@ -251,6 +258,8 @@ void frmUtility::LoadPreferences()
 {
     SampleIDPrompt = m_preferences.GetPreference(QStringLiteral("Sample ID"),
                                                  QStringLiteral("No")) == QLatin1String("Yes");
+    m_historyOn = m_preferences.historyOn();
+    m_transfers.History = historyTarget();
     LoadDelimiterSetting();
 }
 
@@ -274,9 +283,15 @@ void frmUtility::showPreferences()
         dialog.TabDelimiter = m_delimiterSettings.TabDelimiter;
         dialog.CustomDelimiter = m_delimiterSettings.CustomDelimiter;
         dialog.Delimiter = m_delimiterSettings.Delimiter;
+        dialog.KeepHistory = m_historyOn;
         m_prompter.showModal(dialog);
         m_delimiterSettings = {dialog.TabDelimiter, dialog.CustomDelimiter, dialog.Delimiter};
         SaveDelimiterSetting();
+        if (dialog.KeepHistory != m_historyOn) {
+            m_historyOn = dialog.KeepHistory;
+            m_preferences.saveHistoryOn(m_historyOn);
+            m_transfers.History = historyTarget();
+        }
     }
     m_transfers.Delimiter = modGlobals::GetDelimiter(m_delimiterSettings);
 }
@@ -317,7 +332,7 @@ void frmUtility::showAbout()
     m_prompter.showModal(dialog);
 }
 
-void frmUtility::askSampleID()
+QString frmUtility::askSampleID()
 {
     frmSampleID dialog(m_prompter, identity(), this);
     dialog.Autostore = m_preferences.GetPreference(QStringLiteral("Autostore"),
@@ -325,6 +340,47 @@ void frmUtility::askSampleID()
     m_prompter.showModal(dialog);
     m_preferences.SavePreference(QStringLiteral("Autostore"),
                                  dialog.Autostore ? QStringLiteral("Yes") : QStringLiteral("No"));
+    return dialog.result() == QDialog::Accepted ? dialog.ui.txtSampleID->text().trimmed()
+                                                : QString();
+}
+
+void frmUtility::setHistory(const QString &location, const Station &station)
+{
+    m_historyLocation = location;
+    m_station = station;
+    m_transfers.History = historyTarget();
+}
+
+HistoryTarget frmUtility::historyTarget() const
+{
+    HistoryTarget target;
+    target.station = m_station;
+    if (!m_historyOn || m_historyLocation.isEmpty())
+        return target;
+    try {
+        target.location = HistoryLocation::parse(m_historyLocation);
+    } catch (const HistoryError &) {
+        // Said when something is to be stored: storeMeasurement opens it by name.
+    }
+    return target;
+}
+
+void frmUtility::storeMeasurement(const Measurement &measurement)
+{
+    if (!m_historyOn || m_historyLocation.isEmpty())
+        return;
+    try {
+        HistoryStore store(HistoryLocation::parse(m_historyLocation), m_station);
+        store.noteInstrument(qvSensor.SerialNumber(), qvSensor.InstrumentName(),
+                             qvSensor.FirmwareVersion());
+        store.add({measurement});
+    } catch (const HistoryError &error) {
+        m_prompter.MsgBox(QCoreApplication::translate("Quvane",
+                                                      "The measurement was not stored in the "
+                                                      "history.\n\n%1")
+                              .arg(error.message()),
+                          MsgButtons::OK, MsgIcon::Exclamation, identity().mainTitle());
+    }
 }
 
 void frmUtility::Measure()
@@ -333,6 +389,7 @@ void frmUtility::Measure()
         QVMeasure measurement(qvSensor);
         measurement.Measure();
         ViewMeasurement(measurement);
+        m_lastSample = measurement.measurement();
     });
     // The log write is trapped on its own, so that a Retry cannot take a second measurement.
     trapped(m_prompter, [this] { WriteMeasurement(); });

@@ -6,6 +6,8 @@
 #include "app/UtilitySession.h"
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
+#include "records/Measurement.h"
+#include "store/HistoryTarget.h"
 #include "ui_frmUtility.h" // generated from frmUtility.ui
 
 #include <QList>
@@ -81,6 +83,13 @@ public:
 
     std::array<float, 31> Spectrum{};
 
+    // The history: where it is (a file or a postgresql:// address; empty for none) and who
+    // stores, as main() found them. The preferences turn it on and off.
+    void setHistory(const QString &location, const quvane::Station &station);
+    quvane::HistoryTarget historyTarget() const;
+    // Stores a measurement; what the history could not take is said.
+    void storeMeasurement(const quvane::Measurement &measurement);
+
 private:
     quvane::Prompter &m_prompter;
     quvane::UtilitySession m_session;
@@ -116,9 +125,15 @@ private:
     void showPreferences();
     void chooseLogFile(bool newFile);
     void showLogCaption();
-    void askSampleID();
+    // The ID the operator gave the Sample; empty when none was given.
+    QString askSampleID();
 
     quvane::DelimiterSettings m_delimiterSettings;
+    QString m_historyLocation;
+    quvane::Station m_station;
+    bool m_historyOn = true;
+    // The last Sample as a value, for the history.
+    std::optional<quvane::Measurement> m_lastSample;
     // Where the log file name is kept apart from the transfer files: see MeasurementLog.
     quvane::MeasurementLog m_log;
     quvane::TransferLaunchers m_transfers{m_session, *this};

@@ -6,8 +6,6 @@
 #include <QSysInfo>
 
 #include <cstdio>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace quvane;
 
@@ -31,21 +29,11 @@ int main(int argc, char *argv[])
     const LocaleSettings locale{qEnvironmentVariable("LC_ALL"), qEnvironmentVariable("LC_NUMERIC"),
                                 qEnvironmentVariable("LC_TIME"), qEnvironmentVariable("LANG")};
     const PreferencesStore preferences;
-    // The history: QUVANE_HISTORY, else the utility's preference, else the default file.
-    QString history = qEnvironmentVariable("QUVANE_HISTORY");
-    if (history.isEmpty())
-        history = preferences.historyLocation();
-    if (history.isEmpty()) {
-        QString data = qEnvironmentVariable("XDG_DATA_HOME");
-        if (data.isEmpty())
-            data = qEnvironmentVariable("HOME") + QStringLiteral("/.local/share");
-        history = HistoryLocation::defaultIn(data).path;
-    }
-    QString login = qEnvironmentVariable("LOGNAME");
-    if (login.isEmpty())
-        login = qEnvironmentVariable("USER");
-    if (const passwd *user = ::getpwuid(::geteuid()); login.isEmpty() && user)
-        login = QString::fromLocal8Bit(user->pw_name);
+    const QString history =
+        historyLocationFor(qEnvironmentVariable("QUVANE_HISTORY"), preferences,
+                           qEnvironmentVariable("XDG_DATA_HOME"), qEnvironmentVariable("HOME"));
+    const QString login =
+        operatorLogin(qEnvironmentVariable("LOGNAME"), qEnvironmentVariable("USER"));
     return runCli(app, link,
                   {qEnvironmentVariable("TERM") == QLatin1String("dumb"), textFormatFor(locale),
                    preferences.delimiter(), history, preferences.historyOn(),

@@ -7,10 +7,13 @@
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
 #include "policy/TransferMessages.h"
+#include "store/HistoryError.h"
+#include "store/HistorySink.h"
 #include "transfer/OutputFile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QPushButton>
 
@@ -94,7 +97,49 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
                           MsgIcon::Exclamation, m_identity.mainTitle());
         return TransferResult::Refused;
     }
-    return report(transfers().UploadDatalog(count, DatalogFile{sFileName}));
+    // The history is opened before the capture: a record goes to it once the file has it.
+    std::optional<HistoryStore> store;
+    std::unique_ptr<HistorySink> sink;
+    QString error;
+    if (history.location) {
+        try {
+            store.emplace(*history.location, history.station);
+            store->noteInstrument(m_sensor.SerialNumber(), m_sensor.InstrumentName(),
+                                  m_sensor.FirmwareVersion());
+            sink = std::make_unique<HistorySink>(*store, MeasurementSource::Capture,
+                                                 m_sensor.SerialNumber());
+        } catch (const HistoryError &e) {
+            error = e.message();
+        }
+    }
+    const TransferOutcome outcome =
+        transfers().UploadDatalog(count, DatalogFile{sFileName},
+                                  sink ? QList<DatalogSink *>{sink.get()} : QList<DatalogSink *>{});
+    const TransferResult result = report(outcome);
+    reportHistory(sink.get(), error, sFileName, outcome.records);
+    return result;
+}
+
+void frmCapture::reportHistory(const HistorySink *sink, const QString &error, const QString &file,
+                               int records)
+{
+    if (!history.location)
+        return;
+    const int notStored = sink ? sink->notStored() : records;
+    const QString reason = sink ? sink->error() : error;
+    if (reason.isEmpty() || notStored == 0)
+        return;
+    const QString what = notStored == 1
+                             ? QCoreApplication::translate("Quvane", "1 record of %1 was")
+                             : QCoreApplication::translate("Quvane", "%1 records of %2 were")
+                                   .arg(notStored)
+                                   .arg(QStringLiteral("%1"));
+    m_prompter.MsgBox(QCoreApplication::translate("Quvane",
+                                                  "%1 not stored in the history.\n\n%2\n\nThe "
+                                                  "file holds them: \"quvane history import\" "
+                                                  "adds them to the history later.")
+                          .arg(what.arg(QDir::toNativeSeparators(file)), reason),
+                      MsgButtons::OK, MsgIcon::Exclamation, m_identity.mainTitle());
 }
 
 TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString &sFileName)
@@ -102,13 +147,32 @@ TransferResult frmCapture::ConvertDatalog(const QString &sSource, const QString 
     const Unload unload(*this);
     // The conversion never talks to the instrument: it runs on a worker thread, and the window
     // shows its progress and stays live meanwhile.
+    // The history's connection belongs to the thread that opens it: the worker's own.
     const TransferSettings settings = fileSettings();
+    const HistoryTarget target = history;
+    std::unique_ptr<HistorySink> sink;
+    std::unique_ptr<HistoryStore> store;
+    QString error;
     const TransferOutcome outcome =
         runOffThread<TransferOutcome>(*this, [&](TransferProgress &progress) {
-            return BulkTransfers(settings, progress)
-                .ConvertDatalog(sSource, DatalogFile{sFileName});
+            if (target.location) {
+                try {
+                    store = std::make_unique<HistoryStore>(*target.location, target.station);
+                    sink = std::make_unique<HistorySink>(*store, MeasurementSource::Conversion);
+                } catch (const HistoryError &e) {
+                    error = e.message();
+                }
+            }
+            TransferOutcome converted = BulkTransfers(settings, progress)
+                                            .ConvertDatalog(sSource, DatalogFile{sFileName},
+                                                            sink ? QList<DatalogSink *>{sink.get()}
+                                                                 : QList<DatalogSink *>{});
+            // Closed on the thread that opened it.
+            store.reset();
+            return converted;
         });
     const TransferResult result = report(outcome);
+    reportHistory(sink.get(), error, sFileName, outcome.records);
     if (result == TransferResult::Completed)
         m_prompter.MsgBox(QCoreApplication::translate("Quvane", "Conversion completed"),
                           MsgButtons::OK, MsgIcon::Information, m_identity.mainTitle());

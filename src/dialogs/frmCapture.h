@@ -2,6 +2,7 @@
 
 #include "link/InstrumentSession.h"
 #include "policy/Prompter.h"
+#include "store/HistoryTarget.h"
 #include "transfer/BulkTransfers.h"
 #include "transfer/TransferProgress.h"
 #include "ui_frmCapture.h" // generated from frmCapture.ui
@@ -11,6 +12,10 @@
 #include <functional>
 
 class SensorControl;
+
+namespace quvane {
+class HistorySink;
+}
 
 // The progress window in which the four bulk transfers run. It is not modal: it yields to the
 // event loop once per item, which is when a press of Cancel is seen. It turns each transfer's
@@ -28,6 +33,8 @@ public:
 
     // The field separator of the files the transfers write, set by the caller before each.
     QString Delimiter = QStringLiteral("\t");
+    // The history a capture and a conversion also store their records in, set likewise.
+    quvane::HistoryTarget history;
 
     quvane::TransferResult UploadSetups(const QString &sFileName);
     quvane::TransferResult DownloadSetups(const QString &sFileName);
@@ -69,6 +76,10 @@ private:
     quvane::BulkTransfers transfers();
     // Shows the message an outcome calls for and returns its result.
     quvane::TransferResult report(const quvane::TransferOutcome &outcome);
+    // After a capture or a conversion: what the history could not take, and why (error is that
+    // of opening it when the sink never ran).
+    void reportHistory(const quvane::HistorySink *sink, const QString &error, const QString &file,
+                       int records);
 
     quvane::Prompter &m_prompter;
     SensorControl &m_sensor;

@@ -2,6 +2,9 @@
 
 #include <QSettings>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace quvane {
 
 namespace {
@@ -58,6 +61,29 @@ void PreferencesStore::saveHistoryLocation(const QString &location)
 {
     QSettings settings = store();
     settings.setValue(QStringLiteral("History/Location"), location);
+}
+
+QString historyLocationFor(const QString &quvaneHistory, const PreferencesStore &preferences,
+                           const QString &xdgDataHome, const QString &home)
+{
+    if (!quvaneHistory.isEmpty())
+        return quvaneHistory;
+    const QString stored = preferences.historyLocation();
+    if (!stored.isEmpty())
+        return stored;
+    const QString data =
+        xdgDataHome.isEmpty() ? home + QStringLiteral("/.local/share") : xdgDataHome;
+    return data + QStringLiteral("/Quvane/history.sqlite");
+}
+
+QString operatorLogin(const QString &logname, const QString &user)
+{
+    if (!logname.isEmpty())
+        return logname;
+    if (!user.isEmpty())
+        return user;
+    const passwd *entry = ::getpwuid(::geteuid());
+    return entry ? QString::fromLocal8Bit(entry->pw_name) : QString();
 }
 
 ColourChoices PreferencesStore::colourChoices() const

@@ -39,4 +39,13 @@ public:
     void saveHistoryLocation(const QString &location);
 };
 
+// Where a program keeps its history: QUVANE_HISTORY's value, else the preference, else
+// history.sqlite in the data folder (XDG_DATA_HOME's value, else HOME's .local/share). Each
+// main() passes the environment's values in.
+QString historyLocationFor(const QString &quvaneHistory, const PreferencesStore &preferences,
+                           const QString &xdgDataHome, const QString &home);
+// The operator's login as the history records it: LOGNAME's value, else USER's, else the name
+// of the process's user.
+QString operatorLogin(const QString &logname, const QString &user);
+
 } // namespace quvane

@@ -40,13 +40,6 @@ HistoryLocation HistoryLocation::parse(const QString &text)
     return location;
 }
 
-HistoryLocation HistoryLocation::defaultIn(const QString &dataFolder)
-{
-    HistoryLocation location;
-    location.path = QDir(dataFolder).filePath(QStringLiteral("Quvane/history.sqlite"));
-    return location;
-}
-
 QString HistoryLocation::shown() const
 {
     if (kind == Kind::SQLite)

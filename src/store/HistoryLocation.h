@@ -22,8 +22,6 @@ struct HistoryLocation
 
     // Reads a location as the user writes it; raises HistoryError (BadLocation).
     static HistoryLocation parse(const QString &text);
-    // The default SQLite file under a data folder ($XDG_DATA_HOME or ~/.local/share).
-    static HistoryLocation defaultIn(const QString &dataFolder);
 
     // As messages name it (never with a password).
     QString shown() const;

@@ -1,9 +1,13 @@
+#include "app/frmPreferences.h"
+#include "app/frmSampleID.h"
 #include "app/frmUtility.h"
 #include "dialogs/frmCapture.h"
 #include "link/QuvaneError.h"
 #include "policy/OffThread.h"
 #include "policy/Preferences.h"
+#include "store/HistoryStore.h"
 #include "support/Files.h"
+#include "support/QtPrinting.h"
 #include "support/UiFixture.h"
 #include "transfer/RemovableDrives.h"
 
@@ -248,3 +252,75 @@ TEST(OffThread, ReportsCrossToTheWindowsThreadAndCancelComesBack)
 }
 
 } // namespace
+
+namespace {
+
+QList<StoredMeasurement> stored(const QString &history)
+{
+    return HistoryStore(HistoryLocation::parse(history), {}).list({});
+}
+
+} // namespace
+
+// A Sample (with the ID the operator gives it), a capture and a conversion go to the history;
+// one that cannot be written costs neither the file nor the display, and says so; with the
+// history turned off in Preferences nothing goes there.
+TEST_F(LauncherTest, SamplesCapturesAndConversionsGoToTheHistory)
+{
+    const QString history = dir.filePath("h.sqlite");
+    window.setHistory(history, {"bench-2", "ana"});
+    sim->seedDatalog(12);
+    window.SampleIDPrompt = true;
+    prompts.onDialog([](QDialog &dialog) {
+        auto &sampleId = static_cast<frmSampleID &>(dialog);
+        sampleId.ui.txtSampleID->setText(QStringLiteral("lot 7"));
+        sampleId.ui.cmdOK->click();
+    });
+    window.mnuMeasureItem_Click(MeasureSample);
+    EXPECT_EQ(captureLines("capture.txt"), 12);
+    window.transfers().RemovableDriveRoots =
+        ([this] { return QStringList{driveWithDatalog("usb", 3)}; });
+    prompts.chooseFile(dir.filePath("converted.txt")).answer(MsgAnswer::OK);
+    window.mnuDatalogItem_Click(DatalogConvert);
+    EXPECT_EQ(prompts.texts(), QStringList{"Conversion completed"});
+    const QList<StoredMeasurement> rows = stored(history);
+    ASSERT_EQ(rows.size(), 1 + 12 + 3);
+    const auto live = std::find_if(rows.begin(), rows.end(), [](const StoredMeasurement &row) {
+        return row.value.source == MeasurementSource::Live;
+    });
+    ASSERT_NE(live, rows.end());
+    EXPECT_EQ(std::tuple(live->value.sampleId, live->value.spectrum, live->station),
+              std::tuple(QStringLiteral("lot 7"), window.Spectrum, QStringLiteral("bench-2")));
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [&](const StoredMeasurement &row) {
+                                return row.value.source == MeasurementSource::Capture &&
+                                       row.value.instrumentSerial == window.qvSensor.SerialNumber();
+                            }),
+              12);
+
+    // A history in a place that cannot be made.
+    put(dir.filePath("file"), "not a folder");
+    window.setHistory(dir.filePath("file/h.sqlite"), {});
+    prompts.answer(MsgAnswer::OK).answer(MsgAnswer::OK);
+    EXPECT_EQ(captureLines("lost.txt"), 12);
+    EXPECT_TRUE(holds(prompts.lastText(), "12 records of " + dir.filePath("lost.txt") +
+                                              " were not stored in the history."))
+        << prompts.lastText();
+    window.SampleIDPrompt = false;
+    window.mnuMeasureItem_Click(MeasureSample);
+    EXPECT_TRUE(holds(prompts.lastText(), "The measurement was not stored in the history."));
+
+    // Turned off in Preferences.
+    window.setHistory(history, {});
+    prompts.onDialog([](QDialog &dialog) {
+        auto &preferences = static_cast<frmPreferences &>(dialog);
+        preferences.ui.chkHistory->setChecked(false);
+        preferences.ui.cmdOK->click();
+    });
+    window.mnuFileItem_Click(FilePreferences);
+    EXPECT_FALSE(PreferencesStore().historyOn());
+    window.mnuMeasureItem_Click(MeasureSample);
+    EXPECT_EQ(captureLines("off.txt"), 12);
+    EXPECT_EQ(stored(history).size(), rows.size());
+    PreferencesStore().saveHistoryOn(true);
+}
