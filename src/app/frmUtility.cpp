@@ -1,6 +1,7 @@
 #include "app/frmUtility.h"
 
 #include "app/ReflectanceView.h"
+#include "app/frmHistory.h"
 #include "app/frmPreferences.h"
 #include "app/frmSampleID.h"
 #include "dialogs/FormHelpers.h"
@@ -56,6 +57,9 @@ frmUtility::frmUtility(Prompter &prompter, LinkOptions link, TextFormat textForm
         trapped(m_prompter, [this] { WriteDatalogRecord(); });
     };
     m_session.writeProductSetup = [this] { WriteProductSetup(); };
+
+    connect(ui.actHistory, &QAction::triggered, this,
+            [this] { reportUntrapped(m_prompter, [this] { showHistory(); }); });
 
     // The hidden tools: actions of the window itself, reached by their shortcuts alone.
     for (const auto &[action, show] :
@@ -422,6 +426,28 @@ void frmUtility::ViewDatalogRecord(const QVLog &aRecord)
     }
     Spectrum = aRecord.spectrum();
     ui.display->plot(Spectrum);
+    ui.colour->showSpectrum(Spectrum);
+}
+
+void frmUtility::showHistory()
+{
+    if (!m_history) {
+        m_history = std::make_unique<frmHistory>(identity(), this);
+        m_history->showMeasurement = [this](const StoredMeasurement &stored) {
+            ViewStoredMeasurement(stored);
+        };
+    }
+    m_history->open(historyTarget());
+    m_history->show();
+    m_history->raise();
+    m_history->activateWindow();
+}
+
+void frmUtility::ViewStoredMeasurement(const StoredMeasurement &stored)
+{
+    Spectrum = stored.value.spectrum;
+    ui.display->plot(Spectrum);
+    ui.display->tabulate(Spectrum);
     ui.colour->showSpectrum(Spectrum);
 }
 

@@ -19,6 +19,7 @@
 
 class QAction;
 class frmCapture;
+class frmHistory;
 class QChartView;
 class QVLog;
 class QVMeasure;
@@ -68,6 +69,11 @@ public:
     void showScreenCapture();
     void showAbout();
     void showSetupEditor();
+    // The History window, opened beside the main window.
+    void showHistory();
+    frmHistory *historyWindow() { return m_history.get(); }
+    // A stored measurement in the display and the colour panel.
+    void ViewStoredMeasurement(const quvane::StoredMeasurement &stored);
 
     // The spectrum display: the grid and the graph.
     void ViewMeasurement(const QVMeasure &aMeasurement);
@@ -137,4 +143,5 @@ private:
     // Where the log file name is kept apart from the transfer files: see MeasurementLog.
     quvane::MeasurementLog m_log;
     quvane::TransferLaunchers m_transfers{m_session, *this};
+    std::unique_ptr<frmHistory> m_history;
 };

@@ -520,11 +520,15 @@ QList<StoredMeasurement> HistoryStore::list(const HistoryFilter &filter) const
                       .arg(measurementColumns().join(QStringLiteral(", ")));
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
-    sql += QStringLiteral(" ORDER BY taken DESC, id DESC");
+    static const char *const orderColumns[] = {"taken",  "product", "sample_id",  "source",
+                                               "record", "setup",   "instrument", "station"};
+    const QString direction = filter.descending ? QStringLiteral("DESC") : QStringLiteral("ASC");
+    sql += QStringLiteral(" ORDER BY %1 %2, id %2")
+               .arg(QLatin1String(orderColumns[int(filter.order)]), direction);
     // A pattern with a set of characters is matched here, not by LIKE.
     const bool exact = bracket;
     if (filter.limit > 0 && !exact)
-        sql += QStringLiteral(" LIMIT %1").arg(filter.limit);
+        sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(filter.limit).arg(filter.offset);
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(sql);

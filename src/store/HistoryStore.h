@@ -38,8 +38,23 @@ struct HistoryFilter
     QString instrument;     // a serial
     std::optional<MeasurementSource> source;
     int limit = 0; // 0: all
-    // The page after a row: only what comes after it in the listing's order.
+    // The page after a row: only what comes after it in the listing's order (by time).
     std::optional<std::pair<QDateTime, qint64>> after;
+    // Another order than the newest first, and the rows it skips (a window's pages).
+    enum class Order
+    {
+        Taken,
+        Product,
+        SampleId,
+        Source,
+        Record,
+        Setup,
+        Instrument,
+        Station
+    };
+    Order order = Order::Taken;
+    bool descending = true;
+    int offset = 0;
 };
 
 // Failures planted in the history's writes, for tests.

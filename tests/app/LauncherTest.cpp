@@ -1,3 +1,5 @@
+#include "app/HistoryModel.h"
+#include "app/frmHistory.h"
 #include "app/frmPreferences.h"
 #include "app/frmSampleID.h"
 #include "app/frmUtility.h"
@@ -12,6 +14,7 @@
 #include "transfer/RemovableDrives.h"
 
 #include <QApplication>
+#include <QTableWidget>
 #include <QFile>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -323,4 +326,46 @@ TEST_F(LauncherTest, SamplesCapturesAndConversionsGoToTheHistory)
     EXPECT_EQ(captureLines("off.txt"), 12);
     EXPECT_EQ(stored(history).size(), rows.size());
     PreferencesStore().saveHistoryOn(true);
+}
+
+// The History window lists the newest first a page at a time, filters and sorts in the
+// history itself, and Show puts the chosen measurement in the main window.
+TEST_F(LauncherTest, TheHistoryWindowPagesFiltersSortsAndShows)
+{
+    const QString history = dir.filePath("h.sqlite");
+    {
+        QList<Measurement> batch;
+        for (int i = 0; i < HistoryModel::PageSize + 50; ++i) {
+            Measurement m;
+            m.source = MeasurementSource::Capture;
+            m.taken = QDateTime(QDate(2026, 11, 1), QTime(8, 0)).addSecs(60 * i);
+            m.recordNumber = i + 1;
+            m.product = i % 2 ? QStringLiteral("Ivory") : QStringLiteral("Navy");
+            m.sampleId = QStringLiteral("B%1").arg(i, 3, 10, QLatin1Char('0'));
+            m.spectrum.fill(float(i % 100));
+            batch << m;
+        }
+        HistoryStore(HistoryLocation::parse(history), {}).add(batch);
+    }
+    window.setHistory(history, {});
+    window.showHistory();
+    frmHistory &shown = *window.historyWindow();
+    HistoryModel &model = shown.model();
+    ASSERT_EQ(model.rowCount(), HistoryModel::PageSize);
+    EXPECT_TRUE(model.canFetchMore({}));
+    EXPECT_EQ(model.measurement(0).value.recordNumber, HistoryModel::PageSize + 50);
+    model.fetchMore({});
+    EXPECT_EQ(model.rowCount(), HistoryModel::PageSize + 50);
+    EXPECT_FALSE(model.canFetchMore({}));
+
+    shown.ui.txtProduct->setText(QStringLiteral("Ivory"));
+    emit shown.ui.txtProduct->editingFinished();
+    EXPECT_EQ(model.rowCount(), (HistoryModel::PageSize + 50) / 2);
+    shown.ui.tblMeasurements->sortByColumn(HistoryModel::SampleId, Qt::AscendingOrder);
+    EXPECT_EQ(model.measurement(0).value.sampleId, QStringLiteral("B001"));
+
+    shown.ui.tblMeasurements->setCurrentIndex(model.index(2, 0)); // B005
+    shown.ui.cmdShow->click();
+    EXPECT_EQ(window.Spectrum[0], 5.0f);
+    EXPECT_EQ(window.fgSpectrum->item(1, 1)->text(), QStringLiteral("5.00")); // 400 nm
 }

@@ -1,0 +1,100 @@
+#include "app/frmHistory.h"
+
+#include "dialogs/FormHelpers.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QShortcut>
+
+using namespace quvane;
+
+frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    ui.setupUi(this);
+    SetFormIcon(*this, identity.type);
+    setWindowTitle(QCoreApplication::translate("Quvane", "History - ") + identity.mainTitle());
+    ui.tblMeasurements->setModel(&m_model);
+    ui.tblMeasurements->sortByColumn(HistoryModel::Taken, Qt::DescendingOrder);
+    ui.tblMeasurements->horizontalHeader()->setStretchLastSection(true);
+    ui.tblMeasurements->verticalHeader()->hide();
+    ui.tblMeasurements->setWordWrap(false);
+    ui.tblMeasurements->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    ui.dtSince->setDate(QDate::currentDate().addMonths(-1));
+    ui.dtUntil->setDate(QDate::currentDate());
+    connect(ui.chkSince, &QCheckBox::toggled, ui.dtSince, &QWidget::setEnabled);
+    connect(ui.chkUntil, &QCheckBox::toggled, ui.dtUntil, &QWidget::setEnabled);
+    for (QCheckBox *box : {ui.chkSince, ui.chkUntil})
+        connect(box, &QCheckBox::toggled, this, &frmHistory::applyFilter);
+    for (QDateEdit *date : {ui.dtSince, ui.dtUntil})
+        connect(date, &QDateEdit::dateChanged, this, &frmHistory::applyFilter);
+    connect(ui.cboSource, &QComboBox::currentIndexChanged, this, &frmHistory::applyFilter);
+    // Texts are applied when typed out: Enter, or leaving the field.
+    for (QLineEdit *text : {ui.txtProduct, ui.txtSample, ui.txtInstrument})
+        connect(text, &QLineEdit::editingFinished, this, &frmHistory::applyFilter);
+    connect(ui.cmdRefresh, &QPushButton::clicked, this, &frmHistory::applyFilter);
+    connect(ui.cmdShow, &QPushButton::clicked, this, &frmHistory::showChosen);
+    connect(ui.tblMeasurements, &QTableView::activated, this, &frmHistory::showChosen);
+    connect(ui.cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(&m_model, &HistoryModel::failed, this, &frmHistory::sayStatus);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &frmHistory::sayStatus);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &frmHistory::sayStatus);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    resize(900, 520);
+}
+
+void frmHistory::open(const HistoryTarget &target)
+{
+    if (!target.location) {
+        m_model.open(HistoryLocation{}, target.station);
+        ui.lblStatus->setText(
+            QCoreApplication::translate("Quvane", "The history is turned off in Preferences."));
+        return;
+    }
+    m_model.open(*target.location, target.station);
+    applyFilter();
+    // The columns fit their first page; the operator may widen them.
+    ui.tblMeasurements->resizeColumnsToContents();
+    sayStatus();
+}
+
+void frmHistory::applyFilter()
+{
+    HistoryFilter filter;
+    if (ui.chkSince->isChecked())
+        filter.since = QDateTime(ui.dtSince->date(), QTime(0, 0));
+    if (ui.chkUntil->isChecked())
+        filter.until = QDateTime(ui.dtUntil->date(), QTime(23, 59, 59, 999));
+    static const std::optional<MeasurementSource> sources[] = {
+        std::nullopt, MeasurementSource::Live, MeasurementSource::Capture,
+        MeasurementSource::Conversion, MeasurementSource::Import};
+    filter.source = sources[std::max(0, ui.cboSource->currentIndex())];
+    filter.product = ui.txtProduct->text().trimmed();
+    filter.samplePattern = ui.txtSample->text().trimmed();
+    filter.instrument = ui.txtInstrument->text().trimmed();
+    m_model.setFilter(filter);
+}
+
+void frmHistory::showChosen()
+{
+    const QModelIndex chosen = ui.tblMeasurements->currentIndex();
+    if (!chosen.isValid() || !showMeasurement)
+        return;
+    showMeasurement(m_model.measurement(chosen.row()));
+}
+
+void frmHistory::sayStatus()
+{
+    if (!m_model.error().isEmpty()) {
+        ui.lblStatus->setText(m_model.error());
+        return;
+    }
+    const int shown = m_model.rowCount();
+    ui.lblStatus->setText(
+        m_model.canFetchMore({}) ? QCoreApplication::translate("Quvane", "%1 measurements shown; "
+                                                                         "more as you scroll")
+                                       .arg(shown)
+        : shown == 1 ? QCoreApplication::translate("Quvane", "1 measurement")
+                     : QCoreApplication::translate("Quvane", "%1 measurements").arg(shown));
+}
