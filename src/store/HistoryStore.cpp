@@ -14,6 +14,9 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <cmath>
+#include <limits>
+
 namespace quvane {
 
 namespace {
@@ -74,7 +77,7 @@ QStringList migration(int step, bool postgres)
     case 1: {
         QString spectrum;
         for (int nm = 400; nm <= 700; nm += 10)
-            spectrum += QStringLiteral(",\n  spec_%1 DOUBLE PRECISION NOT NULL").arg(nm);
+            spectrum += QStringLiteral(",\n  spec_%1 DOUBLE PRECISION").arg(nm);
         return {
             QStringLiteral("CREATE TABLE instruments (\n"
                            "  serial TEXT PRIMARY KEY,\n"
@@ -99,10 +102,10 @@ QStringList migration(int step, bool postgres)
                            "  observer INTEGER NOT NULL,\n"
                            "  color_scale INTEGER NOT NULL,\n"
                            "  color_index INTEGER NOT NULL,\n"
-                           "  scale_1 DOUBLE PRECISION NOT NULL,\n"
-                           "  scale_2 DOUBLE PRECISION NOT NULL,\n"
-                           "  scale_3 DOUBLE PRECISION NOT NULL,\n"
-                           "  index_value DOUBLE PRECISION NOT NULL,\n"
+                           "  scale_1 DOUBLE PRECISION,\n"
+                           "  scale_2 DOUBLE PRECISION,\n"
+                           "  scale_3 DOUBLE PRECISION,\n"
+                           "  index_value DOUBLE PRECISION,\n"
                            "  pass_fail INTEGER%2,\n"
                            "  UNIQUE (taken, record, sample_id, instrument))")
                 .arg(id, spectrum),
@@ -340,89 +343,118 @@ void HistoryStore::noteInstrument(const QString &serial, const QString &model,
              query.lastError());
 }
 
+namespace {
+
+// The rows one statement stores. Their values are written into it as literals: binding 52
+// parameters a row through Qt SQL costs several times what the database does with them.
+constexpr int RowsPerStatement = 100;
+
+// A text as an SQL literal: quotes doubled (both databases take standard strings), and no NUL,
+// which neither keeps in a text.
+void appendText(QString &sql, const QString &text)
+{
+    sql += QLatin1Char('\'');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\''))
+            sql += QLatin1String("''");
+        else if (!c.isNull())
+            sql += c;
+    }
+    sql += QLatin1Char('\'');
+}
+
+// A reflectance or value as a literal that reads back as the same float; not a number (as a
+// damaged record may hold) is NULL.
+void appendReal(QString &sql, float value)
+{
+    if (std::isfinite(value))
+        sql += QString::number(double(value), 'g', 9);
+    else
+        sql += QLatin1String("CAST(NULL AS DOUBLE PRECISION)");
+}
+
+// The statement that stores the rows the history does not hold yet: a row with the same time,
+// record and sample ID is the same measurement when the instruments are the same or either is
+// not known.
+QString insertStatement(const QString &rows)
+{
+    return QStringLiteral("WITH v(%1) AS (VALUES %2) INSERT INTO measurements (%1) SELECT * FROM v "
+                          "WHERE NOT EXISTS (SELECT 1 FROM measurements m WHERE m.taken = v.taken "
+                          "AND m.record = v.record AND m.sample_id = v.sample_id AND "
+                          "(m.instrument = v.instrument OR m.instrument = '' OR v.instrument = "
+                          "'')) ON CONFLICT DO NOTHING")
+        .arg(measurementColumns().join(QStringLiteral(", ")), rows);
+}
+
+} // namespace
+
 HistoryStore::Added HistoryStore::add(const QList<Measurement> &batch)
 {
     Added result;
     if (batch.isEmpty())
         return result;
     ++m_batches;
-    const QStringList &columns = measurementColumns();
-    // Typed placeholders: PostgreSQL infers no type for a parameter of a bare SELECT list.
-    QStringList values;
-    for (const QString &column : columns) {
-        const bool real = column.startsWith(QLatin1String("spec_")) ||
-                          column.startsWith(QLatin1String("scale_")) ||
-                          column == QLatin1String("index_value");
-        const bool integer =
-            !real &&
-            (column == QLatin1String("record") || column == QLatin1String("setup") ||
-             column == QLatin1String("is_standard") || column == QLatin1String("display_mode") ||
-             column == QLatin1String("illuminant") || column == QLatin1String("observer") ||
-             column == QLatin1String("color_scale") || column == QLatin1String("color_index") ||
-             column == QLatin1String("pass_fail"));
-        values << (real      ? QStringLiteral("CAST(? AS DOUBLE PRECISION)")
-                   : integer ? QStringLiteral("CAST(? AS BIGINT)")
-                             : QStringLiteral("CAST(? AS TEXT)"));
-    }
-    const QString statement =
-        QStringLiteral("INSERT INTO measurements (%1) SELECT %2 WHERE NOT EXISTS (SELECT 1 FROM "
-                       "measurements WHERE taken = CAST(? AS TEXT) AND record = CAST(? AS BIGINT) "
-                       "AND sample_id = CAST(? AS TEXT) AND (instrument = CAST(? AS TEXT) OR "
-                       "instrument = '' OR CAST(? AS TEXT) = '')) ON CONFLICT DO NOTHING")
-            .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     begin();
     QSqlQuery query(db);
-    const auto failed = [&](const QSqlError &error) {
-        rollback();
-        fail(HistoryError::Cause::WriteFailed, m_location, QStringLiteral("cannot be written"),
-             error);
-    };
-    if (!query.prepare(statement))
-        failed(query.lastError());
-    const QString stored = timeText(QDateTime::currentDateTime());
-    for (const Measurement &m : batch) {
-        const QString taken = timeText(m.taken);
-        query.addBindValue(taken);
-        query.addBindValue(stored);
-        query.addBindValue(text(m_station.host));
-        query.addBindValue(text(m_station.login));
-        query.addBindValue(text(m.instrumentSerial));
-        query.addBindValue(sourceName(m.source));
-        query.addBindValue(m.recordNumber);
-        query.addBindValue(m.setupNumber);
-        query.addBindValue(text(m.product));
-        query.addBindValue(text(m.sampleId));
-        query.addBindValue(m.isStandard ? 1 : 0);
-        query.addBindValue(m.displayMode);
-        query.addBindValue(m.illuminant);
-        query.addBindValue(m.observer);
-        query.addBindValue(m.colorScale);
-        query.addBindValue(m.colorIndex);
-        for (float value : m.scaleData)
-            query.addBindValue(double(value));
-        query.addBindValue(double(m.indexData));
-        query.addBindValue(m.passFail ? QVariant(*m.passFail)
-                                      : QVariant(QMetaType::fromType<int>()));
-        for (float value : m.spectrum)
-            query.addBindValue(double(value));
-        query.addBindValue(taken);
-        query.addBindValue(m.recordNumber);
-        query.addBindValue(text(m.sampleId));
-        query.addBindValue(text(m.instrumentSerial));
-        query.addBindValue(text(m.instrumentSerial));
-        if (m_faults.failBatch == m_batches && &m == &batch.last()) {
+    QString stored;
+    appendText(stored, timeText(QDateTime::currentDateTime()));
+    QString station;
+    appendText(station, m_station.host);
+    appendText(station += QLatin1Char(','), m_station.login);
+    QString rows;
+    for (qsizetype from = 0; from < batch.size(); from += RowsPerStatement) {
+        const qsizetype to = std::min<qsizetype>(from + RowsPerStatement, batch.size());
+        rows.clear();
+        for (qsizetype k = from; k < to; ++k) {
+            const Measurement &m = batch[k];
+            rows += k == from ? QLatin1String("(") : QLatin1String(",(");
+            appendText(rows, timeText(m.taken));
+            rows += QLatin1Char(',') + stored + QLatin1Char(',') + station + QLatin1Char(',');
+            appendText(rows, m.instrumentSerial);
+            rows += QLatin1Char(',');
+            appendText(rows, sourceName(m.source));
+            rows += QStringLiteral(",%1,%2,").arg(m.recordNumber).arg(m.setupNumber);
+            appendText(rows, m.product);
+            rows += QLatin1Char(',');
+            appendText(rows, m.sampleId);
+            rows += QStringLiteral(",%1,%2,%3,%4,%5,%6")
+                        .arg(m.isStandard ? 1 : 0)
+                        .arg(m.displayMode)
+                        .arg(m.illuminant)
+                        .arg(m.observer)
+                        .arg(m.colorScale)
+                        .arg(m.colorIndex);
+            for (float value : m.scaleData) {
+                rows += QLatin1Char(',');
+                appendReal(rows, value);
+            }
+            rows += QLatin1Char(',');
+            appendReal(rows, m.indexData);
+            // A NULL typed, as PostgreSQL types a column of NULLs alone as text.
+            rows += m.passFail ? QStringLiteral(",%1").arg(*m.passFail)
+                               : QStringLiteral(",CAST(NULL AS INTEGER)");
+            for (float value : m.spectrum) {
+                rows += QLatin1Char(',');
+                appendReal(rows, value);
+            }
+            rows += QLatin1Char(')');
+        }
+        if (m_faults.failBatch == m_batches && to == batch.size()) {
             rollback();
             throw HistoryError(HistoryError::Cause::WriteFailed,
                                QStringLiteral("The history %1 cannot be written: planted failure")
                                    .arg(m_location.shown()));
         }
-        if (!query.exec())
-            failed(query.lastError());
-        if (query.numRowsAffected() > 0)
-            ++result.added;
-        else
-            ++result.known;
+        if (!query.exec(insertStatement(rows))) {
+            const QSqlError error = query.lastError();
+            rollback();
+            fail(HistoryError::Cause::WriteFailed, m_location, QStringLiteral("cannot be written"),
+                 error);
+        }
+        const int added = std::max(query.numRowsAffected(), 0);
+        result.added += added;
+        result.known += int(to - from) - added;
     }
     commit();
     return result;
@@ -452,14 +484,19 @@ StoredMeasurement readRow(const QSqlQuery &query)
     m.observer = query.value(i++).toInt();
     m.colorScale = query.value(i++).toInt();
     m.colorIndex = query.value(i++).toInt();
+    // NULL is a value that was not a number.
+    const auto real = [&query](int column) {
+        const QVariant value = query.value(column);
+        return value.isNull() ? std::numeric_limits<float>::quiet_NaN() : value.toFloat();
+    };
     for (float &value : m.scaleData)
-        value = query.value(i++).toFloat();
-    m.indexData = query.value(i++).toFloat();
+        value = real(i++);
+    m.indexData = real(i++);
     const QVariant passFail = query.value(i++);
     if (!passFail.isNull())
         m.passFail = passFail.toInt();
     for (float &value : m.spectrum)
-        value = query.value(i++).toFloat();
+        value = real(i++);
     return row;
 }
 
