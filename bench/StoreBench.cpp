@@ -30,7 +30,8 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-// 100,000 datalog records: the simulator's 800, each at its own time.
+// 100,000 datalog records: the simulator's 800 over and over, half a minute apart, as a
+// datalog's times follow each other.
 std::vector<DatalogRecord> records()
 {
     SimInstrument sim;
@@ -46,7 +47,7 @@ std::vector<DatalogRecord> records()
     for (int i = 0; i < 100000; ++i) {
         DatalogRecord r = decoded[size_t(i % 800)];
         r.number = i + 1;
-        r.taken = r.taken.addSecs(-qint64(i / 800) * 86400);
+        r.taken = QDateTime(QDate(2025, 1, 1), QTime(0, 0)).addSecs(qint64(i) * 30);
         all.push_back(r);
     }
     return all;

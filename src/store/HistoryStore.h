@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace quvane {
@@ -112,12 +113,16 @@ private:
     void begin();
     void commit();
     void rollback() noexcept;
+    // SQLite: the batch through its own prepared statement, bound value by value.
+    Added addToSqlite(const QList<Measurement> &batch);
 
     HistoryLocation m_location;
     Station m_station;
     HistoryFaults m_faults;
     QString m_connection;
     int m_batches = 0;
+    struct SqliteInsert;
+    std::unique_ptr<SqliteInsert> m_sqliteInsert;
 };
 
 // The source's name in the history and in listings: live, capture, conversion, import.
