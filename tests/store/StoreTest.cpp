@@ -7,13 +7,20 @@
 #include "support/PostgresServer.h"
 #include "support/QtPrinting.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include <csignal>
+#include <unistd.h>
 
 using namespace quvane;
 
@@ -36,10 +43,11 @@ protected:
             PostgresServer *server = PostgresServer::instance();
             if (!server)
                 GTEST_SKIP() << "PostgreSQL: " << PostgresServer::skipReason().toStdString();
-            location = HistoryLocation::parse(server->newDatabase());
+            locationText = server->newDatabase();
         } else {
-            location = HistoryLocation::parse(dir.filePath(QStringLiteral("h/history.sqlite")));
+            locationText = dir.filePath(QStringLiteral("h/history.sqlite"));
         }
+        location = HistoryLocation::parse(locationText);
         sim.seedDatalog(40);
     }
 
@@ -77,7 +85,19 @@ protected:
         QSqlDatabase::removeDatabase("raw");
     }
 
+    // quvane, storing into this history.
+    std::unique_ptr<QProcess> quvane(const QStringList &arguments)
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QUVANE_HISTORY"), locationText);
+        process->setProcessEnvironment(environment);
+        process->start(QStringLiteral(QUVANE_PATH), arguments);
+        return process;
+    }
+
     QTemporaryDir dir;
+    QString locationText;
     HistoryLocation location;
     SimInstrument sim;
 };
@@ -217,6 +237,129 @@ TEST_P(StoreTest, AFailedBatchStoresNothingAndTheSinkSaysWhatWasNotStored)
     } catch (const HistoryError &error) {
         EXPECT_EQ(error.cause(), HistoryError::Cause::Newer);
         EXPECT_TRUE(holds(error.message(), "newer version")) << error.message();
+    }
+}
+
+// Two programs importing the same DATALOG.QV3 at once (into a history neither has made yet)
+// store each record once; a program killed while it imports leaves a history that opens and
+// holds whole batches only.
+TEST_P(StoreTest, ProgramsStoringAtOnceOrKilledLoseAndDuplicateNothing)
+{
+    SimInstrument full(SimIdentity{}, 7);
+    full.seedDatalog(800);
+    QString error;
+    QDir().mkpath(dir.filePath(QStringLiteral("usb")));
+    ASSERT_TRUE(full.exportDatalog(dir.filePath(QStringLiteral("usb")), error))
+        << error.toStdString();
+    const QString file = dir.filePath(QStringLiteral("usb/DATALOG.QV3"));
+    auto first = quvane({"history", "import", file});
+    auto second = quvane({"history", "import", file});
+    int added = 0;
+    for (QProcess *process : {first.get(), second.get()}) {
+        ASSERT_TRUE(process->waitForFinished(60000));
+        const QString said = QString::fromLocal8Bit(process->readAllStandardError());
+        EXPECT_EQ(process->exitCode(), 0) << said.toStdString();
+        const QRegularExpressionMatch counts =
+            QRegularExpression(QStringLiteral("800 records, (\\d+) new")).match(said);
+        ASSERT_TRUE(counts.hasMatch()) << said.toStdString();
+        added += counts.captured(1).toInt();
+    }
+    EXPECT_EQ(added, 800);
+    EXPECT_EQ(open()->count(), 800);
+
+    open()->remove([&] {
+        QList<qint64> ids;
+        for (const StoredMeasurement &row : open()->list({}))
+            ids << row.id;
+        return ids;
+    }());
+    auto killed = quvane({"history", "import", file});
+    ASSERT_TRUE(killed->waitForStarted());
+    QThread::msleep(60);
+    ::kill(pid_t(killed->processId()), SIGKILL);
+    killed->waitForFinished();
+    const qint64 kept = open()->count();
+    EXPECT_TRUE(kept % HistorySink::BatchSize == 0 || kept == 800) << kept;
+}
+
+// The history's own failures, for real: a PostgreSQL server that stops between two batches
+// (the first is kept, the sink says what was not stored), and a wrong password.
+TEST_P(StoreTest, AServerThatStopsOrRefusesTheLoginIsSaid)
+{
+    PostgresServer *server = PostgresServer::instance();
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "a server's failures";
+    {
+        auto store = open();
+        HistorySink sink(*store, MeasurementSource::Capture, "QV-1");
+        for (int i = 0; i < 40; ++i) {
+            PacketBuffer packet;
+            packet.SetReply(sim.captureLine(i));
+            sink.add(DatalogRecord::decode(packet));
+            if (i == 9) {
+                sink.finish();
+                server->stop();
+            }
+        }
+        sink.finish();
+        server->start();
+        EXPECT_EQ(std::tuple(sink.added(), sink.notStored()), std::tuple(10, 30));
+        EXPECT_FALSE(sink.error().isEmpty());
+    }
+    EXPECT_EQ(open()->count(), 10);
+
+    HistoryLocation lab = location;
+    lab.user = QStringLiteral("lab");
+    qputenv("PGPASSWORD", "wrong");
+    try {
+        HistoryStore refused(lab, {});
+        ADD_FAILURE() << "a wrong password was taken";
+    } catch (const HistoryError &error) {
+        EXPECT_EQ(error.cause(), HistoryError::Cause::Unavailable);
+        EXPECT_TRUE(holds(error.message(), "password authentication failed")) << error.message();
+    }
+    qputenv("PGPASSWORD", "right");
+    EXPECT_EQ(HistoryStore(lab, {}).count(), 10);
+    qunsetenv("PGPASSWORD");
+}
+
+// SQLite on a full disk and on a read-only one (small file systems this test mounts, so as
+// root only): the batch that does not fit is not stored, the ones before it are, and the file
+// still opens.
+TEST_P(StoreTest, AFullOrReadOnlyDiskKeepsWhatWasStored)
+{
+    if (GetParam() != Backend::SQLite)
+        GTEST_SKIP() << "an SQLite file's disk";
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    QDir().mkpath(disk);
+    if (::geteuid() != 0 ||
+        QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=400k", "tmpfs", disk}) != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {disk}); });
+    location = HistoryLocation::parse(disk + QStringLiteral("/history.sqlite"));
+    int stored = 0;
+    try {
+        auto store = open();
+        for (int batch = 0; batch < 100; ++batch) {
+            store->add(
+                records(0, 40, MeasurementSource::Capture, QStringLiteral("QV-%1").arg(batch)));
+            stored += 40;
+        }
+        ADD_FAILURE() << "400 KB held 4,000 measurements";
+    } catch (const HistoryError &error) {
+        EXPECT_EQ(error.cause(), HistoryError::Cause::WriteFailed);
+        EXPECT_TRUE(holds(error.message(), "full")) << error.message();
+    }
+    ASSERT_GT(stored, 0);
+    EXPECT_EQ(open()->count(), stored);
+
+    ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro", disk}), 0);
+    try {
+        open()->add(records(0, 1, MeasurementSource::Capture, QStringLiteral("QV-new")));
+        ADD_FAILURE() << "a read-only disk was written";
+    } catch (const HistoryError &error) {
+        EXPECT_TRUE(holds(error.message(), "readonly") || holds(error.message(), "read-only"))
+            << error.message();
     }
 }
 

@@ -87,7 +87,16 @@ bool PostgresServer::setUp()
         g_skip = QStringLiteral("initdb failed: ") + output.trimmed();
         return false;
     }
+    // The role "lab" logs in with its password ("right"), every other role without one.
+    QFile hba(m_data + QStringLiteral("/pg_hba.conf"));
+    if (hba.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        hba.write("local all lab scram-sha-256\nlocal all all trust\n");
+    hba.close();
     start();
+    if (g_skip.isEmpty())
+        run({QStringLiteral("psql"), QStringLiteral("-h"), m_folder, QStringLiteral("-U"),
+             QStringLiteral("postgres"), QStringLiteral("-d"), QStringLiteral("postgres"),
+             QStringLiteral("-c"), QStringLiteral("CREATE ROLE lab LOGIN PASSWORD 'right'")});
     return true;
 }
 
@@ -144,6 +153,10 @@ QString PostgresServer::newDatabase()
               QStringLiteral("postgres"), name},
              &output))
         qWarning("createdb %s: %s", qPrintable(name), qPrintable(output));
+    run({QStringLiteral("psql"), QStringLiteral("-h"), m_folder, QStringLiteral("-U"),
+         QStringLiteral("postgres"), QStringLiteral("-d"), name, QStringLiteral("-c"),
+         QStringLiteral("GRANT ALL ON SCHEMA public TO lab; ALTER DEFAULT PRIVILEGES IN SCHEMA "
+                        "public GRANT ALL ON TABLES TO lab")});
     return QStringLiteral("postgresql://postgres@%1/%2")
         .arg(QString::fromUtf8(QUrl::toPercentEncoding(m_folder)), name);
 }

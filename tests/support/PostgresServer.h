@@ -15,7 +15,8 @@ public:
     static PostgresServer *instance();
     static QString skipReason();
 
-    // A new empty database; its postgresql:// location.
+    // A new empty database; its postgresql:// location. The role "lab" (password "right") may
+    // use it too.
     QString newDatabase();
     // Stops the server at once, as a crash or a pulled cable would, and starts it again.
     void stop();
