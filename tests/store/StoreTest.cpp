@@ -161,14 +161,15 @@ TEST_P(StoreTest, ARecaptureOrAConversionOfTheSameDatalogAddsNothing)
 {
     auto store = open();
     // Captured from the instrument (its serial known), then the same records from its
-    // DATALOG.QV3 (no serial), and the capture again after the datalog grew.
+    // DATALOG.QV3 (no serial) with ten more, then the capture again: the ten are the same
+    // records as the conversion's.
     EXPECT_EQ(store->add(records(0, 30, MeasurementSource::Capture, "QV-1")).added, 30);
     const HistoryStore::Added converted =
-        store->add(records(0, 30, MeasurementSource::Conversion, {}));
-    EXPECT_EQ(std::pair(converted.added, converted.known), std::pair(0, 30));
-    const HistoryStore::Added grown =
+        store->add(records(0, 40, MeasurementSource::Conversion, {}));
+    EXPECT_EQ(std::pair(converted.added, converted.known), std::pair(10, 30));
+    const HistoryStore::Added again =
         store->add(records(0, 40, MeasurementSource::Capture, "QV-1"));
-    EXPECT_EQ(std::pair(grown.added, grown.known), std::pair(10, 30));
+    EXPECT_EQ(std::pair(again.added, again.known), std::pair(0, 40));
     // Another instrument's records at the same times are other measurements.
     EXPECT_EQ(store->add(records(0, 5, MeasurementSource::Capture, "QV-2")).added, 5);
     EXPECT_EQ(store->count(), 45);
