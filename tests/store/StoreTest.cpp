@@ -34,12 +34,14 @@ enum class Backend
 
 // Every case runs against an SQLite file and against a database of the private PostgreSQL
 // server the tests start.
-class StoreTest : public ::testing::TestWithParam<Backend>
+class HistoryTest : public ::testing::Test
 {
 protected:
+    explicit HistoryTest(Backend backend) : backend(backend) {}
+
     void SetUp() override
     {
-        if (GetParam() == Backend::PostgreSQL) {
+        if (backend == Backend::PostgreSQL) {
             PostgresServer *server = PostgresServer::instance();
             if (!server)
                 GTEST_SKIP() << "PostgreSQL: " << PostgresServer::skipReason().toStdString();
@@ -96,10 +98,29 @@ protected:
         return process;
     }
 
+    const Backend backend;
     QTemporaryDir dir;
     QString locationText;
     HistoryLocation location;
     SimInstrument sim;
+};
+
+class StoreTest : public HistoryTest, public ::testing::WithParamInterface<Backend>
+{
+protected:
+    StoreTest() : HistoryTest(GetParam()) {}
+};
+
+class PostgresHistoryTest : public HistoryTest
+{
+protected:
+    PostgresHistoryTest() : HistoryTest(Backend::PostgreSQL) {}
+};
+
+class SqliteHistoryTest : public HistoryTest
+{
+protected:
+    SqliteHistoryTest() : HistoryTest(Backend::SQLite) {}
 };
 
 TEST_P(StoreTest, KeepsEveryFieldAndAddsAMeasurementOnce)
@@ -285,11 +306,9 @@ TEST_P(StoreTest, ProgramsStoringAtOnceOrKilledLoseAndDuplicateNothing)
 
 // The history's own failures, for real: a PostgreSQL server that stops between two batches
 // (the first is kept, the sink says what was not stored), and a wrong password.
-TEST_P(StoreTest, AServerThatStopsOrRefusesTheLoginIsSaid)
+TEST_F(PostgresHistoryTest, AServerThatStopsOrRefusesTheLoginIsSaid)
 {
     PostgresServer *server = PostgresServer::instance();
-    if (GetParam() != Backend::PostgreSQL)
-        GTEST_SKIP() << "a server's failures";
     {
         auto store = open();
         HistorySink sink(*store, MeasurementSource::Capture, "QV-1");
@@ -327,10 +346,8 @@ TEST_P(StoreTest, AServerThatStopsOrRefusesTheLoginIsSaid)
 // SQLite on a full disk and on a read-only one (small file systems this test mounts, so as
 // root only): the batch that does not fit is not stored, the ones before it are, and the file
 // still opens.
-TEST_P(StoreTest, AFullOrReadOnlyDiskKeepsWhatWasStored)
+TEST_F(SqliteHistoryTest, AFullOrReadOnlyDiskKeepsWhatWasStored)
 {
-    if (GetParam() != Backend::SQLite)
-        GTEST_SKIP() << "an SQLite file's disk";
     const QString disk = dir.filePath(QStringLiteral("disk"));
     QDir().mkpath(disk);
     if (::geteuid() != 0 ||
