@@ -395,4 +395,146 @@ int StoringCommand::finish(int status, int transferred, const QString &file)
     return status == 0 ? 1 : status;
 }
 
+int addStandard(const HistoryRun &run, const QString &name, const QCommandLineParser &parser,
+                const std::optional<Standard> &fromSetup)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    Standard standard;
+    if (fromSetup) {
+        standard = *fromSetup;
+    } else if (parser.isSet(QStringLiteral("measurement"))) {
+        bool ok = false;
+        const qint64 id = parser.value(QStringLiteral("measurement")).toLongLong(&ok);
+        std::optional<StoredMeasurement> row;
+        try {
+            row = ok ? store->find(id) : std::nullopt;
+        } catch (const HistoryError &e) {
+            return say(e.message());
+        }
+        if (!row)
+            return say(QStringLiteral("the history holds no measurement %1")
+                           .arg(parser.value(QStringLiteral("measurement"))));
+        standard.origin = Standard::Origin::Measurement;
+        standard.measurement = row->id;
+        standard.instrument = row->value.instrumentSerial;
+        standard.spectrum = row->value.spectrum;
+    } else {
+        const QString file = parser.value(QStringLiteral("file"));
+        std::optional<DatalogRecord> first;
+        try {
+            DatalogFileReader(run.text).read(file, [&first](const DatalogRecord &record, int) {
+                if (!first)
+                    first = record;
+            });
+        } catch (const QuvaneError &e) {
+            return say(QStringLiteral("%1: %2").arg(file, e.description()));
+        }
+        if (!first)
+            return say(QStringLiteral("%1 holds no measurement").arg(file));
+        standard.origin = Standard::Origin::File;
+        standard.spectrum = first->spectrum;
+    }
+    standard.name = name;
+    try {
+        store->addStandard(standard);
+    } catch (const HistoryError &e) {
+        return say(e.message());
+    }
+    return 0;
+}
+
+int listStandards(const HistoryRun &run)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    QString text;
+    try {
+        for (const Standard &s : store->standards())
+            text +=
+                QStringLiteral("%1  %2  %3\n")
+                    .arg(s.name, -24)
+                    .arg(s.spectral ? QStringLiteral("spectrum")
+                                    : QStringLiteral("L*a*b* %1/%2")
+                                          .arg(Colour::illuminantName(s.illuminant))
+                                          .arg(s.observer == Colour::Observer::TwoDegree ? 2 : 10),
+                         -16)
+                    .arg(originName(s.origin));
+    } catch (const HistoryError &e) {
+        return say(e.message());
+    }
+    return print(text);
+}
+
+int showStandard(const HistoryRun &run, const QString &name)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    std::optional<Standard> s;
+    try {
+        s = store->standard(name);
+    } catch (const HistoryError &e) {
+        return say(e.message());
+    }
+    if (!s)
+        return say(QStringLiteral("the history holds no standard named \"%1\"").arg(name));
+    QString text;
+    const auto line = [&text](const char *label, const QString &value) {
+        text += QStringLiteral("%1%2\n").arg(QLatin1String(label), -13).arg(value);
+    };
+    line("Name", s->name);
+    line("Origin", s->origin == Standard::Origin::Setup
+                       ? QStringLiteral("set-up %1 of %2").arg(s->setup).arg(s->instrument)
+                   : s->origin == Standard::Origin::Measurement
+                       ? QStringLiteral("measurement %1").arg(s->measurement)
+                       : QStringLiteral("a file"));
+    line("Created", iso(s->created));
+    line("Changed", QStringLiteral("%1 (revision %2)").arg(iso(s->changed)).arg(s->revision));
+    if (!s->spectral) {
+        line("Conditions", QStringLiteral("%1/%2")
+                               .arg(Colour::illuminantName(s->illuminant))
+                               .arg(s->observer == Colour::Observer::TwoDegree ? 2 : 10));
+        line("L* a* b*", QStringLiteral("%1 %2 %3")
+                             .arg(s->lab[0], 0, 'f', 2)
+                             .arg(s->lab[1], 0, 'f', 2)
+                             .arg(s->lab[2], 0, 'f', 2));
+        return print(text);
+    }
+    return print(text + QLatin1Char('\n') + measurementText(s->spectrum, run.measure));
+}
+
+int renameStandard(const HistoryRun &run, const QString &name, const QString &newName)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    try {
+        store->renameStandard(name, newName);
+    } catch (const HistoryError &e) {
+        return say(e.message());
+    }
+    return 0;
+}
+
+int removeStandard(const HistoryRun &run, const QString &name)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    try {
+        store->removeStandard(name);
+    } catch (const HistoryError &e) {
+        return say(e.message());
+    }
+    return 0;
+}
+
 } // namespace quvane

@@ -38,6 +38,15 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser);
 int showHistory(const HistoryRun &run, const QString &id);
 int deleteHistory(const HistoryRun &run, const QStringList &ids, bool confirmed);
 
+// quvane standard add NAME (from --measurement ID, a CGATS --file, or a set-up read before),
+// list, show NAME, rename OLD NEW, remove NAME.
+int addStandard(const HistoryRun &run, const QString &name, const QCommandLineParser &parser,
+                const std::optional<Standard> &fromSetup);
+int listStandards(const HistoryRun &run);
+int showStandard(const HistoryRun &run, const QString &name);
+int renameStandard(const HistoryRun &run, const QString &name, const QString &newName);
+int removeStandard(const HistoryRun &run, const QString &name);
+
 // A usage error of history list's filters, or nothing.
 QString checkHistoryFilters(const QCommandLineParser &parser);
 

@@ -67,19 +67,19 @@ const Option Options[] = {
      "NAME",
      "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.",
      "measure: A, C, D50, D55, D65 (default), D75, F2, F7\nor F11",
-     {"measure", "history show"}},
+     {"measure", "history show", "standard show"}},
     {"observer",
      nullptr,
      "DEGREES",
      "measure: 2 or 10 (default) degrees.",
      "measure: 2 or 10 (default)",
-     {"measure", "history show"}},
+     {"measure", "history show", "standard show"}},
     {"scale",
      nullptr,
      "SCALE",
      "measure: lab (default), lch, hunter, xyz, yxy or luv.",
      "measure: lab (default), lch, hunter, xyz, yxy or luv",
-     {"measure", "history show"}},
+     {"measure", "history show", "standard show"}},
     {"format",
      nullptr,
      "FORMAT",
@@ -92,7 +92,8 @@ const Option Options[] = {
      "The history: a file, or postgresql://[USER@]HOST[:PORT]/DATABASE.",
      "the history: a file, or\npostgresql://[USER@]HOST[:PORT]/DATABASE",
      {"capture", "convert", "measure", "history import", "history list", "history show",
-      "history delete"}},
+      "history delete", "standard add", "standard list", "standard show", "standard rename",
+      "standard remove"}},
     {"no-history",
      nullptr,
      nullptr,
@@ -141,6 +142,24 @@ const Option Options[] = {
      "history list: the newest N.",
      "history list: the newest N",
      {"history list"}},
+    {"measurement",
+     nullptr,
+     "ID",
+     "standard add: from the history's measurement ID.",
+     "standard add: from the history's measurement ID",
+     {"standard add"}},
+    {"setup",
+     nullptr,
+     "N",
+     "standard add: from the instrument's set-up N.",
+     "standard add: from the instrument's set-up N",
+     {"standard add"}},
+    {"file",
+     nullptr,
+     "FILE",
+     "standard add: from a capture or CGATS file's first record.",
+     "standard add: from a capture or CGATS file's first\nrecord",
+     {"standard add"}},
     {"help", "h", nullptr, "Show this help.", "show this help", {}},
     {"version", "v", nullptr, "Show the version.", "show the version", {}},
 };
@@ -364,6 +383,7 @@ struct CommandRun
     TerminalProgress &progress;
     const HistoryRun &history;
     const QCommandLineParser &parser;
+    const LinkOptions &link;
 };
 
 // The name a message gives an operand: "-" read is standard input.
@@ -473,6 +493,44 @@ int runMeasure(CommandRun &run)
     return history.finish(print(measurementText(measurement.spectrum(), run.measure)), 1);
 }
 
+int runStandardAdd(CommandRun &run)
+{
+    std::optional<Standard> fromSetup;
+    if (run.parser.isSet(QStringLiteral("setup"))) {
+        // The one command that needs the instrument only with one of its options.
+        if (!connectInstrument(run.session, run.link))
+            return Failure;
+        QVSetup setup(run.session.sensor());
+        setup.Read(qint16(setupNumber(run.parser.value(QStringLiteral("setup")))));
+        fromSetup = Standard::fromSetup(setup, run.session.sensor().SerialNumber());
+        if (!fromSetup)
+            return fail(QStringLiteral("set-up %1 keeps neither its standard's spectrum nor its "
+                                       "CIE L*a*b* values")
+                            .arg(setup.SetupNumber));
+    }
+    return addStandard(run.history, run.operands[0], run.parser, fromSetup);
+}
+
+int runStandardList(CommandRun &run)
+{
+    return listStandards(run.history);
+}
+
+int runStandardShow(CommandRun &run)
+{
+    return showStandard(run.history, run.operands[0]);
+}
+
+int runStandardRename(CommandRun &run)
+{
+    return renameStandard(run.history, run.operands[0], run.operands[1]);
+}
+
+int runStandardRemove(CommandRun &run)
+{
+    return removeStandard(run.history, run.operands[0]);
+}
+
 int runHistoryImport(CommandRun &run)
 {
     return importHistory(run.history, run.operands, run.progress);
@@ -513,6 +571,21 @@ QString validSetupNumber(const QStringList &operands, const QCommandLineParser &
 QString historyFilters(const QStringList &, const QCommandLineParser &parser)
 {
     return checkHistoryFilters(parser);
+}
+
+QString standardSource(const QStringList &, const QCommandLineParser &parser)
+{
+    const int given = int(parser.isSet(QStringLiteral("measurement"))) +
+                      int(parser.isSet(QStringLiteral("setup"))) +
+                      int(parser.isSet(QStringLiteral("file")));
+    if (given != 1)
+        return QStringLiteral("standard add takes one of --measurement ID, --setup N and --file "
+                              "FILE");
+    if (parser.isSet(QStringLiteral("setup")) &&
+        setupNumber(parser.value(QStringLiteral("setup"))) == 0)
+        return QStringLiteral("Invalid Product Setup # %1 (1 to 100)")
+            .arg(parser.value(QStringLiteral("setup")));
+    return {};
 }
 
 QString notToATerminal(const QStringList &operands, const QCommandLineParser &)
@@ -573,6 +646,18 @@ const Command Commands[] = {
     {"history show", "history show ID", 1,
      "show one measurement with its colour values (the\nmeasure options apply)", false, false,
      false, false, nullptr, runHistoryShow},
+    {"standard add", "standard add NAME", 1,
+     "add a standard to the history, from --measurement ID,\n--setup N or --file FILE", false,
+     false, false, false, standardSource, runStandardAdd},
+    {"standard list", "standard list", 0, "list the history's standards", false, false, false,
+     false, nullptr, runStandardList},
+    {"standard show", "standard show NAME", 1,
+     "show a standard with its colour values (the measure\noptions apply)", false, false, false,
+     false, nullptr, runStandardShow},
+    {"standard rename", "standard rename OLD NEW", 2, "rename a standard", false, false, false,
+     false, nullptr, runStandardRename},
+    {"standard remove", "standard remove NAME", 1, "remove a standard from the history", false,
+     false, false, false, nullptr, runStandardRemove},
     {"history delete", "history delete ID...", -1,
      "delete measurements from the history (--yes, or asked)", false, false, false, false, nullptr,
      runHistoryDelete},
@@ -672,9 +757,12 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
     // A command of two words (history list) before one of one.
     QString name = args.first();
     QStringList operands = args.mid(1);
-    if (name == QLatin1String("history")) {
+    if (name == QLatin1String("history") || name == QLatin1String("standard")) {
         if (operands.isEmpty())
-            return usageError(QStringLiteral("history takes import, list, show or delete"));
+            return usageError(name == QLatin1String("history")
+                                  ? QStringLiteral("history takes import, list, show or delete")
+                                  : QStringLiteral("standard takes add, list, show, rename or "
+                                                   "remove"));
         name += QLatin1Char(' ') + operands.takeFirst();
     }
     const auto known = std::find_if(std::begin(Commands), std::end(Commands),
@@ -781,7 +869,8 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
                    measureOptions->cgats ? DatalogFormat::Cgats : DatalogFormat::DelimitedText,
                    progress,
                    history,
-                   parser};
+                   parser,
+                   link};
     try {
         return command.run(run);
     } catch (const QuvaneError &error) {

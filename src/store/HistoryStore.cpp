@@ -127,6 +127,28 @@ QStringList migration(int step, bool postgres)
                            "id)"),
         };
     }
+    case 2: {
+        QString spectrum;
+        for (int nm = 400; nm <= 700; nm += 10)
+            spectrum += QStringLiteral(",\n  spec_%1 DOUBLE PRECISION").arg(nm);
+        return {QStringLiteral("CREATE TABLE standards (\n"
+                               "  %1,\n"
+                               "  name TEXT NOT NULL UNIQUE,\n"
+                               "  created TEXT NOT NULL,\n"
+                               "  changed TEXT NOT NULL,\n"
+                               "  revision INTEGER NOT NULL,\n"
+                               "  origin TEXT NOT NULL,\n"
+                               "  measurement BIGINT,\n"
+                               "  instrument TEXT NOT NULL,\n"
+                               "  setup INTEGER NOT NULL,\n"
+                               "  spectral INTEGER NOT NULL,\n"
+                               "  illuminant TEXT NOT NULL,\n"
+                               "  observer INTEGER NOT NULL,\n"
+                               "  lab_l DOUBLE PRECISION,\n"
+                               "  lab_a DOUBLE PRECISION,\n"
+                               "  lab_b DOUBLE PRECISION%2)")
+                    .arg(id, spectrum)};
+    }
     default:
         return {};
     }
@@ -755,6 +777,144 @@ int HistoryStore::remove(const QList<qint64> &ids)
     }
     commit();
     return removed;
+}
+
+namespace {
+
+const QStringList &standardColumns()
+{
+    static const QStringList columns = [] {
+        QStringList c{"name",        "created",    "changed", "revision", "origin",
+                      "measurement", "instrument", "setup",   "spectral", "illuminant",
+                      "observer",    "lab_l",      "lab_a",   "lab_b"};
+        for (int nm = 400; nm <= 700; nm += 10)
+            c << QStringLiteral("spec_%1").arg(nm);
+        return c;
+    }();
+    return columns;
+}
+
+Standard readStandard(const QSqlQuery &query)
+{
+    Standard s;
+    int i = 0;
+    s.name = query.value(i++).toString();
+    s.created = timeFrom(query.value(i++));
+    s.changed = timeFrom(query.value(i++));
+    s.revision = query.value(i++).toInt();
+    const QString origin = query.value(i++).toString();
+    s.origin = origin == QLatin1String("setup")  ? Standard::Origin::Setup
+               : origin == QLatin1String("file") ? Standard::Origin::File
+                                                 : Standard::Origin::Measurement;
+    s.measurement = query.value(i++).toLongLong();
+    s.instrument = query.value(i++).toString();
+    s.setup = query.value(i++).toInt();
+    s.spectral = query.value(i++).toInt() != 0;
+    s.illuminant = Colour::illuminantNamed(query.value(i++).toString()).value_or(s.illuminant);
+    s.observer =
+        query.value(i++).toInt() == 2 ? Colour::Observer::TwoDegree : Colour::Observer::TenDegree;
+    for (double &value : s.lab)
+        value = query.value(i++).toDouble();
+    for (float &value : s.spectrum)
+        value = query.value(i++).toFloat();
+    return s;
+}
+
+} // namespace
+
+void HistoryStore::addStandard(const Standard &standard)
+{
+    if (this->standard(standard.name))
+        throw HistoryError(HistoryError::Cause::WriteFailed,
+                           QStringLiteral("The history %1 holds a standard named \"%2\" already")
+                               .arg(m_location.shown(), standard.name));
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    const QStringList &columns = standardColumns();
+    query.prepare(
+        QStringLiteral("INSERT INTO standards (%1) VALUES (%2)")
+            .arg(columns.join(QStringLiteral(", ")),
+                 QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(','))));
+    const QString now = timeText(QDateTime::currentDateTime());
+    query.addBindValue(text(standard.name));
+    query.addBindValue(now);
+    query.addBindValue(now);
+    query.addBindValue(1);
+    query.addBindValue(originName(standard.origin));
+    query.addBindValue(standard.measurement);
+    query.addBindValue(text(standard.instrument));
+    query.addBindValue(standard.setup);
+    query.addBindValue(standard.spectral ? 1 : 0);
+    query.addBindValue(Colour::illuminantName(standard.illuminant));
+    query.addBindValue(standard.observer == Colour::Observer::TwoDegree ? 2 : 10);
+    for (double value : standard.lab)
+        query.addBindValue(value);
+    for (float value : standard.spectrum)
+        query.addBindValue(double(value));
+    if (!query.exec())
+        fail(HistoryError::Cause::WriteFailed, m_location, QStringLiteral("cannot be written"),
+             query.lastError());
+}
+
+QList<Standard> HistoryStore::standards() const
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    if (!query.exec(QStringLiteral("SELECT %1 FROM standards ORDER BY name")
+                        .arg(standardColumns().join(QStringLiteral(", ")))))
+        fail(HistoryError::Cause::Unavailable, m_location, QStringLiteral("cannot be read"),
+             query.lastError());
+    QList<Standard> list;
+    while (query.next())
+        list << readStandard(query);
+    return list;
+}
+
+std::optional<Standard> HistoryStore::standard(const QString &name) const
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("SELECT %1 FROM standards WHERE name = ?")
+                      .arg(standardColumns().join(QStringLiteral(", "))));
+    query.addBindValue(text(name));
+    if (!query.exec())
+        fail(HistoryError::Cause::Unavailable, m_location, QStringLiteral("cannot be read"),
+             query.lastError());
+    if (!query.next())
+        return std::nullopt;
+    return readStandard(query);
+}
+
+void HistoryStore::renameStandard(const QString &name, const QString &newName)
+{
+    if (!standard(name))
+        throw HistoryError(HistoryError::Cause::NotFound,
+                           QStringLiteral("The history %1 holds no standard named \"%2\"")
+                               .arg(m_location.shown(), name));
+    if (standard(newName))
+        throw HistoryError(HistoryError::Cause::WriteFailed,
+                           QStringLiteral("The history %1 holds a standard named \"%2\" already")
+                               .arg(m_location.shown(), newName));
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("UPDATE standards SET name = ?, changed = ?, revision = revision "
+                                 "+ 1 WHERE name = ?"));
+    query.addBindValue(text(newName));
+    query.addBindValue(timeText(QDateTime::currentDateTime()));
+    query.addBindValue(text(name));
+    if (!query.exec())
+        fail(HistoryError::Cause::WriteFailed, m_location, QStringLiteral("cannot be written"),
+             query.lastError());
+}
+
+void HistoryStore::removeStandard(const QString &name)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("DELETE FROM standards WHERE name = ?"));
+    query.addBindValue(text(name));
+    if (!query.exec())
+        fail(HistoryError::Cause::WriteFailed, m_location, QStringLiteral("cannot be written"),
+             query.lastError());
+    if (query.numRowsAffected() == 0)
+        throw HistoryError(HistoryError::Cause::NotFound,
+                           QStringLiteral("The history %1 holds no standard named \"%2\"")
+                               .arg(m_location.shown(), name));
 }
 
 } // namespace quvane

@@ -2,6 +2,7 @@
 
 #include "records/Measurement.h"
 #include "store/HistoryLocation.h"
+#include "store/Standard.h"
 
 #include <QDateTime>
 #include <QList>
@@ -76,7 +77,7 @@ struct HistoryFaults
 class HistoryStore
 {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2;
     // How long a write waits for another station's before it is refused as busy.
     static constexpr int BusyTimeoutMs = 10000;
 
@@ -105,6 +106,14 @@ public:
     qint64 count() const;
     // Deletes the measurements; how many there were.
     int remove(const QList<qint64> &ids);
+
+    // The standards, by name (which is unique: adding a name held raises).
+    void addStandard(const Standard &standard);
+    QList<Standard> standards() const;
+    std::optional<Standard> standard(const QString &name) const;
+    // Raise NotFound for a name the history does not hold.
+    void renameStandard(const QString &name, const QString &newName);
+    void removeStandard(const QString &name);
 
 private:
     void open();

@@ -609,6 +609,13 @@ TEST(QuvaneCli, TheHistoryHoldsEachMeasurementOnceWhereverItCameFrom)
     const QString id = historyRows(history, {"--limit", "1"}).first().section(',', 0, 0);
     EXPECT_TRUE(
         holds(withHistory(history, {"history", "show", id, "--scale", "lch"}).out, "L* C* h:"));
+    // Standards from a measurement and from a set-up that keeps its L*a*b* values alone.
+    ASSERT_EQ(withHistory(history, {"standard", "add", "Navy", "--measurement", id}).exitCode, 0);
+    ASSERT_EQ(withHistory(history, {"standard", "add", "Tomato", "--setup", "3"}).exitCode, 0);
+    EXPECT_EQ(withHistory(history, {"standard", "add", "Navy", "--setup", "3"}).exitCode, 1);
+    EXPECT_EQ(withHistory(history, {"standard", "list"}).out.split('\n', Qt::SkipEmptyParts).size(),
+              2);
+    EXPECT_TRUE(holds(withHistory(history, {"standard", "show", "Tomato"}).out, "set-up 3 of SIM"));
     EXPECT_EQ(withHistory(history, {"history", "delete", id}).exitCode, 1); // not confirmed
     EXPECT_EQ(withHistory(history, {"history", "delete", id, "--yes"}).exitCode, 0);
     EXPECT_EQ(historyRows(history).size(), 40);

@@ -7,6 +7,7 @@
 #include "support/PostgresServer.h"
 #include "support/QtPrinting.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -379,6 +380,73 @@ TEST_F(SqliteHistoryTest, AFullOrReadOnlyDiskKeepsWhatWasStored)
         EXPECT_TRUE(holds(error.message(), "readonly") || holds(error.message(), "read-only"))
             << error.message();
     }
+}
+
+TEST_P(StoreTest, StandardsKeepTheirValuesAndConditionsByName)
+{
+    auto store = open();
+    Standard spectral;
+    spectral.name = QStringLiteral("Navy");
+    spectral.origin = Standard::Origin::Measurement;
+    spectral.measurement = 12;
+    spectral.spectrum.fill(7.25f);
+    spectral.spectrum[30] = 61.5f;
+    store->addStandard(spectral);
+    Standard lab;
+    lab.name = QStringLiteral("Ivory");
+    lab.origin = Standard::Origin::Setup;
+    lab.instrument = QStringLiteral("QV-1");
+    lab.setup = 9;
+    lab.spectral = false;
+    lab.illuminant = Colour::Illuminant::D50;
+    lab.observer = Colour::Observer::TwoDegree;
+    lab.lab = {91.25, -0.5, 7.125};
+    store->addStandard(lab);
+    EXPECT_THROW(store->addStandard(lab), HistoryError);
+
+    const QList<Standard> all = store->standards();
+    ASSERT_EQ(all.size(), 2);
+    EXPECT_EQ(all[0].name, QStringLiteral("Ivory")); // by name
+    EXPECT_EQ(std::tuple(all[0].spectral, all[0].illuminant, all[0].observer, all[0].lab,
+                         all[0].origin, all[0].instrument, all[0].setup, all[0].revision),
+              std::tuple(false, Colour::Illuminant::D50, Colour::Observer::TwoDegree, lab.lab,
+                         Standard::Origin::Setup, QStringLiteral("QV-1"), 9, 1));
+    EXPECT_EQ(std::tuple(all[1].spectrum, all[1].measurement), std::tuple(spectral.spectrum, 12));
+
+    store->renameStandard(QStringLiteral("Navy"), QStringLiteral("Navy 2"));
+    ASSERT_TRUE(store->standard(QStringLiteral("Navy 2")));
+    EXPECT_EQ(store->standard(QStringLiteral("Navy 2"))->revision, 2);
+    EXPECT_THROW(store->renameStandard(QStringLiteral("Navy"), QStringLiteral("X")), HistoryError);
+    store->removeStandard(QStringLiteral("Ivory"));
+    EXPECT_FALSE(store->standard(QStringLiteral("Ivory")));
+    EXPECT_THROW(store->removeStandard(QStringLiteral("Ivory")), HistoryError);
+}
+
+// A history of the first version, as that version wrote it (checked in), is copied to
+// NAME.v1 and brought up to date with its measurements.
+TEST_F(SqliteHistoryTest, AnEarlierVersionIsCopiedThenBroughtUpToDate)
+{
+    const QString file = dir.filePath(QStringLiteral("old.sqlite"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(QUVANE_GOLDEN_DIR "/history-v1.sqlite"), file));
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    location = HistoryLocation::parse(file);
+    auto store = open();
+    EXPECT_EQ(store->schemaVersion(), HistoryStore::SchemaVersion);
+    EXPECT_EQ(store->count(), 41);
+    EXPECT_TRUE(store->standards().isEmpty());
+    {
+        // The copy is the first version's, whole.
+        QSqlDatabase copy = QSqlDatabase::addDatabase("QSQLITE", "copy");
+        copy.setDatabaseName(file + QStringLiteral(".v1"));
+        ASSERT_TRUE(copy.open());
+        QSqlQuery query(copy);
+        ASSERT_TRUE(query.exec("SELECT (SELECT version FROM schema_version), COUNT(*) FROM "
+                               "measurements") &&
+                    query.next());
+        EXPECT_EQ(std::pair(query.value(0).toInt(), query.value(1).toInt()), std::pair(1, 41));
+    }
+    QSqlDatabase::removeDatabase("copy");
+    EXPECT_EQ(store->list({.limit = 1}).first().value.sampleId, QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StoreTest,

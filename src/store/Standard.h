@@ -1,0 +1,47 @@
+#pragma once
+
+#include "colour/Colorimetry.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QVSetup;
+
+namespace quvane {
+
+// A standard a lab judges its batches against: a spectrum, or (from a set-up that keeps none)
+// CIE L*a*b* values with the illuminant and observer they are under; and where it came from.
+struct Standard
+{
+    enum class Origin
+    {
+        Measurement, // a measurement of the history (measurement: its ID)
+        Setup,       // set-up `setup` of instrument `instrument`, read at `created`
+        File         // a CGATS file's first row
+    };
+
+    QString name;
+    Origin origin = Origin::Measurement;
+    qint64 measurement = 0;
+    QString instrument;
+    int setup = 0;
+    QDateTime created, changed; // by the station's clock
+    int revision = 1;           // one more at each change
+    bool spectral = true;
+    Colour::Spectrum spectrum{};
+    // Without a spectrum: the values and their conditions.
+    Colour::Illuminant illuminant = Colour::Illuminant::D65;
+    Colour::Observer observer = Colour::Observer::TenDegree;
+    std::array<double, 3> lab{};
+
+    // A set-up's standard: its spectrum, or its own L*a*b* values under its illuminant and
+    // observer; none when it keeps neither.
+    static std::optional<Standard> fromSetup(const QVSetup &setup, const QString &instrument);
+};
+
+QString originName(Standard::Origin origin);
+
+} // namespace quvane
