@@ -5,6 +5,8 @@
 #include "policy/ReportError.h"
 #include "records/InstrumentCodes.h"
 #include "records/QVSetup.h"
+#include "store/HistoryError.h"
+#include "store/HistoryStore.h"
 
 #include <QInputDialog>
 #include <QLocale>
@@ -52,7 +54,10 @@ ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
         m_standardLab.reset();
         ui.lblStandard->setText(tr("Standard: a measurement"));
         refresh();
+        if (m_spectrum && history && history().location)
+            storeStandard();
     });
+    connect(ui.cmdStoredStandard, &QPushButton::clicked, this, [this] { askStoredStandard(); });
     connect(ui.cmdStandardFromSetup, &QPushButton::clicked, this,
             [this] { reportUntrapped(prompter(), [this] { askStandardFromSetup(); }); });
     refresh();
@@ -120,6 +125,84 @@ bool ColourPanel::setStandard(const QVSetup &setup)
         tr("Standard: set-up %1, %2").arg(setup.SetupNumber).arg(setup.ProductName));
     refresh();
     return true;
+}
+
+std::optional<HistoryLocation> ColourPanel::historyLocation(Station &station)
+{
+    const HistoryTarget target = history ? history() : HistoryTarget{};
+    station = target.station;
+    if (!target.location)
+        prompter().MsgBox(tr("The history is turned off in Preferences, or names no place."),
+                          MsgButtons::OK, MsgIcon::Information, window()->windowTitle());
+    return target.location;
+}
+
+void ColourPanel::storeStandard()
+{
+    Station station;
+    const std::optional<HistoryLocation> location = historyLocation(station);
+    if (!location)
+        return;
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(tr("Store as Standard - ") + window()->windowTitle());
+    dialog.setLabelText(tr("The standard's name (empty: not stored):"));
+    if (prompter().showModal(dialog) != QDialog::Accepted || dialog.textValue().trimmed().isEmpty())
+        return;
+    Standard standard;
+    standard.name = dialog.textValue().trimmed();
+    standard.origin = Standard::Origin::Measurement;
+    standard.spectrum = *m_spectrum;
+    try {
+        HistoryStore(*location, station).addStandard(standard);
+        ui.lblStandard->setText(tr("Standard: %1").arg(standard.name));
+    } catch (const HistoryError &error) {
+        prompter().MsgBox(tr("The standard was not stored.\n\n%1").arg(error.message()),
+                          MsgButtons::OK, MsgIcon::Exclamation, window()->windowTitle());
+    }
+}
+
+void ColourPanel::askStoredStandard()
+{
+    Station station;
+    const std::optional<HistoryLocation> location = historyLocation(station);
+    if (!location)
+        return;
+    QList<Standard> standards;
+    try {
+        standards = HistoryStore(*location, station).standards();
+    } catch (const HistoryError &error) {
+        prompter().MsgBox(error.message(), MsgButtons::OK, MsgIcon::Exclamation,
+                          window()->windowTitle());
+        return;
+    }
+    if (standards.isEmpty()) {
+        prompter().MsgBox(tr("The history holds no standards yet: Set as standard stores one."),
+                          MsgButtons::OK, MsgIcon::Information, window()->windowTitle());
+        return;
+    }
+    QStringList names;
+    for (const Standard &standard : standards)
+        names << standard.name;
+    QInputDialog dialog(this);
+    dialog.setWindowTitle(tr("Stored Standard - ") + window()->windowTitle());
+    dialog.setLabelText(tr("Standard:"));
+    dialog.setComboBoxItems(names);
+    if (prompter().showModal(dialog) != QDialog::Accepted)
+        return;
+    setStandard(standards[names.indexOf(dialog.textValue())]);
+}
+
+void ColourPanel::setStandard(const Standard &standard)
+{
+    if (standard.spectral) {
+        m_standardSpectrum = standard.spectrum;
+        m_standardLab.reset();
+    } else {
+        m_standardSpectrum.reset();
+        m_standardLab = Lab{standard.lab[0], standard.lab[1], standard.lab[2]};
+    }
+    ui.lblStandard->setText(tr("Standard: %1").arg(standard.name));
+    refresh();
 }
 
 void ColourPanel::askStandardFromSetup()

@@ -3,10 +3,13 @@
 #include "colour/Colorimetry.h"
 #include "policy/Preferences.h"
 #include "policy/Prompter.h"
+#include "store/HistoryTarget.h"
+#include "store/Standard.h"
 #include "ui_ColourPanel.h" // generated from ColourPanel.ui
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QVSetup;
@@ -39,6 +42,12 @@ public:
     void setPreferences(PreferencesStore *preferences);
     // Where the panel's questions and messages go; set before the panel is used.
     void setPrompter(Prompter &prompter) { m_prompter = &prompter; }
+    // The history the standards are kept in: "Set as standard" asks a name and stores the
+    // measurement under it, and "Stored..." offers the stored ones. Without one (or with the
+    // history off) Set as standard asks nothing.
+    std::function<HistoryTarget()> history;
+    // A stored standard as the reference.
+    void setStandard(const Standard &standard);
 
     Ui::ColourPanel ui;
 
@@ -49,6 +58,12 @@ private:
     void saveChoices() const;
     // Asks for a product set-up and takes its standard as the reference.
     void askStandardFromSetup();
+    // Asks a name for the measurement shown and stores it as a standard.
+    void storeStandard();
+    // Offers the stored standards and takes the one chosen.
+    void askStoredStandard();
+    // Where the history is; a message says why not when it is off.
+    std::optional<HistoryLocation> historyLocation(Station &station);
 
     std::optional<Colour::Spectrum> m_spectrum;
     // The reference: a spectrum, or fixed L*a*b* values of a set-up without one.

@@ -51,6 +51,7 @@ frmUtility::frmUtility(Prompter &prompter, LinkOptions link, TextFormat textForm
     ui.colour->setSession(&m_session);
     ui.colour->setPreferences(&m_preferences);
     ui.colour->setPrompter(m_prompter);
+    ui.colour->history = [this] { return historyTarget(); };
     connectMenus();
     m_session.showDatalogRecord = [this](const QVLog &record) {
         ViewDatalogRecord(record);

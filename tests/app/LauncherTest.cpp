@@ -1,3 +1,4 @@
+#include "app/ColourPanel.h"
 #include "app/HistoryModel.h"
 #include "app/frmHistory.h"
 #include "app/frmPreferences.h"
@@ -14,10 +15,11 @@
 #include "transfer/RemovableDrives.h"
 
 #include <QApplication>
-#include <QTableWidget>
 #include <QFile>
+#include <QInputDialog>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -368,4 +370,20 @@ TEST_F(LauncherTest, TheHistoryWindowPagesFiltersSortsAndShows)
     shown.ui.cmdShow->click();
     EXPECT_EQ(window.Spectrum[0], 5.0f);
     EXPECT_EQ(window.fgSpectrum->item(1, 1)->text(), QStringLiteral("5.00")); // 400 nm
+
+    // Set as standard stores the measurement shown under the name given; Stored... takes it.
+    ColourPanel &panel = *window.ui.colour;
+    prompts.onDialog([](QDialog &dialog) {
+        static_cast<QInputDialog &>(dialog).setTextValue(QStringLiteral("Ivory B005"));
+        dialog.accept();
+    });
+    panel.ui.cmdSetStandard->click();
+    const std::optional<Standard> stored =
+        HistoryStore(HistoryLocation::parse(history), {}).standard(QStringLiteral("Ivory B005"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->spectrum, window.Spectrum);
+    panel.ui.lblStandard->clear();
+    prompts.onDialog([](QDialog &dialog) { dialog.accept(); }); // the first, and only, one
+    panel.ui.cmdStoredStandard->click();
+    EXPECT_EQ(panel.ui.lblStandard->text(), QStringLiteral("Standard: Ivory B005"));
 }
