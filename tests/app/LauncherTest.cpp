@@ -385,5 +385,6 @@ TEST_F(LauncherTest, TheHistoryWindowPagesFiltersSortsAndShows)
     panel.ui.lblStandard->clear();
     prompts.onDialog([](QDialog &dialog) { dialog.accept(); }); // the first, and only, one
     panel.ui.cmdStoredStandard->click();
-    EXPECT_EQ(panel.ui.lblStandard->text(), QStringLiteral("Standard: Ivory B005"));
+    EXPECT_EQ(panel.ui.lblStandard->text(), QStringLiteral("Standard: Ivory B005"))
+        << prompts.dialogTitles.back().toStdString();
 }

@@ -6,7 +6,9 @@ shows.
 
     screen_reader_test.py QUVANE_UTILITY
 """
+import ctypes
 import os
+import signal
 import socket
 import subprocess
 import sys
@@ -18,6 +20,12 @@ pyatspi = None  # imported once the buses of the test's own session are in the e
 APP = "Quvane Utility"
 
 
+def dies_with_the_test():
+    """Run in a child before it starts: it ends when this test's process does, even when the
+    test is killed (a test run's timeout), so that no X server outlives the run."""
+    ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 def start_display():
     """An X server of the test's own. Two servers started at once can be told the same free
     number; the one that lost is started again."""
@@ -25,7 +33,7 @@ def start_display():
         read, write = os.pipe()
         server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0",
                                    "1024x600x24", "-nolisten", "tcp"], pass_fds=[write],
-                                  stderr=subprocess.DEVNULL)
+                                  stderr=subprocess.DEVNULL, preexec_fn=dies_with_the_test)
         os.close(write)
         number = b""
         while not number.endswith(b"\n"):
@@ -107,13 +115,15 @@ def main():
             environment[name] = value.strip("'")
     os.environ.update(environment)
     processes = [subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
-                                  env=environment, stderr=subprocess.DEVNULL)]
+                                  env=environment, stderr=subprocess.DEVNULL,
+                                  preexec_fn=dies_with_the_test)]
     global pyatspi
     import pyatspi as module
     pyatspi = module
     try:
         time.sleep(0.5)
-        processes.append(subprocess.Popen([utility], env=environment))
+        processes.append(subprocess.Popen([utility], env=environment,
+                                          preexec_fn=dies_with_the_test))
         found = []
         main_window = window(application(), "Quvane QV45 Utility")
         problems(main_window, found)
