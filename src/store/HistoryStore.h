@@ -34,14 +34,16 @@ struct StoredMeasurement
 // they were stored in).
 struct HistoryFilter
 {
-    QDateTime since, until; // inclusive; invalid: no bound
-    QString product;        // the set-up's name, exactly
-    QString samplePattern;  // shell-style: * and ? (and [...]) over the sample ID
-    QString instrument;     // a serial
-    std::optional<MeasurementSource> source;
+    // Every member has its default here, so that a filter is written with the members it
+    // sets alone ({.product = "Navy", .limit = 100}).
+    QDateTime since = {}, until = {}; // inclusive; invalid: no bound
+    QString product = {};             // the set-up's name, exactly
+    QString samplePattern = {};       // shell-style: * and ? (and [...]) over the sample ID
+    QString instrument = {};          // a serial
+    std::optional<MeasurementSource> source = {};
     int limit = 0; // 0: all
     // The page after a row: only what comes after it in the listing's order (by time).
-    std::optional<std::pair<QDateTime, qint64>> after;
+    std::optional<std::pair<QDateTime, qint64>> after = {};
     // Another order than the newest first, and the rows it skips (a window's pages).
     enum class Order
     {
