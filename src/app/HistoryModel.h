@@ -17,16 +17,18 @@ class HistoryModel : public QAbstractTableModel
 
 public:
     static constexpr int PageSize = 200;
+    // A column is the order the history sorts by when its heading is clicked.
+    using Order = HistoryFilter::Order;
     enum Column
     {
-        Taken,
-        Product,
-        SampleId,
-        Source,
-        Record,
-        Setup,
-        Instrument,
-        Station,
+        Taken = int(Order::Taken),
+        Product = int(Order::Product),
+        SampleId = int(Order::SampleId),
+        Source = int(Order::Source),
+        Record = int(Order::Record),
+        Setup = int(Order::Setup),
+        Instrument = int(Order::Instrument),
+        Station = int(Order::Station),
         ColumnCount
     };
 
