@@ -79,7 +79,7 @@ struct HistoryFaults
 class HistoryStore
 {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
     // How long a write waits for another station's before it is refused as busy.
     static constexpr int BusyTimeoutMs = 10000;
 
@@ -126,6 +126,7 @@ private:
     void rollback() noexcept;
     // SQLite: the batch through its own prepared statement, bound value by value.
     Added addToSqlite(const QList<Measurement> &batch);
+    Added addToPostgres(const QList<Measurement> &batch);
 
     HistoryLocation m_location;
     Station m_station;

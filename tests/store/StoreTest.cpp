@@ -133,8 +133,9 @@ TEST_P(StoreTest, KeepsEveryFieldAndAddsAMeasurementOnce)
     live.taken = QDateTime(QDate(2026, 12, 6), QTime(9, 30, 15, 250));
     live.instrumentSerial = "QV-1234";
     live.setupNumber = 7;
-    live.product = "Tomato red";
-    live.sampleId = "Batch 12";
+    // Texts with what a statement or a COPY must escape.
+    live.product = "Tomato \\ red 'O\u00e9'";
+    live.sampleId = "Batch\t12\r\n";
     live.isStandard = true;
     for (size_t i = 0; i < live.spectrum.size(); ++i)
         live.spectrum[i] = 3.0625f + float(i) * 2.5f;
@@ -158,7 +159,7 @@ TEST_P(StoreTest, KeepsEveryFieldAndAddsAMeasurementOnce)
 
     const QList<StoredMeasurement> rows = store->list({});
     ASSERT_EQ(rows.size(), 2);
-    const StoredMeasurement &row = rows[0].value.sampleId == "Batch 12" ? rows[0] : rows[1];
+    const StoredMeasurement &row = rows[0].value.sampleId == live.sampleId ? rows[0] : rows[1];
     const Measurement &m = row.value;
     EXPECT_EQ(std::tuple(m.source, m.taken, m.instrumentSerial, m.setupNumber, m.product,
                          m.sampleId, m.isStandard, m.spectrum),
@@ -172,7 +173,7 @@ TEST_P(StoreTest, KeepsEveryFieldAndAddsAMeasurementOnce)
     const StoredMeasurement &second = &row == &rows[0] ? rows[1] : rows[0];
     EXPECT_EQ(second.value.passFail, std::nullopt);
     ASSERT_TRUE(store->find(row.id));
-    EXPECT_EQ(store->find(row.id)->value.sampleId, "Batch 12");
+    EXPECT_EQ(store->find(row.id)->value.sampleId, live.sampleId);
     EXPECT_FALSE(store->find(row.id + 1000));
 
     EXPECT_EQ(store->remove({row.id, row.id + 1000}), 1);
