@@ -1,6 +1,7 @@
 // Renders the program's windows offscreen into PNG files, for looking at them without a screen:
 //   window-snapshot OUTDIR
 #include "app/QtPrompter.h"
+#include "app/frmHistory.h"
 #include "app/frmPreferences.h"
 #include "app/frmUtility.h"
 #include "dialogs/ListAccessibility.h"
@@ -13,10 +14,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
@@ -48,16 +51,30 @@ int main(int argc, char *argv[])
         return instrument;
     };
     frmUtility window(prompts, link);
+    window.setHistory(settings.filePath(QStringLiteral("history.sqlite")), {"bench-1", "ana"});
     window.Form_Load();
     window.grab().save(out.filePath(QStringLiteral("main-window.png")));
     window.mnuMeasureItem_Click(1); // Sample
     window.grab().save(out.filePath(QStringLiteral("after-sample.png")));
     {
         // The colour panel against a standard: this sample as the reference, then a near one.
+        prompts.onDialog([](QDialog &dialog) {
+            static_cast<QInputDialog &>(dialog).setTextValue(QStringLiteral("Tomato red 12"));
+            dialog.accept();
+        });
         window.ui.colour->ui.cmdSetStandard->click();
         window.mnuMeasureItem_Click(1);
         QCoreApplication::processEvents(); // the panel's layout takes the longer texts
         window.grab().save(out.filePath(QStringLiteral("colour-with-standard.png")));
+    }
+    {
+        // The History window with what was measured so far.
+        window.showHistory();
+        frmHistory &history = *window.historyWindow();
+        if (!QTest::qWaitFor([&history] { return !history.model().reading(); }))
+            std::fputs("the history was not read\n", stderr);
+        history.grab().save(out.filePath(QStringLiteral("history.png")));
+        history.close();
     }
     {
         // The same on a dark desktop: the graph follows the palette as the rest does.

@@ -6,20 +6,45 @@
 
 namespace quvane {
 
-bool HistoryModel::open(const HistoryLocation &location, const quvane::Station &station)
+HistoryModel::HistoryModel(QObject *parent) : QAbstractTableModel(parent), m_reader(new QObject)
 {
-    beginResetModel();
-    m_rows.clear();
-    m_atEnd = true;
-    try {
-        m_store = std::make_unique<HistoryStore>(location, station);
-        m_error.clear();
-    } catch (const HistoryError &error) {
+    m_reader->moveToThread(&m_thread);
+    m_thread.setObjectName(QStringLiteral("History reader"));
+    m_thread.start();
+}
+
+HistoryModel::~HistoryModel()
+{
+    // The store closes on the thread that opened it.
+    QMetaObject::invokeMethod(
+        m_reader, [this] { m_store.reset(); }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    delete m_reader;
+}
+
+void HistoryModel::open(const HistoryLocation &location, const quvane::Station &station,
+                        const HistoryFilter &filter)
+{
+    m_open = true;
+    m_error.clear();
+    QMetaObject::invokeMethod(m_reader, [this, location, station] {
         m_store.reset();
-        m_error = error.message();
-    }
-    endResetModel();
-    return m_store != nullptr;
+        try {
+            m_store = std::make_unique<HistoryStore>(location, station);
+        } catch (const HistoryError &error) {
+            m_openError = error.message(); // the answer to each page
+        }
+    });
+    setFilter(filter);
+}
+
+void HistoryModel::close()
+{
+    m_open = false;
+    m_error.clear();
+    QMetaObject::invokeMethod(m_reader, [this] { m_store.reset(); });
+    reload();
 }
 
 void HistoryModel::setFilter(const HistoryFilter &filter)
@@ -35,8 +60,10 @@ void HistoryModel::setFilter(const HistoryFilter &filter)
 void HistoryModel::reload()
 {
     beginResetModel();
+    ++m_generation;
     m_rows.clear();
-    m_atEnd = m_store == nullptr;
+    m_reading = false;
+    m_atEnd = !m_open;
     endResetModel();
     if (canFetchMore({}))
         fetchMore({});
@@ -118,31 +145,52 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 
 bool HistoryModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && !m_atEnd;
+    return !parent.isValid() && !m_atEnd && !m_reading;
 }
 
 void HistoryModel::fetchMore(const QModelIndex &parent)
 {
-    if (parent.isValid() || m_atEnd || !m_store)
+    if (parent.isValid() || m_atEnd || m_reading)
         return;
+    m_reading = true;
     HistoryFilter page = m_filter;
     page.limit = PageSize;
     page.offset = int(m_rows.size());
-    QList<StoredMeasurement> rows;
-    try {
-        rows = m_store->list(page);
-    } catch (const HistoryError &error) {
+    QMetaObject::invokeMethod(m_reader, [this, page, generation = m_generation] {
+        QList<StoredMeasurement> rows;
+        QString error;
+        try {
+            if (m_store)
+                rows = m_store->list(page);
+            else
+                error = m_openError;
+        } catch (const HistoryError &e) {
+            error = e.message();
+        }
+        QMetaObject::invokeMethod(
+            this, [this, generation, rows, error] { pageRead(generation, rows, error); });
+    });
+}
+
+void HistoryModel::pageRead(quint64 generation, const QList<StoredMeasurement> &rows,
+                            const QString &error)
+{
+    if (generation != m_generation)
+        return;
+    m_reading = false;
+    if (!error.isEmpty()) {
         m_atEnd = true;
-        m_error = error.message();
+        m_error = error;
         emit failed(m_error);
         return;
     }
     m_atEnd = rows.size() < PageSize;
-    if (rows.isEmpty())
-        return;
-    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + rows.size() - 1));
-    m_rows += rows;
-    endInsertRows();
+    if (!rows.isEmpty()) {
+        beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + rows.size() - 1));
+        m_rows += rows;
+        endInsertRows();
+    }
+    emit pageLoaded();
 }
 
 void HistoryModel::sort(int column, Qt::SortOrder order)

@@ -3,14 +3,17 @@
 #include "store/HistoryStore.h"
 
 #include <QAbstractTableModel>
+#include <QThread>
 
 #include <memory>
 
 namespace quvane {
 
 // The history's measurements as a table that loads a page at a time as the view scrolls, in
-// the order of the column it is sorted by. Errors of the history are kept for the window to
-// show (error()), never thrown into the event loop.
+// the order of the column it is sorted by. The history is opened and read on a thread of the
+// model's own, so that a server that is slow or gone never holds the window: a page arrives
+// later (pageLoaded), and none is asked for while one is on its way. Errors of the history are
+// kept for the window to show (error()), never thrown into the event loop.
 class HistoryModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -32,13 +35,19 @@ public:
         ColumnCount
     };
 
-    explicit HistoryModel(QObject *parent = nullptr) : QAbstractTableModel(parent) {}
+    explicit HistoryModel(QObject *parent = nullptr);
+    ~HistoryModel() override;
 
-    // Opens the history; false with error() when it cannot be.
-    bool open(const HistoryLocation &location, const quvane::Station &station);
+    // Opens the history (what fails comes by failed()) and lists what the filter picks.
+    void open(const HistoryLocation &location, const quvane::Station &station,
+              const HistoryFilter &filter);
+    // No history: an empty table.
+    void close();
     // Lists what the filter picks, from its first page.
     void setFilter(const HistoryFilter &filter);
     const QString &error() const { return m_error; }
+    // A page is on its way.
+    bool reading() const { return m_reading; }
     const StoredMeasurement &measurement(int row) const { return m_rows.at(row); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -51,14 +60,21 @@ public:
 
 signals:
     void failed(const QString &error);
+    void pageLoaded();
 
 private:
     void reload();
+    void pageRead(quint64 generation, const QList<StoredMeasurement> &rows, const QString &error);
 
-    std::unique_ptr<HistoryStore> m_store;
+    QThread m_thread;
+    QObject *m_reader;                     // lives on m_thread, as does the store it reads
+    std::unique_ptr<HistoryStore> m_store; // these two on m_thread only
+    QString m_openError;
+    quint64 m_generation = 0; // a page of an earlier listing is dropped
+    bool m_open = false;
     HistoryFilter m_filter;
     QList<StoredMeasurement> m_rows;
-    bool m_atEnd = true;
+    bool m_atEnd = true, m_reading = false;
     QString m_error;
 };
 

@@ -37,8 +37,10 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
     connect(ui.tblMeasurements, &QTableView::activated, this, &frmHistory::showChosen);
     connect(ui.cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(&m_model, &HistoryModel::failed, this, &frmHistory::sayStatus);
-    connect(&m_model, &QAbstractItemModel::modelReset, this, &frmHistory::sayStatus);
-    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &frmHistory::sayStatus);
+    // After the reset the next page is asked for: the status says it is read.
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &frmHistory::sayStatus,
+            Qt::QueuedConnection);
+    connect(&m_model, &HistoryModel::pageLoaded, this, &frmHistory::sayStatus);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
     resize(900, 520);
@@ -47,19 +49,25 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
 void frmHistory::open(const HistoryTarget &target)
 {
     if (!target.location) {
-        m_model.open(HistoryLocation{}, target.station);
+        m_model.close();
         ui.lblStatus->setText(
             QCoreApplication::translate("Quvane", "The history is turned off in Preferences."));
         return;
     }
-    m_model.open(*target.location, target.station);
-    applyFilter();
     // The columns fit their first page; the operator may widen them.
-    ui.tblMeasurements->resizeColumnsToContents();
+    connect(
+        &m_model, &HistoryModel::pageLoaded, this,
+        [this] { ui.tblMeasurements->resizeColumnsToContents(); }, Qt::SingleShotConnection);
+    m_model.open(*target.location, target.station, filter());
     sayStatus();
 }
 
 void frmHistory::applyFilter()
+{
+    m_model.setFilter(filter());
+}
+
+HistoryFilter frmHistory::filter() const
 {
     HistoryFilter filter;
     if (ui.chkSince->isChecked())
@@ -73,7 +81,7 @@ void frmHistory::applyFilter()
     filter.product = ui.txtProduct->text().trimmed();
     filter.samplePattern = ui.txtSample->text().trimmed();
     filter.instrument = ui.txtInstrument->text().trimmed();
-    m_model.setFilter(filter);
+    return filter;
 }
 
 void frmHistory::showChosen()
@@ -91,10 +99,15 @@ void frmHistory::sayStatus()
         return;
     }
     const int shown = m_model.rowCount();
+    if (m_model.reading() && shown == 0) {
+        ui.lblStatus->setText(QCoreApplication::translate("Quvane", "Reading the history..."));
+        return;
+    }
     ui.lblStatus->setText(
-        m_model.canFetchMore({}) ? QCoreApplication::translate("Quvane", "%1 measurements shown; "
-                                                                         "more as you scroll")
-                                       .arg(shown)
+        m_model.canFetchMore({}) || m_model.reading()
+            ? QCoreApplication::translate("Quvane", "%1 measurements shown; "
+                                                    "more as you scroll")
+                  .arg(shown)
         : shown == 1 ? QCoreApplication::translate("Quvane", "1 measurement")
                      : QCoreApplication::translate("Quvane", "%1 measurements").arg(shown));
 }

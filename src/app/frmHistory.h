@@ -30,6 +30,7 @@ public:
 
 private:
     void applyFilter();
+    quvane::HistoryFilter filter() const;
     void showChosen();
     void sayStatus();
 

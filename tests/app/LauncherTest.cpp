@@ -353,17 +353,24 @@ TEST_F(LauncherTest, TheHistoryWindowPagesFiltersSortsAndShows)
     window.showHistory();
     frmHistory &shown = *window.historyWindow();
     HistoryModel &model = shown.model();
+    // Pages are read on the model's own thread and arrive later.
+    const auto read = [&model] { return QTest::qWaitFor([&] { return !model.reading(); }); };
+    EXPECT_EQ(shown.ui.lblStatus->text(), QStringLiteral("Reading the history..."));
+    ASSERT_TRUE(read());
     ASSERT_EQ(model.rowCount(), HistoryModel::PageSize);
     EXPECT_TRUE(model.canFetchMore({}));
     EXPECT_EQ(model.measurement(0).value.recordNumber, HistoryModel::PageSize + 50);
     model.fetchMore({});
+    EXPECT_FALSE(model.canFetchMore({})); // one page at a time
+    ASSERT_TRUE(read());
     EXPECT_EQ(model.rowCount(), HistoryModel::PageSize + 50);
     EXPECT_FALSE(model.canFetchMore({}));
 
     shown.ui.txtProduct->setText(QStringLiteral("Ivory"));
     emit shown.ui.txtProduct->editingFinished();
-    EXPECT_EQ(model.rowCount(), (HistoryModel::PageSize + 50) / 2);
     shown.ui.tblMeasurements->sortByColumn(HistoryModel::SampleId, Qt::AscendingOrder);
+    ASSERT_TRUE(read());
+    EXPECT_EQ(model.rowCount(), (HistoryModel::PageSize + 50) / 2);
     EXPECT_EQ(model.measurement(0).value.sampleId, QStringLiteral("B001"));
 
     shown.ui.tblMeasurements->setCurrentIndex(model.index(2, 0)); // B005
@@ -387,4 +394,12 @@ TEST_F(LauncherTest, TheHistoryWindowPagesFiltersSortsAndShows)
     panel.ui.cmdStoredStandard->click();
     EXPECT_EQ(panel.ui.lblStandard->text(), QStringLiteral("Standard: Ivory B005"))
         << prompts.dialogTitles.back().toStdString();
+
+    // A history that cannot be opened is said in the window, which stays empty.
+    put(dir.filePath("file"), "not a folder");
+    window.setHistory(dir.filePath("file/h.sqlite"), {});
+    window.showHistory();
+    ASSERT_TRUE(read());
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_TRUE(holds(shown.ui.lblStatus->text(), "cannot be created"));
 }
