@@ -246,12 +246,13 @@ LabDifference difference(const Lab &sample, const Lab &standard)
     return {dL, da, db, s.C - r.C, dH, std::sqrt(dL * dL + da * da + db * db)};
 }
 
-double deltaE1994(const Lab &sample, const Lab &standard)
+double deltaE1994(const Lab &sample, const Lab &standard, double kL, double kC, double kH)
 {
     const LabDifference d = difference(sample, standard);
     const double c = toLCh(standard).C;
-    const double sc = 1 + 0.045 * c, sh = 1 + 0.015 * c;
-    return std::sqrt(d.dL * d.dL + (d.dC / sc) * (d.dC / sc) + (d.dH / sh) * (d.dH / sh));
+    const double x = d.dL / kL, y = d.dC / (kC * (1 + 0.045 * c)),
+                 z = d.dH / (kH * (1 + 0.015 * c));
+    return std::sqrt(x * x + y * y + z * z);
 }
 
 double deltaECmc(const Lab &sample, const Lab &standard, double l, double c)
@@ -279,7 +280,7 @@ double pow7(double x)
 }
 } // namespace
 
-double deltaE2000(const Lab &sample, const Lab &standard)
+double deltaE2000(const Lab &sample, const Lab &standard, double kL, double kC, double kH)
 {
     const Lab &one = standard, &two = sample;
     const double c1 = std::hypot(one.a, one.b), c2 = std::hypot(two.a, two.b);
@@ -319,7 +320,7 @@ double deltaE2000(const Lab &sample, const Lab &standard)
     const double sl = 1 + 0.015 * l50 / std::sqrt(20 + l50);
     const double sc = 1 + 0.045 * cBar, sh = 1 + 0.015 * cBar * t;
     const double rt = -std::sin(2 * dTheta / Degrees) * rc;
-    const double x = dL / sl, y = dC / sc, z = dH / sh;
+    const double x = dL / (kL * sl), y = dC / (kC * sc), z = dH / (kH * sh);
     return std::sqrt(x * x + y * y + z * z + rt * y * z);
 }
 

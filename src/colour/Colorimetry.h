@@ -110,8 +110,12 @@ struct LabDifference
     double dL, da, db, dC, dH, dE;
 };
 LabDifference difference(const Lab &sample, const Lab &standard);
-double deltaE1994(const Lab &sample, const Lab &standard); // graphic arts weights
-double deltaE2000(const Lab &sample, const Lab &standard);
+// The parametric factors kL, kC, kH of CIE94 and CIEDE2000 default to 1 (reference conditions);
+// CIE94's weights are those of graphic arts (K1 0.045, K2 0.015).
+double deltaE1994(const Lab &sample, const Lab &standard, double kL = 1, double kC = 1,
+                  double kH = 1);
+double deltaE2000(const Lab &sample, const Lab &standard, double kL = 1, double kC = 1,
+                  double kH = 1);
 double deltaECmc(const Lab &sample, const Lab &standard, double l = 2, double c = 1);
 double hunterDeltaE(const Lab &sample, const Lab &standard);
 

@@ -203,6 +203,9 @@ TEST(Colorimetry, ScalesAndDifferencesAgreeWithLittleCms)
                     EXPECT_NEAR(deltaE2000(sample, standard), cmsCIE2000DeltaE(&r, &s, 1, 1, 1),
                                 1e-9)
                         << what;
+                    EXPECT_NEAR(deltaE2000(sample, standard, 2, 1.5, 0.5),
+                                cmsCIE2000DeltaE(&r, &s, 2, 1.5, 0.5), 1e-9)
+                        << what;
                     const LabDifference d = difference(sample, standard);
                     EXPECT_NEAR(d.dE, cmsDeltaE(&r, &s), 1e-12);
                     cmsCIELCh a, b;
