@@ -30,6 +30,8 @@ enum SetupScale : qint32
 };
 enum SetupDiffScale : qint32
 {
+    DiffScaleLab = 1,      // dL*a*b*
+    DiffScaleLCh = 2,      // dL*C*H*
     DiffScaleStrength = 7, // which sets the difference index to strength
 };
 enum SetupIndex : qint32
@@ -44,7 +46,10 @@ enum SetupIndex : qint32
 };
 enum SetupDiffIndex : qint32
 {
+    DiffIndexHunterDeltaE = 4,
+    DiffIndexDeltaEab = 7,
     DiffIndexDeltaE2000 = 9,
+    DiffIndexCmc = 11,
     DiffIndexStrength = 10,
 };
 // The observer: 0 is the 2-degree observer, any other code the 10-degree.

@@ -254,6 +254,15 @@ void QVSetup::Read(qint16 aSetupNumber)
     readReply(command, [&] { read(packet, command, aSetupNumber); });
 }
 
+QVSetup QVSetup::fromRecord(const QByteArray &record)
+{
+    QVSetup setup;
+    PacketBuffer packet;
+    packet.SetReply(record);
+    setup.read(packet, record, 0);
+    return setup;
+}
+
 void QVSetup::read(PacketBuffer &packet, const QByteArray &command, qint16 aSetupNumber)
 {
     SetupNumber = static_cast<qint16>(packet.GetInteger() + 1);

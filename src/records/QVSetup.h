@@ -91,6 +91,9 @@ public:
     // Fields 3 to 57 of the set-up record (everything after the name), as Replace sends them;
     // a commercial factor or l:c ratio whose tenths do not fit an Integer raises overflow.
     QByteArray recordFields() const;
+    // A set-up from its record as the instrument sends it (index, name and fields), without an
+    // instrument; a record that does not decode raises.
+    static QVSetup fromRecord(const QByteArray &record);
 
     static constexpr int ChoiceListSize = 30;
 

@@ -92,8 +92,83 @@ void setStandardValues(QVSetup &setup, const Reflectance &r)
         setup.setIndexData(indexValueOf(r, setup.Illuminant, setup.Observer, index));
 }
 
+// The standard's CIE L*a*b* (or Hunter Lab) values of a set-up under its own conditions, as the
+// instrument has them: from its spectrum, or from the values it keeps in its scale.
+std::optional<Colour::Lab> standardValuesOf(const QVSetup &setup, const Colour::Colorimeter &meter,
+                                            bool hunter)
+{
+    using namespace Colour;
+    const Xyz &white = meter.white();
+    if (setup.Spectral) {
+        const Xyz xyz = meter.tristimulus(setup.spectrum());
+        return hunter ? toHunterLab(xyz, white) : toLab(xyz, white);
+    }
+    const double v[3] = {setup.ScaleData(1), setup.ScaleData(2), setup.ScaleData(3)};
+    switch (hunter ? (setup.ColorScale == Codes::ScaleHunterLab ? 1 : 0) : setup.ColorScale) {
+    case Codes::ScaleCieLab: // or Hunter's own, for a Hunter difference
+        return Lab{v[0], v[1], v[2]};
+    case Codes::ScaleCieLCh:
+        return Lab{v[0], v[1] * std::cos(v[2] * M_PI / 180), v[1] * std::sin(v[2] * M_PI / 180)};
+    case Codes::ScaleXyz:
+        return toLab({v[0], v[1], v[2]}, white);
+    default:
+        return std::nullopt;
+    }
+}
+
+// The instrument's verdict on a reading against a set-up, from the values it shows under the
+// set-up's illuminant and observer: 0 (pass) when every difference the set-up keeps a
+// tolerance for lies within it, 1 (fail) when one does not, -1 when it keeps none it can apply.
+int passFailOf(const QVSetup &setup, const Reflectance &r)
+{
+    using namespace Colour;
+    const Colorimeter meter = meterOf(setup.Illuminant, setup.Observer);
+    const Xyz reading = meter.tristimulus(r);
+    bool judged = false, fails = false;
+    const qint32 index = setup.ColorDiffIndex();
+    const bool hunter = index == Codes::DiffIndexHunterDeltaE;
+    const std::optional<Lab> standard = standardValuesOf(setup, meter, hunter);
+    if (standard && setup.IndexTolerance() > 0) {
+        const Lab lab =
+            hunter ? toHunterLab(reading, meter.white()) : toLab(reading, meter.white());
+        std::optional<double> dE;
+        if (index == Codes::DiffIndexDeltaEab || hunter)
+            dE = std::hypot(lab.L - standard->L, lab.a - standard->a, lab.b - standard->b);
+        else if (index == Codes::DiffIndexDeltaE2000)
+            dE = deltaE2000(lab, *standard);
+        else if (index == Codes::DiffIndexCmc)
+            dE = deltaECmc(lab, *standard, setup.l2cRatio > 0 ? setup.l2cRatio : 2, 1) /
+                 (setup.CommercialFactor > 0 ? setup.CommercialFactor : 1);
+        if (dE) {
+            judged = true;
+            fails = *dE > setup.IndexTolerance();
+        }
+    }
+    const qint32 scale = setup.ColorDiffScale();
+    const std::optional<Lab> cie = hunter ? standardValuesOf(setup, meter, false) : standard;
+    if (cie && (scale == Codes::DiffScaleLab || scale == Codes::DiffScaleLCh)) {
+        const Lab lab = toLab(reading, meter.white());
+        double d[3] = {lab.L - cie->L, lab.a - cie->a, lab.b - cie->b};
+        if (scale == Codes::DiffScaleLCh) {
+            const LCh one = toLCh(*cie), two = toLCh(lab);
+            double dh = two.h - one.h;
+            dh += dh > 180 ? -360 : dh < -180 ? 360 : 0;
+            d[1] = two.C - one.C;
+            d[2] = 2 * std::sqrt(one.C * two.C) * std::sin(dh * M_PI / 360);
+        }
+        for (qint16 i = 1; i <= 3; ++i) {
+            if (setup.ScaleTolerance(i) > 0) {
+                judged = true;
+                fails = fails || std::fabs(d[i - 1]) > setup.ScaleTolerance(i);
+            }
+        }
+    }
+    return judged ? (fails ? 1 : 0) : -1;
+}
+
 // Plausible set-ups: named products with a mix of scales, indices and difference settings, each
-// one the choice rules allow; every third with its standard's spectrum.
+// one the choice rules allow; every third with its standard's spectrum. Those with a colour
+// difference among their differences keep tolerances for it.
 SimSetup defaultSetup(int index)
 {
     const auto &samples = SampleCatalogue::samples();
@@ -109,21 +184,47 @@ SimSetup defaultSetup(int index)
         setup.GetListOfChoices(item, list);
         return count > 0 ? list[(index * 7 + salt) % count] : qint16(0);
     };
+    // The products the datalog holds are judged each a different way: a box of dL*a*b* or of
+    // dL*C*H*, dE*, dE 2000 (with the dLCH scale), Hunter dE and dEcmc; two not at all.
+    // Their tolerances put the limit among the batches' differences.
+    constexpr struct
+    {
+        qint32 scale, diffScale, diffIndex;
+        float tolerance;
+    } judged[] = {{1, 1, 0, 0.5f}, {0, 0, 0, 0},    {2, 2, 0, 0.3f},   {4, 4, 7, 0.7f},
+                  {4, 6, 9, 0.3f}, {3, 3, 4, 0.6f}, {4, 4, 11, 0.15f}, {0, 0, 0, 0}};
+    const bool table = index < int(std::size(judged)) && judged[index].scale != 0;
     setup.StandardType = index % 10 == 9 ? 1 : 0;
-    setup.ColorScale = pick(4, 1);
+    setup.ColorScale = table ? judged[index].scale : pick(4, 1);
     setup.ColorIndex = index % 4 == 0 ? pick(5, 3) : 0;
     setup.DisplayMode = pick(1, 0);
     setup.Illuminant = pick(2, 2);
     setup.Observer = index % 3 == 0 ? 0 : 1;
-    setup.setColorDiffScale(pick(6, 1));
-    setup.setColorDiffIndex(pick(7, 2));
+    setup.setColorDiffScale(table ? judged[index].diffScale : pick(6, 1));
+    setup.setColorDiffIndex(table ? judged[index].diffIndex : pick(7, 2));
     setup.AverageCount = static_cast<qint16>(1 + index % 5);
-    setup.CommercialFactor = 1.0f;
-    setup.l2cRatio = 2.0f;
+    setup.CommercialFactor = setup.ColorDiffIndex() == Codes::DiffIndexCmc ? 1.4f : 1.0f;
+    setup.l2cRatio = setup.ColorDiffIndex() == Codes::DiffIndexCmc ? 1.5f : 2.0f;
     setup.Spectral = index % 3 == 0;
     if (setup.Spectral)
         setup.setSpectrum(sample.reflectance);
     setStandardValues(setup, sample.reflectance);
+    if (setup.ColorDiffScale() == Codes::DiffScaleLab ||
+        setup.ColorDiffScale() == Codes::DiffScaleLCh) {
+        for (qint16 i = 1; i <= 3; ++i)
+            setup.setScaleTolerance(i, table ? judged[index].tolerance
+                                             : 0.4f + 0.2f * float((index + i) % 4));
+    }
+    switch (setup.ColorDiffIndex()) {
+    case Codes::DiffIndexDeltaEab:
+    case Codes::DiffIndexDeltaE2000:
+    case Codes::DiffIndexCmc:
+    case Codes::DiffIndexHunterDeltaE:
+        setup.setIndexTolerance(table ? judged[index].tolerance : 0.5f + 0.25f * float(index % 4));
+        break;
+    default:
+        break;
+    }
     return {setup.ProductName, setup.recordFields()};
 }
 
@@ -223,14 +324,22 @@ void SimInstrument::seedDatalog(int n)
         record.sequenceOf = 5;
         record.isStandard = record.sequence == 1;
         record.timestamp = newest - (n - 1 - i) * 1800;
-        record.spectrum = SampleCatalogue::measure(sample, m_random);
+        // A batch of the product: off its standard by a little in strength and shade.
+        std::normal_distribution<float> batch(0.0f, 0.012f);
+        const float strength = batch(m_random), tilt = batch(m_random);
+        Sample made = sample;
+        for (size_t k = 0; k < made.reflectance.size(); ++k)
+            made.reflectance[k] = std::clamp(
+                made.reflectance[k] * (1 + strength + tilt * (float(k) - 15) / 15), 0.0f, 100.0f);
+        record.spectrum = SampleCatalogue::measure(made, m_random);
         record.scaleData =
             scaleValuesOf(record.spectrum, record.illuminant, record.observer, record.colorScale);
         record.colorIndex = Codes::IndexYellownessE313; // as ASTM E313 defines it for D65/10
         record.indexData = {indexValueOf(record.spectrum, record.illuminant, record.observer,
                                          Codes::datalogIndex(record.colorIndex)),
                             0.0f};
-        record.passFail = record.isStandard ? 0 : (i % 7 == 3 ? 1 : 0);
+        record.passFail =
+            passFailOf(QVSetup::fromRecord(setupRecord(record.setupIndex)), record.spectrum);
         m_datalog.append(record);
     }
 }

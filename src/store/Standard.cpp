@@ -1,28 +1,27 @@
 #include "store/Standard.h"
 
-#include "records/InstrumentCodes.h"
 #include "records/QVSetup.h"
+#include "records/SetupTolerance.h"
 
 namespace quvane {
 
 std::optional<Standard> Standard::fromSetup(const QVSetup &setup, const QString &instrument)
 {
+    const std::optional<Colour::StandardColour> colour = setupStandard(setup);
+    if (!colour)
+        return std::nullopt;
     Standard standard;
     standard.origin = Origin::Setup;
     standard.instrument = instrument;
     standard.setup = setup.SetupNumber;
     standard.name = setup.ProductName.trimmed();
-    standard.observer = Codes::observer(setup.Observer);
-    if (const std::optional<Colour::Illuminant> illuminant = Codes::illuminant(setup.Illuminant))
-        standard.illuminant = *illuminant;
-    if (setup.Spectral) {
-        standard.spectrum = setup.spectrum();
-    } else if (setup.ColorScale == Codes::ScaleCieLab) {
-        standard.spectral = false;
-        standard.lab = {setup.ScaleData(1), setup.ScaleData(2), setup.ScaleData(3)};
-    } else {
-        return std::nullopt;
-    }
+    standard.illuminant = colour->labCondition.illuminant;
+    standard.observer = colour->labCondition.observer;
+    standard.spectral = colour->spectrum.has_value();
+    if (colour->spectrum)
+        standard.spectrum = *colour->spectrum;
+    else
+        standard.lab = {colour->lab.L, colour->lab.a, colour->lab.b};
     return standard;
 }
 

@@ -37,8 +37,8 @@ struct Standard
     Colour::Observer observer = Colour::Observer::TenDegree;
     std::array<double, 3> lab{};
 
-    // A set-up's standard: its spectrum, or its own L*a*b* values under its illuminant and
-    // observer; none when it keeps neither.
+    // A set-up's standard: its spectrum, or its values as L*a*b* under its illuminant and
+    // observer (setupStandard()); none when it keeps neither.
     static std::optional<Standard> fromSetup(const QVSetup &setup, const QString &instrument);
 };
 

@@ -7,6 +7,7 @@
 #include "records/QVMeasure.h"
 #include "records/QVSetup.h"
 #include "records/SetupText.h"
+#include "records/SetupTolerance.h"
 #include "support/Files.h"
 #include "support/QtPrinting.h"
 #include "support/SimFixture.h"
@@ -227,3 +228,37 @@ TEST_F(QVSetupTransfer, ReadAndReplaceKeepTheFieldsOfTheRecord)
 }
 
 } // namespace
+
+// The instrument judges each datalog record against its set-up's standard and tolerances; the
+// program, reading the record and the set-up it names as the viewer does, reaches the same
+// verdict (a warning is a pass to the instrument), and none where the instrument has none.
+TEST_F(QVSetupTransfer, TheProgramJudgesEachRecordAsTheInstrumentDoes)
+{
+    sim->seedDatalog(400);
+    std::map<qint16, QVSetup> setups;
+    int verdicts[3] = {}, unjudged = 0;
+    for (qint16 n = 0; n < 400; ++n) { // "K" counts the records from 0
+        QVLog record(sensor);
+        record.GetRecord(n);
+        if (!setups.contains(record.SetupNumber)) {
+            QVSetup setup(sensor);
+            setup.Read(record.SetupNumber);
+            setups.emplace(record.SetupNumber, setup);
+        }
+        const std::optional<Colour::Verdict> ours =
+            setupVerdict(setups.at(record.SetupNumber), record.spectrum());
+        SCOPED_TRACE(std::to_string(n) + " set-up " + std::to_string(record.SetupNumber));
+        ASSERT_EQ(ours.has_value(), record.PassFail != -1);
+        if (!ours) {
+            ++unjudged;
+            continue;
+        }
+        ++verdicts[int(*ours)];
+        EXPECT_EQ(record.PassFail, *ours == Colour::Verdict::Fail ? 0 : 1); // 1: passed
+    }
+    // Enough of each for the comparison to mean something.
+    EXPECT_GT(verdicts[0], 20);
+    EXPECT_GT(verdicts[1], 5);
+    EXPECT_GT(verdicts[2], 20);
+    EXPECT_GT(unjudged, 20);
+}
