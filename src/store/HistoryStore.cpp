@@ -156,6 +156,10 @@ QStringList migration(int step, bool postgres)
         // The unique key begins with the time, and so serves the newest-first listing without
         // a product as well: a second index of the time only slowed every insert.
         return {QStringLiteral("DROP INDEX measurements_by_time")};
+    case 4:
+        // Each standard's tolerance set, as its words (empty: the default one).
+        return {QStringLiteral("ALTER TABLE standards ADD COLUMN tolerance TEXT NOT NULL DEFAULT "
+                               "''")};
     default:
         return {};
     }
@@ -836,7 +840,7 @@ const QStringList &standardColumns()
     static const QStringList columns = [] {
         QStringList c{"name",        "created",    "changed", "revision", "origin",
                       "measurement", "instrument", "setup",   "spectral", "illuminant",
-                      "observer",    "lab_l",      "lab_a",   "lab_b"};
+                      "observer",    "lab_l",      "lab_a",   "lab_b",    "tolerance"};
         for (int nm = 400; nm <= 700; nm += 10)
             c << QStringLiteral("spec_%1").arg(nm);
         return c;
@@ -865,6 +869,7 @@ Standard readStandard(const QSqlQuery &query)
         query.value(i++).toInt() == 2 ? Colour::Observer::TwoDegree : Colour::Observer::TenDegree;
     for (double &value : s.lab)
         value = query.value(i++).toDouble();
+    s.tolerance = Colour::ToleranceSet::fromText(query.value(i++).toString());
     for (float &value : s.spectrum)
         value = query.value(i++).toFloat();
     return s;
@@ -898,6 +903,7 @@ void HistoryStore::addStandard(const Standard &standard)
     query.addBindValue(standard.observer == Colour::Observer::TwoDegree ? 2 : 10);
     for (double value : standard.lab)
         query.addBindValue(value);
+    query.addBindValue(standard.tolerance ? standard.tolerance->toText() : QStringLiteral(""));
     for (float value : standard.spectrum)
         query.addBindValue(double(value));
     if (!query.exec())
@@ -934,18 +940,29 @@ std::optional<Standard> HistoryStore::standard(const QString &name) const
 
 void HistoryStore::renameStandard(const QString &name, const QString &newName)
 {
-    if (!standard(name))
-        throw HistoryError(HistoryError::Cause::NotFound,
-                           QStringLiteral("The history %1 holds no standard named \"%2\"")
-                               .arg(m_location.shown(), name));
     if (standard(newName))
         throw HistoryError(HistoryError::Cause::WriteFailed,
                            QStringLiteral("The history %1 holds a standard named \"%2\" already")
                                .arg(m_location.shown(), newName));
+    changeStandard(name, QStringLiteral("name"), text(newName));
+}
+
+void HistoryStore::setTolerance(const QString &name, const Colour::ToleranceSet &tolerance)
+{
+    changeStandard(name, QStringLiteral("tolerance"), tolerance.toText());
+}
+
+void HistoryStore::changeStandard(const QString &name, const QString &column, const QString &value)
+{
+    if (!standard(name))
+        throw HistoryError(HistoryError::Cause::NotFound,
+                           QStringLiteral("The history %1 holds no standard named \"%2\"")
+                               .arg(m_location.shown(), name));
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("UPDATE standards SET name = ?, changed = ?, revision = revision "
-                                 "+ 1 WHERE name = ?"));
-    query.addBindValue(text(newName));
+    query.prepare(QStringLiteral("UPDATE standards SET %1 = ?, changed = ?, revision = revision "
+                                 "+ 1 WHERE name = ?")
+                      .arg(column));
+    query.addBindValue(value);
     query.addBindValue(timeText(QDateTime::currentDateTime()));
     query.addBindValue(text(name));
     if (!query.exec())

@@ -79,7 +79,7 @@ struct HistoryFaults
 class HistoryStore
 {
 public:
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
     // How long a write waits for another station's before it is refused as busy.
     static constexpr int BusyTimeoutMs = 10000;
 
@@ -115,6 +115,7 @@ public:
     std::optional<Standard> standard(const QString &name) const;
     // Raise NotFound for a name the history does not hold.
     void renameStandard(const QString &name, const QString &newName);
+    void setTolerance(const QString &name, const Colour::ToleranceSet &tolerance);
     void removeStandard(const QString &name);
 
 private:
@@ -127,6 +128,8 @@ private:
     // SQLite: the batch through its own prepared statement, bound value by value.
     Added addToSqlite(const QList<Measurement> &batch);
     Added addToPostgres(const QList<Measurement> &batch);
+    // Sets one column of a standard, which counts as a revision.
+    void changeStandard(const QString &name, const QString &column, const QString &value);
 
     HistoryLocation m_location;
     Station m_station;

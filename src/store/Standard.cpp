@@ -22,7 +22,29 @@ std::optional<Standard> Standard::fromSetup(const QVSetup &setup, const QString 
         standard.spectrum = *colour->spectrum;
     else
         standard.lab = {colour->lab.L, colour->lab.a, colour->lab.b};
+    const QList<Colour::ToleranceSet> sets = setupTolerances(setup);
+    if (!sets.isEmpty())
+        standard.tolerance = sets.first();
     return standard;
+}
+
+Colour::ToleranceSet Standard::toleranceSet() const
+{
+    if (tolerance)
+        return *tolerance;
+    Colour::ToleranceSet set;
+    set.primary = {illuminant, observer};
+    return set;
+}
+
+Colour::StandardColour Standard::colour() const
+{
+    Colour::StandardColour c;
+    if (spectral)
+        c.spectrum = spectrum;
+    c.lab = {lab[0], lab[1], lab[2]};
+    c.labCondition = {illuminant, observer};
+    return c;
 }
 
 QString originName(Standard::Origin origin)

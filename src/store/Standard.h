@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colour/Colorimetry.h"
+#include "colour/Tolerance.h"
 
 #include <QDateTime>
 #include <QString>
@@ -36,9 +36,18 @@ struct Standard
     Colour::Illuminant illuminant = Colour::Illuminant::D65;
     Colour::Observer observer = Colour::Observer::TenDegree;
     std::array<double, 3> lab{};
+    // How it judges; none: the default set (toleranceSet()).
+    std::optional<Colour::ToleranceSet> tolerance;
+
+    // The tolerance set, or the default one: dE 2000 within 1.0 under the standard's own
+    // illuminant and observer.
+    Colour::ToleranceSet toleranceSet() const;
+    // The standard's colour as the tolerances judge it.
+    Colour::StandardColour colour() const;
 
     // A set-up's standard: its spectrum, or its values as L*a*b* under its illuminant and
-    // observer (setupStandard()); none when it keeps neither.
+    // observer (setupStandard()), with the set-up's tolerance (the first of setupTolerances():
+    // its difference index's, else its box); none when it keeps neither.
     static std::optional<Standard> fromSetup(const QVSetup &setup, const QString &instrument);
 };
 

@@ -402,6 +402,7 @@ TEST_P(StoreTest, StandardsKeepTheirValuesAndConditionsByName)
     lab.illuminant = Colour::Illuminant::D50;
     lab.observer = Colour::Observer::TwoDegree;
     lab.lab = {91.25, -0.5, 7.125};
+    lab.tolerance = Colour::ToleranceSet::fromText("method=cmc limit=1.4 weights=1.5:1:1");
     store->addStandard(lab);
     EXPECT_THROW(store->addStandard(lab), HistoryError);
 
@@ -413,10 +414,17 @@ TEST_P(StoreTest, StandardsKeepTheirValuesAndConditionsByName)
               std::tuple(false, Colour::Illuminant::D50, Colour::Observer::TwoDegree, lab.lab,
                          Standard::Origin::Setup, QStringLiteral("QV-1"), 9, 1));
     EXPECT_EQ(std::tuple(all[1].spectrum, all[1].measurement), std::tuple(spectral.spectrum, 12));
+    // A tolerance set read back whole; none is the default, under the standard's conditions.
+    EXPECT_EQ(all[0].tolerance, lab.tolerance);
+    EXPECT_EQ(all[1].tolerance, std::nullopt);
+    Colour::ToleranceSet box = Colour::ToleranceSet::forMethod(Colour::ToleranceMethod::BoxLch);
+    box.secondaries = {{{Colour::Illuminant::A, Colour::Observer::TenDegree}, 2}};
+    store->setTolerance(QStringLiteral("Navy"), box);
+    EXPECT_EQ(store->standard(QStringLiteral("Navy"))->tolerance, box);
 
     store->renameStandard(QStringLiteral("Navy"), QStringLiteral("Navy 2"));
     ASSERT_TRUE(store->standard(QStringLiteral("Navy 2")));
-    EXPECT_EQ(store->standard(QStringLiteral("Navy 2"))->revision, 2);
+    EXPECT_EQ(store->standard(QStringLiteral("Navy 2"))->revision, 3);
     EXPECT_THROW(store->renameStandard(QStringLiteral("Navy"), QStringLiteral("X")), HistoryError);
     store->removeStandard(QStringLiteral("Ivory"));
     EXPECT_FALSE(store->standard(QStringLiteral("Ivory")));
