@@ -1,5 +1,7 @@
 #include "cli/HistoryCommands.h"
 
+#include "cli/JudgeCommands.h"
+
 #include "link/QuvaneError.h"
 #include "store/HistoryError.h"
 #include "store/HistorySink.h"
@@ -50,20 +52,6 @@ QDateTime filterTime(const QString &text, bool endOfDay)
     return QDateTime::fromString(text, Qt::ISODate);
 }
 
-std::unique_ptr<HistoryStore> openStore(const HistoryRun &run, QString &error)
-{
-    if (!run.location) {
-        error = QStringLiteral("the history is turned off in the preferences");
-        return {};
-    }
-    try {
-        return std::make_unique<HistoryStore>(*run.location, run.station);
-    } catch (const HistoryError &e) {
-        error = e.message();
-    }
-    return {};
-}
-
 QString csvField(const QString &text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
@@ -94,6 +82,20 @@ DatalogRecord asRecord(const Measurement &m)
 }
 
 } // namespace
+
+std::unique_ptr<HistoryStore> openStore(const HistoryRun &run, QString &error)
+{
+    if (!run.location) {
+        error = QStringLiteral("the history is turned off in the preferences");
+        return {};
+    }
+    try {
+        return std::make_unique<HistoryStore>(*run.location, run.station);
+    } catch (const HistoryError &e) {
+        error = e.message();
+    }
+    return {};
+}
 
 QString checkHistoryFilters(const QCommandLineParser &parser)
 {
@@ -184,6 +186,25 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
     } catch (const HistoryError &e) {
         return say(e.message());
     }
+    // Judged against a standard: its differences and verdict as further columns.
+    std::optional<Standard> standard;
+    if (parser.isSet(QStringLiteral("standard"))) {
+        try {
+            standard = store->standard(parser.value(QStringLiteral("standard")));
+        } catch (const HistoryError &e) {
+            return say(e.message());
+        }
+        if (!standard)
+            return say(QStringLiteral("the history holds no standard named \"%1\"")
+                           .arg(parser.value(QStringLiteral("standard"))));
+    }
+    const Colour::ToleranceSet tolerance =
+        standard ? standard->toleranceSet() : Colour::ToleranceSet();
+    const auto judged = [&standard, &tolerance](const Measurement &m) {
+        return standard ? judgementFields(Colour::judge(standard->colour(), m.spectrum, tolerance))
+                        : QStringList();
+    };
+    const QStringList judgedColumns = standard ? judgementColumns(tolerance) : QStringList();
     const QString format = parser.value(QStringLiteral("format"));
     if (format == QLatin1String("cgats")) {
         try {
@@ -204,6 +225,8 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
                               "PASS_FAIL");
         for (int nm = 400; nm <= 700; nm += 10)
             text += QStringLiteral(",SPEC_%1").arg(nm);
+        for (const QString &column : judgedColumns)
+            text += QLatin1Char(',') + column;
         text += QLatin1Char('\n');
         for (const StoredMeasurement &row : rows) {
             const Measurement &m = row.value;
@@ -219,11 +242,19 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
                                m.passFail ? QString::number(*m.passFail) : QString()};
             for (float value : m.spectrum)
                 fields << QString::number(double(value), 'f', 3);
+            fields << judged(m);
             text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
         }
         return print(text);
     }
-    text = QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
+    // The judgement's columns before the sample ID, which may hold anything.
+    const auto judgedText = [](const QStringList &fields) {
+        QString text;
+        for (const QString &field : fields)
+            text += QStringLiteral("%1  ").arg(field, 8);
+        return text;
+    };
+    text = QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8%9\n")
                .arg(QStringLiteral("ID"), 6)
                .arg(QStringLiteral("TAKEN"), -19)
                .arg(QStringLiteral("INSTRUMENT"), -12)
@@ -231,11 +262,11 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
                .arg(QStringLiteral("RECORD"), 6)
                .arg(QStringLiteral("SETUP"), 5)
                .arg(QStringLiteral("PRODUCT"), -20)
-               .arg(QStringLiteral("SAMPLE ID"));
+               .arg(judgedText(judgedColumns), QStringLiteral("SAMPLE ID"));
     for (const StoredMeasurement &row : rows) {
         const Measurement &m = row.value;
         text +=
-            QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8\n")
+            QStringLiteral("%1  %2  %3  %4  %5  %6  %7  %8%9\n")
                 .arg(row.id, 6)
                 .arg(iso(m.taken), -19)
                 .arg(m.instrumentSerial.isEmpty() ? QStringLiteral("-") : m.instrumentSerial, -12)
@@ -243,7 +274,7 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
                 .arg(m.recordNumber == 0 ? QStringLiteral("-") : QString::number(m.recordNumber), 6)
                 .arg(m.setupNumber == 0 ? QStringLiteral("-") : QString::number(m.setupNumber), 5)
                 .arg(m.product, -20)
-                .arg(m.sampleId);
+                .arg(judgedText(judged(m)), m.sampleId);
     }
     return print(text);
 }
@@ -496,6 +527,8 @@ int showStandard(const HistoryRun &run, const QString &name)
                        : QStringLiteral("a file"));
     line("Created", iso(s->created));
     line("Changed", QStringLiteral("%1 (revision %2)").arg(iso(s->changed)).arg(s->revision));
+    line("Tolerance", toleranceText(s->toleranceSet()) +
+                          (s->tolerance ? QString() : QStringLiteral(" (the default)")));
     if (!s->spectral) {
         line("Conditions", QStringLiteral("%1/%2")
                                .arg(Colour::illuminantName(s->illuminant))

@@ -30,6 +30,9 @@ struct HistoryRun
     const MeasureOptions &measure; // history show: the colour values asked for
 };
 
+// The history the run names, opened; none, with the error, when it is off or cannot be opened.
+std::unique_ptr<HistoryStore> openStore(const HistoryRun &run, QString &error);
+
 // quvane history import FILE...: capture files of any delimiter (with or without the heading),
 // their CGATS, and DATALOG.QV3 files.
 int importHistory(const HistoryRun &run, const QStringList &files, TransferProgress &progress);

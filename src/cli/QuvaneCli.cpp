@@ -2,6 +2,7 @@
 #include "link/Licence.h"
 
 #include "cli/HistoryCommands.h"
+#include "cli/JudgeCommands.h"
 #include "cli/MeasureCommand.h"
 #include "cli/TerminalProgress.h"
 #include "link/InstrumentOperations.h"
@@ -66,14 +67,15 @@ const Option Options[] = {
      nullptr,
      "NAME",
      "measure: A, C, D50, D55, D65 (default), D75, F2, F7 or F11.",
-     "measure: A, C, D50, D55, D65 (default), D75, F2, F7\nor F11",
-     {"measure", "history show", "standard show"}},
+     "measure: A, C, D50, D55, D65 (default), D75, F2, F7\nor F11; standard tolerance: the "
+     "primary condition's\n(the standard's own by default)",
+     {"measure", "history show", "standard show", "standard tolerance"}},
     {"observer",
      nullptr,
      "DEGREES",
      "measure: 2 or 10 (default) degrees.",
      "measure: 2 or 10 (default)",
-     {"measure", "history show", "standard show"}},
+     {"measure", "history show", "standard show", "standard tolerance"}},
     {"scale",
      nullptr,
      "SCALE",
@@ -93,7 +95,7 @@ const Option Options[] = {
      "the history: a file, or\npostgresql://[USER@]HOST[:PORT]/DATABASE",
      {"capture", "convert", "measure", "history import", "history list", "history show",
       "history delete", "standard add", "standard list", "standard show", "standard rename",
-      "standard remove"}},
+      "standard remove", "standard tolerance"}},
     {"no-history",
      nullptr,
      nullptr,
@@ -139,9 +141,9 @@ const Option Options[] = {
     {"limit",
      nullptr,
      "N",
-     "history list: the newest N.",
-     "history list: the newest N",
-     {"history list"}},
+     "history list: the newest N; standard tolerance: the formula's limit.",
+     "history list: the newest N; standard tolerance: the\nformula's limit (1)",
+     {"history list", "standard tolerance"}},
     {"measurement",
      nullptr,
      "ID",
@@ -160,6 +162,48 @@ const Option Options[] = {
      "standard add: from a capture or CGATS file's first record.",
      "standard add: from a capture or CGATS file's first\nrecord",
      {"standard add"}},
+    {"standard",
+     nullptr,
+     "NAME",
+     "Judge against the history's standard NAME.",
+     "measure, history list: judge against the standard NAME",
+     {"measure", "history list"}},
+    {"method",
+     nullptr,
+     "METHOD",
+     "standard tolerance: de2000, cmc, de94, deab, hunter, box-lab or box-lch.",
+     "standard tolerance: de2000, cmc, de94, deab, hunter,\nbox-lab or box-lch",
+     {"standard tolerance"}},
+    {"limits",
+     nullptr,
+     "MINUS,PLUS",
+     "standard tolerance: a box's limits, for all three differences or six, each's.",
+     "standard tolerance: a box's limits, MINUS,PLUS for all\nthree differences or six, each's",
+     {"standard tolerance"}},
+    {"warn",
+     nullptr,
+     "F",
+     "standard tolerance: a warning above F of a limit (0.8).",
+     "standard tolerance: a warning above F of a limit (0.8)",
+     {"standard tolerance"}},
+    {"l",
+     nullptr,
+     "L",
+     "standard tolerance: CMC's l, or kL of de94 and de2000.",
+     "standard tolerance: CMC's l (2), kL of de94, de2000 (1)",
+     {"standard tolerance"}},
+    {"c",
+     nullptr,
+     "C",
+     "standard tolerance: CMC's c, or kC of de94 and de2000.",
+     "standard tolerance: CMC's c, kC of de94, de2000 (1)",
+     {"standard tolerance"}},
+    {"secondary",
+     nullptr,
+     "ILL/OBS[:LIMIT]",
+     "standard tolerance: a secondary condition (up to two).",
+     "standard tolerance: a secondary condition, A/10 or\nA/10:2 (up to two)",
+     {"standard tolerance"}},
     {"help", "h", nullptr, "Show this help.", "show this help", {}},
     {"version", "v", nullptr, "Show the version.", "show the version", {}},
 };
@@ -483,6 +527,14 @@ int runSetup(CommandRun &run)
 
 int runMeasure(CommandRun &run)
 {
+    // The standard first: a name the history does not hold is said before anything is measured.
+    std::optional<Standard> standard;
+    if (run.parser.isSet(QStringLiteral("standard"))) {
+        QString error;
+        standard = loadStandard(run.history, run.parser.value(QStringLiteral("standard")), error);
+        if (!standard)
+            return fail(error);
+    }
     const SensorControl &sensor = run.session.sensor();
     QVMeasure measurement(run.session.sensor());
     measurement.Measure();
@@ -490,7 +542,17 @@ int runMeasure(CommandRun &run)
     history.noteInstrument(sensor.SerialNumber(), sensor.InstrumentName(),
                            sensor.FirmwareVersion());
     history.store(measurement.measurement());
-    return history.finish(print(measurementText(measurement.spectrum(), run.measure)), 1);
+    QString text = measurementText(measurement.spectrum(), run.measure);
+    bool failed = false;
+    if (standard) {
+        const Colour::Judgement judgement =
+            Colour::judge(standard->colour(), measurement.spectrum(), standard->toleranceSet());
+        text += QLatin1Char('\n') + judgementText(*standard, judgement);
+        failed = judgement.judged() && judgement.overall == Colour::Verdict::Fail;
+    }
+    // A FAIL is the exit status even when the history could not take the measurement.
+    const int status = history.finish(print(text), 1);
+    return failed ? FailedVerdict : status;
 }
 
 int runStandardAdd(CommandRun &run)
@@ -519,6 +581,11 @@ int runStandardList(CommandRun &run)
 int runStandardShow(CommandRun &run)
 {
     return showStandard(run.history, run.operands[0]);
+}
+
+int runStandardTolerance(CommandRun &run)
+{
+    return setStandardTolerance(run.history, run.operands[0], run.parser);
 }
 
 int runStandardRename(CommandRun &run)
@@ -588,6 +655,20 @@ QString standardSource(const QStringList &, const QCommandLineParser &parser)
     return {};
 }
 
+QString judgedAsText(const QStringList &, const QCommandLineParser &parser)
+{
+    return parser.isSet(QStringLiteral("standard")) &&
+                   parser.value(QStringLiteral("format")) == QLatin1String("cgats")
+               ? QStringLiteral("measure --standard prints its verdict as text, not with "
+                                "--format cgats")
+               : QString();
+}
+
+QString validTolerance(const QStringList &, const QCommandLineParser &parser)
+{
+    return checkTolerance(parser);
+}
+
 QString notToATerminal(const QStringList &operands, const QCommandLineParser &)
 {
     // A bitmap on a terminal is noise that may reprogram it.
@@ -634,14 +715,15 @@ const Command Commands[] = {
      validSetupNumber, runSetup},
     {"measure", "measure", 0,
      "measure once; show the spectrum and its colour values\n[--illuminant D65] [--observer 10] "
-     "[--scale lab]\n[--format text|cgats]",
-     true, false, false, false, nullptr, runMeasure},
+     "[--scale lab]\n[--format text|cgats] [--standard NAME]",
+     true, false, false, false, judgedAsText, runMeasure},
     {"history import", "history import FILE...", -1,
      "add capture, CGATS and DATALOG.QV3 files to the history", false, false, true, false, nullptr,
      runHistoryImport},
     {"history list", "history list", 0,
      "list the history, newest first [--since DATE]\n[--until DATE] [--product TEXT] [--sample "
-     "PATTERN]\n[--instrument SERIAL] [--source SOURCE] [--limit N]\n[--format text|csv|cgats]",
+     "PATTERN]\n[--instrument SERIAL] [--source SOURCE] [--limit N]\n[--format text|csv|cgats] "
+     "[--standard NAME]",
      false, false, false, false, historyFilters, runHistoryList},
     {"history show", "history show ID", 1,
      "show one measurement with its colour values (the\nmeasure options apply)", false, false,
@@ -656,6 +738,10 @@ const Command Commands[] = {
      false, nullptr, runStandardShow},
     {"standard rename", "standard rename OLD NEW", 2, "rename a standard", false, false, false,
      false, nullptr, runStandardRename},
+    {"standard tolerance", "standard tolerance NAME", 1,
+     "set how a standard judges: --method, its --limit or\n--limits, --warn, --l and --c, the "
+     "primary\n--illuminant and --observer, --secondary",
+     false, false, false, false, validTolerance, runStandardTolerance},
     {"standard remove", "standard remove NAME", 1, "remove a standard from the history", false,
      false, false, false, nullptr, runStandardRemove},
     {"history delete", "history delete ID...", -1,
@@ -694,8 +780,8 @@ QString usage()
         text += helpEntry(name, 23, option.help);
     }
     return text + QStringLiteral("\n"
-                                 "Exit status: 0 success, 1 failure, 2 bad usage, 130 stopped by "
-                                 "Ctrl-C\n"
+                                 "Exit status: 0 success, 1 failure, 2 bad usage, 3 measured FAIL "
+                                 "against\n--standard, 130 stopped by Ctrl-C\n"
                                  "(143 by SIGTERM, 129 as the terminal closed).\n");
 }
 
@@ -761,8 +847,8 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
         if (operands.isEmpty())
             return usageError(name == QLatin1String("history")
                                   ? QStringLiteral("history takes import, list, show or delete")
-                                  : QStringLiteral("standard takes add, list, show, rename or "
-                                                   "remove"));
+                                  : QStringLiteral("standard takes add, list, show, tolerance, "
+                                                   "rename or remove"));
         name += QLatin1Char(' ') + operands.takeFirst();
     }
     const auto known = std::find_if(std::begin(Commands), std::end(Commands),

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -631,4 +632,52 @@ TEST(QuvaneCli, TheHistoryHoldsEachMeasurementOnceWhereverItCameFrom)
     const QString fresh = dir.filePath("fresh.sqlite");
     EXPECT_EQ(withHistory(fresh, {"history", "import", blocked}).exitCode, 0);
     EXPECT_EQ(historyRows(fresh).size(), 40);
+}
+
+// A standard judges with its tolerance set: measure --standard prints each condition's
+// differences and verdict and exits 3 on FAIL alone; history list --standard adds the columns.
+TEST(QuvaneCli, AStandardJudgesByItsToleranceAndAFailExitsWithThree)
+{
+    QTemporaryDir dir;
+    const QString history = dir.filePath("h.sqlite");
+    ASSERT_EQ(withHistory(history, {"measure"}).exitCode, 0);
+    const QString id = historyRows(history).first().section(',', 0, 0);
+    ASSERT_EQ(withHistory(history, {"standard", "add", "Red", "--measurement", id}).exitCode, 0);
+    const auto tolerance = [&history](QStringList options) {
+        return withHistory(history, QStringList{"standard", "tolerance", "Red"} + options);
+    };
+    // The same sample again lies within a generous limit and beyond one of nothing.
+    ASSERT_EQ(tolerance({"--method", "cmc", "--limit", "5", "--secondary", "A/10"}).exitCode, 0);
+    CliRun judged = withHistory(history, {"measure", "--standard", "Red"});
+    EXPECT_EQ(judged.exitCode, 0) << judged.err;
+    EXPECT_TRUE(holds(judged.out, "Tolerance:            dE CMC (2:1) within 5.00"));
+    EXPECT_TRUE(holds(judged.out, "\nA/10:  ")) << judged.out;
+    EXPECT_TRUE(holds(judged.out, "Verdict:              PASS\n"));
+    // Against the black glass of set-up 2, by its own tolerances.
+    ASSERT_EQ(withHistory(history, {"standard", "add", "Glass", "--setup", "2"}).exitCode, 0);
+    judged = withHistory(history, {"measure", "--standard", "Glass"});
+    EXPECT_EQ(judged.exitCode, 3);
+    EXPECT_TRUE(holds(judged.out, "Verdict:              FAIL\n"));
+    EXPECT_EQ(withHistory(history, {"measure", "--standard", "Blue"}).exitCode, 1);
+    ASSERT_EQ(tolerance({"--method", "de2000", "--secondary", "F11/2:2"}).exitCode, 0);
+    EXPECT_TRUE(holds(withHistory(history, {"standard", "show", "Red"}).out, "(revision 3)"));
+    const CliRun listed = withHistory(
+        history, {"history", "list", "--format", "csv", "--standard", "Red", "--source", "live"});
+    const QStringList lines = listed.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].endsWith(",SPEC_700,DL,DA,DB,DC,DH,DE,VERDICT,DE_F11_2,MI_F11_2"));
+    // The measurement it was made from lies on it, under every condition.
+    const QString own = lines.filter(QRegularExpression("^" + id + ",")).value(0);
+    EXPECT_TRUE(own.endsWith(",0.0000,0.0000,0.0000,0.0000,0.0000,0.0000,PASS,0.0000,0.0000"))
+        << own;
+
+    for (const QStringList &bad :
+         {QStringList{"--method", "box-lab", "--limit", "1"},
+          {"--method", "de76"},
+          {"--method", "cmc", "--limits", "1,1"},
+          {"--limit", "1"},
+          {"--method", "deab", "--secondary", "A/10", "--secondary", "C/2", "--secondary", "F2/2"}})
+        EXPECT_EQ(tolerance(bad).exitCode, 2) << bad.join(' ').toStdString();
+    EXPECT_EQ(withHistory(history, {"measure", "--standard", "Red", "--format", "cgats"}).exitCode,
+              2);
 }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "cli/HistoryCommands.h"
+#include "colour/Tolerance.h"
+
+class QCommandLineParser;
+
+namespace quvane {
+
+// The exit status of a measurement judged FAIL against its standard (PASS and WARN exit 0),
+// so that a script can act on it.
+constexpr int FailedVerdict = 3;
+
+// A usage error of standard tolerance's options, or nothing.
+QString checkTolerance(const QCommandLineParser &parser);
+// quvane standard tolerance NAME --method ... : sets the standard's tolerance set.
+int setStandardTolerance(const HistoryRun &run, const QString &name,
+                         const QCommandLineParser &parser);
+
+// The standard NAME of the history; none, with the error, when it cannot be had.
+std::optional<Standard> loadStandard(const HistoryRun &run, const QString &name, QString &error);
+
+// A measurement judged against a standard, as measure --standard prints it: the standard and
+// its tolerance set, then a line for each condition with its differences and verdict.
+QString judgementText(const Standard &standard, const Colour::Judgement &judgement);
+
+// The columns history list --standard adds: DL, DA, DB, DC, DH, DE and VERDICT, then DE_ and
+// MI_ of each secondary condition (DE_A_10, MI_A_10).
+QStringList judgementColumns(const Colour::ToleranceSet &set);
+QStringList judgementFields(const Colour::Judgement &judgement);
+
+// The tolerance set's words for people: "dE 2000 (1:1:1) within 1.00, warning above 80 %,
+// under D65/10; also A/10 within 2.00".
+QString toleranceText(const Colour::ToleranceSet &set);
+
+} // namespace quvane
