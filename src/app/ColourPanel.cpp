@@ -3,8 +3,10 @@
 #include "app/UtilitySession.h"
 #include "policy/Prompter.h"
 #include "policy/ReportError.h"
+#include "policy/VerdictText.h"
 #include "records/InstrumentCodes.h"
 #include "records/QVSetup.h"
+#include "records/SetupTolerance.h"
 #include "store/HistoryError.h"
 #include "store/HistoryStore.h"
 
@@ -50,11 +52,10 @@ ColourPanel::ColourPanel(QWidget *parent) : QWidget(parent)
     }
     connect(ui.spnTolerance, &QDoubleSpinBox::valueChanged, this, [this] { refresh(); });
     connect(ui.cmdSetStandard, &QPushButton::clicked, this, [this] {
-        m_standardSpectrum = m_spectrum;
-        m_standardLab.reset();
-        ui.lblStandard->setText(tr("Standard: a measurement"));
-        refresh();
-        if (m_spectrum && history && history().location)
+        if (!m_spectrum)
+            return;
+        takeStandard({*m_spectrum, {}, {}}, tr("a measurement"), {});
+        if (history && history().location)
             storeStandard();
     });
     connect(ui.cmdStoredStandard, &QPushButton::clicked, this, [this] { askStoredStandard(); });
@@ -109,22 +110,27 @@ void ColourPanel::clear()
 
 bool ColourPanel::setStandard(const QVSetup &setup)
 {
-    if (setup.Spectral) {
-        m_standardSpectrum = setup.spectrum();
-        m_standardLab.reset();
-    } else if (setup.ColorScale == Codes::ScaleCieLab) { // the set-up's own values
-        m_standardSpectrum.reset();
-        m_standardLab = Lab{setup.ScaleData(1), setup.ScaleData(2), setup.ScaleData(3)};
-    } else {
+    const std::optional<StandardColour> colour = setupStandard(setup);
+    if (!colour)
         return false;
-    }
-    // A set-up whose difference index is dE 2000 gives its tolerance.
-    if (setup.ColorDiffIndex() == Codes::DiffIndexDeltaE2000 && setup.IndexTolerance() > 0)
-        ui.spnTolerance->setValue(setup.IndexTolerance());
-    ui.lblStandard->setText(
-        tr("Standard: set-up %1, %2").arg(setup.SetupNumber).arg(setup.ProductName));
-    refresh();
+    takeStandard(*colour, tr("set-up %1, %2").arg(setup.SetupNumber).arg(setup.ProductName),
+                 setupTolerances(setup));
     return true;
+}
+
+void ColourPanel::takeStandard(const StandardColour &colour, const QString &name,
+                               const QList<ToleranceSet> &tolerances)
+{
+    m_standard = colour;
+    m_tolerances = tolerances;
+    // The panel's tolerance is the standard's own limit where it has one.
+    const auto formula = std::find_if(tolerances.begin(), tolerances.end(),
+                                      [](const ToleranceSet &set) { return !set.isBox(); });
+    if (formula != tolerances.end())
+        ui.spnTolerance->setValue(formula->limit);
+    ui.spnTolerance->setEnabled(tolerances.isEmpty());
+    ui.lblStandard->setText(tr("Standard: %1").arg(name));
+    refresh();
 }
 
 std::optional<HistoryLocation> ColourPanel::historyLocation(Station &station)
@@ -194,15 +200,9 @@ void ColourPanel::askStoredStandard()
 
 void ColourPanel::setStandard(const Standard &standard)
 {
-    if (standard.spectral) {
-        m_standardSpectrum = standard.spectrum;
-        m_standardLab.reset();
-    } else {
-        m_standardSpectrum.reset();
-        m_standardLab = Lab{standard.lab[0], standard.lab[1], standard.lab[2]};
-    }
-    ui.lblStandard->setText(tr("Standard: %1").arg(standard.name));
-    refresh();
+    takeStandard(standard.colour(), standard.name,
+                 standard.tolerance ? QList<ToleranceSet>{*standard.tolerance}
+                                    : QList<ToleranceSet>{});
 }
 
 void ColourPanel::askStandardFromSetup()
@@ -247,7 +247,6 @@ void ColourPanel::refresh()
     }
     const Colorimeter meter = colorimeter();
     const Xyz xyz = meter.tristimulus(*m_spectrum);
-    const Lab lab = toLab(xyz, meter.white());
     // The lists hold the scales in the library's order.
     const std::array<double, 3> v =
         scaleValues(Colour::Scale(ui.cboScale->currentIndex()), xyz, meter.white());
@@ -268,25 +267,85 @@ void ColourPanel::refresh()
                                               "colour it can show")
                                          : QString());
 
-    if (!m_standardSpectrum && !m_standardLab) {
+    if (!m_standard) {
         ui.lblDeltas->clear();
         ui.lblVerdict->clear();
         ui.lblVerdict->setStyleSheet(QString());
         return;
     }
-    const Lab standard = m_standardSpectrum ? meter.lab(*m_standardSpectrum) : *m_standardLab;
-    const LabDifference d = difference(lab, standard);
-    const double de2000 = deltaE2000(lab, standard);
+    showJudgement(*m_spectrum);
+}
+
+void ColourPanel::showJudgement(const Spectrum &sample)
+{
+    QList<ToleranceSet> sets = m_tolerances;
+    if (sets.isEmpty()) {
+        ToleranceSet set;
+        set.limit = ui.spnTolerance->value();
+        const Colorimeter meter = colorimeter();
+        set.primary = m_standard->spectrum ? Condition{meter.illuminant(), meter.observer()}
+                                           : m_standard->labCondition;
+        sets << set;
+    }
+    const QLocale locale;
     // A difference of -0.001 reads 0.00, not -0.00.
     const auto n = [&locale](double x) { return locale.toString(unsignedZero(x, 2), 'f', 2); };
-    ui.lblDeltas->setText(tr("dL* %1  da* %2  db* %3\ndC* %4  dH* %5\ndE*ab %6  dE CMC %7  "
-                             "dE 2000 %8")
-                              .arg(n(d.dL), n(d.da), n(d.db), n(d.dC), n(d.dH), n(d.dE),
-                                   n(deltaECmc(lab, standard)), n(de2000)));
-    const bool pass = de2000 <= ui.spnTolerance->value();
-    ui.lblVerdict->setText(pass ? tr("Pass") : tr("Fail"));
-    ui.lblVerdict->setStyleSheet(pass ? QStringLiteral("color: white; background: #2e7d32")
-                                      : QStringLiteral("color: white; background: #c62828"));
+    const auto s = [&locale](double x) {
+        return (x >= 0.005 ? QStringLiteral("+") : QString()) +
+               locale.toString(unsignedZero(x, 2), 'f', 2);
+    };
+    QStringList lines;
+    Verdict overall = Verdict::Pass;
+    bool judged = true;
+    for (const ToleranceSet &set : sets) {
+        const Judgement j = judge(*m_standard, sample, set);
+        // The conditions on a line of their own: the panel is narrow.
+        lines << toleranceText(set).replace(QStringLiteral(", under "), QStringLiteral("\nunder "));
+        for (const ConditionVerdict &v : j.conditions) {
+            const QString condition = conditionName(v.condition);
+            if (!v.judged) {
+                lines << tr("%1: not judged (the standard has values under %2 only)")
+                             .arg(condition, conditionName(m_standard->labCondition));
+                continue;
+            }
+            if (v.primary)
+                lines << tr("Standard %1: L* %2  a* %3  b* %4")
+                             .arg(condition, n(v.standard.L), n(v.standard.a), n(v.standard.b));
+            const LabDifference &d = v.difference;
+            lines << tr("%1: dL* %2  da* %3  db* %4\n    dC* %5  dH* %6  dE %7%8  %9")
+                         .arg(condition, s(d.dL), s(d.da), s(d.db), s(d.dC), s(d.dH), n(d.dE),
+                              v.metamerismIndex ? tr("  MI %1").arg(n(*v.metamerismIndex))
+                                                : QString(),
+                              verdictName(v.verdict));
+        }
+        judged = judged && j.judged();
+        overall = std::max(overall, j.overall);
+    }
+    ui.lblDeltas->setText(lines.join(QLatin1Char('\n')));
+    if (!judged) {
+        ui.lblVerdict->setText(tr("Not judged"));
+        ui.lblVerdict->setStyleSheet(QString());
+        return;
+    }
+    // In words and in colour: the colour alone says nothing to a reader that cannot see it.
+    ui.lblVerdict->setText(verdictName(overall));
+    ui.lblVerdict->setStyleSheet(
+        overall == Verdict::Pass   ? QStringLiteral("color: white; background: #2e7d32")
+        : overall == Verdict::Warn ? QStringLiteral("color: black; background: #f9a825")
+                                   : QStringLiteral("color: white; background: #c62828"));
+}
+
+QString ColourPanel::verdictName(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Pass:
+        return tr("Pass");
+    case Verdict::Warn:
+        return tr("Warn");
+    case Verdict::Fail:
+        break;
+    }
+    return tr("Fail");
 }
 
 } // namespace quvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colour/Colorimetry.h"
+#include "colour/Tolerance.h"
 #include "policy/Preferences.h"
 #include "policy/Prompter.h"
 #include "store/HistoryTarget.h"
@@ -19,9 +20,12 @@ namespace quvane {
 class UtilitySession;
 
 // The colour values of the measurement shown, beside its spectrum: for an illuminant, observer
-// and scale the operator picks (remembered in the preferences store), with a
-// swatch; and, against a reference (a measurement or a product set-up's standard), the
-// differences and pass or fail against a tolerance in dE 2000.
+// and scale the operator picks (remembered in the preferences store), with a swatch; and,
+// against a standard (a measurement, a product set-up's, a stored one), its values and the
+// verdict under each condition of its tolerance sets, with the differences and the metamerism
+// index, Pass, Warn or Fail in words and colour. A standard without tolerances of its own is
+// judged by dE 2000 within the panel's tolerance, under its own conditions when it has values
+// alone and under the panel's when it has a spectrum.
 class ColourPanel : public QWidget
 {
     Q_OBJECT
@@ -65,10 +69,16 @@ private:
     // Where the history is; a message says why not when it is off.
     std::optional<HistoryLocation> historyLocation(Station &station);
 
+    // Takes a standard: its colour, name and tolerance sets (none: the panel's dE 2000 limit).
+    void takeStandard(const Colour::StandardColour &colour, const QString &name,
+                      const QList<Colour::ToleranceSet> &tolerances);
+    // The standard judged, its values and the verdicts shown.
+    void showJudgement(const Colour::Spectrum &sample);
+    static QString verdictName(Colour::Verdict verdict);
+
     std::optional<Colour::Spectrum> m_spectrum;
-    // The reference: a spectrum, or fixed L*a*b* values of a set-up without one.
-    std::optional<Colour::Spectrum> m_standardSpectrum;
-    std::optional<Colour::Lab> m_standardLab;
+    std::optional<Colour::StandardColour> m_standard;
+    QList<Colour::ToleranceSet> m_tolerances;
     UtilitySession *m_session = nullptr;
     PreferencesStore *m_preferences = nullptr;
     Prompter *m_prompter = nullptr;

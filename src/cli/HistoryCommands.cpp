@@ -1,6 +1,7 @@
 #include "cli/HistoryCommands.h"
 
 #include "cli/JudgeCommands.h"
+#include "policy/VerdictText.h"
 
 #include "link/QuvaneError.h"
 #include "store/HistoryError.h"

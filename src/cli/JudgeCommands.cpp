@@ -1,5 +1,6 @@
 #include "cli/JudgeCommands.h"
 
+#include "policy/VerdictText.h"
 #include "store/HistoryError.h"
 
 #include <QCommandLineParser>
@@ -12,41 +13,9 @@ using namespace Colour;
 
 namespace {
 
-QString signedNumber(double value)
-{
-    return QString::asprintf("%+.2f", unsignedZero(value, 2));
-}
-
 QString number(double value)
 {
     return QString::number(unsignedZero(value, 2), 'f', 2);
-}
-
-QString methodText(const ToleranceSet &set)
-{
-    switch (set.method) {
-    case ToleranceMethod::DeltaEab:
-        return QStringLiteral("dE*ab");
-    case ToleranceMethod::Cmc:
-        return QStringLiteral("dE CMC (%1:%2)").arg(set.l).arg(set.c);
-    case ToleranceMethod::DeltaE94:
-        return QStringLiteral("dE 1994 (%1:%2:%3)").arg(set.l).arg(set.c).arg(set.h);
-    case ToleranceMethod::DeltaE2000:
-        return QStringLiteral("dE 2000 (%1:%2:%3)").arg(set.l).arg(set.c).arg(set.h);
-    case ToleranceMethod::Hunter:
-        return QStringLiteral("Hunter dE");
-    case ToleranceMethod::BoxLab:
-    case ToleranceMethod::BoxLch:
-        break;
-    }
-    const bool lch = set.method == ToleranceMethod::BoxLch;
-    const char *names[3] = {"dL*", lch ? "dC*" : "da*", lch ? "dH*" : "db*"};
-    QStringList limits;
-    for (int i = 0; i < 3; ++i)
-        limits << QStringLiteral("%1 -%2/+%3")
-                      .arg(QLatin1String(names[i]), number(set.minus[size_t(i)]),
-                           number(set.plus[size_t(i)]));
-    return QStringLiteral("a box of ") + limits.join(QStringLiteral(", "));
 }
 
 // The words of standard tolerance's options, as ToleranceSet::fromText reads them; the primary
@@ -95,22 +64,6 @@ QString columnCondition(const Condition &condition)
 }
 
 } // namespace
-
-QString toleranceText(const ToleranceSet &set)
-{
-    QString text = methodText(set);
-    if (!set.isBox())
-        text += QStringLiteral(" within ") + number(set.limit);
-    text += QStringLiteral(", warning above %1 %, under %2")
-                .arg(set.warn * 100)
-                .arg(conditionName(set.primary));
-    for (const ToleranceSet::Secondary &s : set.secondaries)
-        text +=
-            QStringLiteral("; also %1").arg(conditionName(s.condition)) +
-            (set.isBox() ? QString()
-                         : QStringLiteral(" within ") + number(s.limit > 0 ? s.limit : set.limit));
-    return text;
-}
 
 QString checkTolerance(const QCommandLineParser &parser)
 {
@@ -188,11 +141,13 @@ QString judgementText(const Standard &standard, const Judgement &judgement)
             continue;
         }
         const LabDifference &d = v.difference;
-        line += hunter ? QStringLiteral("dL %1  da %2  db %3")
-                             .arg(signedNumber(d.dL), signedNumber(d.da), signedNumber(d.db))
-                       : QStringLiteral("dL* %1  da* %2  db* %3  dC* %4  dH* %5")
-                             .arg(signedNumber(d.dL), signedNumber(d.da), signedNumber(d.db),
-                                  signedNumber(d.dC), signedNumber(d.dH));
+        line +=
+            hunter
+                ? QStringLiteral("dL %1  da %2  db %3")
+                      .arg(signedDifference(d.dL), signedDifference(d.da), signedDifference(d.db))
+                : QStringLiteral("dL* %1  da* %2  db* %3  dC* %4  dH* %5")
+                      .arg(signedDifference(d.dL), signedDifference(d.da), signedDifference(d.db),
+                           signedDifference(d.dC), signedDifference(d.dH));
         line += QStringLiteral("  dE %1").arg(number(d.dE));
         if (v.metamerismIndex)
             line += QStringLiteral("  MI %1").arg(number(*v.metamerismIndex));

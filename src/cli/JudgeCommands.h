@@ -29,8 +29,4 @@ QString judgementText(const Standard &standard, const Colour::Judgement &judgeme
 QStringList judgementColumns(const Colour::ToleranceSet &set);
 QStringList judgementFields(const Colour::Judgement &judgement);
 
-// The tolerance set's words for people: "dE 2000 (1:1:1) within 1.00, warning above 80 %,
-// under D65/10; also A/10 within 2.00".
-QString toleranceText(const Colour::ToleranceSet &set);
-
 } // namespace quvane

@@ -259,7 +259,7 @@ TEST_F(MeasureTest, TheColourPanelShowsTheSamplesValuesAndItsDifferenceFromAStan
     // The sample as its own standard passes with no difference; the next one is compared.
     panel.ui.cmdSetStandard->click();
     EXPECT_EQ(panel.ui.lblVerdict->text(), QStringLiteral("Pass"));
-    EXPECT_TRUE(panel.ui.lblDeltas->text().contains(QLatin1String("dE 2000 0.00")));
+    EXPECT_TRUE(panel.ui.lblDeltas->text().contains(QLatin1String("D65/10: dL* 0.00")));
     panel.ui.spnTolerance->setValue(0.01);
     sim->placeSample(2);
     window.mnuMeasureItem_Click(1);
@@ -290,9 +290,30 @@ TEST_F(MeasureTest, TheColourPanelShowsTheSamplesValuesAndItsDifferenceFromAStan
     fromSetup(4);
     EXPECT_EQ(panel.ui.lblStandard->text(), QStringLiteral("Standard: set-up 4, JUDGED"));
     EXPECT_DOUBLE_EQ(panel.ui.spnTolerance->value(), 1.75);
+    EXPECT_FALSE(panel.ui.spnTolerance->isEnabled()); // the set-up's own
     EXPECT_FALSE(panel.ui.lblVerdict->text().isEmpty());
     fromSetup(5);
     EXPECT_DOUBLE_EQ(panel.ui.spnTolerance->value(), 1.75);
+    EXPECT_TRUE(panel.ui.spnTolerance->isEnabled());
+
+    // A set-up of L*a*b* values for D50/2 judges the sample that matches them under D50/2,
+    // whatever the panel shows (under D65/10 the same values would be a dE 2000 of several).
+    QVSetup numeric;
+    numeric.ProductName = QStringLiteral("NUMERIC");
+    numeric.ColorScale = 1;
+    numeric.Illuminant = 2; // D50
+    numeric.Observer = 0;   // 2 degree
+    std::copy(window.Spectrum.begin(), window.Spectrum.end(), spectrum.begin());
+    const Colour::Lab own =
+        Colour::Colorimeter(Colour::Illuminant::D50, Colour::Observer::TwoDegree).lab(spectrum);
+    numeric.setScaleData(1, float(own.L));
+    numeric.setScaleData(2, float(own.a));
+    numeric.setScaleData(3, float(own.b));
+    sim->setups()[5] = {numeric.ProductName, numeric.recordFields()};
+    fromSetup(6);
+    EXPECT_EQ(panel.ui.lblVerdict->text(), QStringLiteral("Pass"));
+    EXPECT_TRUE(panel.ui.lblDeltas->text().contains(QLatin1String("under D50/2")));
+    EXPECT_TRUE(panel.ui.lblDeltas->text().contains(QLatin1String("D50/2: dL* 0.00")));
 
     // The choice of scale is remembered; Clear empties the panel.
     panel.ui.cboScale->setCurrentIndex(1);

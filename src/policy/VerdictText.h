@@ -1,0 +1,16 @@
+#pragma once
+
+#include "colour/Tolerance.h"
+
+#include <QString>
+
+namespace quvane {
+
+// A tolerance set in words for people, as both front ends show it: "dE 2000 (1:1:1) within
+// 1.00, warning above 80 %, under D65/10; also A/10 within 2.00".
+QString toleranceText(const Colour::ToleranceSet &set);
+
+// A difference with two decimals and its sign (+0.00 for what rounds to nothing).
+QString signedDifference(double value);
+
+} // namespace quvane
