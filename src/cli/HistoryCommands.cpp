@@ -223,7 +223,7 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
     QString text;
     if (format == QLatin1String("csv")) {
         text = QStringLiteral("ID,TAKEN,INSTRUMENT,SOURCE,RECORD,SETUP,PRODUCT,SAMPLE_ID,STANDARD,"
-                              "PASS_FAIL");
+                              "PASS_FAIL,READINGS");
         for (int nm = 400; nm <= 700; nm += 10)
             text += QStringLiteral(",SPEC_%1").arg(nm);
         for (const QString &column : judgedColumns)
@@ -240,7 +240,8 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
                                csvField(m.product),
                                csvField(m.sampleId),
                                m.isStandard ? QStringLiteral("1") : QStringLiteral("0"),
-                               m.passFail ? QString::number(*m.passFail) : QString()};
+                               m.passFail ? QString::number(*m.passFail) : QString(),
+                               QString::number(m.readings)};
             for (float value : m.spectrum)
                 fields << QString::number(double(value), 'f', 3);
             fields << judged(m);
@@ -319,6 +320,8 @@ int showHistory(const HistoryRun &run, const QString &idText)
     line("Standard", m.isStandard ? QStringLiteral("yes") : QStringLiteral("no"));
     if (m.passFail)
         line("Pass/fail", *m.passFail ? QStringLiteral("pass") : QStringLiteral("fail"));
+    if (m.readings > 1)
+        line("Readings", QStringLiteral("the mean of %1").arg(m.readings));
     return print(text + QLatin1Char('\n') + measurementText(m.spectrum, run.measure));
 }
 

@@ -168,6 +168,12 @@ const Option Options[] = {
      "Judge against the history's standard NAME.",
      "measure, history list: judge against the standard NAME",
      {"measure", "history list"}},
+    {"average",
+     nullptr,
+     "N",
+     "measure: the mean of N readings (1 to 25), each stored, with their spread.",
+     "measure: the mean of N readings (1 to 25), each stored,\nwith their spread",
+     {"measure"}},
     {"method",
      nullptr,
      "METHOD",
@@ -536,17 +542,50 @@ int runMeasure(CommandRun &run)
             return fail(error);
     }
     const SensorControl &sensor = run.session.sensor();
-    QVMeasure measurement(run.session.sensor());
-    measurement.Measure();
+    const int count = run.parser.isSet(QStringLiteral("average"))
+                          ? run.parser.value(QStringLiteral("average")).toInt()
+                          : 1;
+    // Each reading is stored as it is taken; then, of several, their mean.
     StoringCommand history(run.history, MeasurementSource::Live, sensor.SerialNumber());
     history.noteInstrument(sensor.SerialNumber(), sensor.InstrumentName(),
                            sensor.FirmwareVersion());
-    history.store(measurement.measurement());
-    QString text = measurementText(measurement.spectrum(), run.measure);
+    QList<Colour::Spectrum> readings;
+    Measurement last;
+    for (int i = 0; i < count; ++i) {
+        QVMeasure measurement(run.session.sensor());
+        measurement.Measure();
+        const QDateTime previous = last.taken;
+        last = measurement.measurement();
+        // Readings of one millisecond would be one measurement to the history.
+        if (previous.isValid() && last.taken <= previous)
+            last.taken = previous.addMSecs(1);
+        history.store(last);
+        readings << last.spectrum;
+    }
+    const Colour::Colorimeter meter(run.measure.illuminant, run.measure.observer);
+    const Colour::Repeatability spread = Colour::averageReadings(readings, meter);
+    QString text = measurementText(spread.mean, run.measure);
+    if (count > 1) {
+        Measurement mean = last;
+        mean.spectrum = spread.mean;
+        mean.readings = count;
+        mean.taken = last.taken.addMSecs(1); // after its readings, and not one of them
+        history.store(mean);
+        if (!run.measure.cgats)
+            text += QStringLiteral("\nReadings:             %1, their mean above\n"
+                                   "Deviation (%2):  L* %3  a* %4  b* %5\n"
+                                   "Largest dE*ab:        %6 from the mean\n")
+                        .arg(count)
+                        .arg(Colour::conditionName({meter.illuminant(), meter.observer()}), -6)
+                        .arg(spread.deviation.L, 0, 'f', 2)
+                        .arg(spread.deviation.a, 0, 'f', 2)
+                        .arg(spread.deviation.b, 0, 'f', 2)
+                        .arg(spread.largestDeltaE, 0, 'f', 2);
+    }
     bool failed = false;
     if (standard) {
         const Colour::Judgement judgement =
-            Colour::judge(standard->colour(), measurement.spectrum(), standard->toleranceSet());
+            Colour::judge(standard->colour(), spread.mean, standard->toleranceSet());
         text += QLatin1Char('\n') + judgementText(*standard, judgement);
         failed = judgement.judged() && judgement.overall == Colour::Verdict::Fail;
     }
@@ -657,6 +696,10 @@ QString standardSource(const QStringList &, const QCommandLineParser &parser)
 
 QString judgedAsText(const QStringList &, const QCommandLineParser &parser)
 {
+    bool ok = false;
+    const int average = parser.value(QStringLiteral("average")).toInt(&ok);
+    if (parser.isSet(QStringLiteral("average")) && (!ok || average < 1 || average > 25))
+        return QStringLiteral("--average takes a number of readings from 1 to 25");
     return parser.isSet(QStringLiteral("standard")) &&
                    parser.value(QStringLiteral("format")) == QLatin1String("cgats")
                ? QStringLiteral("measure --standard prints its verdict as text, not with "
@@ -715,7 +758,7 @@ const Command Commands[] = {
      validSetupNumber, runSetup},
     {"measure", "measure", 0,
      "measure once; show the spectrum and its colour values\n[--illuminant D65] [--observer 10] "
-     "[--scale lab]\n[--format text|cgats] [--standard NAME]",
+     "[--scale lab]\n[--format text|cgats] [--standard NAME] [--average N]",
      true, false, false, false, judgedAsText, runMeasure},
     {"history import", "history import FILE...", -1,
      "add capture, CGATS and DATALOG.QV3 files to the history", false, false, true, false, nullptr,

@@ -281,3 +281,42 @@ Judgement judge(const StandardColour &standard, const Spectrum &sample, const To
 }
 
 } // namespace quvane::Colour
+
+namespace quvane::Colour {
+
+Repeatability averageReadings(const QList<Spectrum> &readings, const Colorimeter &meter)
+{
+    Repeatability r;
+    r.count = int(readings.size());
+    if (readings.isEmpty())
+        return r;
+    std::array<double, 31> sum{};
+    for (const Spectrum &s : readings)
+        for (size_t i = 0; i < sum.size(); ++i)
+            sum[i] += s[i];
+    for (size_t i = 0; i < sum.size(); ++i)
+        r.mean[i] = float(sum[i] / double(r.count));
+    r.meanLab = meter.lab(r.mean);
+    double squares[3] = {};
+    Lab labMean; // the mean of the readings' values, about which they deviate
+    QList<Lab> labs;
+    for (const Spectrum &s : readings) {
+        const Lab lab = meter.lab(s);
+        labs << lab;
+        labMean.L += lab.L / r.count;
+        labMean.a += lab.a / r.count;
+        labMean.b += lab.b / r.count;
+    }
+    for (const Lab &lab : labs) {
+        squares[0] += (lab.L - labMean.L) * (lab.L - labMean.L);
+        squares[1] += (lab.a - labMean.a) * (lab.a - labMean.a);
+        squares[2] += (lab.b - labMean.b) * (lab.b - labMean.b);
+        r.largestDeltaE = std::max(r.largestDeltaE, difference(lab, r.meanLab).dE);
+    }
+    if (r.count > 1)
+        r.deviation = {std::sqrt(squares[0] / (r.count - 1)), std::sqrt(squares[1] / (r.count - 1)),
+                       std::sqrt(squares[2] / (r.count - 1))};
+    return r;
+}
+
+} // namespace quvane::Colour

@@ -123,3 +123,19 @@ double metamerismIndex(const ToleranceSet &set, const Lab &standardReference,
                        const Lab &sampleReference, const Lab &standardTest, const Lab &sampleTest);
 
 } // namespace quvane::Colour
+
+namespace quvane::Colour {
+
+// Several readings of one sample: their mean spectrum and how far they spread, under one
+// illuminant and observer.
+struct Repeatability
+{
+    Spectrum mean{};
+    Lab meanLab;
+    Lab deviation; // the standard deviation of the readings' L*, a*, b* (of a sample: n - 1)
+    double largestDeltaE = 0; // the largest dE*ab of a reading from the mean
+    int count = 0;
+};
+Repeatability averageReadings(const QList<Spectrum> &readings, const Colorimeter &meter);
+
+} // namespace quvane::Colour

@@ -35,6 +35,7 @@ struct Measurement
     QString sampleId;
     bool isStandard = false;
     Colour::Spectrum spectrum{}; // percent reflectance at 400, 410, ... 700 nm
+    int readings = 1;            // the mean of this many readings
 
     // The instrument's own conditions, values and judgement, where the source has them: the
     // set-up's codes (InstrumentCodes.h; the datalog's combined illuminant/observer code in

@@ -77,7 +77,7 @@ const QStringList &measurementColumns()
                       "pass_fail"};
         for (int nm = 400; nm <= 700; nm += 10)
             c << QStringLiteral("spec_%1").arg(nm);
-        return c;
+        return c << QStringLiteral("readings");
     }();
     return columns;
 }
@@ -160,6 +160,10 @@ QStringList migration(int step, bool postgres)
         // Each standard's tolerance set, as its words (empty: the default one).
         return {QStringLiteral("ALTER TABLE standards ADD COLUMN tolerance TEXT NOT NULL DEFAULT "
                                "''")};
+    case 5:
+        // A measurement that is the mean of several readings says how many.
+        return {QStringLiteral("ALTER TABLE measurements ADD COLUMN readings INTEGER NOT NULL "
+                               "DEFAULT 1")};
     default:
         return {};
     }
@@ -527,6 +531,7 @@ HistoryStore::Added HistoryStore::addToSqlite(const QList<Measurement> &batch)
             sqlite3_bind_null(statement, at++);
         for (float value : m.spectrum)
             bindReal(at++, value);
+        sqlite3_bind_int(statement, at++, m.readings);
         if (m_faults.failBatch == m_batches && k + 1 == batch.size()) {
             sqlite3_reset(statement);
             rollback();
@@ -622,6 +627,7 @@ HistoryStore::Added HistoryStore::addToPostgres(const QList<Measurement> &batch)
             rows += "\t\\N";
         for (float value : m.spectrum)
             appendCopyReal(rows += '\t', value);
+        appendCopyInteger(rows += '\t', m.readings);
         rows += '\n';
     }
     const QByteArray copy = QStringLiteral("COPY incoming (%1) FROM STDIN").arg(columns).toUtf8();
@@ -697,6 +703,7 @@ StoredMeasurement readRow(const QSqlQuery &query)
         m.passFail = passFail.toInt();
     for (float &value : m.spectrum)
         value = real(i++);
+    m.readings = query.value(i++).toInt();
     return row;
 }
 

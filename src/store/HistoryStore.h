@@ -79,7 +79,7 @@ struct HistoryFaults
 class HistoryStore
 {
 public:
-    static constexpr int SchemaVersion = 4;
+    static constexpr int SchemaVersion = 5;
     // How long a write waits for another station's before it is refused as busy.
     static constexpr int BusyTimeoutMs = 10000;
 

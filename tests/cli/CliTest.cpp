@@ -680,4 +680,14 @@ TEST(QuvaneCli, AStandardJudgesByItsToleranceAndAFailExitsWithThree)
         EXPECT_EQ(tolerance(bad).exitCode, 2) << bad.join(' ').toStdString();
     EXPECT_EQ(withHistory(history, {"measure", "--standard", "Red", "--format", "cgats"}).exitCode,
               2);
+
+    // Three readings: each stored, and their mean, which says so; their spread is shown.
+    const CliRun averaged = withHistory(history, {"measure", "--average", "3"});
+    EXPECT_TRUE(holds(averaged.out, "Readings:             3, their mean above\n"));
+    EXPECT_TRUE(holds(averaged.out, "Largest dE*ab:        "));
+    const QStringList newest = historyRows(history, {"--limit", "4"});
+    ASSERT_EQ(newest.size(), 4);
+    EXPECT_EQ(newest[0].section(',', 10, 10), "3");
+    EXPECT_EQ(newest[1].section(',', 10, 10), "1");
+    EXPECT_EQ(withHistory(history, {"measure", "--average", "26"}).exitCode, 2);
 }

@@ -163,3 +163,19 @@ TEST(Tolerance, ASetIsKeptAsWordsAndReadBackWhole)
         EXPECT_FALSE(error.isEmpty()) << bad;
     }
 }
+
+// Two readings, 50 % and 52 % grey, worked by hand: their mean 51 % has L* 76.67901; L* 76.06926
+// and 77.28084 deviate by 1.21158 / sqrt 2, and the first lies farthest from the mean.
+TEST(Tolerance, ReadingsAveragedWithTheirSpread)
+{
+    const Colorimeter meter(Illuminant::D65, Observer::TenDegree);
+    const Repeatability r = averageReadings({flat(50), flat(52)}, meter);
+    EXPECT_EQ(r.count, 2);
+    EXPECT_FLOAT_EQ(r.mean[7], 51.0f);
+    EXPECT_NEAR(r.meanLab.L, 76.67901, 5e-5);
+    EXPECT_NEAR(r.deviation.L, 0.85671, 5e-5);
+    EXPECT_NEAR(r.deviation.a, 0, 1e-4);
+    EXPECT_NEAR(r.largestDeltaE, 0.60975, 5e-5);
+    const Repeatability one = averageReadings({flat(50)}, meter);
+    EXPECT_EQ(std::tuple(one.deviation.L, one.largestDeltaE), std::tuple(0.0, 0.0));
+}

@@ -147,6 +147,7 @@ TEST_P(StoreTest, KeepsEveryFieldAndAddsAMeasurementOnce)
     live.scaleData = {41.25f, -3.5f, 27.125f};
     live.indexData = 12.75f;
     live.passFail = 0;
+    live.readings = 3;
     Measurement other = live;
     other.passFail.reset();
     other.sampleId = "Batch 13";
@@ -166,8 +167,8 @@ TEST_P(StoreTest, KeepsEveryFieldAndAddsAMeasurementOnce)
               std::tuple(live.source, live.taken, live.instrumentSerial, live.setupNumber,
                          live.product, live.sampleId, live.isStandard, live.spectrum));
     EXPECT_EQ(std::tuple(m.displayMode, m.illuminant, m.observer, m.colorScale, m.colorIndex,
-                         m.scaleData, m.indexData, m.passFail),
-              std::tuple(2, 4, 1, 3, 5, live.scaleData, 12.75f, std::optional<int>(0)));
+                         m.scaleData, m.indexData, m.passFail, m.readings),
+              std::tuple(2, 4, 1, 3, 5, live.scaleData, 12.75f, std::optional<int>(0), 3));
     EXPECT_EQ(std::tuple(row.station, row.operatorLogin), std::tuple("bench-1", "ana"));
     EXPECT_LE(std::abs(row.stored.secsTo(QDateTime::currentDateTime())), 60);
     const StoredMeasurement &second = &row == &rows[0] ? rows[1] : rows[0];
