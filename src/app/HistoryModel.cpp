@@ -57,11 +57,35 @@ void HistoryModel::setFilter(const HistoryFilter &filter)
     reload();
 }
 
+void HistoryModel::setJudging(const std::optional<Standard> &standard,
+                              std::optional<Colour::Verdict> verdict)
+{
+    m_standard = standard;
+    m_verdict = standard ? verdict : std::nullopt;
+    reload();
+}
+
+void HistoryModel::readStandards()
+{
+    QMetaObject::invokeMethod(m_reader, [this] {
+        QList<Standard> standards;
+        try {
+            if (m_store)
+                standards = m_store->standards();
+        } catch (const HistoryError &) {
+            // Said by the pages, which fail alike.
+        }
+        QMetaObject::invokeMethod(this, [this, standards] { emit standardsRead(standards); });
+    });
+}
+
 void HistoryModel::reload()
 {
     beginResetModel();
     ++m_generation;
     m_rows.clear();
+    m_judgements.clear();
+    m_offset = 0;
     m_reading = false;
     m_atEnd = !m_open;
     endResetModel();
@@ -76,10 +100,23 @@ int HistoryModel::rowCount(const QModelIndex &parent) const
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : m_standard ? ColumnCount : DeltaL;
 }
 
 namespace {
+
+QString verdictText(Colour::Verdict verdict)
+{
+    switch (verdict) {
+    case Colour::Verdict::Pass:
+        return QCoreApplication::translate("Quvane", "Pass");
+    case Colour::Verdict::Warn:
+        return QCoreApplication::translate("Quvane", "Warn");
+    case Colour::Verdict::Fail:
+        break;
+    }
+    return QCoreApplication::translate("Quvane", "Fail");
+}
 
 QString sourceText(MeasurementSource source)
 {
@@ -105,11 +142,23 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
     const StoredMeasurement &row = m_rows.at(index.row());
     const Measurement &m = row.value;
     if (role == Qt::TextAlignmentRole)
-        return index.column() == Record || index.column() == Setup
+        return index.column() == Record || index.column() == Setup ||
+                       (index.column() >= DeltaL && index.column() <= DeltaE)
                    ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                    : QVariant();
     if (role != Qt::DisplayRole)
         return {};
+    if (index.column() >= DeltaL && index.row() < m_judgements.size()) {
+        const Colour::ConditionVerdict &v = m_judgements.at(index.row()).conditions.first();
+        if (!v.judged)
+            return index.column() == VerdictColumn ? tr("not judged") : QVariant();
+        const Colour::LabDifference &d = v.difference;
+        const double values[] = {d.dL, d.da, d.db, d.dE};
+        if (index.column() != VerdictColumn)
+            return QLocale().toString(Colour::unsignedZero(values[index.column() - DeltaL], 2), 'f',
+                                      2);
+        return verdictText(m_judgements.at(index.row()).overall);
+    }
     switch (index.column()) {
     case Taken:
         return QLocale().toString(m.taken, QLocale::ShortFormat);
@@ -136,8 +185,9 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const char *const names[] = {"Taken",  "Product", "Sample ID",  "Source",
-                                        "Record", "Set-up",  "Instrument", "Station"};
+    static const char *const names[] = {"Taken",  "Product",    "Sample ID", "Source", "Record",
+                                        "Set-up", "Instrument", "Station",   "dL*",    "da*",
+                                        "db*",    "dE",         "Verdict"};
     return section >= 0 && section < ColumnCount
                ? QCoreApplication::translate("Quvane", names[section])
                : QVariant();
@@ -153,41 +203,60 @@ void HistoryModel::fetchMore(const QModelIndex &parent)
     if (parent.isValid() || m_atEnd || m_reading)
         return;
     m_reading = true;
-    HistoryFilter page = m_filter;
-    page.limit = PageSize;
-    page.offset = int(m_rows.size());
-    QMetaObject::invokeMethod(m_reader, [this, page, generation = m_generation] {
-        QList<StoredMeasurement> rows;
-        QString error;
+    HistoryFilter filter = m_filter;
+    filter.limit = PageSize;
+    QMetaObject::invokeMethod(m_reader, [this, filter, offset = m_offset, standard = m_standard,
+                                         verdict = m_verdict, generation = m_generation] {
+        Page page;
         try {
-            if (m_store)
-                rows = m_store->list(page);
-            else
-                error = m_openError;
+            if (!m_store)
+                throw HistoryError(HistoryError::Cause::Unavailable, m_openError);
+            // Pages of the history until one holds a page of the verdict asked for.
+            const Colour::ToleranceSet set =
+                standard ? standard->toleranceSet() : Colour::ToleranceSet();
+            while (page.rows.size() < PageSize && !page.atEnd) {
+                HistoryFilter next = filter;
+                next.offset = offset + page.read;
+                const QList<StoredMeasurement> rows = m_store->list(next);
+                page.read += int(rows.size());
+                page.atEnd = rows.size() < PageSize;
+                for (const StoredMeasurement &row : rows) {
+                    if (standard) {
+                        Colour::Judgement j =
+                            Colour::judge(standard->colour(), row.value.spectrum, set);
+                        if (verdict && (!j.judged() || j.overall != *verdict))
+                            continue;
+                        page.judgements << std::move(j);
+                    }
+                    page.rows << row;
+                }
+                if (!verdict)
+                    break;
+            }
         } catch (const HistoryError &e) {
-            error = e.message();
+            page.error = e.message();
         }
-        QMetaObject::invokeMethod(
-            this, [this, generation, rows, error] { pageRead(generation, rows, error); });
+        QMetaObject::invokeMethod(this, [this, generation, page] { pageRead(generation, page); });
     });
 }
 
-void HistoryModel::pageRead(quint64 generation, const QList<StoredMeasurement> &rows,
-                            const QString &error)
+void HistoryModel::pageRead(quint64 generation, const Page &page)
 {
     if (generation != m_generation)
         return;
     m_reading = false;
-    if (!error.isEmpty()) {
+    if (!page.error.isEmpty()) {
         m_atEnd = true;
-        m_error = error;
+        m_error = page.error;
         emit failed(m_error);
         return;
     }
-    m_atEnd = rows.size() < PageSize;
-    if (!rows.isEmpty()) {
-        beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + rows.size() - 1));
-        m_rows += rows;
+    m_offset += page.read;
+    m_atEnd = page.atEnd;
+    if (!page.rows.isEmpty()) {
+        beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + page.rows.size() - 1));
+        m_rows += page.rows;
+        m_judgements += page.judgements;
         endInsertRows();
     }
     emit pageLoaded();
@@ -195,7 +264,8 @@ void HistoryModel::pageRead(quint64 generation, const QList<StoredMeasurement> &
 
 void HistoryModel::sort(int column, Qt::SortOrder order)
 {
-    if (column < 0 || column >= ColumnCount)
+    // The history sorts; the judgement's columns are not its own.
+    if (column < 0 || column >= DeltaL)
         return;
     m_filter.order = static_cast<HistoryFilter::Order>(column);
     m_filter.descending = order == Qt::DescendingOrder;

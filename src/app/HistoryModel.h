@@ -1,5 +1,6 @@
 #pragma once
 
+#include "colour/Tolerance.h"
 #include "store/HistoryStore.h"
 
 #include <QAbstractTableModel>
@@ -32,6 +33,12 @@ public:
         Setup = int(Order::Setup),
         Instrument = int(Order::Instrument),
         Station = int(Order::Station),
+        // Against a standard: the differences under its primary condition and the verdict.
+        DeltaL,
+        DeltaA,
+        DeltaB,
+        DeltaE,
+        VerdictColumn,
         ColumnCount
     };
 
@@ -48,6 +55,13 @@ public:
     const QString &error() const { return m_error; }
     // A page is on its way.
     bool reading() const { return m_reading; }
+    // Judges each measurement against the standard (none: no judging), and lists only those of
+    // the verdict when one is given.
+    void setJudging(const std::optional<Standard> &standard,
+                    std::optional<Colour::Verdict> verdict);
+    const std::optional<Standard> &standard() const { return m_standard; }
+    // Reads the history's standards; they come by standardsRead().
+    void readStandards();
     const StoredMeasurement &measurement(int row) const { return m_rows.at(row); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -61,10 +75,21 @@ public:
 signals:
     void failed(const QString &error);
     void pageLoaded();
+    void standardsRead(const QList<quvane::Standard> &standards);
 
 private:
     void reload();
-    void pageRead(quint64 generation, const QList<StoredMeasurement> &rows, const QString &error);
+    // A page read: the rows the verdict kept, their judgements, how many were read from the
+    // history, and whether it has no more.
+    struct Page
+    {
+        QList<StoredMeasurement> rows;
+        QList<Colour::Judgement> judgements;
+        int read = 0;
+        bool atEnd = false;
+        QString error;
+    };
+    void pageRead(quint64 generation, const Page &page);
 
     QThread m_thread;
     QObject *m_reader;                     // lives on m_thread, as does the store it reads
@@ -74,6 +99,10 @@ private:
     bool m_open = false;
     HistoryFilter m_filter;
     QList<StoredMeasurement> m_rows;
+    QList<Colour::Judgement> m_judgements; // beside m_rows, when judging
+    int m_offset = 0;                      // the rows read from the history so far
+    std::optional<Standard> m_standard;
+    std::optional<Colour::Verdict> m_verdict;
     bool m_atEnd = true, m_reading = false;
     QString m_error;
 };

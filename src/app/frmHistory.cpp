@@ -32,7 +32,35 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
     // Texts are applied when typed out: Enter, or leaving the field.
     for (QLineEdit *text : {ui.txtProduct, ui.txtSample, ui.txtInstrument})
         connect(text, &QLineEdit::editingFinished, this, &frmHistory::applyFilter);
-    connect(ui.cmdRefresh, &QPushButton::clicked, this, &frmHistory::applyFilter);
+    connect(ui.cmdRefresh, &QPushButton::clicked, this, [this] {
+        m_model.readStandards();
+        applyFilter();
+    });
+    // A standard picked judges every measurement; then a verdict can pick among them.
+    const auto judge = [this] {
+        const int chosen = ui.cboStandard->currentIndex() - 1;
+        ui.cboVerdict->setEnabled(chosen >= 0);
+        static const std::optional<Colour::Verdict> verdicts[] = {
+            std::nullopt, Colour::Verdict::Pass, Colour::Verdict::Warn, Colour::Verdict::Fail};
+        m_model.setJudging(chosen >= 0 && chosen < m_standards.size()
+                               ? std::optional<Standard>(m_standards[chosen])
+                               : std::nullopt,
+                           verdicts[std::max(0, ui.cboVerdict->currentIndex())]);
+    };
+    connect(ui.cboStandard, &QComboBox::activated, this, judge);
+    connect(ui.cboVerdict, &QComboBox::currentIndexChanged, this, judge);
+    connect(&m_model, &HistoryModel::standardsRead, this, [this](const QList<Standard> &all) {
+        // The one picked stays picked while the history holds it.
+        const QString picked = ui.cboStandard->currentIndex() > 0 ? ui.cboStandard->currentText()
+                                                                  : QString();
+        m_standards = all;
+        const QSignalBlocker quiet(ui.cboStandard);
+        while (ui.cboStandard->count() > 1)
+            ui.cboStandard->removeItem(1);
+        for (const Standard &standard : all)
+            ui.cboStandard->addItem(standard.name);
+        ui.cboStandard->setCurrentIndex(std::max(0, ui.cboStandard->findText(picked)));
+    });
     connect(ui.cmdShow, &QPushButton::clicked, this, &frmHistory::showChosen);
     connect(ui.tblMeasurements, &QTableView::activated, this, &frmHistory::showChosen);
     connect(ui.cmdClose, &QPushButton::clicked, this, &QWidget::close);
@@ -43,7 +71,7 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
     connect(&m_model, &HistoryModel::pageLoaded, this, &frmHistory::sayStatus);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    resize(900, 520);
+    resize(1040, 520);
 }
 
 void frmHistory::open(const HistoryTarget &target)
@@ -59,6 +87,7 @@ void frmHistory::open(const HistoryTarget &target)
         &m_model, &HistoryModel::pageLoaded, this,
         [this] { ui.tblMeasurements->resizeColumnsToContents(); }, Qt::SingleShotConnection);
     m_model.open(*target.location, target.station, filter());
+    m_model.readStandards();
     sayStatus();
 }
 

@@ -10,9 +10,10 @@
 #include <functional>
 
 // The History window: the history's measurements, newest first, filtered by dates, source,
-// product, sample ID and instrument and sorted by any column; Show (or Enter, or a double
-// click) puts the chosen one in the main window's display and colour panel. It is a window of
-// its own beside the main window, not modal.
+// product, sample ID and instrument and sorted by any column; against a standard picked, each
+// one's differences and verdict, and a filter by verdict. Show (or Enter, or a double click)
+// puts the chosen one in the main window's display and colour panel. It is a window of its own
+// beside the main window, not modal.
 class frmHistory : public QWidget
 {
     Q_OBJECT
@@ -35,4 +36,5 @@ private:
     void sayStatus();
 
     quvane::HistoryModel m_model;
+    QList<quvane::Standard> m_standards; // of the standard list, after its "None"
 };

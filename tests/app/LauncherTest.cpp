@@ -395,6 +395,25 @@ TEST_F(LauncherTest, TheHistoryWindowPagesFiltersSortsAndShows)
     EXPECT_EQ(panel.ui.lblStandard->text(), QStringLiteral("Standard: Ivory B005"))
         << prompts.dialogTitles.back().toStdString();
 
+    // The window judges against a stored standard, and picks by verdict.
+    shown.ui.cmdRefresh->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.ui.cboStandard->count() == 2; }));
+    shown.ui.cboStandard->setCurrentIndex(1);
+    emit shown.ui.cboStandard->activated(1);
+    ASSERT_TRUE(read());
+    ASSERT_EQ(model.columnCount(), HistoryModel::ColumnCount);
+    const auto cell = [&model](int row, int column) {
+        return model.data(model.index(row, column), Qt::DisplayRole).toString();
+    };
+    EXPECT_EQ(std::pair(cell(2, HistoryModel::DeltaE), cell(2, HistoryModel::VerdictColumn)),
+              std::pair(QStringLiteral("0.00"), QStringLiteral("Pass"))); // B005 itself
+    shown.ui.cboVerdict->setCurrentIndex(3);                              // Fail
+    ASSERT_TRUE(read());
+    ASSERT_GT(model.rowCount(), 0);
+    EXPECT_LT(model.rowCount(), (HistoryModel::PageSize + 50) / 2);
+    for (int row = 0; row < model.rowCount(); ++row)
+        EXPECT_EQ(cell(row, HistoryModel::VerdictColumn), QStringLiteral("Fail"));
+
     // A history that cannot be opened is said in the window, which stays empty.
     put(dir.filePath("file"), "not a folder");
     window.setHistory(dir.filePath("file/h.sqlite"), {});
