@@ -99,12 +99,31 @@ void ColourPanel::saveChoices() const
 void ColourPanel::showSpectrum(const Spectrum &spectrum)
 {
     m_spectrum = spectrum;
+    ui.lblReadings->hide();
     refresh();
+}
+
+Repeatability ColourPanel::showReadings(const QList<Spectrum> &readings)
+{
+    const Colorimeter meter = colorimeter();
+    const Repeatability spread = averageReadings(readings, meter);
+    m_spectrum = spread.mean;
+    const QLocale locale;
+    const auto n = [&locale](double x) { return locale.toString(unsignedZero(x, 2), 'f', 2); };
+    ui.lblReadings->setText(tr("The mean of %1 readings: s.d. L* %2  a* %3  b* %4; the largest "
+                               "dE*ab from the mean %5")
+                                .arg(spread.count)
+                                .arg(n(spread.deviation.L), n(spread.deviation.a),
+                                     n(spread.deviation.b), n(spread.largestDeltaE)));
+    ui.lblReadings->show();
+    refresh();
+    return spread;
 }
 
 void ColourPanel::clear()
 {
     m_spectrum.reset();
+    ui.lblReadings->hide();
     refresh();
 }
 
@@ -115,6 +134,7 @@ bool ColourPanel::setStandard(const QVSetup &setup)
         return false;
     takeStandard(*colour, tr("set-up %1, %2").arg(setup.SetupNumber).arg(setup.ProductName),
                  setupTolerances(setup));
+    m_standardReadings = std::clamp<int>(setup.AverageCount, 1, 25);
     return true;
 }
 
@@ -123,6 +143,7 @@ void ColourPanel::takeStandard(const StandardColour &colour, const QString &name
 {
     m_standard = colour;
     m_tolerances = tolerances;
+    m_standardReadings.reset();
     // The panel's tolerance is the standard's own limit where it has one.
     const auto formula = std::find_if(tolerances.begin(), tolerances.end(),
                                       [](const ToleranceSet &set) { return !set.isBox(); });

@@ -34,6 +34,11 @@ public:
     explicit ColourPanel(QWidget *parent = nullptr);
 
     void showSpectrum(const Colour::Spectrum &spectrum);
+    // Several readings of one sample: shows their mean, with their spread under the panel's
+    // illuminant and observer, and returns them.
+    Colour::Repeatability showReadings(const QList<Colour::Spectrum> &readings);
+    // The readings a Sample averages for the standard: a set-up's own count; none otherwise.
+    std::optional<int> standardReadings() const { return m_standardReadings; }
     void clear();
     // The reference from a set-up: its standard's spectrum, or its L*a*b* values when it
     // keeps no spectrum; its tolerance when it gives one. False when it gives neither.
@@ -79,6 +84,7 @@ private:
     std::optional<Colour::Spectrum> m_spectrum;
     std::optional<Colour::StandardColour> m_standard;
     QList<Colour::ToleranceSet> m_tolerances;
+    std::optional<int> m_standardReadings;
     UtilitySession *m_session = nullptr;
     PreferencesStore *m_preferences = nullptr;
     Prompter *m_prompter = nullptr;

@@ -51,8 +51,8 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
     connect(ui.cboVerdict, &QComboBox::currentIndexChanged, this, judge);
     connect(&m_model, &HistoryModel::standardsRead, this, [this](const QList<Standard> &all) {
         // The one picked stays picked while the history holds it.
-        const QString picked = ui.cboStandard->currentIndex() > 0 ? ui.cboStandard->currentText()
-                                                                  : QString();
+        const QString picked =
+            ui.cboStandard->currentIndex() > 0 ? ui.cboStandard->currentText() : QString();
         m_standards = all;
         const QSignalBlocker quiet(ui.cboStandard);
         while (ui.cboStandard->count() > 1)

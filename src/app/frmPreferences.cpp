@@ -51,6 +51,7 @@ void frmPreferences::Form_Activate()
     if (!Delimiter.isEmpty())
         ui.txtOther->setText(Delimiter.left(1));
     ui.chkHistory->setChecked(KeepHistory);
+    ui.spnReadings->setValue(ReadingsAveraged);
 }
 
 void frmPreferences::txtOther_Change()
@@ -72,6 +73,7 @@ void frmPreferences::showDecimalWarning()
 void frmPreferences::cmdOK_Click()
 {
     KeepHistory = ui.chkHistory->isChecked();
+    ReadingsAveraged = ui.spnReadings->value();
     TabDelimiter = ui.optTab->isChecked();
     CustomDelimiter = ui.optOther->isChecked();
     if (CustomDelimiter && ui.txtOther->text().isEmpty()) {

@@ -32,6 +32,8 @@ public:
     QString Delimiter;
     // Measurements, captures and conversions are kept in the history.
     bool KeepHistory = true;
+    // Readings a Sample averages.
+    int ReadingsAveraged = 1;
 
     Ui::frmPreferences ui;
 

@@ -198,12 +198,14 @@ void frmUtility::mnuMeasureItem_Click(int Index)
         m_session.Standardize();
         break;
     case MeasureSample: {
-        m_lastSample.reset();
+        m_lastSample.clear();
         Measure();
         const QString sampleId = SampleIDPrompt ? askSampleID() : QString();
-        if (m_lastSample) {
-            m_lastSample->sampleId = sampleId;
-            storeMeasurement(*m_lastSample);
+        // Each reading, then (of several) their mean.
+        for (Measurement &reading : m_lastSample) {
+            reading.sampleId = sampleId;
+            if (!storeMeasurement(reading))
+                break;
         }
         break;
     }
@@ -264,6 +266,7 @@ void frmUtility::LoadPreferences()
     SampleIDPrompt = m_preferences.GetPreference(QStringLiteral("Sample ID"),
                                                  QStringLiteral("No")) == QLatin1String("Yes");
     m_historyOn = m_preferences.historyOn();
+    m_readingsAveraged = m_preferences.readingsAveraged();
     m_transfers.History = historyTarget();
     LoadDelimiterSetting();
 }
@@ -289,7 +292,12 @@ void frmUtility::showPreferences()
         dialog.CustomDelimiter = m_delimiterSettings.CustomDelimiter;
         dialog.Delimiter = m_delimiterSettings.Delimiter;
         dialog.KeepHistory = m_historyOn;
+        dialog.ReadingsAveraged = m_readingsAveraged;
         m_prompter.showModal(dialog);
+        if (dialog.ReadingsAveraged != m_readingsAveraged) {
+            m_readingsAveraged = dialog.ReadingsAveraged;
+            m_preferences.saveReadingsAveraged(m_readingsAveraged);
+        }
         m_delimiterSettings = {dialog.TabDelimiter, dialog.CustomDelimiter, dialog.Delimiter};
         SaveDelimiterSetting();
         if (dialog.KeepHistory != m_historyOn) {
@@ -370,10 +378,10 @@ HistoryTarget frmUtility::historyTarget() const
     return target;
 }
 
-void frmUtility::storeMeasurement(const Measurement &measurement)
+bool frmUtility::storeMeasurement(const Measurement &measurement)
 {
     if (!m_historyOn || m_historyLocation.isEmpty())
-        return;
+        return true;
     try {
         HistoryStore store(HistoryLocation::parse(m_historyLocation), m_station);
         store.noteInstrument(qvSensor.SerialNumber(), qvSensor.InstrumentName(),
@@ -385,16 +393,40 @@ void frmUtility::storeMeasurement(const Measurement &measurement)
                                                       "history.\n\n%1")
                               .arg(error.message()),
                           MsgButtons::OK, MsgIcon::Exclamation, identity().mainTitle());
+        return false;
     }
+    return true;
 }
 
 void frmUtility::Measure()
 {
     busyTrapped(m_prompter, [this] {
-        QVMeasure measurement(qvSensor);
-        measurement.Measure();
-        ViewMeasurement(measurement);
-        m_lastSample = measurement.measurement();
+        // The readings a Sample averages: a set-up standard's count, else the preference's.
+        const int count = ui.colour->standardReadings().value_or(m_readingsAveraged);
+        QList<Colour::Spectrum> spectra;
+        for (int i = 0; i < count; ++i) {
+            QVMeasure measurement(qvSensor);
+            measurement.Measure();
+            Measurement reading = measurement.measurement();
+            // Readings of one millisecond would be one measurement to the history.
+            if (!m_lastSample.isEmpty() && reading.taken <= m_lastSample.last().taken)
+                reading.taken = m_lastSample.last().taken.addMSecs(1);
+            m_lastSample << reading;
+            spectra << reading.spectrum;
+            if (count == 1)
+                ViewMeasurement(measurement);
+        }
+        if (count > 1) {
+            const Colour::Repeatability spread = ui.colour->showReadings(spectra);
+            Measurement mean = m_lastSample.last();
+            mean.spectrum = spread.mean;
+            mean.readings = count;
+            mean.taken = mean.taken.addMSecs(1);
+            m_lastSample << mean;
+            std::copy(spread.mean.begin(), spread.mean.end(), Spectrum.begin());
+            ui.display->plot(Spectrum);
+            ui.display->tabulate(Spectrum);
+        }
     });
     // The log write is trapped on its own, so that a Retry cannot take a second measurement.
     trapped(m_prompter, [this] { WriteMeasurement(); });

@@ -94,7 +94,8 @@ public:
     void setHistory(const QString &location, const quvane::Station &station);
     quvane::HistoryTarget historyTarget() const;
     // Stores a measurement; what the history could not take is said.
-    void storeMeasurement(const quvane::Measurement &measurement);
+    // Stores a measurement in the history; false when it could not (which is said).
+    bool storeMeasurement(const quvane::Measurement &measurement);
 
 private:
     quvane::Prompter &m_prompter;
@@ -139,7 +140,9 @@ private:
     quvane::Station m_station;
     bool m_historyOn = true;
     // The last Sample as a value, for the history.
-    std::optional<quvane::Measurement> m_lastSample;
+    // The Sample's readings, and their mean when there are several.
+    QList<quvane::Measurement> m_lastSample;
+    int m_readingsAveraged = 1;
     // Where the log file name is kept apart from the transfer files: see MeasurementLog.
     quvane::MeasurementLog m_log;
     quvane::TransferLaunchers m_transfers{m_session, *this};

@@ -51,6 +51,19 @@ void PreferencesStore::saveHistoryOn(bool on)
                    on ? QStringLiteral("Yes") : QStringLiteral("No"));
 }
 
+int PreferencesStore::readingsAveraged() const
+{
+    bool ok = false;
+    const int readings =
+        GetPreference(QStringLiteral("Readings Averaged"), QStringLiteral("1")).toInt(&ok);
+    return ok ? std::clamp(readings, 1, 25) : 1;
+}
+
+void PreferencesStore::saveReadingsAveraged(int readings)
+{
+    SavePreference(QStringLiteral("Readings Averaged"), QString::number(readings));
+}
+
 QString PreferencesStore::historyLocation() const
 {
     const QVariant value = store().value(QStringLiteral("History/Location"));

@@ -35,6 +35,9 @@ public:
     // default file). A password is never stored here.
     bool historyOn() const;
     void saveHistoryOn(bool on);
+    // How many readings a Sample takes and shows the mean of: 1 to 25, 1 by default.
+    int readingsAveraged() const;
+    void saveReadingsAveraged(int readings);
     QString historyLocation() const;
     void saveHistoryLocation(const QString &location);
 };

@@ -303,6 +303,23 @@ TEST_F(LauncherTest, SamplesCapturesAndConversionsGoToTheHistory)
                             }),
               12);
 
+    // Three readings a Sample, as the preferences say: each stored, then their mean, shown.
+    prompts.onDialog([](QDialog &dialog) {
+        auto &preferences = static_cast<frmPreferences &>(dialog);
+        preferences.ui.spnReadings->setValue(3);
+        preferences.ui.cmdOK->click();
+    });
+    window.mnuFileItem_Click(FilePreferences);
+    EXPECT_EQ(PreferencesStore().readingsAveraged(), 3);
+    window.SampleIDPrompt = false;
+    window.mnuMeasureItem_Click(MeasureSample);
+    EXPECT_TRUE(window.ui.colour->ui.lblReadings->text().startsWith("The mean of 3 readings"));
+    const QList<StoredMeasurement> averaged = stored(history);
+    ASSERT_EQ(averaged.size(), rows.size() + 4);
+    EXPECT_EQ(std::pair(averaged.first().value.readings, averaged.first().value.spectrum),
+              std::pair(3, window.Spectrum)); // the newest: the mean
+    PreferencesStore().saveReadingsAveraged(1);
+
     // A history in a place that cannot be made.
     put(dir.filePath("file"), "not a folder");
     window.setHistory(dir.filePath("file/h.sqlite"), {});
@@ -326,7 +343,7 @@ TEST_F(LauncherTest, SamplesCapturesAndConversionsGoToTheHistory)
     EXPECT_FALSE(PreferencesStore().historyOn());
     window.mnuMeasureItem_Click(MeasureSample);
     EXPECT_EQ(captureLines("off.txt"), 12);
-    EXPECT_EQ(stored(history).size(), rows.size());
+    EXPECT_EQ(stored(history).size(), averaged.size());
     PreferencesStore().saveHistoryOn(true);
 }
 
