@@ -2,11 +2,13 @@
 
 #include "colour/Colorimetry.h"
 #include "dialogs/InstrumentWindow.h"
+#include "link/QuvaneError.h"
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
 #include "records/InstrumentCodes.h"
 #include "records/QVLog.h"
 #include "records/SetupText.h"
+#include "records/SetupTolerance.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -108,6 +110,43 @@ QString frmDatalog::datalogComparison(const QVLog &record)
     return text + tr("* differs by more than 0.05");
 }
 
+QString frmDatalog::verdictComparison(const QVLog &record, const QVSetup &setup)
+{
+    // 1 pass, 0 fail, -1 none, for each side.
+    const int theirs = record.PassFail < 0 ? -1 : record.PassFail != 0 ? 1 : 0;
+    QString ours = tr("none");
+    int judged = -1;
+    if (record.Spectral) {
+        if (const auto verdict = quvane::setupVerdict(setup, record.spectrum())) {
+            ours = Colour::verdictWord(*verdict).toLower();
+            judged = *verdict == Colour::Verdict::Fail ? 0 : 1;
+        }
+    }
+    const QString words[] = {tr("fail"), tr("pass")};
+    return tr("%1  %2  %3%4\n")
+               .arg(tr("Pass/fail"), -12)
+               .arg(theirs < 0 ? tr("none") : words[theirs], 10)
+               .arg(ours, 8)
+               .arg(theirs != judged ? QStringLiteral("  *") : QString()) +
+           tr("(computed: against set-up %1 and its tolerances)").arg(setup.SetupNumber);
+}
+
+const QVSetup *frmDatalog::setupOf(qint16 number)
+{
+    auto known = m_setups.find(number);
+    if (known == m_setups.end()) {
+        std::optional<QVSetup> setup;
+        try {
+            setup.emplace(m_main.sensor());
+            setup->Read(number);
+        } catch (const quvane::QuvaneError &) {
+            setup.reset(); // the comparison is left out; the record itself was read
+        }
+        known = m_setups.emplace(number, std::move(setup)).first;
+    }
+    return known->second ? &*known->second : nullptr;
+}
+
 void frmDatalog::cmdGet_Click()
 {
     const std::optional<qint16> n = recordNumber(ui.txtNumber->text());
@@ -115,7 +154,11 @@ void frmDatalog::cmdGet_Click()
         const QVLog *record = m_main.GetDatalogRecord(static_cast<qint16>(*n - 1))
                                   ? m_main.lastDatalogRecord()
                                   : nullptr;
-        ui.lblComparison->setText(record ? datalogComparison(*record) : QString());
+        QString text = record ? datalogComparison(*record) : QString();
+        // After the record's own exchange, the set-up it names (once), to judge it by.
+        if (const QVSetup *setup = record ? setupOf(record->SetupNumber) : nullptr)
+            text += QLatin1Char('\n') + verdictComparison(*record, *setup);
+        ui.lblComparison->setText(text);
         ui.txtNumber->setFocus();
         return;
     }

@@ -3,9 +3,13 @@
 #include "dialogs/QvDialog.h"
 #include "ui_frmDatalog.h" // generated from frmDatalog.ui
 
+#include "records/QVSetup.h"
+
+#include <map>
 #include <optional>
 
 class QVLog;
+class QVSetup;
 
 namespace quvane {
 class InstrumentWindow;
@@ -28,6 +32,9 @@ public:
     // The record's own scale and index values beside those computed from its spectrum, a
     // difference over 0.05 marked; empty for a record without a spectrum.
     static QString datalogComparison(const QVLog &record);
+    // The instrument's pass or fail beside the program's verdict against the record's set-up,
+    // marked where they differ (a warning is a pass to the instrument).
+    static QString verdictComparison(const QVLog &record, const QVSetup &setup);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -38,5 +45,9 @@ private:
     void cmdGet_Click();
     void cmdDone_Click() { reject(); }
 
+    // The set-up a record names, read once for the viewer's life; none when it could not be.
+    const QVSetup *setupOf(qint16 number);
+
     quvane::InstrumentWindow &m_main;
+    std::map<qint16, std::optional<QVSetup>> m_setups;
 };

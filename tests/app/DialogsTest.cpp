@@ -134,15 +134,23 @@ TEST_F(DialogsTest, ViewerFetchesValidNumbersAndRefusesTheRest)
         EXPECT_TRUE(comparison.contains(QLatin1String("YI E313")));
         EXPECT_EQ(comparison.count(QLatin1Char('*')), 4) // L*, a*, b* and the legend
             << comparison.toStdString();
+        // ... and the instrument's pass or fail beside the verdict against its set-up, alike.
+        EXPECT_TRUE(comparison.contains(QLatin1String("Pass/fail"))) << comparison.toStdString();
+        EXPECT_FALSE(comparison.contains(QLatin1String("  *")));
         // A record whose stored value disagrees with its spectrum is marked.
         sim->datalog()[1].scaleData[0] += 1.0f;
+        sim->datalog()[1].passFail = sim->datalog()[1].passFail == 1 ? 0 : 1; // and its verdict
         dialog.ui.txtNumber->setText(QStringLiteral("2"));
         dialog.ui.cmdGet->click();
-        EXPECT_EQ(dialog.ui.lblComparison->text().count(QLatin1String("  *")), 1)
+        EXPECT_EQ(dialog.ui.lblComparison->text().count(QLatin1String("  *")), 2)
             << dialog.ui.lblComparison->text().toStdString();
     });
     EXPECT_EQ(prompts.texts(), QStringList(invalid.size(), "Invalid record number!"));
-    EXPECT_EQ(commands, (QByteArrayList{"K0000", "K0001"}));
+    // Each record, then the set-up it names, once.
+    ASSERT_EQ(commands.size(), 4);
+    EXPECT_EQ(std::pair(commands[0], commands[2]),
+              std::pair(QByteArray("K0000"), QByteArray("K0001")));
+    EXPECT_TRUE(commands[1].startsWith("P00") && commands[3].startsWith("P00"));
     EXPECT_EQ(window.Spectrum[0], sim->datalog()[1].spectrum[0]);
 
     sim->datalog().clear();
