@@ -27,6 +27,13 @@ DatalogRecord DatalogRecord::decode(PacketBuffer &packet)
     packet.Skip(AfterConditions);
     record.colorScale = packet.GetSmallInt();
     record.colorIndex = packet.GetSmallInt();
+    // Not written to the capture's file; read as "K"'s pass/fail where it is a number.
+    bool isNumber = false;
+    const int raw = packet.reply().mid(packet.position(), AfterIndex).toInt(&isNumber, 16);
+    if (isNumber && packet.reply().size() >= packet.position() + AfterIndex) {
+        const qint16 code = qint16(raw);
+        record.passFail = code >= 0 ? 1 - code : code;
+    }
     packet.Skip(AfterIndex);
     for (float &value : record.spectrum)
         value = packet.GetSingle();

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 class PacketBuffer;
 
@@ -33,6 +34,10 @@ struct DatalogRecord
     Colour::Spectrum spectrum{};      // percent reflectance at 400, 410, ... 700 nm
     std::array<float, 6> scaleData{}; // the instrument's own values of its scale
     std::array<float, 2> indexData{}; // and of its index
+    // The instrument's pass (1) or fail (0) as a "K" record converts it, read from the four
+    // characters the capture's layout leaves unread after the index code (where "K" keeps it);
+    // none where they are not a number.
+    std::optional<int> passFail;
 
     // The reflectance at one of the record's wavelengths (400 to 700 nm, in steps of 10).
     float reflectanceAt(int nanometres) const { return spectrum.at(size_t(nanometres - 400) / 10); }

@@ -25,6 +25,7 @@ Measurement Measurement::fromDatalog(const DatalogRecord &record, MeasurementSou
     m.colorIndex = record.colorIndex;
     std::copy_n(record.scaleData.begin(), m.scaleData.size(), m.scaleData.begin());
     m.indexData = record.indexData[0];
+    m.passFail = record.passFail;
     return m;
 }
 

@@ -597,7 +597,7 @@ QByteArray SimInstrument::captureLine(int index) const
     packet.PutText(QByteArrayView("00"));
     packet.PutByte(r.colorScale);
     packet.PutByte(r.colorIndex);
-    packet.PutText(QByteArrayView("0000"));
+    packet.PutInteger(r.passFail); // as "K" sends it; the capture's file leaves it out
     for (float percent : r.spectrum)
         packet.PutSingle(percent);
     for (float value : r.scaleData)
