@@ -2,6 +2,8 @@
 
 #include "cli/JudgeCommands.h"
 #include "policy/VerdictText.h"
+#include "records/QVSetup.h"
+#include "records/SetupTolerance.h"
 
 #include "link/QuvaneError.h"
 #include "store/HistoryError.h"
@@ -201,11 +203,23 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
     }
     const Colour::ToleranceSet tolerance =
         standard ? standard->toleranceSet() : Colour::ToleranceSet();
-    const auto judged = [&standard, &tolerance](const Measurement &m) {
-        return standard ? judgementFields(Colour::judge(standard->colour(), m.spectrum, tolerance))
-                        : QStringList();
+    // --by-setup: the program's verdict against the record's set-up beside the instrument's own.
+    const bool bySetup = parser.isSet(QStringLiteral("by-setup"));
+    const auto judged = [&standard, &tolerance, bySetup](const Measurement &m) {
+        QStringList fields =
+            standard ? judgementFields(Colour::judge(standard->colour(), m.spectrum, tolerance))
+                     : QStringList();
+        if (bySetup)
+            fields << (m.setupVerdict ? Colour::verdictWord(Colour::Verdict(*m.setupVerdict))
+                                      : QString())
+                   << (!m.passFail || *m.passFail < 0 ? QString()
+                       : *m.passFail                  ? QStringLiteral("PASS")
+                                                      : QStringLiteral("FAIL"));
+        return fields;
     };
-    const QStringList judgedColumns = standard ? judgementColumns(tolerance) : QStringList();
+    QStringList judgedColumns = standard ? judgementColumns(tolerance) : QStringList();
+    if (bySetup)
+        judgedColumns << QStringLiteral("SETUP_VERDICT") << QStringLiteral("INSTRUMENT_VERDICT");
     const QString format = parser.value(QStringLiteral("format"));
     if (format == QLatin1String("cgats")) {
         try {
@@ -363,7 +377,7 @@ int deleteHistory(const HistoryRun &run, const QStringList &idTexts, bool confir
 
 StoringCommand::StoringCommand(const HistoryRun &run, MeasurementSource source,
                                QString instrumentSerial)
-    : m_run(run), m_source(source)
+    : m_run(run), m_source(source), m_instrument(instrumentSerial)
 {
     if (!run.location)
         return;
@@ -374,9 +388,68 @@ StoringCommand::StoringCommand(const HistoryRun &run, MeasurementSource source,
 
 StoringCommand::~StoringCommand() = default;
 
+namespace {
+
+// The records of a capture as judgeBySetups() needs them.
+class RecordsKept : public DatalogSink
+{
+public:
+    void add(const DatalogRecord &record) override
+    {
+        records.append({record.number, record.taken, record.setupNumber, record.spectrum});
+        ++m_count;
+    }
+    struct Kept
+    {
+        qint64 number;
+        QDateTime taken;
+        int setup;
+        Colour::Spectrum spectrum;
+    };
+    QList<Kept> records;
+};
+
+} // namespace
+
 QList<DatalogSink *> StoringCommand::sinks()
 {
-    return m_sink ? QList<DatalogSink *>{m_sink.get()} : QList<DatalogSink *>{};
+    if (!m_sink)
+        return {};
+    if (!m_judged && m_source == MeasurementSource::Capture)
+        m_judged = std::make_unique<RecordsKept>();
+    return m_judged ? QList<DatalogSink *>{m_sink.get(), m_judged.get()}
+                    : QList<DatalogSink *>{m_sink.get()};
+}
+
+void StoringCommand::judgeBySetups(SensorControl &sensor)
+{
+    const auto *kept = static_cast<const RecordsKept *>(m_judged.get());
+    if (!kept || !m_store || !m_error.isEmpty() || !m_sink->error().isEmpty())
+        return;
+    std::map<int, std::optional<QVSetup>> setups;
+    QList<HistoryStore::SetupVerdict> verdicts;
+    for (const RecordsKept::Kept &record : kept->records) {
+        auto known = setups.find(record.setup);
+        if (known == setups.end()) {
+            std::optional<QVSetup> setup;
+            try {
+                setup.emplace(sensor);
+                setup->Read(qint16(record.setup));
+            } catch (const QuvaneError &) {
+                setup.reset();
+            }
+            known = setups.emplace(record.setup, std::move(setup)).first;
+        }
+        if (!known->second)
+            continue;
+        if (const auto verdict = setupVerdict(*known->second, record.spectrum))
+            verdicts.append({record.number, record.taken, int(*verdict)});
+    }
+    try {
+        m_store->setSetupVerdicts(m_instrument, verdicts);
+    } catch (const HistoryError &e) {
+        m_error = e.message();
+    }
 }
 
 void StoringCommand::noteInstrument(const QString &serial, const QString &model,

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QCommandLineParser;
+class SensorControl;
 
 namespace quvane {
 
@@ -64,6 +65,10 @@ public:
 
     // The sinks for the transfer: the history's, or none.
     QList<DatalogSink *> sinks();
+    // After a capture: reads each set-up the stored records name, once, through the sensor,
+    // and stores the program's verdict on each record against it. A set-up that cannot be read
+    // leaves its records unjudged.
+    void judgeBySetups(SensorControl &sensor);
     void store(const Measurement &measurement);
     void noteInstrument(const QString &serial, const QString &model, const QString &firmware);
     // Says what was not stored of the `transferred` records (and how to add them later from the
@@ -73,8 +78,10 @@ public:
 private:
     const HistoryRun &m_run;
     MeasurementSource m_source;
+    QString m_instrument;
     std::unique_ptr<HistoryStore> m_store;
     std::unique_ptr<HistorySink> m_sink;
+    std::unique_ptr<DatalogSink> m_judged; // what judgeBySetups() needs of each record
     QString m_error;
     int m_notStored = 0;
 };

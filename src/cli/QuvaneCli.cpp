@@ -168,6 +168,13 @@ const Option Options[] = {
      "Judge against the history's standard NAME.",
      "measure, history list: judge against the standard NAME",
      {"measure", "history list"}},
+    {"by-setup",
+     nullptr,
+     nullptr,
+     "history list: each datalog record's verdict against its set-up beside the instrument's.",
+     "history list: SETUP_VERDICT, a datalog record's verdict\nagainst its set-up, beside "
+     "INSTRUMENT_VERDICT",
+     {"history list"}},
     {"average",
      nullptr,
      "N",
@@ -464,6 +471,10 @@ int runCapture(CommandRun &run)
     // The outcome first: the signal that stopped the transfer is known after it.
     const TransferOutcome outcome =
         run.transfers.UploadDatalog(count, {run.operands[0], run.format}, history.sinks());
+    // The records stored, judged against their set-ups once the datalog is in (not after a
+    // stop signal, which asks to end).
+    if (outcome.result != TransferResult::Failed && run.progress.stopSignal() == 0)
+        history.judgeBySetups(run.session.sensor());
     return history.finish(exitStatus(outcome, run.operands[0], run.progress.stopSignal()),
                           outcome.records, run.operands[0]);
 }
@@ -766,7 +777,7 @@ const Command Commands[] = {
     {"history list", "history list", 0,
      "list the history, newest first [--since DATE]\n[--until DATE] [--product TEXT] [--sample "
      "PATTERN]\n[--instrument SERIAL] [--source SOURCE] [--limit N]\n[--format text|csv|cgats] "
-     "[--standard NAME]",
+     "[--standard NAME] [--by-setup]",
      false, false, false, false, historyFilters, runHistoryList},
     {"history show", "history show ID", 1,
      "show one measurement with its colour values (the\nmeasure options apply)", false, false,

@@ -36,6 +36,9 @@ struct Measurement
     bool isStandard = false;
     Colour::Spectrum spectrum{}; // percent reflectance at 400, 410, ... 700 nm
     int readings = 1;            // the mean of this many readings
+    // A datalog record judged by the program against the product set-up it names, as the
+    // instrument judges it: 0 pass, 1 warn, 2 fail (Colour::Verdict); none where not judged.
+    std::optional<int> setupVerdict;
 
     // The instrument's own conditions, values and judgement, where the source has them: the
     // set-up's codes (InstrumentCodes.h; the datalog's combined illuminant/observer code in

@@ -77,7 +77,7 @@ const QStringList &measurementColumns()
                       "pass_fail"};
         for (int nm = 400; nm <= 700; nm += 10)
             c << QStringLiteral("spec_%1").arg(nm);
-        return c << QStringLiteral("readings");
+        return c << QStringLiteral("readings") << QStringLiteral("setup_verdict");
     }();
     return columns;
 }
@@ -164,6 +164,9 @@ QStringList migration(int step, bool postgres)
         // A measurement that is the mean of several readings says how many.
         return {QStringLiteral("ALTER TABLE measurements ADD COLUMN readings INTEGER NOT NULL "
                                "DEFAULT 1")};
+    case 6:
+        // A datalog record's verdict by the program against the set-up it names.
+        return {QStringLiteral("ALTER TABLE measurements ADD COLUMN setup_verdict INTEGER")};
     default:
         return {};
     }
@@ -532,6 +535,10 @@ HistoryStore::Added HistoryStore::addToSqlite(const QList<Measurement> &batch)
         for (float value : m.spectrum)
             bindReal(at++, value);
         sqlite3_bind_int(statement, at++, m.readings);
+        if (m.setupVerdict)
+            sqlite3_bind_int(statement, at++, *m.setupVerdict);
+        else
+            sqlite3_bind_null(statement, at++);
         if (m_faults.failBatch == m_batches && k + 1 == batch.size()) {
             sqlite3_reset(statement);
             rollback();
@@ -628,6 +635,10 @@ HistoryStore::Added HistoryStore::addToPostgres(const QList<Measurement> &batch)
         for (float value : m.spectrum)
             appendCopyReal(rows += '\t', value);
         appendCopyInteger(rows += '\t', m.readings);
+        if (m.setupVerdict)
+            appendCopyInteger(rows += '\t', *m.setupVerdict);
+        else
+            rows += "\t\\N";
         rows += '\n';
     }
     const QByteArray copy = QStringLiteral("COPY incoming (%1) FROM STDIN").arg(columns).toUtf8();
@@ -704,6 +715,8 @@ StoredMeasurement readRow(const QSqlQuery &query)
     for (float &value : m.spectrum)
         value = real(i++);
     m.readings = query.value(i++).toInt();
+    if (const QVariant verdict = query.value(i++); !verdict.isNull())
+        m.setupVerdict = verdict.toInt();
     return row;
 }
 
@@ -795,6 +808,29 @@ QList<StoredMeasurement> HistoryStore::list(const HistoryFilter &filter) const
             break;
     }
     return rows;
+}
+
+void HistoryStore::setSetupVerdicts(const QString &instrument, const QList<SetupVerdict> &verdicts)
+{
+    if (verdicts.isEmpty())
+        return;
+    begin();
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("UPDATE measurements SET setup_verdict = ? WHERE record = ? AND "
+                                 "taken = ? AND (instrument = ? OR instrument = '')"));
+    for (const SetupVerdict &v : verdicts) {
+        query.addBindValue(v.verdict);
+        query.addBindValue(v.record);
+        query.addBindValue(timeText(v.taken));
+        query.addBindValue(text(instrument));
+        if (!query.exec()) {
+            const QSqlError error = query.lastError();
+            rollback();
+            fail(HistoryError::Cause::WriteFailed, m_location, QStringLiteral("cannot be written"),
+                 error);
+        }
+    }
+    commit();
 }
 
 std::optional<StoredMeasurement> HistoryStore::find(qint64 id) const

@@ -79,7 +79,7 @@ struct HistoryFaults
 class HistoryStore
 {
 public:
-    static constexpr int SchemaVersion = 5;
+    static constexpr int SchemaVersion = 6;
     // How long a write waits for another station's before it is refused as busy.
     static constexpr int BusyTimeoutMs = 10000;
 
@@ -102,6 +102,16 @@ public:
     };
     // Stores a batch in one transaction: all of it or, on an error, none of it.
     Added add(const QList<Measurement> &batch);
+
+    // The program's verdicts on datalog records of an instrument against their set-ups, by
+    // record number and time (records that name no instrument match too), in one transaction.
+    struct SetupVerdict
+    {
+        qint64 record;
+        QDateTime taken;
+        int verdict; // Colour::Verdict
+    };
+    void setSetupVerdicts(const QString &instrument, const QList<SetupVerdict> &verdicts);
 
     QList<StoredMeasurement> list(const HistoryFilter &filter) const;
     std::optional<StoredMeasurement> find(qint64 id) const;

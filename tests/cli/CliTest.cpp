@@ -691,3 +691,27 @@ TEST(QuvaneCli, AStandardJudgesByItsToleranceAndAFailExitsWithThree)
     EXPECT_EQ(newest[1].section(',', 10, 10), "1");
     EXPECT_EQ(withHistory(history, {"measure", "--average", "26"}).exitCode, 2);
 }
+
+// A datalog captured into the history is judged against the set-ups its records name, read
+// once each after the transfer, as the instrument judged it (a warning is its pass).
+TEST(QuvaneCli, ACapturedDatalogIsJudgedByItsSetupsAsTheInstrumentJudgedIt)
+{
+    QTemporaryDir dir;
+    SimProcess sim({"--tcp", "127.0.0.1:0", "--records", "800"});
+    QProcessEnvironment environment = cliEnvironment(sim.port());
+    environment.insert(QStringLiteral("QUVANE_HISTORY"), dir.filePath("h.sqlite"));
+    ASSERT_EQ(run(QUVANE_PATH, {"capture", dir.filePath("c.txt")}, environment).exitCode, 0);
+    const CliRun listed =
+        run(QUVANE_PATH, {"history", "list", "--by-setup", "--format", "csv"}, environment);
+    QStringList lines = listed.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 801);
+    EXPECT_TRUE(lines.takeFirst().endsWith(",SPEC_700,SETUP_VERDICT,INSTRUMENT_VERDICT"));
+    std::map<QString, int> pairs;
+    for (const QString &line : lines) {
+        const QString ours = line.section(',', -2, -2), theirs = line.section(',', -1);
+        ++pairs[ours + "/" + theirs];
+        EXPECT_EQ(ours == "WARN" ? QStringLiteral("PASS") : ours, theirs) << line.toStdString();
+    }
+    for (const char *pair : {"PASS/PASS", "WARN/PASS", "FAIL/FAIL", "/"})
+        EXPECT_GT(pairs[pair], 20) << pair;
+}
