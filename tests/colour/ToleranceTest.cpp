@@ -108,25 +108,64 @@ TEST(Tolerance, SecondaryConditionsGiveTheMetamerismIndex)
                                 {52, 4, 1}),
                 std::sqrt(3.0), 1e-12);
 
-    // A spectrum that crosses the standard's: a match under D65/10, apart under A/10.
-    Spectrum standard = flat(40), sample = standard;
-    for (size_t i = 0; i < 31; ++i)
-        sample[i] += float(i < 15 ? 3.0 : -3.0) * float(std::sin(double(i) / 4.0));
-    ToleranceSet t = set(ToleranceMethod::DeltaE2000, 2.0);
+    // A metameric pair: the sample is the standard plus a bump with its tristimulus values
+    // under D65/10 taken out (a metameric black), so it matches under D65/10 and not under A/10.
+    const Colorimeter d65(Illuminant::D65, Observer::TenDegree);
+    Spectrum standard = flat(40);
+    std::array<Xyz, 31> unit;
+    for (size_t k = 0; k < 31; ++k) {
+        Spectrum e{};
+        e[k] = 1;
+        unit[k] = d65.tristimulus(e);
+    }
+    std::array<double, 31> bump{};
+    for (size_t k = 0; k < 31; ++k)
+        bump[k] = 12 * std::sin(double(k) / 3.0);
+    // Less its projection on the three weight vectors (Gram-Schmidt on X, Y, Z).
+    std::array<std::array<double, 31>, 3> basis{};
+    for (int c = 0; c < 3; ++c) {
+        for (size_t k = 0; k < 31; ++k)
+            basis[c][k] = c == 0 ? unit[k].X : c == 1 ? unit[k].Y : unit[k].Z;
+        for (int b = 0; b < c; ++b) {
+            double dot = 0;
+            for (size_t k = 0; k < 31; ++k)
+                dot += basis[c][k] * basis[b][k];
+            for (size_t k = 0; k < 31; ++k)
+                basis[c][k] -= dot * basis[b][k];
+        }
+        double norm = 0;
+        for (size_t k = 0; k < 31; ++k)
+            norm += basis[c][k] * basis[c][k];
+        for (size_t k = 0; k < 31; ++k)
+            basis[c][k] /= std::sqrt(norm);
+        double dot = 0;
+        for (size_t k = 0; k < 31; ++k)
+            dot += bump[k] * basis[c][k];
+        for (size_t k = 0; k < 31; ++k)
+            bump[k] -= dot * basis[c][k];
+    }
+    Spectrum sample = standard;
+    for (size_t k = 0; k < 31; ++k)
+        sample[k] += float(bump[k]);
+    ToleranceSet t = set(ToleranceMethod::DeltaE2000, 1.0);
     t.primary = {Illuminant::D65, Observer::TenDegree};
     t.secondaries = {{{Illuminant::A, Observer::TenDegree}, 0.5},
                      {{Illuminant::F11, Observer::TwoDegree}, 0}};
     const Judgement j = judge({standard, {}, {}}, sample, t);
     ASSERT_EQ(j.conditions.size(), 3);
+    EXPECT_LT(j.conditions[0].difference.dE, 0.01);
+    EXPECT_EQ(j.conditions[0].verdict, Verdict::Pass);
+    EXPECT_EQ(j.conditions[1].verdict, Verdict::Fail);
+    EXPECT_EQ(j.overall, Verdict::Fail);
     EXPECT_FALSE(j.conditions[0].metamerismIndex);
     for (int k = 1; k < 3; ++k) {
         const ConditionVerdict &p = j.conditions[0], &v = j.conditions[k];
+        // With a match under the primary, the index is the difference under the secondary.
+        EXPECT_NEAR(*v.metamerismIndex, v.difference.dE, 0.02);
         EXPECT_DOUBLE_EQ(*v.metamerismIndex,
                          metamerismIndex(t, p.standard, p.sample, v.standard, v.sample));
-        EXPECT_EQ(v.limit, k == 1 ? 0.5 : 2.0); // its own, or the primary's
+        EXPECT_EQ(v.limit, k == 1 ? 0.5 : 1.0); // its own, or the primary's
     }
-    EXPECT_EQ(j.overall, std::max({j.conditions[0].verdict, j.conditions[1].verdict,
-                                   j.conditions[2].verdict}));
 
     // A standard of L*a*b* values alone is judged under their condition only.
     const Lab values = Colorimeter(Illuminant::D50, Observer::TenDegree).lab(flat(50));
