@@ -2,8 +2,7 @@
 
 #include "cli/JudgeCommands.h"
 #include "policy/VerdictText.h"
-#include "records/QVSetup.h"
-#include "records/SetupTolerance.h"
+#include "store/SetupVerdicts.h"
 
 #include "link/QuvaneError.h"
 #include "store/HistoryError.h"
@@ -388,65 +387,22 @@ StoringCommand::StoringCommand(const HistoryRun &run, MeasurementSource source,
 
 StoringCommand::~StoringCommand() = default;
 
-namespace {
-
-// The records of a capture as judgeBySetups() needs them.
-class RecordsKept : public DatalogSink
-{
-public:
-    void add(const DatalogRecord &record) override
-    {
-        records.append({record.number, record.taken, record.setupNumber, record.spectrum});
-        ++m_count;
-    }
-    struct Kept
-    {
-        qint64 number;
-        QDateTime taken;
-        int setup;
-        Colour::Spectrum spectrum;
-    };
-    QList<Kept> records;
-};
-
-} // namespace
-
 QList<DatalogSink *> StoringCommand::sinks()
 {
     if (!m_sink)
         return {};
     if (!m_judged && m_source == MeasurementSource::Capture)
-        m_judged = std::make_unique<RecordsKept>();
+        m_judged = std::make_unique<SetupVerdicts>();
     return m_judged ? QList<DatalogSink *>{m_sink.get(), m_judged.get()}
                     : QList<DatalogSink *>{m_sink.get()};
 }
 
 void StoringCommand::judgeBySetups(SensorControl &sensor)
 {
-    const auto *kept = static_cast<const RecordsKept *>(m_judged.get());
-    if (!kept || !m_store || !m_error.isEmpty() || !m_sink->error().isEmpty())
+    if (!m_judged || !m_store || !m_error.isEmpty() || !m_sink->error().isEmpty())
         return;
-    std::map<int, std::optional<QVSetup>> setups;
-    QList<HistoryStore::SetupVerdict> verdicts;
-    for (const RecordsKept::Kept &record : kept->records) {
-        auto known = setups.find(record.setup);
-        if (known == setups.end()) {
-            std::optional<QVSetup> setup;
-            try {
-                setup.emplace(sensor);
-                setup->Read(qint16(record.setup));
-            } catch (const QuvaneError &) {
-                setup.reset();
-            }
-            known = setups.emplace(record.setup, std::move(setup)).first;
-        }
-        if (!known->second)
-            continue;
-        if (const auto verdict = setupVerdict(*known->second, record.spectrum))
-            verdicts.append({record.number, record.taken, int(*verdict)});
-    }
     try {
-        m_store->setSetupVerdicts(m_instrument, verdicts);
+        m_judged->judge(sensor, *m_store, m_instrument);
     } catch (const HistoryError &e) {
         m_error = e.message();
     }

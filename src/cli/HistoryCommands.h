@@ -19,6 +19,7 @@ namespace quvane {
 
 class DatalogSink;
 class HistorySink;
+class SetupVerdicts;
 class TransferProgress;
 
 // What the history commands, and the commands that store, run with.
@@ -81,7 +82,7 @@ private:
     QString m_instrument;
     std::unique_ptr<HistoryStore> m_store;
     std::unique_ptr<HistorySink> m_sink;
-    std::unique_ptr<DatalogSink> m_judged; // what judgeBySetups() needs of each record
+    std::unique_ptr<SetupVerdicts> m_judged; // what judgeBySetups() needs of each record
     QString m_error;
     int m_notStored = 0;
 };

@@ -9,6 +9,7 @@
 #include "policy/TransferMessages.h"
 #include "store/HistoryError.h"
 #include "store/HistorySink.h"
+#include "store/SetupVerdicts.h"
 #include "transfer/OutputFile.h"
 
 #include <QApplication>
@@ -112,9 +113,18 @@ TransferResult frmCapture::UploadDatalog(const QString &sFileName)
             error = e.message();
         }
     }
-    const TransferOutcome outcome =
-        transfers().UploadDatalog(count, DatalogFile{sFileName},
-                                  sink ? QList<DatalogSink *>{sink.get()} : QList<DatalogSink *>{});
+    SetupVerdicts judged;
+    const TransferOutcome outcome = transfers().UploadDatalog(
+        count, DatalogFile{sFileName},
+        sink ? QList<DatalogSink *>{sink.get(), &judged} : QList<DatalogSink *>{});
+    // The records stored, judged against their set-ups once the datalog is in.
+    if (sink && sink->error().isEmpty() && outcome.result == TransferResult::Completed) {
+        try {
+            judged.judge(m_sensor, *store, m_sensor.SerialNumber());
+        } catch (const HistoryError &e) {
+            error = e.message();
+        }
+    }
     const TransferResult result = report(outcome);
     reportHistory(sink.get(), error, sFileName, outcome.records);
     return result;

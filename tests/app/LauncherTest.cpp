@@ -302,6 +302,19 @@ TEST_F(LauncherTest, SamplesCapturesAndConversionsGoToTheHistory)
                                        row.value.instrumentSerial == window.qvSensor.SerialNumber();
                             }),
               12);
+    // Each captured record judged against its set-up as the instrument judged it.
+    int judged = 0;
+    for (const StoredMeasurement &row : rows) {
+        if (row.value.source != MeasurementSource::Capture)
+            continue;
+        const Measurement &m = row.value;
+        EXPECT_EQ(m.setupVerdict.has_value(), m.passFail.value_or(-1) >= 0) << m.recordNumber;
+        if (m.setupVerdict) {
+            EXPECT_EQ(*m.setupVerdict == int(Colour::Verdict::Fail), *m.passFail == 0);
+            ++judged;
+        }
+    }
+    EXPECT_GT(judged, 3);
 
     // Three readings a Sample, as the preferences say: each stored, then their mean, shown.
     prompts.onDialog([](QDialog &dialog) {
