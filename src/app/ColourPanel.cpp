@@ -356,17 +356,4 @@ void ColourPanel::showJudgement(const Spectrum &sample)
                                    : QStringLiteral("color: white; background: #c62828"));
 }
 
-QString ColourPanel::verdictName(Verdict verdict)
-{
-    switch (verdict) {
-    case Verdict::Pass:
-        return tr("Pass");
-    case Verdict::Warn:
-        return tr("Warn");
-    case Verdict::Fail:
-        break;
-    }
-    return tr("Fail");
-}
-
 } // namespace quvane

@@ -79,7 +79,6 @@ private:
                       const QList<Colour::ToleranceSet> &tolerances);
     // The standard judged, its values and the verdicts shown.
     void showJudgement(const Colour::Spectrum &sample);
-    static QString verdictName(Colour::Verdict verdict);
 
     std::optional<Colour::Spectrum> m_spectrum;
     std::optional<Colour::StandardColour> m_standard;

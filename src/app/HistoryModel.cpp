@@ -1,5 +1,6 @@
 #include "app/HistoryModel.h"
 
+#include "policy/VerdictText.h"
 #include "store/HistoryError.h"
 
 #include <QCoreApplication>
@@ -105,19 +106,6 @@ int HistoryModel::columnCount(const QModelIndex &parent) const
 
 namespace {
 
-QString verdictText(Colour::Verdict verdict)
-{
-    switch (verdict) {
-    case Colour::Verdict::Pass:
-        return QCoreApplication::translate("Quvane", "Pass");
-    case Colour::Verdict::Warn:
-        return QCoreApplication::translate("Quvane", "Warn");
-    case Colour::Verdict::Fail:
-        break;
-    }
-    return QCoreApplication::translate("Quvane", "Fail");
-}
-
 QString sourceText(MeasurementSource source)
 {
     switch (source) {
@@ -157,7 +145,7 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         if (index.column() != VerdictColumn)
             return QLocale().toString(Colour::unsignedZero(values[index.column() - DeltaL], 2), 'f',
                                       2);
-        return verdictText(m_judgements.at(index.row()).overall);
+        return verdictName(m_judgements.at(index.row()).overall);
     }
     switch (index.column()) {
     case Taken:

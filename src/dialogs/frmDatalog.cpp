@@ -2,7 +2,6 @@
 
 #include "colour/Colorimetry.h"
 #include "dialogs/InstrumentWindow.h"
-#include "link/QuvaneError.h"
 #include "link/modGlobals.h"
 #include "policy/Prompter.h"
 #include "records/InstrumentCodes.h"
@@ -21,7 +20,7 @@
 using namespace quvane;
 
 frmDatalog::frmDatalog(InstrumentWindow &main, QWidget *parent)
-    : QvDialog(QString(), main.identity(), parent), m_main(main)
+    : QvDialog(QString(), main.identity(), parent), m_main(main), m_setups(main.sensor())
 {
     ui.setupUi(this);
     ui.lblComparison->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -131,22 +130,6 @@ QString frmDatalog::verdictComparison(const QVLog &record, const QVSetup &setup)
            tr("(computed: against set-up %1 and its tolerances)").arg(setup.SetupNumber);
 }
 
-const QVSetup *frmDatalog::setupOf(qint16 number)
-{
-    auto known = m_setups.find(number);
-    if (known == m_setups.end()) {
-        std::optional<QVSetup> setup;
-        try {
-            setup.emplace(m_main.sensor());
-            setup->Read(number);
-        } catch (const quvane::QuvaneError &) {
-            setup.reset(); // the comparison is left out; the record itself was read
-        }
-        known = m_setups.emplace(number, std::move(setup)).first;
-    }
-    return known->second ? &*known->second : nullptr;
-}
-
 void frmDatalog::cmdGet_Click()
 {
     const std::optional<qint16> n = recordNumber(ui.txtNumber->text());
@@ -156,7 +139,7 @@ void frmDatalog::cmdGet_Click()
                                   : nullptr;
         QString text = record ? datalogComparison(*record) : QString();
         // After the record's own exchange, the set-up it names (once), to judge it by.
-        if (const QVSetup *setup = record ? setupOf(record->SetupNumber) : nullptr)
+        if (const QVSetup *setup = record ? m_setups.setup(record->SetupNumber) : nullptr)
             text += QLatin1Char('\n') + verdictComparison(*record, *setup);
         ui.lblComparison->setText(text);
         ui.txtNumber->setFocus();

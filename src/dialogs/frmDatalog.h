@@ -3,9 +3,8 @@
 #include "dialogs/QvDialog.h"
 #include "ui_frmDatalog.h" // generated from frmDatalog.ui
 
-#include "records/QVSetup.h"
+#include "records/SetupCache.h"
 
-#include <map>
 #include <optional>
 
 class QVLog;
@@ -45,9 +44,7 @@ private:
     void cmdGet_Click();
     void cmdDone_Click() { reject(); }
 
-    // The set-up a record names, read once for the viewer's life; none when it could not be.
-    const QVSetup *setupOf(qint16 number);
-
     quvane::InstrumentWindow &m_main;
-    std::map<qint16, std::optional<QVSetup>> m_setups;
+    // The set-ups the records name, each read once for the viewer's life.
+    quvane::SetupCache m_setups;
 };

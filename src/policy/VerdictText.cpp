@@ -1,5 +1,7 @@
 #include "policy/VerdictText.h"
 
+#include <QCoreApplication>
+
 namespace quvane {
 
 using namespace Colour;
@@ -54,6 +56,19 @@ QString toleranceText(const ToleranceSet &set)
             (set.isBox() ? QString()
                          : QStringLiteral(" within ") + number(s.limit > 0 ? s.limit : set.limit));
     return text;
+}
+
+QString verdictName(Verdict verdict)
+{
+    switch (verdict) {
+    case Verdict::Pass:
+        return QCoreApplication::translate("Quvane", "Pass");
+    case Verdict::Warn:
+        return QCoreApplication::translate("Quvane", "Warn");
+    case Verdict::Fail:
+        break;
+    }
+    return QCoreApplication::translate("Quvane", "Fail");
 }
 
 QString signedDifference(double value)

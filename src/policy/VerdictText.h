@@ -10,6 +10,9 @@ namespace quvane {
 // 1.00, warning above 80 %, under D65/10; also A/10 within 2.00".
 QString toleranceText(const Colour::ToleranceSet &set);
 
+// The verdict as a window shows it: Pass, Warn, Fail (translated).
+QString verdictName(Colour::Verdict verdict);
+
 // A difference with two decimals and its sign (+0.00 for what rounds to nothing).
 QString signedDifference(double value);
 

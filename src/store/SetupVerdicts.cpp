@@ -1,13 +1,9 @@
 #include "store/SetupVerdicts.h"
 
-#include "link/QuvaneError.h"
 #include "records/DatalogRecord.h"
-#include "records/QVSetup.h"
+#include "records/SetupCache.h"
 #include "records/SetupTolerance.h"
 #include "store/HistoryStore.h"
-
-#include <map>
-#include <optional>
 
 namespace quvane {
 
@@ -20,23 +16,13 @@ void SetupVerdicts::add(const DatalogRecord &record)
 int SetupVerdicts::judge(SensorControl &sensor, HistoryStore &store,
                          const QString &instrument) const
 {
-    std::map<int, std::optional<QVSetup>> setups;
+    SetupCache setups(sensor);
     QList<HistoryStore::SetupVerdict> verdicts;
     for (const Kept &record : m_records) {
-        auto known = setups.find(record.setup);
-        if (known == setups.end()) {
-            std::optional<QVSetup> setup;
-            try {
-                setup.emplace(sensor);
-                setup->Read(qint16(record.setup));
-            } catch (const QuvaneError &) {
-                setup.reset();
-            }
-            known = setups.emplace(record.setup, std::move(setup)).first;
-        }
-        if (!known->second)
+        const QVSetup *setup = setups.setup(qint16(record.setup));
+        if (!setup)
             continue;
-        if (const auto verdict = setupVerdict(*known->second, record.spectrum))
+        if (const auto verdict = setupVerdict(*setup, record.spectrum))
             verdicts.append({record.number, record.taken, int(*verdict)});
     }
     store.setSetupVerdicts(instrument, verdicts);
