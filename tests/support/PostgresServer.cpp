@@ -76,13 +76,10 @@ bool PostgresServer::setUp()
     }
     m_folder = QString::fromLocal8Bit(folder);
     m_data = m_folder + QStringLiteral("/data");
-    if (m_asPostgres) {
-        QProcess::execute(QStringLiteral("chown"), {QStringLiteral("postgres:postgres"), m_folder});
-    }
+    if (m_asPostgres)
+        QProcess::execute("chown", {"postgres:postgres", m_folder});
     QString output;
-    if (!run({QStringLiteral("initdb"), QStringLiteral("-D"), m_data, QStringLiteral("-A"),
-              QStringLiteral("trust"), QStringLiteral("-U"), QStringLiteral("postgres"),
-              QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--no-sync")},
+    if (!run({"initdb", "-D", m_data, "-A", "trust", "-U", "postgres", "-E", "UTF8", "--no-sync"},
              &output)) {
         g_skip = QStringLiteral("initdb failed: ") + output.trimmed();
         return false;
@@ -94,29 +91,26 @@ bool PostgresServer::setUp()
     hba.close();
     start();
     if (g_skip.isEmpty())
-        run({QStringLiteral("psql"), QStringLiteral("-h"), m_folder, QStringLiteral("-U"),
-             QStringLiteral("postgres"), QStringLiteral("-d"), QStringLiteral("postgres"),
-             QStringLiteral("-c"), QStringLiteral("CREATE ROLE lab LOGIN PASSWORD 'right'")});
+        run({"psql", "-h", m_folder, "-U", "postgres", "-d", "postgres", "-c",
+             "CREATE ROLE lab LOGIN PASSWORD 'right'"});
     return true;
 }
 
 void PostgresServer::start()
 {
     QString output;
-    if (!run({QStringLiteral("pg_ctl"), QStringLiteral("-D"), m_data, QStringLiteral("-w"),
-              QStringLiteral("-l"), m_folder + QStringLiteral("/log"), QStringLiteral("-o"),
+    if (!run({"pg_ctl", "-D", m_data, "-w", "-l", m_folder + "/log", "-o",
               QStringLiteral("-k %1 -c listen_addresses= -c fsync=off -c full_page_writes=off "
                              "-c max_connections=40")
                   .arg(m_folder),
-              QStringLiteral("start")},
+              "start"},
              &output))
         g_skip = QStringLiteral("the server did not start: ") + output.trimmed();
 }
 
 void PostgresServer::stop()
 {
-    run({QStringLiteral("pg_ctl"), QStringLiteral("-D"), m_data, QStringLiteral("-m"),
-         QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")});
+    run({"pg_ctl", "-D", m_data, "-m", "immediate", "-w", "stop"});
 }
 
 PostgresServer *PostgresServer::instance()
@@ -149,14 +143,11 @@ QString PostgresServer::newDatabase()
 {
     const QString name = QStringLiteral("history_%1_%2").arg(::getpid()).arg(++m_databases);
     QString output;
-    if (!run({QStringLiteral("createdb"), QStringLiteral("-h"), m_folder, QStringLiteral("-U"),
-              QStringLiteral("postgres"), name},
-             &output))
+    if (!run({"createdb", "-h", m_folder, "-U", "postgres", name}, &output))
         qWarning("createdb %s: %s", qPrintable(name), qPrintable(output));
-    run({QStringLiteral("psql"), QStringLiteral("-h"), m_folder, QStringLiteral("-U"),
-         QStringLiteral("postgres"), QStringLiteral("-d"), name, QStringLiteral("-c"),
-         QStringLiteral("GRANT ALL ON SCHEMA public TO lab; ALTER DEFAULT PRIVILEGES IN SCHEMA "
-                        "public GRANT ALL ON TABLES TO lab")});
+    run({"psql", "-h", m_folder, "-U", "postgres", "-d", name, "-c",
+         "GRANT ALL ON SCHEMA public TO lab; ALTER DEFAULT PRIVILEGES IN SCHEMA public GRANT "
+         "ALL ON TABLES TO lab"});
     return QStringLiteral("postgresql://postgres@%1/%2")
         .arg(QString::fromUtf8(QUrl::toPercentEncoding(m_folder)), name);
 }
