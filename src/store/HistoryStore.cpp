@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimeZone>
 #include <QVariant>
 
 #include <libpq-fe.h>
@@ -49,9 +50,29 @@ QString timeText(const QDateTime &time)
     return QString::fromLatin1(text, n);
 }
 
-QDateTime timeFrom(const QVariant &text)
+// A time the history holds, in the station's time zone. Read field by field: QDateTime's own
+// parsing, and a local time's making through the C library (which reads the zone's file again
+// each time), cost more than the rest of a row together.
+QDateTime timeFrom(const QString &text, const QTimeZone &zone)
 {
-    return QDateTime::fromString(text.toString(), QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz"));
+    const auto digits = [&text](qsizetype at, qsizetype count) {
+        int n = 0;
+        for (qsizetype i = at; i < at + count; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            n = n * 10 + (c - u'0');
+        }
+        return n;
+    };
+    if (text.size() != 23 || text[4] != u'-' || text[7] != u'-' || text[10] != u'T' ||
+        text[13] != u':' || text[16] != u':' || text[19] != u'.')
+        return {};
+    const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+    const QTime time(digits(11, 2), digits(14, 2), digits(17, 2), digits(20, 3));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time, zone);
 }
 
 // Qt binds a null text as NULL: the history's texts are never NULL.
@@ -226,7 +247,12 @@ struct HistoryStore::SqliteInsert
 {
     sqlite3 *db = nullptr;
     sqlite3_stmt *statement = nullptr;
-    ~SqliteInsert() { sqlite3_finalize(statement); }
+    sqlite3_stmt *known = nullptr; // the same measurement, stored already
+    ~SqliteInsert()
+    {
+        sqlite3_finalize(statement);
+        sqlite3_finalize(known);
+    }
 };
 
 HistoryStore::~HistoryStore()
@@ -458,31 +484,40 @@ void appendCopyInteger(QByteArray &row, qint64 value)
 
 } // namespace
 
+sqlite3 *HistoryStore::sqliteHandle() const
+{
+    const QVariant handle = QSqlDatabase::database(m_connection, false).driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.isValid())
+        throw HistoryError(HistoryError::Cause::Unavailable,
+                           QStringLiteral("The history %1 cannot be used: Qt's SQLite driver "
+                                          "gives no handle")
+                               .arg(m_location.shown()));
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
 HistoryStore::Added HistoryStore::addToSqlite(const QList<Measurement> &batch)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!m_sqliteInsert) {
-        const QVariant handle = db.driver()->handle();
-        if (qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.isValid())
-            throw HistoryError(HistoryError::Cause::WriteFailed,
-                               QStringLiteral("The history %1 cannot be written: Qt's SQLite "
-                                              "driver gives no handle")
-                                   .arg(m_location.shown()));
         auto insert = std::make_unique<SqliteInsert>();
-        insert->db = *static_cast<sqlite3 *const *>(handle.constData());
+        insert->db = sqliteHandle();
         const QStringList &columns = measurementColumns();
         QStringList values;
         for (qsizetype i = 1; i <= columns.size(); ++i)
             values << QStringLiteral("?%1").arg(i);
-        // ?1 the time, ?5 the instrument, ?7 the record, ?10 the sample ID.
+        // An INSERT ... SELECT that reads the table it writes goes through a temporary table
+        // row by row; a lookup of its own on the key's index, then the plain insert, costs a
+        // third less.
         const QByteArray sql =
-            QStringLiteral("INSERT INTO measurements (%1) SELECT %2 WHERE NOT EXISTS (SELECT 1 "
-                           "FROM measurements WHERE taken = ?1 AND record = ?7 AND sample_id = "
-                           "?10 AND (instrument = ?5 OR instrument = '' OR ?5 = '')) ON CONFLICT "
-                           "DO NOTHING")
+            QStringLiteral("INSERT INTO measurements (%1) VALUES (%2) ON "
+                           "CONFLICT DO NOTHING")
                 .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")))
                 .toUtf8();
+        const QByteArray known = "SELECT 1 FROM measurements WHERE taken = ?1 AND record = ?2 "
+                                 "AND sample_id = ?3 AND (instrument = ?4 OR instrument = '' OR "
+                                 "?4 = '') LIMIT 1";
         if (sqlite3_prepare_v2(insert->db, sql.constData(), int(sql.size()), &insert->statement,
+                               nullptr) != SQLITE_OK ||
+            sqlite3_prepare_v2(insert->db, known.constData(), int(known.size()), &insert->known,
                                nullptr) != SQLITE_OK)
             throw HistoryError(
                 HistoryError::Cause::WriteFailed,
@@ -510,18 +545,49 @@ HistoryStore::Added HistoryStore::addToSqlite(const QList<Measurement> &batch)
     sqlite3_bind_text(statement, 2, stored.constData(), int(stored.size()), SQLITE_TRANSIENT);
     sqlite3_bind_text(statement, 3, host.constData(), int(host.size()), SQLITE_TRANSIENT);
     sqlite3_bind_text(statement, 4, login.constData(), int(login.size()), SQLITE_TRANSIENT);
+    sqlite3_stmt *const known = m_sqliteInsert->known;
+    const auto failed = [&](int step) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
+        rollback();
+        throw HistoryError(
+            step == SQLITE_BUSY || step == SQLITE_LOCKED ? HistoryError::Cause::Busy
+                                                         : HistoryError::Cause::WriteFailed,
+            QStringLiteral("The history %1 cannot be written: %2").arg(m_location.shown(), error));
+    };
     for (qsizetype k = 0; k < batch.size(); ++k) {
         const Measurement &m = batch[k];
+        if (m_faults.failBatch == m_batches && k + 1 == batch.size()) {
+            rollback();
+            throw HistoryError(HistoryError::Cause::WriteFailed,
+                               QStringLiteral("The history %1 cannot be written: planted failure")
+                                   .arg(m_location.shown()));
+        }
+        const QByteArray taken = timeText(m.taken).toUtf8(),
+                         instrument = m.instrumentSerial.toUtf8(), sampleId = m.sampleId.toUtf8();
+        sqlite3_bind_text(known, 1, taken.constData(), int(taken.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(known, 2, m.recordNumber);
+        sqlite3_bind_text(known, 3, sampleId.constData(), int(sampleId.size()), SQLITE_STATIC);
+        sqlite3_bind_text(known, 4, instrument.constData(), int(instrument.size()), SQLITE_STATIC);
+        const int found = sqlite3_step(known);
+        sqlite3_reset(known);
+        if (found == SQLITE_ROW) {
+            ++result.known;
+            continue;
+        }
+        if (found != SQLITE_DONE)
+            failed(found);
         int at = 1;
-        bindText(at++, timeText(m.taken));
+        sqlite3_bind_text(statement, at++, taken.constData(), int(taken.size()), SQLITE_TRANSIENT);
         at += 3;
-        bindText(at++, m.instrumentSerial);
+        sqlite3_bind_text(statement, at++, instrument.constData(), int(instrument.size()),
+                          SQLITE_TRANSIENT);
         const char *const source = Sources[int(m.source)];
         sqlite3_bind_text(statement, at++, source, -1, SQLITE_STATIC);
         sqlite3_bind_int64(statement, at++, m.recordNumber);
         sqlite3_bind_int(statement, at++, m.setupNumber);
         bindText(at++, m.product);
-        bindText(at++, m.sampleId);
+        sqlite3_bind_text(statement, at++, sampleId.constData(), int(sampleId.size()),
+                          SQLITE_TRANSIENT);
         for (int code : {m.isStandard ? 1 : 0, int(m.displayMode), int(m.illuminant),
                          int(m.observer), int(m.colorScale), int(m.colorIndex)})
             sqlite3_bind_int(statement, at++, code);
@@ -539,24 +605,10 @@ HistoryStore::Added HistoryStore::addToSqlite(const QList<Measurement> &batch)
             sqlite3_bind_int(statement, at++, *m.setupVerdict);
         else
             sqlite3_bind_null(statement, at++);
-        if (m_faults.failBatch == m_batches && k + 1 == batch.size()) {
-            sqlite3_reset(statement);
-            rollback();
-            throw HistoryError(HistoryError::Cause::WriteFailed,
-                               QStringLiteral("The history %1 cannot be written: planted failure")
-                                   .arg(m_location.shown()));
-        }
         const int step = sqlite3_step(statement);
         sqlite3_reset(statement);
-        if (step != SQLITE_DONE) {
-            const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
-            rollback();
-            throw HistoryError(step == SQLITE_BUSY || step == SQLITE_LOCKED
-                                   ? HistoryError::Cause::Busy
-                                   : HistoryError::Cause::WriteFailed,
-                               QStringLiteral("The history %1 cannot be written: %2")
-                                   .arg(m_location.shown(), error));
-        }
+        if (step != SQLITE_DONE)
+            failed(step);
         if (sqlite3_changes(handle) > 0)
             ++result.added;
         else
@@ -679,44 +731,68 @@ HistoryStore::Added HistoryStore::addToPostgres(const QList<Measurement> &batch)
 
 namespace {
 
-StoredMeasurement readRow(const QSqlQuery &query)
+// A row's columns through Qt SQL.
+struct QtColumns
+{
+    const QSqlQuery &query;
+    QString text(int i) const { return query.value(i).toString(); }
+    qint64 integer(int i) const { return query.value(i).toLongLong(); }
+    double real(int i) const { return query.value(i).toDouble(); }
+    bool isNull(int i) const { return query.isNull(i); }
+};
+
+// A row's columns straight from SQLite's statement: a long listing reads a sixth as long as
+// through QVariants.
+struct SqliteColumns
+{
+    sqlite3_stmt *statement;
+    QString text(int i) const
+    {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, i)),
+                                 sqlite3_column_bytes(statement, i));
+    }
+    qint64 integer(int i) const { return sqlite3_column_int64(statement, i); }
+    double real(int i) const { return sqlite3_column_double(statement, i); }
+    bool isNull(int i) const { return sqlite3_column_type(statement, i) == SQLITE_NULL; }
+};
+
+template <typename Columns> StoredMeasurement readRow(const Columns &c, const QTimeZone &zone)
 {
     StoredMeasurement row;
     int i = 0;
-    row.id = query.value(i++).toLongLong();
+    row.id = c.integer(i++);
     Measurement &m = row.value;
-    m.taken = timeFrom(query.value(i++));
-    row.stored = timeFrom(query.value(i++));
-    row.station = query.value(i++).toString();
-    row.operatorLogin = query.value(i++).toString();
-    m.instrumentSerial = query.value(i++).toString();
-    m.source = sourceFromName(query.value(i++).toString()).value_or(MeasurementSource::Import);
-    m.recordNumber = query.value(i++).toLongLong();
-    m.setupNumber = query.value(i++).toInt();
-    m.product = query.value(i++).toString();
-    m.sampleId = query.value(i++).toString();
-    m.isStandard = query.value(i++).toInt() != 0;
-    m.displayMode = query.value(i++).toInt();
-    m.illuminant = query.value(i++).toInt();
-    m.observer = query.value(i++).toInt();
-    m.colorScale = query.value(i++).toInt();
-    m.colorIndex = query.value(i++).toInt();
+    m.taken = timeFrom(c.text(i++), zone);
+    row.stored = timeFrom(c.text(i++), zone);
+    row.station = c.text(i++);
+    row.operatorLogin = c.text(i++);
+    m.instrumentSerial = c.text(i++);
+    m.source = sourceFromName(c.text(i++)).value_or(MeasurementSource::Import);
+    m.recordNumber = c.integer(i++);
+    m.setupNumber = int(c.integer(i++));
+    m.product = c.text(i++);
+    m.sampleId = c.text(i++);
+    m.isStandard = c.integer(i++) != 0;
+    m.displayMode = int(c.integer(i++));
+    m.illuminant = int(c.integer(i++));
+    m.observer = int(c.integer(i++));
+    m.colorScale = int(c.integer(i++));
+    m.colorIndex = int(c.integer(i++));
     // NULL is a value that was not a number.
-    const auto real = [&query](int column) {
-        const QVariant value = query.value(column);
-        return value.isNull() ? std::numeric_limits<float>::quiet_NaN() : value.toFloat();
+    const auto real = [&c](int column) {
+        return c.isNull(column) ? std::numeric_limits<float>::quiet_NaN() : float(c.real(column));
     };
     for (float &value : m.scaleData)
         value = real(i++);
     m.indexData = real(i++);
-    const QVariant passFail = query.value(i++);
-    if (!passFail.isNull())
-        m.passFail = passFail.toInt();
+    if (!c.isNull(i))
+        m.passFail = int(c.integer(i));
+    ++i;
     for (float &value : m.spectrum)
         value = real(i++);
-    m.readings = query.value(i++).toInt();
-    if (const QVariant verdict = query.value(i++); !verdict.isNull())
-        m.setupVerdict = verdict.toInt();
+    m.readings = int(c.integer(i++));
+    if (!c.isNull(i))
+        m.setupVerdict = int(c.integer(i));
     return row;
 }
 
@@ -739,7 +815,11 @@ QString likePattern(const QString &pattern)
 
 } // namespace
 
-QList<StoredMeasurement> HistoryStore::list(const HistoryFilter &filter) const
+// The rows the filter selects, in its order, each given to `take` as its columns (the sample
+// ID first after the columns asked for); take returns whether the listing has all it asked
+// for.
+template <typename Take>
+void HistoryStore::select(const HistoryFilter &filter, const QString &columns, Take take) const
 {
     QStringList where;
     QVariantList binds;
@@ -773,8 +853,7 @@ QList<StoredMeasurement> HistoryStore::list(const HistoryFilter &filter) const
         binds << timeText(filter.after->first) << timeText(filter.after->first)
               << filter.after->second;
     }
-    QString sql = QStringLiteral("SELECT id, %1 FROM measurements")
-                      .arg(measurementColumns().join(QStringLiteral(", ")));
+    QString sql = QStringLiteral("SELECT %1, sample_id FROM measurements").arg(columns);
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
     static const char *const orderColumns[] = {"taken",  "product", "sample_id",  "source",
@@ -786,6 +865,51 @@ QList<StoredMeasurement> HistoryStore::list(const HistoryFilter &filter) const
     const bool exact = bracket;
     if (filter.limit > 0 && !exact)
         sql += QStringLiteral(" LIMIT %1 OFFSET %2").arg(filter.limit).arg(filter.offset);
+    const QRegularExpression sample(
+        exact ? QRegularExpression::anchoredPattern(QRegularExpression::wildcardToRegularExpression(
+                    filter.samplePattern, QRegularExpression::UnanchoredWildcardConversion))
+              : QString());
+    const int sampleColumn = int(columns.count(QLatin1Char(','))) + 1;
+    int taken = 0;
+    // A row of a sample ID the pattern matches counts toward the limit; another is skipped.
+    const auto offer = [&](const auto &row) {
+        if (exact && !sample.match(row.text(sampleColumn)).hasMatch())
+            return false;
+        return take(row) || (filter.limit > 0 && ++taken == filter.limit);
+    };
+    if (m_location.kind == HistoryLocation::Kind::SQLite) {
+        sqlite3 *const handle = sqliteHandle();
+        sqlite3_stmt *statement = nullptr;
+        const QByteArray utf8 = sql.toUtf8();
+        const auto failed = [&] {
+            const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
+            sqlite3_finalize(statement);
+            throw HistoryError(
+                HistoryError::Cause::Unavailable,
+                QStringLiteral("The history %1 cannot be read: %2").arg(m_location.shown(), error));
+        };
+        if (sqlite3_prepare_v2(handle, utf8.constData(), int(utf8.size()), &statement, nullptr) !=
+            SQLITE_OK)
+            failed();
+        for (int k = 0; k < binds.size(); ++k) {
+            if (binds[k].typeId() == QMetaType::QString) {
+                const QByteArray text = binds[k].toString().toUtf8();
+                sqlite3_bind_text(statement, k + 1, text.constData(), int(text.size()),
+                                  SQLITE_TRANSIENT);
+            } else {
+                sqlite3_bind_int64(statement, k + 1, binds[k].toLongLong());
+            }
+        }
+        int step;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+            if (offer(SqliteColumns{statement}))
+                break;
+        }
+        if (step != SQLITE_ROW && step != SQLITE_DONE)
+            failed();
+        sqlite3_finalize(statement);
+        return;
+    }
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(sql);
@@ -794,19 +918,37 @@ QList<StoredMeasurement> HistoryStore::list(const HistoryFilter &filter) const
     if (!query.exec())
         fail(HistoryError::Cause::Unavailable, m_location, QStringLiteral("cannot be read"),
              query.lastError());
-    const QRegularExpression sample(
-        exact ? QRegularExpression::anchoredPattern(QRegularExpression::wildcardToRegularExpression(
-                    filter.samplePattern, QRegularExpression::UnanchoredWildcardConversion))
-              : QString());
-    QList<StoredMeasurement> rows;
     while (query.next()) {
-        StoredMeasurement row = readRow(query);
-        if (exact && !sample.match(row.value.sampleId).hasMatch())
-            continue;
-        rows.append(std::move(row));
-        if (filter.limit > 0 && rows.size() == filter.limit)
+        if (offer(QtColumns{query}))
             break;
     }
+}
+
+QList<StoredMeasurement> HistoryStore::list(const HistoryFilter &filter) const
+{
+    QList<StoredMeasurement> rows;
+    select(filter, QStringLiteral("id, ") + measurementColumns().join(QStringLiteral(", ")),
+           [&](const auto &columns) {
+               rows.append(readRow(columns, m_zone));
+               return false;
+           });
+    return rows;
+}
+
+QList<HistoryStore::SpectrumRow> HistoryStore::spectra(const HistoryFilter &filter) const
+{
+    QString columns = QStringLiteral("id, taken");
+    for (int nm = 400; nm <= 700; nm += 10)
+        columns += QStringLiteral(", spec_%1").arg(nm);
+    QList<SpectrumRow> rows;
+    select(filter, columns, [&](const auto &c) {
+        SpectrumRow row{c.integer(0), timeFrom(c.text(1), m_zone), {}};
+        for (int i = 0; i < 31; ++i)
+            row.spectrum[size_t(i)] =
+                c.isNull(i + 2) ? std::numeric_limits<float>::quiet_NaN() : float(c.real(i + 2));
+        rows.append(row);
+        return false;
+    });
     return rows;
 }
 
@@ -844,7 +986,7 @@ std::optional<StoredMeasurement> HistoryStore::find(qint64 id) const
              query.lastError());
     if (!query.next())
         return std::nullopt;
-    return readRow(query);
+    return readRow(QtColumns{query}, m_zone);
 }
 
 qint64 HistoryStore::count() const
@@ -891,13 +1033,13 @@ const QStringList &standardColumns()
     return columns;
 }
 
-Standard readStandard(const QSqlQuery &query)
+Standard readStandard(const QSqlQuery &query, const QTimeZone &zone)
 {
     Standard s;
     int i = 0;
     s.name = query.value(i++).toString();
-    s.created = timeFrom(query.value(i++));
-    s.changed = timeFrom(query.value(i++));
+    s.created = timeFrom(query.value(i++).toString(), zone);
+    s.changed = timeFrom(query.value(i++).toString(), zone);
     s.revision = query.value(i++).toInt();
     const QString origin = query.value(i++).toString();
     s.origin = origin == QLatin1String("setup")  ? Standard::Origin::Setup
@@ -963,7 +1105,7 @@ QList<Standard> HistoryStore::standards() const
              query.lastError());
     QList<Standard> list;
     while (query.next())
-        list << readStandard(query);
+        list << readStandard(query, m_zone);
     return list;
 }
 
@@ -978,7 +1120,7 @@ std::optional<Standard> HistoryStore::standard(const QString &name) const
              query.lastError());
     if (!query.next())
         return std::nullopt;
-    return readStandard(query);
+    return readStandard(query, m_zone);
 }
 
 void HistoryStore::renameStandard(const QString &name, const QString &newName)
