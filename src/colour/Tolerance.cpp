@@ -227,32 +227,44 @@ double metamerismIndex(const ToleranceSet &set, const Lab &standardReference,
     return differenceIn(set, corrected, standardTest);
 }
 
-Judgement judge(const StandardColour &standard, const Spectrum &sample, const ToleranceSet &set)
+Judge::Judge(const StandardColour &standard, const ToleranceSet &set) : m_set(set)
 {
-    Judgement result;
     QList<std::pair<Condition, double>> conditions{{set.primary, set.limit}};
     for (const ToleranceSet::Secondary &s : set.secondaries)
         conditions.append({s.condition, s.limit > 0 ? s.limit : set.limit});
     const bool hunter = set.method == ToleranceMethod::Hunter;
     for (const auto &[condition, limit] : conditions) {
+        Under under{condition, limit, Colorimeter(condition.illuminant, condition.observer), {}};
+        const Colorimeter &meter = under.meter;
+        if (standard.spectrum) {
+            const Xyz xyz = meter.tristimulus(*standard.spectrum);
+            under.standard = hunter ? toHunterLab(xyz, meter.white()) : toLab(xyz, meter.white());
+        } else if (standard.labCondition == condition) {
+            under.standard = hunter
+                                 ? toHunterLab(fromLab(standard.lab, meter.white()), meter.white())
+                                 : standard.lab;
+        }
+        m_conditions.push_back(std::move(under));
+    }
+}
+
+Judgement Judge::operator()(const Spectrum &sample) const
+{
+    const ToleranceSet &set = m_set;
+    Judgement result;
+    const bool hunter = set.method == ToleranceMethod::Hunter;
+    for (const Under &under : m_conditions) {
         ConditionVerdict v;
-        v.condition = condition;
+        v.condition = under.condition;
         v.primary = result.conditions.isEmpty();
-        v.limit = limit;
-        const Colorimeter meter(condition.illuminant, condition.observer);
-        const Xyz sampleXyz = meter.tristimulus(sample);
-        std::optional<Xyz> standardXyz;
-        if (standard.spectrum)
-            standardXyz = meter.tristimulus(*standard.spectrum);
-        else if (standard.labCondition == condition)
-            standardXyz = fromLab(standard.lab, meter.white());
-        if (standardXyz) {
+        v.limit = under.limit;
+        if (under.standard) {
+            const Colorimeter &meter = under.meter;
+            const Xyz sampleXyz = meter.tristimulus(sample);
             v.judged = true;
             v.sample =
                 hunter ? toHunterLab(sampleXyz, meter.white()) : toLab(sampleXyz, meter.white());
-            v.standard =
-                hunter ? toHunterLab(*standardXyz, meter.white())
-                       : (standard.spectrum ? toLab(*standardXyz, meter.white()) : standard.lab);
+            v.standard = *under.standard;
             v.difference = difference(v.sample, v.standard);
             v.difference.dE = differenceIn(set, v.sample, v.standard);
             if (set.isBox()) {
@@ -266,7 +278,7 @@ Judgement judge(const StandardColour &standard, const Spectrum &sample, const To
                     v.verdict = worse(v.verdict, against(std::fabs(d[i]), bound, set.warn));
                 }
             } else {
-                v.verdict = against(v.difference.dE, limit, set.warn);
+                v.verdict = against(v.difference.dE, under.limit, set.warn);
             }
             if (!v.primary && result.conditions.first().judged) {
                 const ConditionVerdict &p = result.conditions.first();
@@ -278,6 +290,11 @@ Judgement judge(const StandardColour &standard, const Spectrum &sample, const To
         result.conditions.append(v);
     }
     return result;
+}
+
+Judgement judge(const StandardColour &standard, const Spectrum &sample, const ToleranceSet &set)
+{
+    return Judge(standard, set)(sample);
 }
 
 } // namespace quvane::Colour

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace quvane::Colour {
 
@@ -112,6 +113,26 @@ struct Judgement
 };
 
 Judgement judge(const StandardColour &standard, const Spectrum &sample, const ToleranceSet &set);
+
+// judge() for many samples against one standard: the colorimeters of the conditions and the
+// standard's values under them are made once.
+class Judge
+{
+public:
+    Judge(const StandardColour &standard, const ToleranceSet &set);
+    Judgement operator()(const Spectrum &sample) const;
+
+private:
+    struct Under
+    {
+        Condition condition;
+        double limit;
+        Colorimeter meter;
+        std::optional<Lab> standard; // none: the standard has no values under it
+    };
+    ToleranceSet m_set;
+    std::vector<Under> m_conditions; // the primary first
+};
 
 // The difference of two colours in the method's formula (dE*ab for a box).
 double differenceIn(const ToleranceSet &set, const Lab &sample, const Lab &standard);
