@@ -166,12 +166,8 @@ int importHistory(const HistoryRun &run, const QStringList &files, TransferProgr
     return status;
 }
 
-int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
+HistoryFilter historyFilter(const QCommandLineParser &parser)
 {
-    QString error;
-    const std::unique_ptr<HistoryStore> store = openStore(run, error);
-    if (!store)
-        return say(error);
     HistoryFilter filter;
     if (parser.isSet(QStringLiteral("since")))
         filter.since = filterTime(parser.value(QStringLiteral("since")), false);
@@ -182,9 +178,36 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
     filter.instrument = parser.value(QStringLiteral("instrument"));
     filter.source = sourceFromName(parser.value(QStringLiteral("source")));
     filter.limit = parser.value(QStringLiteral("limit")).toInt();
+    return filter;
+}
+
+QString filterText(const QCommandLineParser &parser)
+{
+    QStringList words;
+    const auto add = [&](const char *option, const QString &text) {
+        if (parser.isSet(QLatin1String(option)))
+            words << text.arg(parser.value(QLatin1String(option)));
+    };
+    add("since", QStringLiteral("taken on or after %1"));
+    add("until", QStringLiteral("taken on or before %1"));
+    add("product", QStringLiteral("of the product %1"));
+    add("sample", QStringLiteral("sample IDs %1"));
+    add("instrument", QStringLiteral("of the instrument %1"));
+    add("source", QStringLiteral("from %1"));
+    add("limit", QStringLiteral("the newest %1"));
+    return words.isEmpty() ? QStringLiteral("every measurement of the history")
+                           : words.join(QStringLiteral(", "));
+}
+
+int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
     QList<StoredMeasurement> rows;
     try {
-        rows = store->list(filter);
+        rows = store->list(historyFilter(parser));
     } catch (const HistoryError &e) {
         return say(e.message());
     }

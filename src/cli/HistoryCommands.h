@@ -52,6 +52,11 @@ int showStandard(const HistoryRun &run, const QString &name);
 int renameStandard(const HistoryRun &run, const QString &name, const QString &newName);
 int removeStandard(const HistoryRun &run, const QString &name);
 
+// The filters of history list and report (--since, --until, --product, --sample, --instrument,
+// --source, --limit), and what they select in words.
+HistoryFilter historyFilter(const QCommandLineParser &parser);
+QString filterText(const QCommandLineParser &parser);
+
 // A usage error of history list's filters, or nothing.
 QString checkHistoryFilters(const QCommandLineParser &parser);
 

@@ -95,7 +95,7 @@ const Option Options[] = {
      "the history: a file, or\npostgresql://[USER@]HOST[:PORT]/DATABASE",
      {"capture", "convert", "measure", "history import", "history list", "history show",
       "history delete", "standard add", "standard list", "standard show", "standard rename",
-      "standard remove", "standard tolerance"}},
+      "standard remove", "standard tolerance", "report"}},
     {"no-history",
      nullptr,
      nullptr,
@@ -107,43 +107,43 @@ const Option Options[] = {
      "DATE",
      "history list: taken on or after DATE.",
      "history list: taken on or after DATE (2026-12-06)",
-     {"history list"}},
+     {"history list", "report"}},
     {"until",
      nullptr,
      "DATE",
      "history list: taken on or before DATE.",
      "history list: taken on or before DATE",
-     {"history list"}},
+     {"history list", "report"}},
     {"product",
      nullptr,
      "TEXT",
      "history list: of the product set-up named TEXT.",
      "history list: of the product set-up named TEXT",
-     {"history list"}},
+     {"history list", "report"}},
     {"sample",
      nullptr,
      "PATTERN",
      "history list: sample IDs matching PATTERN (* and ?).",
      "history list: sample IDs matching PATTERN (* and ?)",
-     {"history list"}},
+     {"history list", "report"}},
     {"instrument",
      nullptr,
      "SERIAL",
      "history list: of the instrument SERIAL.",
      "history list: of the instrument SERIAL",
-     {"history list"}},
+     {"history list", "report"}},
     {"source",
      nullptr,
      "SOURCE",
      "history list: live, capture, conversion or import.",
      "history list: live, capture, conversion or import",
-     {"history list"}},
+     {"history list", "report"}},
     {"limit",
      nullptr,
      "N",
      "history list: the newest N; standard tolerance: the formula's limit.",
      "history list: the newest N; standard tolerance: the\nformula's limit (1)",
-     {"history list", "standard tolerance"}},
+     {"history list", "standard tolerance", "report"}},
     {"measurement",
      nullptr,
      "ID",
@@ -166,8 +166,8 @@ const Option Options[] = {
      nullptr,
      "NAME",
      "Judge against the history's standard NAME.",
-     "measure, history list: judge against the standard NAME",
-     {"measure", "history list"}},
+     "measure, history list, report: judge against the\nstandard NAME",
+     {"measure", "history list", "report"}},
     {"by-setup",
      nullptr,
      nullptr,
@@ -441,6 +441,7 @@ struct CommandRun
     const HistoryRun &history;
     const QCommandLineParser &parser;
     const LinkOptions &link;
+    const CliEnvironment &environment;
 };
 
 // The name a message gives an operand: "-" read is standard input.
@@ -663,6 +664,15 @@ int runHistoryShow(CommandRun &run)
     return showHistory(run.history, run.operands[0]);
 }
 
+int runReport(CommandRun &run)
+{
+    if (!run.environment.writeReport)
+        return fail(QStringLiteral("reports are drawn by quvane-report, which is not installed "
+                                   "(it comes with the package quvane-utility)"));
+    return run.environment.writeReport(run.history, run.operands[0], run.parser,
+                                       run.environment.letterPaper);
+}
+
 int runHistoryDelete(CommandRun &run)
 {
     return deleteHistory(run.history, run.operands, run.parser.isSet(QStringLiteral("yes")));
@@ -687,6 +697,13 @@ QString validSetupNumber(const QStringList &operands, const QCommandLineParser &
 
 QString historyFilters(const QStringList &, const QCommandLineParser &parser)
 {
+    return checkHistoryFilters(parser);
+}
+
+QString reportOptions(const QStringList &, const QCommandLineParser &parser)
+{
+    if (!parser.isSet(QStringLiteral("standard")))
+        return QStringLiteral("report takes --standard NAME, the standard it judges against");
     return checkHistoryFilters(parser);
 }
 
@@ -798,6 +815,11 @@ const Command Commands[] = {
      false, false, false, false, validTolerance, runStandardTolerance},
     {"standard remove", "standard remove NAME", 1, "remove a standard from the history", false,
      false, false, false, nullptr, runStandardRemove},
+    {"report", "report FILE", 1,
+     "a PDF report of --standard NAME's measurements: of\none a batch report, else a period "
+     "report with\ntrends and statistics [--since DATE] [--until DATE]\n[--sample PATTERN] "
+     "[--product TEXT] [--instrument\nSERIAL] [--source SOURCE] [--limit N]",
+     false, true, false, false, reportOptions, runReport},
     {"history delete", "history delete ID...", -1,
      "delete measurements from the history (--yes, or asked)", false, false, false, false, nullptr,
      runHistoryDelete},
@@ -864,6 +886,26 @@ int unknownOption(const QCommandLineParser &parser, const QStringList &arguments
 }
 
 } // namespace
+
+bool drawsPages(const QStringList &arguments)
+{
+    // The command is the first argument that is neither an option nor an option's value.
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--"))
+            return i + 1 < arguments.size() && arguments[i + 1] == QLatin1String("report");
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-"))
+            return argument == QLatin1String("report");
+        if (argument.contains(QLatin1Char('=')))
+            continue;
+        const QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const auto option = std::find_if(std::begin(Options), std::end(Options),
+                                         [&name](const Option &o) { return name == o.name; });
+        if (option != std::end(Options) && option->valueName)
+            ++i;
+    }
+    return false;
+}
 
 int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment &environment)
 {
@@ -1010,7 +1052,8 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
                    progress,
                    history,
                    parser,
-                   link};
+                   link,
+                   environment};
     try {
         return command.run(run);
     } catch (const QuvaneError &error) {

@@ -715,3 +715,74 @@ TEST(QuvaneCli, ACapturedDatalogIsJudgedByItsSetupsAsTheInstrumentJudgedIt)
     for (const char *pair : {"PASS/PASS", "WARN/PASS", "FAIL/FAIL", "/"})
         EXPECT_GT(pairs[pair], 20) << pair;
 }
+
+namespace {
+
+// What poppler's tools read of a PDF: pdfinfo's fields, or pdftotext's text in its layout.
+QString poppler(const QString &tool, const QString &pdf)
+{
+    QProcess process;
+    process.start(tool, tool == "pdfinfo" ? QStringList{pdf} : QStringList{"-layout", pdf, "-"});
+    EXPECT_TRUE(process.waitForFinished(30000)) << tool.toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+// A report is a PDF a reader other than ours reads: of one measurement a batch report with its
+// verdict, of more a period report whose counts are those history list gives, on the paper of
+// the locale.
+TEST(QuvaneCli, AReportSaysWhatTheHistoryListSaysOnThePapersOfTheLocale)
+{
+    QTemporaryDir dir;
+    const QString history = dir.filePath("h.sqlite");
+    ASSERT_EQ(withHistory(history, {"capture", dir.filePath("c.txt")}).exitCode, 0);
+    ASSERT_EQ(withHistory(history, {"standard", "add", "Tomato", "--setup", "3"}).exitCode, 0);
+    const QStringList rows =
+        historyRows(history, {"--product", "TOMATO RED", "--standard", "Tomato"});
+    ASSERT_GE(rows.size(), 3);
+    std::map<QString, int> verdicts;
+    for (const QString &row : rows)
+        ++verdicts[row.section(',', -1)];
+
+    const QString period = dir.filePath("period.pdf");
+    const CliRun made =
+        withHistory(history, {"report", "--standard", "Tomato", "--product", "TOMATO RED", period});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_TRUE(holds(poppler("pdfinfo", period), "(A4)"));
+    const QString text = poppler("pdftotext", period);
+    EXPECT_TRUE(holds(text, "Period report: Tomato"));
+    EXPECT_TRUE(holds(text, QStringLiteral("%1 measurements").arg(rows.size())));
+    const auto share = [&](const char *verdict) {
+        const int n = verdicts[verdict];
+        return QStringLiteral("%1 (%2 %)").arg(n).arg(100.0 * n / rows.size(), 0, 'f', 1);
+    };
+    EXPECT_TRUE(holds(text, QStringLiteral("Pass %1, Warn %2, Fail %3")
+                                .arg(share("PASS"), share("WARN"), share("FAIL"))));
+    // Every measurement is a row of the table, with its own dE.
+    for (const QString &row : rows)
+        EXPECT_TRUE(text.contains(QRegularExpression(
+            "\\b" + row.section(',', 0, 0) + "\\s+S\\d+\\s+SIM\\S*(\\s+\\S+){3}\\s+" +
+            QString::number(row.section(',', -2, -2).toDouble(), 'f', 2))))
+            << row;
+
+    const QString batch = dir.filePath("batch.pdf");
+    const QString last = rows.first();
+    ASSERT_EQ(
+        withHistory(history,
+                    {"report", "--standard", "Tomato", "--sample", last.section(',', 7, 7), batch},
+                    "en_US.UTF-8")
+            .exitCode,
+        0);
+    const QString info = poppler("pdfinfo", batch);
+    EXPECT_TRUE(holds(info, "Pages:           1"));
+    EXPECT_TRUE(holds(info, "(letter)"));
+    const QString verdict = last.section(',', -1);
+    EXPECT_TRUE(holds(poppler("pdftotext", batch),
+                      "Verdict: " + verdict.left(1) + verdict.mid(1).toLower()));
+
+    EXPECT_EQ(withHistory(history, {"report", period}).exitCode, 2);
+    EXPECT_EQ(withHistory(history, {"report", "--standard", "Tomato", "--sample", "none", period})
+                  .exitCode,
+              1);
+}

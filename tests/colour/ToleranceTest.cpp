@@ -3,8 +3,12 @@
 // for CIE94, Clarke, McDonald and Rigg for CMC, CIE 142 for CIEDE2000): Y 50 and 52 give L*
 // 76.06926 and 77.28084, dL* 1.21158, whatever the illuminant and observer.
 #include "colour/Tolerance.h"
+#include "colour/Trend.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <tuple>
 
 using namespace quvane::Colour;
 
@@ -217,4 +221,36 @@ TEST(Tolerance, ReadingsAveragedWithTheirSpread)
     EXPECT_NEAR(r.largestDeltaE, 0.60975, 5e-5);
     const Repeatability one = averageReadings({flat(50)}, meter);
     EXPECT_EQ(std::tuple(one.deviation.L, one.largestDeltaE), std::tuple(0.0, 0.0));
+}
+
+// A trend's statistics (the deviation of a sample) and an individuals chart whose limits come
+// from its base period alone, bounds included, worked out by hand.
+TEST(Trend, StatisticsAndControlLimitsOfABasePeriod)
+{
+    const QDateTime t0(QDate(2026, 1, 1), QTime(8, 0));
+    QList<TrendPoint> points;
+    const double dE[] = {1, 2, 3, 4, 10};
+    const Verdict verdicts[] = {Verdict::Pass, Verdict::Pass, Verdict::Warn, Verdict::Fail,
+                                Verdict::Fail};
+    for (int i = 0; i < 5; ++i)
+        points.append({i + 1, t0.addDays(i), dE[i], -dE[i], 0.5, 2 * dE[i], 0, 0, verdicts[i]});
+    const TrendStatistics s = trendStatistics(points);
+    EXPECT_EQ(s.count, 5);
+    EXPECT_DOUBLE_EQ(s.dE.mean, 4);
+    EXPECT_NEAR(s.dE.deviation, std::sqrt(50.0 / 4), 1e-12);
+    EXPECT_DOUBLE_EQ(s.dL.minimum, -10);
+    EXPECT_DOUBLE_EQ(s.db.maximum, 20);
+    EXPECT_DOUBLE_EQ(s.da.deviation, 0);
+    EXPECT_EQ(std::tuple(s.pass, s.warn, s.fail), std::tuple(2, 1, 2));
+    EXPECT_DOUBLE_EQ(s.rate(s.fail), 0.4);
+
+    const std::optional<ControlLimits> limits = controlLimits(points, t0, t0.addDays(3));
+    ASSERT_TRUE(limits);
+    EXPECT_EQ(limits->basePoints, 4);
+    EXPECT_DOUBLE_EQ(limits->centre, 2.5);
+    EXPECT_NEAR(limits->upper(), 2.5 + 3 * std::sqrt(5.0 / 3), 1e-12);
+    EXPECT_FALSE(limits->beyond(4));
+    EXPECT_TRUE(limits->beyond(10));
+    EXPECT_EQ(controlLimits(points, {}, {})->basePoints, 5);
+    EXPECT_FALSE(controlLimits(points, t0.addDays(4), {}));
 }
