@@ -7,6 +7,7 @@
 #include "link/QuvaneError.h"
 #include "store/HistoryError.h"
 #include "store/HistorySink.h"
+#include "store/HistoryWorkbook.h"
 #include "transfer/DatalogReaders.h"
 #include "transfer/DatalogSinks.h"
 #include "transfer/OutputFile.h"
@@ -116,8 +117,8 @@ QString checkHistoryFilters(const QCommandLineParser &parser)
         return QStringLiteral("--limit takes a number of measurements, 1 or more");
     const QString format = parser.value(QStringLiteral("format"));
     if (!format.isEmpty() && format != QLatin1String("text") && format != QLatin1String("csv") &&
-        format != QLatin1String("cgats"))
-        return QStringLiteral("history list --format takes text, csv or cgats");
+        format != QLatin1String("cgats") && format != QLatin1String("xlsx"))
+        return QStringLiteral("history list --format takes text, csv, cgats or xlsx");
     return {};
 }
 
@@ -199,7 +200,7 @@ QString filterText(const QCommandLineParser &parser)
                            : words.join(QStringLiteral(", "));
 }
 
-int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
+int listHistory(const HistoryRun &run, const QCommandLineParser &parser, const QString &file)
 {
     QString error;
     const std::unique_ptr<HistoryStore> store = openStore(run, error);
@@ -243,6 +244,22 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser)
     if (bySetup)
         judgedColumns << QStringLiteral("SETUP_VERDICT") << QStringLiteral("INSTRUMENT_VERDICT");
     const QString format = parser.value(QStringLiteral("format"));
+    if (format == QLatin1String("xlsx")) {
+        try {
+            writeHistoryWorkbook(file, rows, judgedColumns, [&](const StoredMeasurement &row) {
+                QVariantList values;
+                for (const QString &field : judged(row.value)) {
+                    bool number = false;
+                    const double value = field.toDouble(&number);
+                    values << (number ? QVariant(value) : QVariant(field));
+                }
+                return values;
+            });
+        } catch (const QuvaneError &e) {
+            return say(e.description());
+        }
+        return 0;
+    }
     if (format == QLatin1String("cgats")) {
         try {
             OutputFile out(OutputFile::StandardOutput);

@@ -38,8 +38,8 @@ std::unique_ptr<HistoryStore> openStore(const HistoryRun &run, QString &error);
 // quvane history import FILE...: capture files of any delimiter (with or without the heading),
 // their CGATS, and DATALOG.QV3 files.
 int importHistory(const HistoryRun &run, const QStringList &files, TransferProgress &progress);
-// quvane history list [filters] [--format text|csv|cgats].
-int listHistory(const HistoryRun &run, const QCommandLineParser &parser);
+// quvane history list [filters] [--format text|csv|cgats], or --format xlsx FILE.
+int listHistory(const HistoryRun &run, const QCommandLineParser &parser, const QString &file = {});
 int showHistory(const HistoryRun &run, const QString &id);
 int deleteHistory(const HistoryRun &run, const QStringList &ids, bool confirmed);
 

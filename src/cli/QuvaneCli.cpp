@@ -85,8 +85,9 @@ const Option Options[] = {
     {"format",
      nullptr,
      "FORMAT",
-     "measure, capture, convert: text (default) or cgats; history list: text, csv or cgats.",
-     "measure, capture, convert: text (default) or cgats;\nhistory list: text, csv or cgats",
+     "measure, capture, convert: text (default) or cgats; history list: text, csv, cgats or "
+     "xlsx.",
+     "measure, capture, convert: text (default) or cgats;\nhistory list: text, csv, cgats or xlsx",
      {"measure", "capture", "convert", "history list"}},
     {"history",
      nullptr,
@@ -656,7 +657,7 @@ int runHistoryImport(CommandRun &run)
 
 int runHistoryList(CommandRun &run)
 {
-    return listHistory(run.history, run.parser);
+    return listHistory(run.history, run.parser, run.operands.value(0));
 }
 
 int runHistoryShow(CommandRun &run)
@@ -695,8 +696,12 @@ QString validSetupNumber(const QStringList &operands, const QCommandLineParser &
                : QStringLiteral("Invalid Product Setup # %1 (1 to 100)").arg(operands[0]);
 }
 
-QString historyFilters(const QStringList &, const QCommandLineParser &parser)
+QString historyFilters(const QStringList &operands, const QCommandLineParser &parser)
 {
+    const bool spreadsheet = parser.value(QStringLiteral("format")) == QLatin1String("xlsx");
+    if (spreadsheet != (operands.size() == 1))
+        return spreadsheet ? QStringLiteral("history list --format xlsx takes the FILE it writes")
+                           : QStringLiteral("history list takes a FILE with --format xlsx alone");
     return checkHistoryFilters(parser);
 }
 
@@ -749,12 +754,14 @@ QString notToATerminal(const QStringList &operands, const QCommandLineParser &)
                : QString();
 }
 
+constexpr int OneOrMore = -1, AtMostOne = -2;
+
 // The commands, in the help's order.
 struct Command
 {
     const char *name;
     const char *usage; // the help's name column
-    int operands;      // how many; -1: one or more
+    int operands;      // how many, or OneOrMore, AtMostOne
     const char *help;  // beside it; a line break continues it below
     bool instrument;   // it talks to the instrument
     bool writes;       // its last operand is a file it writes ("-": standard output)
@@ -791,10 +798,10 @@ const Command Commands[] = {
     {"history import", "history import FILE...", -1,
      "add capture, CGATS and DATALOG.QV3 files to the history", false, false, true, false, nullptr,
      runHistoryImport},
-    {"history list", "history list", 0,
+    {"history list", "history list [FILE]", AtMostOne,
      "list the history, newest first [--since DATE]\n[--until DATE] [--product TEXT] [--sample "
-     "PATTERN]\n[--instrument SERIAL] [--source SOURCE] [--limit N]\n[--format text|csv|cgats] "
-     "[--standard NAME] [--by-setup]",
+     "PATTERN]\n[--instrument SERIAL] [--source SOURCE] [--limit N]\n[--format "
+     "text|csv|cgats|xlsx] [--standard NAME]\n[--by-setup]; xlsx: a spreadsheet FILE",
      false, false, false, false, historyFilters, runHistoryList},
     {"history show", "history show ID", 1,
      "show one measurement with its colour values (the\nmeasure options apply)", false, false,
@@ -952,10 +959,14 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
     if (known == std::end(Commands))
         return usageError(QStringLiteral("unknown command '%1'").arg(name));
     const Command &command = *known;
-    if (command.operands < 0 ? operands.isEmpty() : operands.size() != command.operands)
+    if (command.operands == OneOrMore   ? operands.isEmpty()
+        : command.operands == AtMostOne ? operands.size() > 1
+                                        : operands.size() != command.operands)
         return usageError(
-            command.operands < 0
+            command.operands == OneOrMore
                 ? QStringLiteral("%1 takes one or more arguments").arg(name)
+            : command.operands == AtMostOne
+                ? QStringLiteral("%1 takes one argument at most").arg(name)
                 : QStringLiteral("%1 takes %2 argument(s)").arg(name).arg(command.operands));
     // An option of another command is bad usage, not silently ignored.
     for (const Option &option : Options) {

@@ -781,6 +781,31 @@ TEST(QuvaneCli, AReportSaysWhatTheHistoryListSaysOnThePapersOfTheLocale)
     EXPECT_TRUE(holds(poppler("pdftotext", batch),
                       "Verdict: " + verdict.left(1) + verdict.mid(1).toLower()));
 
+    // The same listing as a spreadsheet, read by openpyxl: numbers as numbers, times as dates.
+    const QString book = dir.filePath("tomato.xlsx");
+    ASSERT_EQ(withHistory(history, {"history", "list", "--product", "TOMATO RED", "--standard",
+                                    "Tomato", "--format", "xlsx", book})
+                  .exitCode,
+              0);
+    QProcess reader;
+    reader.start("/usr/bin/python3",
+                 {"-c", "import openpyxl, sys\n"
+                        "for r in openpyxl.load_workbook(sys.argv[1]).active.iter_rows("
+                        "min_row=2, values_only=True):\n"
+                        "    print(r[0], r[1].isoformat(), '%.3f' % r[19], '%.4f' % r[-2], r[-1])",
+                  book});
+    ASSERT_TRUE(reader.waitForFinished(30000));
+    QStringList expected;
+    for (const QString &row : rows)
+        expected << QStringList{row.section(',', 0, 1), row.section(',', 16, 16),
+                                row.section(',', -2, -1)}
+                        .join(' ')
+                        .replace(',', ' ');
+    EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+              expected)
+        << reader.readAllStandardError();
+    EXPECT_EQ(withHistory(history, {"history", "list", "--format", "xlsx"}).exitCode, 2);
+
     EXPECT_EQ(withHistory(history, {"report", period}).exitCode, 2);
     EXPECT_EQ(withHistory(history, {"report", "--standard", "Tomato", "--sample", "none", period})
                   .exitCode,
