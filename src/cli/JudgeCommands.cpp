@@ -1,9 +1,13 @@
 #include "cli/JudgeCommands.h"
 
+#include "link/QuvaneError.h"
 #include "policy/VerdictText.h"
 #include "store/HistoryError.h"
+#include "store/StandardExchange.h"
+#include "transfer/OutputFile.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 
 #include <cstdio>
 
@@ -12,6 +16,12 @@ namespace quvane {
 using namespace Colour;
 
 namespace {
+
+int say(const QString &message)
+{
+    std::fprintf(stderr, "quvane: %s\n", qPrintable(message));
+    return 1;
+}
 
 QString number(double value)
 {
@@ -188,6 +198,62 @@ QStringList judgementFields(const Judgement &judgement)
                                      : QString());
     }
     return fields;
+}
+
+} // namespace quvane
+
+namespace quvane {
+
+int exportStandards(const HistoryRun &run, const QStringList &names, const QString &file)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    QList<Standard> standards;
+    try {
+        for (const QString &name : names) {
+            const std::optional<Standard> s = store->standard(name);
+            if (!s)
+                return say(QStringLiteral("the history holds no standard named \"%1\"").arg(name));
+            standards << *s;
+        }
+        OutputFile out(file);
+        out.write(standardsToCxf(standards, QDateTime::currentDateTime()));
+        out.commit();
+    } catch (const HistoryError &e) {
+        return say(e.message());
+    } catch (const QuvaneError &e) {
+        return say(e.description());
+    }
+    return 0;
+}
+
+int importStandards(const HistoryRun &run, const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return say(QStringLiteral("%1 cannot be read: %2").arg(file, in.errorString()));
+    QString error;
+    const QList<Standard> standards = standardsFromCxf(in.readAll(), &error);
+    if (!error.isEmpty())
+        return say(QStringLiteral("%1: %2").arg(file, error));
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    int status = 0;
+    for (const Standard &s : standards) {
+        try {
+            store->addStandard(s);
+            std::fprintf(stderr, "quvane: %s: the standard \"%s\" added\n", qPrintable(file),
+                         qPrintable(s.name));
+        } catch (const HistoryError &e) {
+            status = say(e.message());
+        }
+    }
+    if (standards.isEmpty())
+        return say(QStringLiteral("%1 holds no standard").arg(file));
+    return status;
 }
 
 } // namespace quvane

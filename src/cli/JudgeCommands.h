@@ -17,6 +17,11 @@ QString checkTolerance(const QCommandLineParser &parser);
 int setStandardTolerance(const HistoryRun &run, const QString &name,
                          const QCommandLineParser &parser);
 
+// quvane standard export NAME... FILE: the standards as CxF3; standard import FILE: the CxF3
+// file's standards into the history (a name it holds already is said and left).
+int exportStandards(const HistoryRun &run, const QStringList &names, const QString &file);
+int importStandards(const HistoryRun &run, const QString &file);
+
 // The standard NAME of the history; none, with the error, when it cannot be had.
 std::optional<Standard> loadStandard(const HistoryRun &run, const QString &name, QString &error);
 

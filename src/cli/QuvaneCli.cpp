@@ -96,7 +96,7 @@ const Option Options[] = {
      "the history: a file, or\npostgresql://[USER@]HOST[:PORT]/DATABASE",
      {"capture", "convert", "measure", "history import", "history list", "history show",
       "history delete", "standard add", "standard list", "standard show", "standard rename",
-      "standard remove", "standard tolerance", "report"}},
+      "standard remove", "standard tolerance", "standard export", "standard import", "report"}},
     {"no-history",
      nullptr,
      nullptr,
@@ -625,6 +625,17 @@ int runStandardAdd(CommandRun &run)
     return addStandard(run.history, run.operands[0], run.parser, fromSetup);
 }
 
+int runStandardExport(CommandRun &run)
+{
+    return exportStandards(run.history, run.operands.mid(0, run.operands.size() - 1),
+                           run.operands.last());
+}
+
+int runStandardImport(CommandRun &run)
+{
+    return importStandards(run.history, run.operands[0]);
+}
+
 int runStandardList(CommandRun &run)
 {
     return listStandards(run.history);
@@ -710,6 +721,13 @@ QString reportOptions(const QStringList &, const QCommandLineParser &parser)
     if (!parser.isSet(QStringLiteral("standard")))
         return QStringLiteral("report takes --standard NAME, the standard it judges against");
     return checkHistoryFilters(parser);
+}
+
+QString namesAndFile(const QStringList &operands, const QCommandLineParser &)
+{
+    return operands.size() < 2 ? QStringLiteral("standard export takes the standards' names, then "
+                                                "the FILE it writes")
+                               : QString();
 }
 
 QString standardSource(const QStringList &, const QCommandLineParser &parser)
@@ -822,6 +840,12 @@ const Command Commands[] = {
      false, false, false, false, validTolerance, runStandardTolerance},
     {"standard remove", "standard remove NAME", 1, "remove a standard from the history", false,
      false, false, false, nullptr, runStandardRemove},
+    {"standard export", "standard export NAME... FILE", OneOrMore,
+     "write standards with their tolerances as CxF3", false, true, false, false, namesAndFile,
+     runStandardExport},
+    {"standard import", "standard import FILE", 1,
+     "add the standards of a CxF3 file to the history", false, false, false, false, nullptr,
+     runStandardImport},
     {"report", "report FILE", 1,
      "a PDF report of --standard NAME's measurements: of\none a batch report, else a period "
      "report with\ntrends and statistics [--since DATE] [--until DATE]\n[--sample PATTERN] "
@@ -951,7 +975,7 @@ int runCli(QCoreApplication &app, const LinkOptions &link, const CliEnvironment 
             return usageError(name == QLatin1String("history")
                                   ? QStringLiteral("history takes import, list, show or delete")
                                   : QStringLiteral("standard takes add, list, show, tolerance, "
-                                                   "rename or remove"));
+                                                   "rename, remove, export or import"));
         name += QLatin1Char(' ') + operands.takeFirst();
     }
     const auto known = std::find_if(std::begin(Commands), std::end(Commands),

@@ -789,10 +789,11 @@ TEST(QuvaneCli, AReportSaysWhatTheHistoryListSaysOnThePapersOfTheLocale)
               0);
     QProcess reader;
     reader.start("/usr/bin/python3",
-                 {"-c", "import openpyxl, sys\n"
-                        "for r in openpyxl.load_workbook(sys.argv[1]).active.iter_rows("
-                        "min_row=2, values_only=True):\n"
-                        "    print(r[0], r[1].isoformat(), '%.3f' % r[19], '%.4f' % r[-2], r[-1])",
+                 {"-c",
+                  "import openpyxl, sys\n"
+                  "for r in openpyxl.load_workbook(sys.argv[1]).active.iter_rows("
+                  "min_row=2, values_only=True):\n"
+                  "    print(r[0], r[1].isoformat(), '%.3f' % r[19], '%.4f' % r[-2], r[-1])",
                   book});
     ASSERT_TRUE(reader.waitForFinished(30000));
     QStringList expected;
@@ -810,4 +811,47 @@ TEST(QuvaneCli, AReportSaysWhatTheHistoryListSaysOnThePapersOfTheLocale)
     EXPECT_EQ(withHistory(history, {"report", "--standard", "Tomato", "--sample", "none", period})
                   .exitCode,
               1);
+}
+
+// Standards travel as CxF3 with their tolerances: imported into an empty history that then
+// takes the same records, they judge every record as they did.
+TEST(QuvaneCli, StandardsExportedAsCxfJudgeTheSameWayWhereTheyAreImported)
+{
+    QTemporaryDir dir;
+    const QString history = dir.filePath("h.sqlite"), capture = dir.filePath("c.txt");
+    ASSERT_EQ(withHistory(history, {"capture", capture}).exitCode, 0);
+    const QString id = historyRows(history, {"--limit", "1"}).first().section(',', 0, 0);
+    ASSERT_EQ(withHistory(history, {"standard", "add", "Red", "--measurement", id}).exitCode, 0);
+    ASSERT_EQ(withHistory(history, {"standard", "tolerance", "Red", "--method", "cmc", "--limit",
+                                    "40", "--secondary", "A/10:30"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(withHistory(history, {"standard", "add", "Tomato", "--setup", "3"}).exitCode, 0);
+    const QString cxf = dir.filePath("standards.cxf");
+    ASSERT_EQ(withHistory(history, {"standard", "export", "Red", "Tomato", cxf}).exitCode, 0);
+    QProcess xmllint;
+    xmllint.start("xmllint", {"--noout", cxf});
+    ASSERT_TRUE(xmllint.waitForFinished(30000));
+    EXPECT_EQ(xmllint.exitCode(), 0) << xmllint.readAllStandardError();
+
+    const QString fresh = dir.filePath("fresh.sqlite");
+    EXPECT_EQ(withHistory(fresh, {"standard", "import", cxf}).exitCode, 0);
+    EXPECT_EQ(withHistory(fresh, {"standard", "import", cxf}).exitCode, 1); // held already
+    ASSERT_EQ(withHistory(fresh, {"history", "import", capture}).exitCode, 0);
+    for (const char *standard : {"Red", "Tomato"}) {
+        const auto judged = [standard](const QString &in) {
+            QStringList verdicts;
+            // The import reads the capture's rounded values: the verdicts are the same.
+            static const QRegularExpression verdict(",(PASS|WARN|FAIL)(,|$)");
+            for (const QString &row : historyRows(in, {"--standard", standard}))
+                verdicts << row.section(',', 1, 1) + verdict.match(row).captured(1);
+            return verdicts;
+        };
+        const QStringList before = judged(history);
+        EXPECT_EQ(before.size(), 40);
+        EXPECT_EQ(judged(fresh), before) << standard;
+        EXPECT_GT(before.filter("PASS").size(), 0) << standard;
+    }
+    put(dir.filePath("bad.cxf"), "<CxF/>");
+    EXPECT_EQ(withHistory(fresh, {"standard", "import", dir.filePath("bad.cxf")}).exitCode, 1);
 }

@@ -1,0 +1,250 @@
+#include "store/StandardExchange.h"
+
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <cmath>
+#include <map>
+
+namespace quvane {
+
+namespace {
+
+const QString Core = QStringLiteral("http://colorexchangeformat.com/CxF3-core");
+
+QString observerText(Colour::Observer observer)
+{
+    return observer == Colour::Observer::TwoDegree ? QStringLiteral("2_Degree")
+                                                   : QStringLiteral("10_Degree");
+}
+
+QString number(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
+
+} // namespace
+
+QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &made)
+{
+    QByteArray out;
+    QXmlStreamWriter xml(&out);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeNamespace(Core, QStringLiteral("cc"));
+    xml.writeStartElement(Core, QStringLiteral("CxF"));
+    xml.writeStartElement(Core, QStringLiteral("FileInformation"));
+    xml.writeTextElement(Core, QStringLiteral("Creator"),
+                         QStringLiteral("quvane %1").arg(QStringLiteral(QUVANE_VERSION)));
+    xml.writeTextElement(Core, QStringLiteral("CreationDate"),
+                         made.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+    xml.writeTextElement(Core, QStringLiteral("Description"),
+                         QStringLiteral("Standards of the Quvane history"));
+    xml.writeEndElement();
+    xml.writeStartElement(Core, QStringLiteral("Resources"));
+    xml.writeStartElement(Core, QStringLiteral("ObjectCollection"));
+    // One colour specification per condition and kind of value, named by them.
+    std::map<QString, std::pair<Colour::Condition, bool>> specifications;
+    int n = 0;
+    for (const Standard &s : standards) {
+        xml.writeStartElement(Core, QStringLiteral("Object"));
+        xml.writeAttribute(QStringLiteral("ObjectType"), QStringLiteral("Standard"));
+        xml.writeAttribute(QStringLiteral("Name"), s.name);
+        xml.writeAttribute(QStringLiteral("Id"), QStringLiteral("s%1").arg(++n));
+        xml.writeTextElement(Core, QStringLiteral("CreationDate"),
+                             s.created.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
+        xml.writeStartElement(Core, QStringLiteral("ColorValues"));
+        const Colour::Condition condition{s.illuminant, s.observer};
+        const QString spec =
+            QStringLiteral("%1-%2_%3")
+                .arg(s.spectral ? QStringLiteral("Spectrum") : QStringLiteral("Lab"),
+                     Colour::illuminantName(s.illuminant), observerText(s.observer));
+        specifications[spec] = {condition, s.spectral};
+        if (s.spectral) {
+            xml.writeStartElement(Core, QStringLiteral("ReflectanceSpectrum"));
+            xml.writeAttribute(QStringLiteral("ColorSpecification"), spec);
+            xml.writeAttribute(QStringLiteral("StartWL"), QStringLiteral("400"));
+            QStringList values;
+            for (float v : s.spectrum)
+                values << QString::number(double(v) / 100.0, 'g', 17);
+            xml.writeCharacters(values.join(QLatin1Char(' ')));
+            xml.writeEndElement();
+        } else {
+            xml.writeStartElement(Core, QStringLiteral("ColorCIELab"));
+            xml.writeAttribute(QStringLiteral("ColorSpecification"), spec);
+            xml.writeTextElement(Core, QStringLiteral("L"), number(s.lab[0], 4));
+            xml.writeTextElement(Core, QStringLiteral("A"), number(s.lab[1], 4));
+            xml.writeTextElement(Core, QStringLiteral("B"), number(s.lab[2], 4));
+            xml.writeEndElement();
+        }
+        xml.writeEndElement(); // ColorValues
+        xml.writeStartElement(Core, QStringLiteral("TagCollection"));
+        const auto tag = [&xml](const char *name, const QString &value) {
+            xml.writeEmptyElement(Core, QStringLiteral("Tag"));
+            xml.writeAttribute(QStringLiteral("Name"), QLatin1String(name));
+            xml.writeAttribute(QStringLiteral("Value"), value);
+        };
+        if (s.tolerance)
+            tag("quvane.tolerance", s.tolerance->toText());
+        tag("quvane.origin", originName(s.origin));
+        tag("quvane.revision", QString::number(s.revision));
+        xml.writeEndElement(); // TagCollection
+        xml.writeEndElement(); // Object
+    }
+    xml.writeEndElement(); // ObjectCollection
+    xml.writeStartElement(Core, QStringLiteral("ColorSpecificationCollection"));
+    for (const auto &[id, what] : specifications) {
+        xml.writeStartElement(Core, QStringLiteral("ColorSpecification"));
+        xml.writeAttribute(QStringLiteral("Id"), id);
+        xml.writeStartElement(Core, QStringLiteral("TristimulusSpec"));
+        xml.writeTextElement(Core, QStringLiteral("Illuminant"),
+                             Colour::illuminantName(what.first.illuminant));
+        xml.writeTextElement(Core, QStringLiteral("Observer"), observerText(what.first.observer));
+        xml.writeTextElement(Core, QStringLiteral("Method"), QStringLiteral("E308"));
+        xml.writeEndElement();
+        if (what.second) {
+            xml.writeStartElement(Core, QStringLiteral("MeasurementSpec"));
+            xml.writeTextElement(Core, QStringLiteral("MeasurementType"),
+                                 QStringLiteral("Spectrum_Reflectance"));
+            xml.writeStartElement(Core, QStringLiteral("GeometryChoice"));
+            xml.writeStartElement(Core, QStringLiteral("SingleAngle"));
+            xml.writeTextElement(Core, QStringLiteral("IlluminationAngle"), QStringLiteral("45"));
+            xml.writeTextElement(Core, QStringLiteral("MeasurementAngle"), QStringLiteral("0"));
+            xml.writeEndElement();
+            xml.writeEndElement();
+            xml.writeEmptyElement(Core, QStringLiteral("WavelengthRange"));
+            xml.writeAttribute(QStringLiteral("StartWL"), QStringLiteral("400"));
+            xml.writeAttribute(QStringLiteral("Increment"), QStringLiteral("10"));
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+    }
+    xml.writeEndElement(); // ColorSpecificationCollection
+    xml.writeEndElement(); // Resources
+    xml.writeEndElement(); // CxF
+    xml.writeEndDocument();
+    return out;
+}
+
+QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
+{
+    struct Read
+    {
+        Standard standard;
+        QString specification;
+        QList<double> spectrum;
+        int startWL = 400;
+        bool lab = false;
+    };
+    QList<Read> objects;
+    std::map<QString, std::pair<Colour::Condition, int>> specifications; // condition, increment
+    QXmlStreamReader xml(cxf);
+    QString specId;
+    Read *object = nullptr;
+    const auto failed = [&](const QString &why) {
+        if (error)
+            *error = QStringLiteral("line %1: %2").arg(xml.lineNumber()).arg(why);
+        return QList<Standard>{};
+    };
+    bool cxfSeen = false;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QStringView name = xml.name();
+        const QXmlStreamAttributes a = xml.attributes();
+        if (!cxfSeen) {
+            if (name != u"CxF" || xml.namespaceUri() != Core)
+                return failed(QStringLiteral("not a CxF3 file"));
+            cxfSeen = true;
+        } else if (name == u"Object") {
+            object = nullptr;
+            if (a.value(QStringLiteral("ObjectType")) != u"Standard")
+                continue;
+            objects.append(Read{});
+            object = &objects.last();
+            object->standard.name = a.value(QStringLiteral("Name")).toString().trimmed();
+            object->standard.origin = Standard::Origin::File;
+            if (object->standard.name.isEmpty())
+                return failed(QStringLiteral("a standard without a name"));
+        } else if (object && name == u"CreationDate") {
+            object->standard.created = QDateTime::fromString(xml.readElementText(), Qt::ISODate);
+        } else if (object && name == u"ReflectanceSpectrum") {
+            object->specification = a.value(QStringLiteral("ColorSpecification")).toString();
+            if (a.hasAttribute(QStringLiteral("StartWL")))
+                object->startWL = a.value(QStringLiteral("StartWL")).toInt();
+            for (const QString &v :
+                 xml.readElementText().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                object->spectrum << v.toDouble();
+        } else if (object && name == u"ColorCIELab" && object->spectrum.isEmpty()) {
+            object->specification = a.value(QStringLiteral("ColorSpecification")).toString();
+            object->lab = true;
+        } else if (object && object->lab && (name == u"L" || name == u"A" || name == u"B")) {
+            object->standard.lab[name == u"L"   ? 0
+                                 : name == u"A" ? 1
+                                                : 2] = xml.readElementText().toDouble();
+        } else if (object && name == u"Tag") {
+            const QString value = a.value(QStringLiteral("Value")).toString();
+            const QStringView tag = a.value(QStringLiteral("Name"));
+            if (tag == u"quvane.tolerance") {
+                QString why;
+                object->standard.tolerance = Colour::ToleranceSet::fromText(value, &why);
+                if (!object->standard.tolerance)
+                    return failed(
+                        QStringLiteral("the tolerance of %1: %2").arg(object->standard.name, why));
+            }
+        } else if (name == u"ColorSpecification") {
+            specId = a.value(QStringLiteral("Id")).toString();
+            specifications[specId] = {{Colour::Illuminant::D65, Colour::Observer::TenDegree}, 10};
+        } else if (!specId.isEmpty() && name == u"Illuminant") {
+            const QString text = xml.readElementText();
+            const std::optional<Colour::Illuminant> i = Colour::illuminantNamed(text);
+            if (!i)
+                return failed(
+                    QStringLiteral("the illuminant %1 is not one the program knows").arg(text));
+            specifications[specId].first.illuminant = *i;
+        } else if (!specId.isEmpty() && name == u"Observer") {
+            specifications[specId].first.observer = xml.readElementText().startsWith(u'2')
+                                                        ? Colour::Observer::TwoDegree
+                                                        : Colour::Observer::TenDegree;
+        } else if (!specId.isEmpty() && name == u"WavelengthRange") {
+            specifications[specId].second = a.value(QStringLiteral("Increment")).toInt();
+        }
+    }
+    if (xml.hasError())
+        return failed(xml.errorString());
+    if (!cxfSeen)
+        return failed(QStringLiteral("not a CxF3 file"));
+    QList<Standard> standards;
+    for (Read &r : objects) {
+        Standard &s = r.standard;
+        const auto spec = specifications.find(r.specification);
+        if (spec != specifications.end()) {
+            s.illuminant = spec->second.first.illuminant;
+            s.observer = spec->second.first.observer;
+        }
+        s.spectral = !r.lab;
+        if (s.spectral) {
+            const int step = spec != specifications.end() ? spec->second.second : 10;
+            for (int i = 0; i < 31; ++i) {
+                const int nm = 400 + 10 * i;
+                const int at =
+                    step > 0 && (nm - r.startWL) % step == 0 ? (nm - r.startWL) / step : -1;
+                if (at < 0 || at >= r.spectrum.size()) {
+                    if (error)
+                        *error = QStringLiteral("the spectrum of %1 has no value at %2 nm")
+                                     .arg(s.name)
+                                     .arg(nm);
+                    return {};
+                }
+                s.spectrum[size_t(i)] = float(r.spectrum[at] * 100.0);
+            }
+        }
+        if (!s.created.isValid())
+            s.created = QDateTime::currentDateTime();
+        s.changed = s.created;
+        standards << s;
+    }
+    return standards;
+}
+
+} // namespace quvane
