@@ -43,8 +43,8 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
     xml.writeEndElement();
     xml.writeStartElement(Core, QStringLiteral("Resources"));
     xml.writeStartElement(Core, QStringLiteral("ObjectCollection"));
-    // One colour specification per condition and kind of value, named by them.
-    std::map<QString, std::pair<Colour::Condition, bool>> specifications;
+    // One ColorSpecification element per condition and kind of value, named by them.
+    std::map<QString, std::pair<Colour::Condition, bool>> conditionsById;
     int n = 0;
     for (const Standard &s : standards) {
         xml.writeStartElement(Core, QStringLiteral("Object"));
@@ -55,14 +55,14 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
                              s.created.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
         xml.writeStartElement(Core, QStringLiteral("ColorValues"));
         const Colour::Condition condition{s.illuminant, s.observer};
-        const QString spec =
+        const QString conditionId =
             QStringLiteral("%1-%2_%3")
                 .arg(s.spectral ? QStringLiteral("Spectrum") : QStringLiteral("Lab"),
                      Colour::illuminantName(s.illuminant), observerText(s.observer));
-        specifications[spec] = {condition, s.spectral};
+        conditionsById[conditionId] = {condition, s.spectral};
         if (s.spectral) {
             xml.writeStartElement(Core, QStringLiteral("ReflectanceSpectrum"));
-            xml.writeAttribute(QStringLiteral("ColorSpecification"), spec);
+            xml.writeAttribute(QStringLiteral("ColorSpecification"), conditionId);
             xml.writeAttribute(QStringLiteral("StartWL"), QStringLiteral("400"));
             QStringList values;
             for (float v : s.spectrum)
@@ -71,7 +71,7 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
             xml.writeEndElement();
         } else {
             xml.writeStartElement(Core, QStringLiteral("ColorCIELab"));
-            xml.writeAttribute(QStringLiteral("ColorSpecification"), spec);
+            xml.writeAttribute(QStringLiteral("ColorSpecification"), conditionId);
             xml.writeTextElement(Core, QStringLiteral("L"), number(s.lab[0], 4));
             xml.writeTextElement(Core, QStringLiteral("A"), number(s.lab[1], 4));
             xml.writeTextElement(Core, QStringLiteral("B"), number(s.lab[2], 4));
@@ -93,7 +93,7 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
     }
     xml.writeEndElement(); // ObjectCollection
     xml.writeStartElement(Core, QStringLiteral("ColorSpecificationCollection"));
-    for (const auto &[id, what] : specifications) {
+    for (const auto &[id, what] : conditionsById) {
         xml.writeStartElement(Core, QStringLiteral("ColorSpecification"));
         xml.writeAttribute(QStringLiteral("Id"), id);
         xml.writeStartElement(Core, QStringLiteral("TristimulusSpec"));
@@ -131,15 +131,15 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
     struct Read
     {
         Standard standard;
-        QString specification;
+        QString conditionId;
         QList<double> spectrum;
         int startWL = 400;
         bool lab = false;
     };
     QList<Read> objects;
-    std::map<QString, std::pair<Colour::Condition, int>> specifications; // condition, increment
+    std::map<QString, std::pair<Colour::Condition, int>> conditionsById; // condition, increment
     QXmlStreamReader xml(cxf);
-    QString specId;
+    QString definedId;
     Read *object = nullptr;
     const auto failed = [&](const QString &why) {
         if (error)
@@ -169,14 +169,14 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
         } else if (object && name == u"CreationDate") {
             object->standard.created = QDateTime::fromString(xml.readElementText(), Qt::ISODate);
         } else if (object && name == u"ReflectanceSpectrum") {
-            object->specification = a.value(QStringLiteral("ColorSpecification")).toString();
+            object->conditionId = a.value(QStringLiteral("ColorSpecification")).toString();
             if (a.hasAttribute(QStringLiteral("StartWL")))
                 object->startWL = a.value(QStringLiteral("StartWL")).toInt();
             for (const QString &v :
                  xml.readElementText().split(QLatin1Char(' '), Qt::SkipEmptyParts))
                 object->spectrum << v.toDouble();
         } else if (object && name == u"ColorCIELab" && object->spectrum.isEmpty()) {
-            object->specification = a.value(QStringLiteral("ColorSpecification")).toString();
+            object->conditionId = a.value(QStringLiteral("ColorSpecification")).toString();
             object->lab = true;
         } else if (object && object->lab && (name == u"L" || name == u"A" || name == u"B")) {
             object->standard.lab[name == u"L"   ? 0
@@ -193,21 +193,22 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
                         QStringLiteral("the tolerance of %1: %2").arg(object->standard.name, why));
             }
         } else if (name == u"ColorSpecification") {
-            specId = a.value(QStringLiteral("Id")).toString();
-            specifications[specId] = {{Colour::Illuminant::D65, Colour::Observer::TenDegree}, 10};
-        } else if (!specId.isEmpty() && name == u"Illuminant") {
+            definedId = a.value(QStringLiteral("Id")).toString();
+            conditionsById[definedId] = {{Colour::Illuminant::D65, Colour::Observer::TenDegree},
+                                         10};
+        } else if (!definedId.isEmpty() && name == u"Illuminant") {
             const QString text = xml.readElementText();
             const std::optional<Colour::Illuminant> i = Colour::illuminantNamed(text);
             if (!i)
                 return failed(
                     QStringLiteral("the illuminant %1 is not one the program knows").arg(text));
-            specifications[specId].first.illuminant = *i;
-        } else if (!specId.isEmpty() && name == u"Observer") {
-            specifications[specId].first.observer = xml.readElementText().startsWith(u'2')
-                                                        ? Colour::Observer::TwoDegree
-                                                        : Colour::Observer::TenDegree;
-        } else if (!specId.isEmpty() && name == u"WavelengthRange") {
-            specifications[specId].second = a.value(QStringLiteral("Increment")).toInt();
+            conditionsById[definedId].first.illuminant = *i;
+        } else if (!definedId.isEmpty() && name == u"Observer") {
+            conditionsById[definedId].first.observer = xml.readElementText().startsWith(u'2')
+                                                           ? Colour::Observer::TwoDegree
+                                                           : Colour::Observer::TenDegree;
+        } else if (!definedId.isEmpty() && name == u"WavelengthRange") {
+            conditionsById[definedId].second = a.value(QStringLiteral("Increment")).toInt();
         }
     }
     if (xml.hasError())
@@ -217,14 +218,14 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
     QList<Standard> standards;
     for (Read &r : objects) {
         Standard &s = r.standard;
-        const auto spec = specifications.find(r.specification);
-        if (spec != specifications.end()) {
-            s.illuminant = spec->second.first.illuminant;
-            s.observer = spec->second.first.observer;
+        const auto conditionId = conditionsById.find(r.conditionId);
+        if (conditionId != conditionsById.end()) {
+            s.illuminant = conditionId->second.first.illuminant;
+            s.observer = conditionId->second.first.observer;
         }
         s.spectral = !r.lab;
         if (s.spectral) {
-            const int step = spec != specifications.end() ? spec->second.second : 10;
+            const int step = conditionId != conditionsById.end() ? conditionId->second.second : 10;
             for (int i = 0; i < 31; ++i) {
                 const int nm = 400 + 10 * i;
                 const int at =
