@@ -10,6 +10,7 @@
 #include "link/SensorControl.h"
 #include "setup_editor/frmSetup.h"
 #include "sim/SimInstrument.h"
+#include "store/HistoryStore.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QApplication>
@@ -80,6 +81,35 @@ int main(int argc, char *argv[])
             std::fputs("the history was not read\n", stderr);
         history.ui.tblMeasurements->resizeColumnsToContents();
         history.grab().save(out.filePath(QStringLiteral("history.png")));
+        // Its trend, over six weeks of batches near the standard, one drifting off late on.
+        {
+            HistoryStore store(
+                HistoryLocation::parse(settings.filePath(QStringLiteral("history.sqlite"))),
+                {"bench-1", "ana"});
+            const std::optional<Standard> standard =
+                store.standard(QStringLiteral("Tomato red 12"));
+            QList<Measurement> batches;
+            for (int day = 0; day < 42 && standard; ++day) {
+                Measurement m;
+                m.source = MeasurementSource::Import;
+                m.taken = QDateTime::currentDateTime().addDays(day - 42);
+                m.sampleId = QStringLiteral("Batch %1").arg(day + 1);
+                m.spectrum = standard->spectrum;
+                const double drift =
+                    1.0 + 0.004 * std::sin(day * 1.7) + (day > 34 ? 0.012 * (day - 34) : 0.0);
+                for (size_t i = 0; i < m.spectrum.size(); ++i)
+                    m.spectrum[i] = float(m.spectrum[i] * (i > 20 ? drift : 2.0 - drift));
+                batches << m;
+            }
+            store.add(batches);
+        }
+        history.ui.tabViews->setCurrentWidget(history.ui.tabTrend);
+        history.ui.chkBaseUntil->setChecked(true);
+        history.ui.dtBaseUntil->setDate(QDate::currentDate().addDays(-14));
+        history.ui.cmdRefresh->click();
+        QTest::qWait(200); // the charts lay themselves out
+        history.grab().save(out.filePath(QStringLiteral("history-trend.png")));
+        history.ui.tabViews->setCurrentWidget(history.ui.tabList);
         history.close();
     }
     {

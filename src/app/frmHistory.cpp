@@ -1,19 +1,44 @@
 #include "app/frmHistory.h"
 
 #include "dialogs/FormHelpers.h"
+#include "link/QuvaneError.h"
+#include "policy/OffThread.h"
+#include "policy/Prompter.h"
+#include "policy/VerdictText.h"
+#include "report/HistoryReport.h"
+#include "store/HistoryError.h"
+#include "store/HistoryWorkbook.h"
+#include "store/StandardExchange.h"
+#include "transfer/OutputFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QShortcut>
 
 using namespace quvane;
+using Colour::TrendPoint;
 
-frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(parent, Qt::Window)
+namespace {
+
+QString fixed(double value, int decimals = 3)
+{
+    return QLocale().toString(Colour::unsignedZero(value, decimals), 'f', decimals);
+}
+
+} // namespace
+
+frmHistory::frmHistory(InstrumentIdentity identity, Prompter &prompter, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_prompter(prompter)
 {
     ui.setupUi(this);
     SetFormIcon(*this, identity.type);
-    setWindowTitle(QCoreApplication::translate("Quvane", "History - ") + identity.mainTitle());
+    setWindowTitle(tr("History - ") + identity.mainTitle());
     ui.tblMeasurements->setModel(&m_model);
     ui.tblMeasurements->sortByColumn(HistoryModel::Taken, Qt::DescendingOrder);
     ui.tblMeasurements->horizontalHeader()->setStretchLastSection(true);
@@ -22,30 +47,38 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
     ui.tblMeasurements->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     ui.dtSince->setDate(QDate::currentDate().addMonths(-1));
     ui.dtUntil->setDate(QDate::currentDate());
+    ui.dtBaseSince->setDate(QDate::currentDate().addMonths(-1));
+    ui.dtBaseUntil->setDate(QDate::currentDate());
     connect(ui.chkSince, &QCheckBox::toggled, ui.dtSince, &QWidget::setEnabled);
     connect(ui.chkUntil, &QCheckBox::toggled, ui.dtUntil, &QWidget::setEnabled);
+    connect(ui.chkBaseSince, &QCheckBox::toggled, ui.dtBaseSince, &QWidget::setEnabled);
+    connect(ui.chkBaseUntil, &QCheckBox::toggled, ui.dtBaseUntil, &QWidget::setEnabled);
     for (QCheckBox *box : {ui.chkSince, ui.chkUntil})
         connect(box, &QCheckBox::toggled, this, &frmHistory::applyFilter);
     for (QDateEdit *date : {ui.dtSince, ui.dtUntil})
         connect(date, &QDateEdit::dateChanged, this, &frmHistory::applyFilter);
+    // The base period changes the control chart's lines alone: the trend read is kept.
+    for (QCheckBox *box : {ui.chkBaseSince, ui.chkBaseUntil})
+        connect(box, &QCheckBox::toggled, this, &frmHistory::plotTrend);
+    for (QDateEdit *date : {ui.dtBaseSince, ui.dtBaseUntil})
+        connect(date, &QDateEdit::dateChanged, this, &frmHistory::plotTrend);
     connect(ui.cboSource, &QComboBox::currentIndexChanged, this, &frmHistory::applyFilter);
     // Texts are applied when typed out: Enter, or leaving the field.
-    for (QLineEdit *text : {ui.txtProduct, ui.txtSample, ui.txtInstrument})
+    for (QLineEdit *text : {ui.txtProduct, ui.txtSample, ui.txtInstrument, ui.txtStation})
         connect(text, &QLineEdit::editingFinished, this, &frmHistory::applyFilter);
     connect(ui.cmdRefresh, &QPushButton::clicked, this, [this] {
         m_model.readStandards();
         applyFilter();
     });
+    auto *refresh = new QShortcut(QKeySequence::Refresh, this);
+    connect(refresh, &QShortcut::activated, ui.cmdRefresh, &QPushButton::click);
     // A standard picked judges every measurement; then a verdict can pick among them.
     const auto judge = [this] {
-        const int chosen = ui.cboStandard->currentIndex() - 1;
-        ui.cboVerdict->setEnabled(chosen >= 0);
-        static const std::optional<Colour::Verdict> verdicts[] = {
-            std::nullopt, Colour::Verdict::Pass, Colour::Verdict::Warn, Colour::Verdict::Fail};
-        m_model.setJudging(chosen >= 0 && chosen < m_standards.size()
-                               ? std::optional<Standard>(m_standards[chosen])
-                               : std::nullopt,
-                           verdicts[std::max(0, ui.cboVerdict->currentIndex())]);
+        ui.cboVerdict->setEnabled(pickedStandard().has_value());
+        m_model.setJudging(pickedStandard(), pickedVerdict());
+        setWorking(m_working);
+        m_trendStale = true;
+        refreshTrend();
     };
     connect(ui.cboStandard, &QComboBox::activated, this, judge);
     connect(ui.cboVerdict, &QComboBox::currentIndexChanged, this, judge);
@@ -64,6 +97,15 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
     connect(ui.cmdShow, &QPushButton::clicked, this, &frmHistory::showChosen);
     connect(ui.tblMeasurements, &QTableView::activated, this, &frmHistory::showChosen);
     connect(ui.cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui.cmdExport, &QPushButton::clicked, this, &frmHistory::exportListed);
+    connect(ui.cmdReport, &QPushButton::clicked, this, &frmHistory::saveReport);
+    connect(ui.cmdPrint, &QPushButton::clicked, this, &frmHistory::printReport);
+    connect(ui.cmdCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+    connect(ui.tabViews, &QTabWidget::currentChanged, this, [this] {
+        if (m_trendStale)
+            refreshTrend();
+    });
+    connect(ui.chtTrend, &TrendCharts::pointClicked, this, &frmHistory::showStored);
     connect(&m_model, &HistoryModel::failed, this, &frmHistory::sayStatus);
     // After the reset the next page is asked for: the status says it is read.
     connect(&m_model, &QAbstractItemModel::modelReset, this, &frmHistory::sayStatus,
@@ -71,15 +113,23 @@ frmHistory::frmHistory(InstrumentIdentity identity, QWidget *parent) : QWidget(p
     connect(&m_model, &HistoryModel::pageLoaded, this, &frmHistory::sayStatus);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
-    resize(1040, 520);
+    ui.tblStatistics->setColumnCount(2);
+    ui.tblStatistics->setHorizontalHeaderLabels({tr("Statistic"), tr("Value")});
+    ui.tblStatistics->verticalHeader()->hide();
+    ui.tblStatistics->horizontalHeader()->setStretchLastSection(true);
+    ui.tblStatistics->setMinimumWidth(fontMetrics().averageCharWidth() * 34);
+    setWorking(false);
+    resize(1040, 700);
 }
 
 void frmHistory::open(const HistoryTarget &target)
 {
+    m_target = target;
+    m_trendStale = true;
     if (!target.location) {
         m_model.close();
-        ui.lblStatus->setText(
-            QCoreApplication::translate("Quvane", "The history is turned off in Preferences."));
+        ui.lblStatus->setText(tr("The history is turned off in Preferences."));
+        setWorking(false);
         return;
     }
     // The columns fit their first page; the operator may widen them.
@@ -88,12 +138,16 @@ void frmHistory::open(const HistoryTarget &target)
         [this] { ui.tblMeasurements->resizeColumnsToContents(); }, Qt::SingleShotConnection);
     m_model.open(*target.location, target.station, filter());
     m_model.readStandards();
+    setWorking(false);
     sayStatus();
+    refreshTrend();
 }
 
 void frmHistory::applyFilter()
 {
     m_model.setFilter(filter());
+    m_trendStale = true;
+    refreshTrend();
 }
 
 HistoryFilter frmHistory::filter() const
@@ -110,7 +164,46 @@ HistoryFilter frmHistory::filter() const
     filter.product = ui.txtProduct->text().trimmed();
     filter.samplePattern = ui.txtSample->text().trimmed();
     filter.instrument = ui.txtInstrument->text().trimmed();
+    filter.station = ui.txtStation->text().trimmed();
     return filter;
+}
+
+std::optional<Standard> frmHistory::pickedStandard() const
+{
+    const int chosen = ui.cboStandard->currentIndex() - 1;
+    return chosen >= 0 && chosen < m_standards.size() ? std::optional(m_standards[chosen])
+                                                      : std::nullopt;
+}
+
+std::optional<Colour::Verdict> frmHistory::pickedVerdict() const
+{
+    static const std::optional<Colour::Verdict> verdicts[] = {
+        std::nullopt, Colour::Verdict::Pass, Colour::Verdict::Warn, Colour::Verdict::Fail};
+    return pickedStandard() ? verdicts[std::max(0, ui.cboVerdict->currentIndex())] : std::nullopt;
+}
+
+QString frmHistory::selectionText() const
+{
+    QStringList words;
+    const HistoryFilter f = filter();
+    const QLocale locale;
+    if (f.since.isValid())
+        words << tr("taken on or after %1").arg(f.since.date().toString(Qt::ISODate));
+    if (f.until.isValid())
+        words << tr("taken on or before %1").arg(f.until.date().toString(Qt::ISODate));
+    if (f.source)
+        words << tr("from %1").arg(ui.cboSource->currentText());
+    if (!f.product.isEmpty())
+        words << tr("of the product %1").arg(f.product);
+    if (!f.samplePattern.isEmpty())
+        words << tr("sample IDs %1").arg(f.samplePattern);
+    if (!f.instrument.isEmpty())
+        words << tr("of the instrument %1").arg(f.instrument);
+    if (!f.station.isEmpty())
+        words << tr("stored by the station %1").arg(f.station);
+    if (pickedVerdict())
+        words << tr("verdict %1").arg(verdictName(*pickedVerdict()));
+    return words.isEmpty() ? tr("every measurement of the history") : words.join(tr(", "));
 }
 
 void frmHistory::showChosen()
@@ -123,20 +216,394 @@ void frmHistory::showChosen()
 
 void frmHistory::sayStatus()
 {
+    if (m_working)
+        return; // the work's own words stand meanwhile
     if (!m_model.error().isEmpty()) {
         ui.lblStatus->setText(m_model.error());
         return;
     }
     const int shown = m_model.rowCount();
     if (m_model.reading() && shown == 0) {
-        ui.lblStatus->setText(QCoreApplication::translate("Quvane", "Reading the history..."));
+        ui.lblStatus->setText(tr("Reading the history..."));
         return;
     }
-    ui.lblStatus->setText(
-        m_model.canFetchMore({}) || m_model.reading()
-            ? QCoreApplication::translate("Quvane", "%1 measurements shown; "
-                                                    "more as you scroll")
-                  .arg(shown)
-        : shown == 1 ? QCoreApplication::translate("Quvane", "1 measurement")
-                     : QCoreApplication::translate("Quvane", "%1 measurements").arg(shown));
+    ui.lblStatus->setText(m_model.canFetchMore({}) || m_model.reading()
+                              ? tr("%1 measurements shown; more as you scroll").arg(shown)
+                          : shown == 1 ? tr("1 measurement")
+                                       : tr("%1 measurements").arg(shown));
+}
+
+void frmHistory::start(const QString &caption, int maximum)
+{
+    ui.lblStatus->setText(caption);
+    ui.prgWork->setRange(0, maximum);
+    ui.prgWork->setValue(0);
+    ui.prgWork->show();
+    ui.cmdCancel->show();
+}
+
+void frmHistory::setMessage(const QString &text)
+{
+    ui.lblStatus->setText(text);
+}
+
+void frmHistory::setValue(int value)
+{
+    ui.prgWork->setValue(value);
+}
+
+void frmHistory::finish()
+{
+    ui.prgWork->hide();
+    ui.cmdCancel->hide();
+}
+
+void frmHistory::setWorking(bool working)
+{
+    m_working = working;
+    const bool open = m_target.location.has_value();
+    ui.cmdExport->setEnabled(open && !working);
+    ui.cmdReport->setEnabled(open && !working && pickedStandard());
+    ui.cmdPrint->setEnabled(open && !working && pickedStandard());
+    if (!working)
+        finish();
+}
+
+void frmHistory::sayError(const QString &text)
+{
+    m_prompter.MsgBox(text, MsgButtons::OK, MsgIcon::Exclamation, windowTitle());
+}
+
+bool frmHistory::runWithStore(const std::function<void(HistoryStore &, TransferProgress &)> &work)
+{
+    if (!m_target.location)
+        return false;
+    m_cancelRequested = false;
+    setWorking(true);
+    const HistoryTarget target = m_target;
+    QString error;
+    try {
+        runOffThread(*this, [&](TransferProgress &progress) {
+            HistoryStore store(*target.location, target.station);
+            work(store, progress);
+        });
+    } catch (const HistoryError &e) {
+        error = e.message();
+    } catch (const QuvaneError &e) {
+        error = e.description();
+    }
+    setWorking(false);
+    sayStatus();
+    if (!error.isEmpty()) {
+        ui.lblStatus->setText(error);
+        return false;
+    }
+    return true;
+}
+
+void frmHistory::refreshTrend()
+{
+    if (ui.tabViews->currentWidget() != ui.tabTrend)
+        return; // read when the tab is shown
+    if (m_working) {
+        // The work under way is not this one, or is of filters that changed: again after it.
+        m_trendAgain = true;
+        m_cancelRequested = true;
+        return;
+    }
+    m_trendStale = false;
+    m_trend.clear();
+    const std::optional<Standard> standard = pickedStandard();
+    if (!standard || !m_target.location) {
+        ui.chtTrend->clear();
+        ui.tblStatistics->setRowCount(0);
+        ui.lblTrend->setText(!m_target.location ? tr("The history is turned off in Preferences.")
+                                                : tr("Pick a standard to see its trend."));
+        return;
+    }
+    const HistoryFilter selected = filter();
+    QList<TrendPoint> read;
+    bool cancelled = false;
+    const bool ok = runWithStore([&](HistoryStore &store, TransferProgress &progress) {
+        progress.start(tr("Reading the trend of %1...").arg(standard->name), 0);
+        const QList<HistoryStore::SpectrumRow> rows = store.spectra(selected);
+        progress.start(tr("Judging %1 measurements...").arg(rows.size()), int(rows.size()));
+        read = trendOf(*standard, rows, [&](int done, int) {
+            progress.setValue(done);
+            return !progress.cancelRequested();
+        });
+        cancelled = progress.cancelRequested();
+    });
+    if (m_trendAgain) {
+        m_trendAgain = false;
+        m_trendStale = true;
+        refreshTrend();
+        return;
+    }
+    if (!ok || cancelled) {
+        ui.chtTrend->clear();
+        ui.tblStatistics->setRowCount(0);
+        ui.lblTrend->setText(ok ? tr("The trend was cancelled: Refresh reads it again.")
+                                : ui.lblStatus->text());
+        m_trendStale = true;
+        return;
+    }
+    m_trend = read;
+    plotTrend();
+}
+
+void frmHistory::plotTrend()
+{
+    const std::optional<Standard> standard = pickedStandard();
+    if (!standard || m_trendStale)
+        return;
+    const QDateTime from =
+        ui.chkBaseSince->isChecked() ? QDateTime(ui.dtBaseSince->date(), QTime(0, 0)) : QDateTime();
+    const QDateTime until = ui.chkBaseUntil->isChecked()
+                                ? QDateTime(ui.dtBaseUntil->date(), QTime(23, 59, 59, 999))
+                                : QDateTime();
+    m_limits = Colour::controlLimits(m_trend, from, until);
+    const Colour::ToleranceSet set = standard->toleranceSet();
+    ui.chtTrend->plot(m_trend, set, m_limits);
+    const Colour::TrendStatistics s = Colour::trendStatistics(m_trend);
+    int beyond = 0;
+    for (const TrendPoint &point : m_trend)
+        beyond += m_limits && m_limits->beyond(point.dE) ? 1 : 0;
+    ui.lblTrend->setText(
+        m_trend.isEmpty()
+            ? tr("%1 judges none of the measurements selected.").arg(standard->name)
+            : tr("%1, %2: %3 measurements from %4 to %5 (%6).")
+                  .arg(standard->name, toleranceText(set))
+                  .arg(m_trend.size())
+                  .arg(QLocale().toString(m_trend.first().taken, QLocale::ShortFormat),
+                       QLocale().toString(m_trend.last().taken, QLocale::ShortFormat),
+                       selectionText()));
+    const auto rate = [&s](int n) {
+        return tr("%1 (%2 %)").arg(n).arg(QLocale().toString(100 * s.rate(n), 'f', 1));
+    };
+    const bool lch = set.method == Colour::ToleranceMethod::BoxLch;
+    QList<std::pair<QString, QString>> rows{{tr("Measurements"), QString::number(s.count)},
+                                            {tr("Pass"), rate(s.pass)},
+                                            {tr("Warn"), rate(s.warn)},
+                                            {tr("Fail"), rate(s.fail)}};
+    for (const auto &[name, spread] : {std::pair{tr("dE"), s.dE},
+                                       {tr("dL*"), s.dL},
+                                       {lch ? tr("da* (box: dC*)") : tr("da*"), s.da},
+                                       {lch ? tr("db* (box: dH*)") : tr("db*"), s.db}}) {
+        rows << std::pair{tr("%1 mean").arg(name), fixed(spread.mean)}
+             << std::pair{tr("%1 std. deviation").arg(name), fixed(spread.deviation)}
+             << std::pair{tr("%1 minimum").arg(name), fixed(spread.minimum)}
+             << std::pair{tr("%1 maximum").arg(name), fixed(spread.maximum)};
+    }
+    if (m_limits)
+        rows << std::pair{tr("Control centre"), fixed(m_limits->centre)}
+             << std::pair{tr("Control upper"), fixed(m_limits->upper())}
+             << std::pair{tr("Control lower"), fixed(m_limits->lower())}
+             << std::pair{tr("Control base"), QString::number(m_limits->basePoints)}
+             << std::pair{tr("Beyond control"), QString::number(beyond)};
+    ui.tblStatistics->setRowCount(int(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        auto *name = new QTableWidgetItem(rows[i].first);
+        auto *value = new QTableWidgetItem(rows[i].second);
+        value->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        ui.tblStatistics->setItem(i, 0, name);
+        ui.tblStatistics->setItem(i, 1, value);
+    }
+    ui.tblStatistics->resizeColumnToContents(0);
+}
+
+void frmHistory::showStored(qint64 id)
+{
+    std::optional<StoredMeasurement> found;
+    if (!runWithStore([&](HistoryStore &store, TransferProgress &) { found = store.find(id); }))
+        return;
+    if (!found) {
+        ui.lblStatus->setText(tr("The measurement %1 is no longer in the history.").arg(id));
+        return;
+    }
+    if (showMeasurement)
+        showMeasurement(*found);
+}
+
+QList<StoredMeasurement> frmHistory::listed(HistoryStore &store, TransferProgress &progress) const
+{
+    progress.start(tr("Reading the history..."), 0);
+    QList<StoredMeasurement> rows = store.list(filter());
+    const std::optional<Standard> standard = pickedStandard();
+    const std::optional<Colour::Verdict> verdict = pickedVerdict();
+    if (!standard || !verdict)
+        return rows;
+    const Colour::Judge judged(standard->colour(), standard->toleranceSet());
+    QList<StoredMeasurement> kept;
+    for (const StoredMeasurement &row : rows) {
+        const Colour::Judgement j = judged(row.value.spectrum);
+        if (j.judged() && j.overall == *verdict)
+            kept << row;
+    }
+    return kept;
+}
+
+void frmHistory::exportListed()
+{
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.title = tr("Export");
+    request.filter = tr("Excel Workbook (*.xlsx)|*.xlsx|CxF3 (*.cxf)|*.cxf");
+    request.overwritePrompt = true;
+    request.hideReadOnly = true;
+    const QString file = m_prompter.fileDialog(request);
+    if (file.isEmpty())
+        return;
+    const bool cxf = file.endsWith(QLatin1String(".cxf"), Qt::CaseInsensitive);
+    const std::optional<Standard> standard = pickedStandard();
+    int written = 0;
+    QString failure;
+    const bool ok = runWithStore([&](HistoryStore &store, TransferProgress &progress) {
+        const QList<StoredMeasurement> rows = listed(store, progress);
+        if (progress.cancelRequested())
+            return;
+        progress.start(tr("Writing %1...").arg(QFileInfo(file).fileName()), 0);
+        try {
+            if (cxf) {
+                OutputFile out(file);
+                out.write(cxfDocument(standard ? QList<Standard>{*standard} : QList<Standard>{},
+                                      rows, QDateTime::currentDateTime()));
+                out.commit();
+            } else if (standard) {
+                const Colour::Judge judged(standard->colour(), standard->toleranceSet());
+                writeHistoryWorkbook(file, rows, judgementColumns(standard->toleranceSet()),
+                                     [&](const StoredMeasurement &row) {
+                                         QVariantList values;
+                                         for (const QString &field :
+                                              judgementFields(judged(row.value.spectrum))) {
+                                             bool number = false;
+                                             const double value = field.toDouble(&number);
+                                             values << (number ? QVariant(value) : QVariant(field));
+                                         }
+                                         return values;
+                                     });
+            } else {
+                writeHistoryWorkbook(file, rows);
+            }
+            written = int(rows.size());
+        } catch (const QuvaneError &e) {
+            failure = e.description();
+        }
+    });
+    if (!failure.isEmpty())
+        return sayError(failure);
+    if (ok)
+        ui.lblStatus->setText(m_cancelRequested
+                                  ? tr("The export was cancelled; nothing was written.")
+                                  : tr("%1 measurements exported to %2")
+                                        .arg(written)
+                                        .arg(QDir::toNativeSeparators(file)));
+}
+
+namespace {
+
+// The report of what the window lists, read and judged on the worker.
+std::optional<HistoryReport> makeReport(const QList<StoredMeasurement> &rows,
+                                        const Standard &standard, const QString &selection,
+                                        const QDateTime &baseFrom, const QDateTime &baseUntil,
+                                        const QString &station)
+{
+    if (rows.isEmpty())
+        return std::nullopt;
+    return HistoryReport(ReportInput{standard, rows, selection, baseFrom, baseUntil,
+                                     QDateTime::currentDateTime(), station});
+}
+
+} // namespace
+
+void frmHistory::saveReport()
+{
+    const std::optional<Standard> standard = pickedStandard();
+    if (!standard)
+        return;
+    FileDialogRequest request;
+    request.kind = FileDialogRequest::Kind::Save;
+    request.title = tr("Report");
+    request.filter = tr("PDF Files (*.pdf)|*.pdf");
+    request.overwritePrompt = true;
+    request.hideReadOnly = true;
+    QString file = m_prompter.fileDialog(request);
+    if (file.isEmpty())
+        return;
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QStringLiteral(".pdf");
+    printOrSave(*standard, file, nullptr);
+}
+
+void frmHistory::printReport()
+{
+    const std::optional<Standard> standard = pickedStandard();
+    if (!standard)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(reportPageSize(QLocale())));
+    printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    printer.setDocName(tr("Report: %1").arg(standard->name));
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(tr("Print report"));
+    if (m_prompter.showModal(dialog) != QDialog::Accepted)
+        return;
+    printOrSave(*standard, QString(), &printer);
+}
+
+void frmHistory::printOrSave(const Standard &standard, const QString &file, QPrinter *printer)
+{
+    const QString selection = selectionText();
+    const QDateTime baseFrom =
+        ui.chkBaseSince->isChecked() ? QDateTime(ui.dtBaseSince->date(), QTime(0, 0)) : QDateTime();
+    const QDateTime baseUntil = ui.chkBaseUntil->isChecked()
+                                    ? QDateTime(ui.dtBaseUntil->date(), QTime(23, 59, 59, 999))
+                                    : QDateTime();
+    const QString station = m_target.station.host;
+    QString failure, done;
+    const bool ok = runWithStore([&](HistoryStore &store, TransferProgress &progress) {
+        const QList<StoredMeasurement> rows = listed(store, progress);
+        if (progress.cancelRequested())
+            return;
+        const std::optional<HistoryReport> report =
+            makeReport(rows, standard, selection, baseFrom, baseUntil, station);
+        if (!report || report->trend().isEmpty()) {
+            failure = rows.isEmpty() ? tr("No measurement is listed, so there is nothing to "
+                                          "report.")
+                                     : tr("%1 judges none of the %2 measurements listed.")
+                                           .arg(standard.name)
+                                           .arg(rows.size());
+            return;
+        }
+        const auto pages = [&progress](int drawn, int count) {
+            if (drawn == 0)
+                progress.start(tr("Drawing the report..."), count);
+            progress.setValue(drawn);
+            return !progress.cancelRequested();
+        };
+        const QString kind = report->isBatch() ? tr("A batch report") : tr("A period report");
+        if (printer) {
+            if (report->paint(*printer, pages))
+                done = tr("%1 of %2 measurements was printed.").arg(kind).arg(rows.size());
+            return;
+        }
+        const QByteArray pdf = report->pdf(reportPageSize(QLocale()), pages);
+        if (pdf.isEmpty())
+            return;
+        try {
+            OutputFile out(file);
+            out.write(pdf);
+            out.commit();
+            done = tr("%1 of %2 measurements was saved as %3.")
+                       .arg(kind)
+                       .arg(rows.size())
+                       .arg(QDir::toNativeSeparators(file));
+        } catch (const QuvaneError &e) {
+            failure = e.description();
+        }
+    });
+    if (!failure.isEmpty())
+        return sayError(failure);
+    if (ok)
+        ui.lblStatus->setText(done.isEmpty() ? tr("The report was cancelled.") : done);
 }

@@ -1,25 +1,40 @@
 #pragma once
 
 #include "app/HistoryModel.h"
+#include "colour/Trend.h"
 #include "link/InstrumentSession.h"
 #include "store/HistoryTarget.h"
+#include "transfer/TransferProgress.h"
 #include "ui_frmHistory.h" // generated from frmHistory.ui
 
 #include <QWidget>
 
 #include <functional>
 
+class QPrinter;
+
+namespace quvane {
+class Prompter;
+}
+
 // The History window: the history's measurements, newest first, filtered by dates, source,
-// product, sample ID and instrument and sorted by any column; against a standard picked, each
-// one's differences and verdict, and a filter by verdict. Show (or Enter, or a double click)
-// puts the chosen one in the main window's display and colour panel. It is a window of its own
-// beside the main window, not modal.
-class frmHistory : public QWidget
+// product, sample ID, instrument and station and sorted by any column; against a standard
+// picked, each one's differences and verdict, and a filter by verdict. Show (or Enter, or a
+// double click) puts the chosen one in the main window's display and colour panel. It is a
+// window of its own beside the main window, not modal.
+//
+// The Trend tab plots what the filters select against the standard picked (TrendCharts), with
+// its statistics and the control chart's base period; a click on a point shows that
+// measurement. Export writes the measurements listed as a spreadsheet or CxF3, Report and Print
+// make their report. Reading, judging and writing run on a worker, with the window's progress
+// bar and Cancel.
+class frmHistory : public QWidget, public quvane::TransferProgress
 {
     Q_OBJECT
 
 public:
-    frmHistory(quvane::InstrumentIdentity identity, QWidget *parent = nullptr);
+    frmHistory(quvane::InstrumentIdentity identity, quvane::Prompter &prompter,
+               QWidget *parent = nullptr);
 
     // Opens the history (again, when it is another) and lists it.
     void open(const quvane::HistoryTarget &target);
@@ -27,14 +42,53 @@ public:
     std::function<void(const quvane::StoredMeasurement &)> showMeasurement;
 
     quvane::HistoryModel &model() { return m_model; }
+    // The trend plotted (oldest first) and its control limits.
+    const QList<quvane::Colour::TrendPoint> &trend() const { return m_trend; }
+    const std::optional<quvane::Colour::ControlLimits> &controlLimits() const { return m_limits; }
+    // Reads and plots the trend again (on the Trend tab only; elsewhere when it is shown).
+    void refreshTrend();
+    // Shows the measurement of the history with this ID.
+    void showStored(qint64 id);
+    void exportListed();
+    void saveReport();
+    void printReport();
     Ui::frmHistory ui;
+
+    // The window's progress, for the work it runs off its thread.
+    void start(const QString &caption, int maximum) override;
+    void setMessage(const QString &text) override;
+    void setValue(int value) override;
+    void yield() override {}
+    bool cancelRequested() const override { return m_cancelRequested; }
+    void finish() override;
 
 private:
     void applyFilter();
     quvane::HistoryFilter filter() const;
+    std::optional<quvane::Standard> pickedStandard() const;
+    std::optional<quvane::Colour::Verdict> pickedVerdict() const;
+    // What the filters select, in words, for a report's heading.
+    QString selectionText() const;
     void showChosen();
     void sayStatus();
+    void plotTrend();
+    // Runs work that needs the history on a worker with its own connection, the buttons that
+    // start work disabled meanwhile; false (and the error said) when the history failed.
+    bool runWithStore(
+        const std::function<void(quvane::HistoryStore &, quvane::TransferProgress &)> &work);
+    // The listed measurements against the picked standard: those of the verdict picked.
+    QList<quvane::StoredMeasurement> listed(quvane::HistoryStore &store,
+                                            quvane::TransferProgress &progress) const;
+    void printOrSave(const quvane::Standard &standard, const QString &file, QPrinter *printer);
+    void setWorking(bool working);
+    void sayError(const QString &text);
 
+    quvane::Prompter &m_prompter;
     quvane::HistoryModel m_model;
+    quvane::HistoryTarget m_target;
     QList<quvane::Standard> m_standards; // of the standard list, after its "None"
+    QList<quvane::Colour::TrendPoint> m_trend;
+    std::optional<quvane::Colour::ControlLimits> m_limits;
+    bool m_working = false, m_trendAgain = false, m_trendStale = true;
+    bool m_cancelRequested = false;
 };

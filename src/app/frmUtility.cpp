@@ -465,7 +465,7 @@ void frmUtility::ViewDatalogRecord(const QVLog &aRecord)
 void frmUtility::showHistory()
 {
     if (!m_history) {
-        m_history = std::make_unique<frmHistory>(identity(), this);
+        m_history = std::make_unique<frmHistory>(identity(), m_prompter, this);
         m_history->showMeasurement = [this](const StoredMeasurement &stored) {
             ViewStoredMeasurement(stored);
         };

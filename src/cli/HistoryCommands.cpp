@@ -8,6 +8,7 @@
 #include "store/HistoryError.h"
 #include "store/HistorySink.h"
 #include "store/HistoryWorkbook.h"
+#include "store/StandardExchange.h"
 #include "transfer/DatalogReaders.h"
 #include "transfer/DatalogSinks.h"
 #include "transfer/OutputFile.h"
@@ -45,16 +46,6 @@ QString iso(const QDateTime &time)
     return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
 }
 
-// A date as the filters take it: 2026-12-06 or 2026-12-06T14:30[:00]. A date alone is its first
-// moment (--since) or its last (--until).
-QDateTime filterTime(const QString &text, bool endOfDay)
-{
-    const QDate date = text.size() == 10 ? QDate::fromString(text, Qt::ISODate) : QDate();
-    if (date.isValid())
-        return endOfDay ? QDateTime(date, QTime(23, 59, 59, 999)) : QDateTime(date, QTime(0, 0));
-    return QDateTime::fromString(text, Qt::ISODate);
-}
-
 QString csvField(const QString &text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
@@ -86,6 +77,16 @@ DatalogRecord asRecord(const Measurement &m)
 
 } // namespace
 
+// A date as the filters take it: 2026-12-06 or 2026-12-06T14:30[:00]. A date alone is its first
+// moment (--since) or its last (--until).
+QDateTime filterTime(const QString &text, bool endOfDay)
+{
+    const QDate date = text.size() == 10 ? QDate::fromString(text, Qt::ISODate) : QDate();
+    if (date.isValid())
+        return endOfDay ? QDateTime(date, QTime(23, 59, 59, 999)) : QDateTime(date, QTime(0, 0));
+    return QDateTime::fromString(text, Qt::ISODate);
+}
+
 std::unique_ptr<HistoryStore> openStore(const HistoryRun &run, QString &error)
 {
     if (!run.location) {
@@ -102,7 +103,7 @@ std::unique_ptr<HistoryStore> openStore(const HistoryRun &run, QString &error)
 
 QString checkHistoryFilters(const QCommandLineParser &parser)
 {
-    for (const char *name : {"since", "until"}) {
+    for (const char *name : {"since", "until", "base-since", "base-until"}) {
         const QString value = parser.value(QLatin1String(name));
         if (!value.isEmpty() && !filterTime(value, false).isValid())
             return QStringLiteral("--%1 takes a date as 2026-12-06 or 2026-12-06T14:30")
@@ -117,10 +118,36 @@ QString checkHistoryFilters(const QCommandLineParser &parser)
         return QStringLiteral("--limit takes a number of measurements, 1 or more");
     const QString format = parser.value(QStringLiteral("format"));
     if (!format.isEmpty() && format != QLatin1String("text") && format != QLatin1String("csv") &&
-        format != QLatin1String("cgats") && format != QLatin1String("xlsx"))
-        return QStringLiteral("history list --format takes text, csv, cgats or xlsx");
+        format != QLatin1String("cgats") && format != QLatin1String("xlsx") &&
+        format != QLatin1String("cxf"))
+        return QStringLiteral("history list --format takes text, csv, cgats, xlsx or cxf");
     return {};
 }
+
+namespace {
+
+// A CxF3 file's measurements (its Trial objects), stored in one transaction.
+int importCxf(HistoryStore &store, const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return say(QStringLiteral("%1: %2").arg(file, in.errorString()));
+    QString error;
+    const QList<Measurement> trials = measurementsFromCxf(in.readAll(), &error);
+    if (!error.isEmpty())
+        return say(QStringLiteral("%1: %2; nothing was imported").arg(file, error));
+    try {
+        const HistoryStore::Added added = store.add(trials);
+        std::fprintf(stderr, "quvane: %s: %lld measurements, %d new, %d already in the history\n",
+                     qPrintable(file), static_cast<long long>(trials.size()), added.added,
+                     added.known);
+    } catch (const HistoryError &e) {
+        return say(QStringLiteral("%1: %2").arg(file, e.message()));
+    }
+    return 0;
+}
+
+} // namespace
 
 int importHistory(const HistoryRun &run, const QStringList &files, TransferProgress &progress)
 {
@@ -134,6 +161,11 @@ int importHistory(const HistoryRun &run, const QStringList &files, TransferProgr
     for (qsizetype i = 0; i < files.size() && !progress.cancelRequested(); ++i) {
         const QString &file = files[i];
         progress.setMessage(QFileInfo(file).fileName());
+        if (QFileInfo(file).suffix().compare(QLatin1String("cxf"), Qt::CaseInsensitive) == 0) {
+            status = std::max(status, importCxf(*store, file));
+            progress.setValue(int(i + 1));
+            continue;
+        }
         HistorySink sink(*store, MeasurementSource::Import);
         try {
             reader.read(file, [&](const DatalogRecord &record, int) {
@@ -177,6 +209,7 @@ HistoryFilter historyFilter(const QCommandLineParser &parser)
     filter.product = parser.value(QStringLiteral("product"));
     filter.samplePattern = parser.value(QStringLiteral("sample"));
     filter.instrument = parser.value(QStringLiteral("instrument"));
+    filter.station = parser.value(QStringLiteral("station"));
     filter.source = sourceFromName(parser.value(QStringLiteral("source")));
     filter.limit = parser.value(QStringLiteral("limit")).toInt();
     return filter;
@@ -194,6 +227,7 @@ QString filterText(const QCommandLineParser &parser)
     add("product", QStringLiteral("of the product %1"));
     add("sample", QStringLiteral("sample IDs %1"));
     add("instrument", QStringLiteral("of the instrument %1"));
+    add("station", QStringLiteral("stored by the station %1"));
     add("source", QStringLiteral("from %1"));
     add("limit", QStringLiteral("the newest %1"));
     return words.isEmpty() ? QStringLiteral("every measurement of the history")
@@ -255,6 +289,17 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser, const Q
                 }
                 return values;
             });
+        } catch (const QuvaneError &e) {
+            return say(e.description());
+        }
+        return 0;
+    }
+    if (format == QLatin1String("cxf")) {
+        try {
+            OutputFile out(file);
+            out.write(cxfDocument(standard ? QList<Standard>{*standard} : QList<Standard>{}, rows,
+                                  QDateTime::currentDateTime()));
+            out.commit();
         } catch (const QuvaneError &e) {
             return say(e.description());
         }

@@ -55,6 +55,9 @@ int removeStandard(const HistoryRun &run, const QString &name);
 // The filters of history list and report (--since, --until, --product, --sample, --instrument,
 // --source, --limit), and what they select in words.
 HistoryFilter historyFilter(const QCommandLineParser &parser);
+// A date as the filters take it: 2026-12-06 or 2026-12-06T14:30[:00]. A date alone is its first
+// moment or (endOfDay) its last.
+QDateTime filterTime(const QString &text, bool endOfDay);
 QString filterText(const QCommandLineParser &parser);
 
 // A usage error of history list's filters, or nothing.

@@ -68,11 +68,6 @@ QString toleranceWords(const QCommandLineParser &parser, const Condition &own)
     return words.join(QLatin1Char(' '));
 }
 
-QString columnCondition(const Condition &condition)
-{
-    return conditionName(condition).replace(QLatin1Char('/'), QLatin1Char('_'));
-}
-
 } // namespace
 
 QString checkTolerance(const QCommandLineParser &parser)
@@ -168,36 +163,6 @@ QString judgementText(const Standard &standard, const Judgement &judgement)
                           .arg(conditionName(set.primary));
     return text + QStringLiteral("Verdict:              ") + verdictWord(judgement.overall) +
            QLatin1Char('\n');
-}
-
-QStringList judgementColumns(const ToleranceSet &set)
-{
-    QStringList columns{"DL", "DA", "DB", "DC", "DH", "DE", "VERDICT"};
-    for (const ToleranceSet::Secondary &s : set.secondaries)
-        columns << QStringLiteral("DE_") + columnCondition(s.condition)
-                << QStringLiteral("MI_") + columnCondition(s.condition);
-    return columns;
-}
-
-QStringList judgementFields(const Judgement &judgement)
-{
-    QStringList fields;
-    const ConditionVerdict &p = judgement.conditions.first();
-    if (p.judged) {
-        const LabDifference &d = p.difference;
-        for (double value : {d.dL, d.da, d.db, d.dC, d.dH, d.dE})
-            fields << QString::number(unsignedZero(value, 4), 'f', 4);
-        fields << verdictWord(judgement.overall);
-    } else {
-        fields << QStringList(7, QString());
-    }
-    for (qsizetype k = 1; k < judgement.conditions.size(); ++k) {
-        const ConditionVerdict &v = judgement.conditions[k];
-        fields << (v.judged ? QString::number(unsignedZero(v.difference.dE, 4), 'f', 4) : QString())
-               << (v.metamerismIndex ? QString::number(unsignedZero(*v.metamerismIndex, 4), 'f', 4)
-                                     : QString());
-    }
-    return fields;
 }
 
 } // namespace quvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "policy/VerdictText.h"
+
 #include "cli/HistoryCommands.h"
 #include "colour/Tolerance.h"
 
@@ -28,10 +30,5 @@ std::optional<Standard> loadStandard(const HistoryRun &run, const QString &name,
 // A measurement judged against a standard, as measure --standard prints it: the standard and
 // its tolerance set, then a line for each condition with its differences and verdict.
 QString judgementText(const Standard &standard, const Colour::Judgement &judgement);
-
-// The columns history list --standard adds: DL, DA, DB, DC, DH, DE and VERDICT, then DE_ and
-// MI_ of each secondary condition (DE_A_10, MI_A_10).
-QStringList judgementColumns(const Colour::ToleranceSet &set);
-QStringList judgementFields(const Colour::Judgement &judgement);
 
 } // namespace quvane

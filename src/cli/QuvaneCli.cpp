@@ -85,9 +85,10 @@ const Option Options[] = {
     {"format",
      nullptr,
      "FORMAT",
-     "measure, capture, convert: text (default) or cgats; history list: text, csv, cgats or "
-     "xlsx.",
-     "measure, capture, convert: text (default) or cgats;\nhistory list: text, csv, cgats or xlsx",
+     "measure, capture, convert: text (default) or cgats; history list: text, csv, cgats, "
+     "xlsx or cxf.",
+     "measure, capture, convert: text (default) or cgats;\nhistory list: text, csv, cgats, xlsx "
+     "or cxf",
      {"measure", "capture", "convert", "history list"}},
     {"history",
      nullptr,
@@ -133,6 +134,24 @@ const Option Options[] = {
      "history list: of the instrument SERIAL.",
      "history list: of the instrument SERIAL",
      {"history list", "report"}},
+    {"station",
+     nullptr,
+     "HOST",
+     "history list: stored by the station HOST.",
+     "history list: stored by the station HOST",
+     {"history list", "report"}},
+    {"base-since",
+     nullptr,
+     "DATE",
+     "report: the control chart's base period from DATE.",
+     "report: the control chart's base period from DATE",
+     {"report"}},
+    {"base-until",
+     nullptr,
+     "DATE",
+     "report: the control chart's base period until DATE.",
+     "report: the control chart's base period until DATE",
+     {"report"}},
     {"source",
      nullptr,
      "SOURCE",
@@ -709,10 +728,12 @@ QString validSetupNumber(const QStringList &operands, const QCommandLineParser &
 
 QString historyFilters(const QStringList &operands, const QCommandLineParser &parser)
 {
-    const bool spreadsheet = parser.value(QStringLiteral("format")) == QLatin1String("xlsx");
-    if (spreadsheet != (operands.size() == 1))
-        return spreadsheet ? QStringLiteral("history list --format xlsx takes the FILE it writes")
-                           : QStringLiteral("history list takes a FILE with --format xlsx alone");
+    const QString format = parser.value(QStringLiteral("format"));
+    const bool toFile = format == QLatin1String("xlsx") || format == QLatin1String("cxf");
+    if (toFile != (operands.size() == 1))
+        return toFile
+                   ? QStringLiteral("history list --format %1 takes the FILE it writes").arg(format)
+                   : QStringLiteral("history list takes a FILE with --format xlsx or cxf alone");
     return checkHistoryFilters(parser);
 }
 
@@ -814,12 +835,12 @@ const Command Commands[] = {
      "[--scale lab]\n[--format text|cgats] [--standard NAME] [--average N]",
      true, false, false, false, judgedAsText, runMeasure},
     {"history import", "history import FILE...", -1,
-     "add capture, CGATS and DATALOG.QV3 files to the history", false, false, true, false, nullptr,
-     runHistoryImport},
+     "add capture, CGATS, DATALOG.QV3 and CxF3 files to the\nhistory", false, false, true, false,
+     nullptr, runHistoryImport},
     {"history list", "history list [FILE]", AtMostOne,
      "list the history, newest first [--since DATE]\n[--until DATE] [--product TEXT] [--sample "
-     "PATTERN]\n[--instrument SERIAL] [--source SOURCE] [--limit N]\n[--format "
-     "text|csv|cgats|xlsx] [--standard NAME]\n[--by-setup]; xlsx: a spreadsheet FILE",
+     "PATTERN]\n[--instrument SERIAL] [--station HOST] [--source SOURCE]\n[--limit N] "
+     "[--format text|csv|cgats|xlsx|cxf]\n[--standard NAME] [--by-setup]; xlsx, cxf: to FILE",
      false, false, false, false, historyFilters, runHistoryList},
     {"history show", "history show ID", 1,
      "show one measurement with its colour values (the\nmeasure options apply)", false, false,
@@ -849,7 +870,8 @@ const Command Commands[] = {
     {"report", "report FILE", 1,
      "a PDF report of --standard NAME's measurements: of\none a batch report, else a period "
      "report with\ntrends and statistics [--since DATE] [--until DATE]\n[--sample PATTERN] "
-     "[--product TEXT] [--instrument\nSERIAL] [--source SOURCE] [--limit N]",
+     "[--product TEXT] [--instrument\nSERIAL] [--station HOST] [--source SOURCE] [--limit\nN] "
+     "[--base-since DATE] [--base-until DATE]",
      false, true, false, false, reportOptions, runReport},
     {"history delete", "history delete ID...", -1,
      "delete measurements from the history (--yes, or asked)", false, false, false, false, nullptr,

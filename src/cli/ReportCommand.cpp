@@ -67,6 +67,10 @@ int writeReport(const HistoryRun &run, const QString &file, const QCommandLinePa
         return say(QStringLiteral("no measurement of the history is selected (%1)")
                        .arg(filterText(parser)));
     input.selection = filterText(parser);
+    if (parser.isSet(QStringLiteral("base-since")))
+        input.baseFrom = filterTime(parser.value(QStringLiteral("base-since")), false);
+    if (parser.isSet(QStringLiteral("base-until")))
+        input.baseUntil = filterTime(parser.value(QStringLiteral("base-until")), true);
     input.made = QDateTime::currentDateTime();
     input.station = run.station.host;
     const HistoryReport report(std::move(input));

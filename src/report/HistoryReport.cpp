@@ -274,12 +274,17 @@ QString conditionText(const ConditionVerdict &c)
 namespace {
 
 template <typename Rows, typename Fields>
-QList<TrendPoint> judgedPoints(const Standard &standard, const Rows &rows, Fields fields)
+QList<TrendPoint> judgedPoints(const Standard &standard, const Rows &rows, Fields fields,
+                               const std::function<bool(int, int)> &progress = {})
 {
     const Judge judged(standard.colour(), standard.toleranceSet());
     QList<TrendPoint> points;
     points.reserve(rows.size());
+    const int count = int(rows.size());
+    int done = 0;
     for (const auto &row : rows) {
+        if (progress && done++ % 2000 == 0 && !progress(done - 1, count))
+            return {};
         const auto [id, taken, spectrum] = fields(row);
         const Judgement j = judged(spectrum);
         if (!j.judged())
@@ -304,12 +309,16 @@ QList<TrendPoint> trendOf(const Standard &standard, const QList<StoredMeasuremen
 }
 
 QList<TrendPoint> trendOf(const Standard &standard,
-                          const QList<HistoryStore::SpectrumRow> &measurements)
+                          const QList<HistoryStore::SpectrumRow> &measurements,
+                          const std::function<bool(int, int)> &progress)
 {
-    return judgedPoints(standard, measurements, [](const HistoryStore::SpectrumRow &row) {
-        return std::tuple<qint64, const QDateTime &, const Spectrum &>(row.id, row.taken,
-                                                                       row.spectrum);
-    });
+    return judgedPoints(
+        standard, measurements,
+        [](const HistoryStore::SpectrumRow &row) {
+            return std::tuple<qint64, const QDateTime &, const Spectrum &>(row.id, row.taken,
+                                                                           row.spectrum);
+        },
+        progress);
 }
 
 QPageSize::PageSizeId reportPageSize(const QLocale &locale)
@@ -509,11 +518,18 @@ bool HistoryReport::paint(QPagedPaintDevice &device,
     if (m_limits) {
         for (const TrendPoint &point : m_trend)
             beyond += m_limits->beyond(point.dE) ? 1 : 0;
-        line(tr("Control"), tr("centre %1, lower %2, upper %3 (base: %4 measurements); %5 beyond")
-                                .arg(fixed(m_limits->centre, 3), fixed(m_limits->lower(), 3),
-                                     fixed(m_limits->upper(), 3))
-                                .arg(m_limits->basePoints)
-                                .arg(beyond));
+        const bool whole = !m_input.baseFrom.isValid() && !m_input.baseUntil.isValid();
+        const QString base =
+            whole ? tr("the whole period")
+                  : tr("%1 to %2")
+                        .arg(m_input.baseFrom.isValid() ? when(m_input.baseFrom) : tr("the start"),
+                             m_input.baseUntil.isValid() ? when(m_input.baseUntil) : tr("the end"));
+        line(tr("Control"),
+             tr("centre %1, lower %2, upper %3 (base: %4, %5 measurements); %6 beyond")
+                 .arg(fixed(m_limits->centre, 3), fixed(m_limits->lower(), 3),
+                      fixed(m_limits->upper(), 3), base)
+                 .arg(m_limits->basePoints)
+                 .arg(beyond));
     }
     y += 4;
     const QList<Column> statColumns{{tr("Statistics"), 0.2, Qt::AlignLeft},

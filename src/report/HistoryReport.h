@@ -21,8 +21,11 @@ namespace quvane {
 // as trends plot them.
 QList<Colour::TrendPoint> trendOf(const Standard &standard,
                                   const QList<StoredMeasurement> &measurements);
+// progress gets the measurements judged and their count now and then, and stops the judging
+// (an empty trend) when it returns false.
 QList<Colour::TrendPoint> trendOf(const Standard &standard,
-                                  const QList<HistoryStore::SpectrumRow> &measurements);
+                                  const QList<HistoryStore::SpectrumRow> &measurements,
+                                  const std::function<bool(int, int)> &progress = {});
 
 // A4, or Letter where the locale measures in US units.
 QPageSize::PageSizeId reportPageSize(const QLocale &locale);

@@ -839,6 +839,10 @@ void HistoryStore::select(const HistoryFilter &filter, const QString &columns, T
         where << QStringLiteral("instrument = ?");
         binds << filter.instrument;
     }
+    if (!filter.station.isEmpty()) {
+        where << QStringLiteral("station = ?");
+        binds << filter.station;
+    }
     if (filter.source) {
         where << QStringLiteral("source = ?");
         binds << sourceName(*filter.source);

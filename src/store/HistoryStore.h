@@ -43,6 +43,7 @@ struct HistoryFilter
     QString product = {};             // the set-up's name, exactly
     QString samplePattern = {};       // shell-style: * and ? (and [...]) over the sample ID
     QString instrument = {};          // a serial
+    QString station = {};             // the storing station's host name
     std::optional<MeasurementSource> source = {};
     int limit = 0; // 0: all
     // The page after a row: only what comes after it in the listing's order (by time).

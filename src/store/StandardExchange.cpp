@@ -27,6 +27,36 @@ QString number(double value, int decimals)
 
 QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &made)
 {
+    return cxfDocument(standards, {}, made);
+}
+
+namespace {
+
+QString conditionIdOf(bool spectral, const Colour::Condition &condition)
+{
+    return QStringLiteral("%1-%2_%3")
+        .arg(spectral ? QStringLiteral("Spectrum") : QStringLiteral("Lab"),
+             Colour::illuminantName(condition.illuminant), observerText(condition.observer));
+}
+
+void writeSpectrum(QXmlStreamWriter &xml, const QString &conditionId,
+                   const Colour::Spectrum &spectrum)
+{
+    xml.writeStartElement(Core, QStringLiteral("ReflectanceSpectrum"));
+    xml.writeAttribute(QStringLiteral("ColorSpecification"), conditionId);
+    xml.writeAttribute(QStringLiteral("StartWL"), QStringLiteral("400"));
+    QStringList values;
+    for (float v : spectrum)
+        values << QString::number(double(v) / 100.0, 'g', 17);
+    xml.writeCharacters(values.join(QLatin1Char(' ')));
+    xml.writeEndElement();
+}
+
+} // namespace
+
+QByteArray cxfDocument(const QList<Standard> &standards, const QList<StoredMeasurement> &trials,
+                       const QDateTime &made)
+{
     QByteArray out;
     QXmlStreamWriter xml(&out);
     xml.setAutoFormatting(true);
@@ -39,7 +69,8 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
     xml.writeTextElement(Core, QStringLiteral("CreationDate"),
                          made.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
     xml.writeTextElement(Core, QStringLiteral("Description"),
-                         QStringLiteral("Standards of the Quvane history"));
+                         trials.isEmpty() ? QStringLiteral("Standards of the Quvane history")
+                                          : QStringLiteral("Measurements of the Quvane history"));
     xml.writeEndElement();
     xml.writeStartElement(Core, QStringLiteral("Resources"));
     xml.writeStartElement(Core, QStringLiteral("ObjectCollection"));
@@ -55,20 +86,10 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
                              s.created.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")));
         xml.writeStartElement(Core, QStringLiteral("ColorValues"));
         const Colour::Condition condition{s.illuminant, s.observer};
-        const QString conditionId =
-            QStringLiteral("%1-%2_%3")
-                .arg(s.spectral ? QStringLiteral("Spectrum") : QStringLiteral("Lab"),
-                     Colour::illuminantName(s.illuminant), observerText(s.observer));
+        const QString conditionId = conditionIdOf(s.spectral, condition);
         conditionsById[conditionId] = {condition, s.spectral};
         if (s.spectral) {
-            xml.writeStartElement(Core, QStringLiteral("ReflectanceSpectrum"));
-            xml.writeAttribute(QStringLiteral("ColorSpecification"), conditionId);
-            xml.writeAttribute(QStringLiteral("StartWL"), QStringLiteral("400"));
-            QStringList values;
-            for (float v : s.spectrum)
-                values << QString::number(double(v) / 100.0, 'g', 17);
-            xml.writeCharacters(values.join(QLatin1Char(' ')));
-            xml.writeEndElement();
+            writeSpectrum(xml, conditionId, s.spectrum);
         } else {
             xml.writeStartElement(Core, QStringLiteral("ColorCIELab"));
             xml.writeAttribute(QStringLiteral("ColorSpecification"), conditionId);
@@ -88,6 +109,56 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
             tag("quvane.tolerance", s.tolerance->toText());
         tag("quvane.origin", originName(s.origin));
         tag("quvane.revision", QString::number(s.revision));
+        xml.writeEndElement(); // TagCollection
+        xml.writeEndElement(); // Object
+    }
+    // Measurements: their spectra under the (first) standard's condition, or D65/10.
+    const Colour::Condition trialCondition =
+        standards.isEmpty()
+            ? Colour::Condition{Colour::Illuminant::D65, Colour::Observer::TenDegree}
+            : Colour::Condition{standards.first().illuminant, standards.first().observer};
+    const QString trialConditionId = conditionIdOf(true, trialCondition);
+    if (!trials.isEmpty())
+        conditionsById[trialConditionId] = {trialCondition, true};
+    n = 0;
+    for (const StoredMeasurement &row : trials) {
+        const Measurement &m = row.value;
+        xml.writeStartElement(Core, QStringLiteral("Object"));
+        xml.writeAttribute(QStringLiteral("ObjectType"), QStringLiteral("Trial"));
+        xml.writeAttribute(QStringLiteral("Name"),
+                           m.sampleId.isEmpty() ? QStringLiteral("Measurement %1").arg(row.id)
+                                                : m.sampleId);
+        xml.writeAttribute(QStringLiteral("Id"), QStringLiteral("t%1").arg(++n));
+        xml.writeTextElement(Core, QStringLiteral("CreationDate"),
+                             m.taken.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")));
+        xml.writeStartElement(Core, QStringLiteral("ColorValues"));
+        writeSpectrum(xml, trialConditionId, m.spectrum);
+        xml.writeEndElement(); // ColorValues
+        xml.writeStartElement(Core, QStringLiteral("TagCollection"));
+        const auto tag = [&xml](const char *name, const QString &value) {
+            xml.writeEmptyElement(Core, QStringLiteral("Tag"));
+            xml.writeAttribute(QStringLiteral("Name"), QLatin1String(name));
+            xml.writeAttribute(QStringLiteral("Value"), value);
+        };
+        tag("quvane.sample", m.sampleId);
+        if (!m.instrumentSerial.isEmpty())
+            tag("quvane.instrument", m.instrumentSerial);
+        if (m.recordNumber > 0)
+            tag("quvane.record", QString::number(m.recordNumber));
+        if (m.setupNumber > 0)
+            tag("quvane.setup", QString::number(m.setupNumber));
+        if (!m.product.isEmpty())
+            tag("quvane.product", m.product);
+        if (m.isStandard)
+            tag("quvane.standard-record", QStringLiteral("yes"));
+        tag("quvane.readings", QString::number(m.readings));
+        tag("quvane.source", sourceName(m.source));
+        if (!row.station.isEmpty())
+            tag("quvane.station", row.station);
+        if (!row.operatorLogin.isEmpty())
+            tag("quvane.operator", row.operatorLogin);
+        if (!standards.isEmpty())
+            tag("quvane.judged-against", standards.first().name);
         xml.writeEndElement(); // TagCollection
         xml.writeEndElement(); // Object
     }
@@ -126,11 +197,21 @@ QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &mad
     return out;
 }
 
-QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
+namespace {
+
+struct CxfContents
+{
+    QList<Standard> standards;
+    QList<Measurement> trials;
+};
+
+std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
 {
     struct Read
     {
         Standard standard;
+        bool trial = false;
+        std::map<QString, QString> tags;
         QString conditionId;
         QList<double> spectrum;
         int startWL = 400;
@@ -144,7 +225,7 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
     const auto failed = [&](const QString &why) {
         if (error)
             *error = QStringLiteral("line %1: %2").arg(xml.lineNumber()).arg(why);
-        return QList<Standard>{};
+        return std::optional<CxfContents>();
     };
     bool cxfSeen = false;
     while (!xml.atEnd()) {
@@ -158,13 +239,15 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
             cxfSeen = true;
         } else if (name == u"Object") {
             object = nullptr;
-            if (a.value(QStringLiteral("ObjectType")) != u"Standard")
+            const QStringView type = a.value(QStringLiteral("ObjectType"));
+            if (type != u"Standard" && type != u"Trial")
                 continue;
             objects.append(Read{});
             object = &objects.last();
+            object->trial = type == u"Trial";
             object->standard.name = a.value(QStringLiteral("Name")).toString().trimmed();
             object->standard.origin = Standard::Origin::File;
-            if (object->standard.name.isEmpty())
+            if (object->standard.name.isEmpty() && !object->trial)
                 return failed(QStringLiteral("a standard without a name"));
         } else if (object && name == u"CreationDate") {
             object->standard.created = QDateTime::fromString(xml.readElementText(), Qt::ISODate);
@@ -185,6 +268,7 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
         } else if (object && name == u"Tag") {
             const QString value = a.value(QStringLiteral("Value")).toString();
             const QStringView tag = a.value(QStringLiteral("Name"));
+            object->tags[tag.toString()] = value;
             if (tag == u"quvane.tolerance") {
                 QString why;
                 object->standard.tolerance = Colour::ToleranceSet::fromText(value, &why);
@@ -215,7 +299,7 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
         return failed(xml.errorString());
     if (!cxfSeen)
         return failed(QStringLiteral("not a CxF3 file"));
-    QList<Standard> standards;
+    CxfContents contents;
     for (Read &r : objects) {
         Standard &s = r.standard;
         const auto conditionId = conditionsById.find(r.conditionId);
@@ -235,17 +319,58 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
                         *error = QStringLiteral("the spectrum of %1 has no value at %2 nm")
                                      .arg(s.name)
                                      .arg(nm);
-                    return {};
+                    return std::nullopt;
                 }
                 s.spectrum[size_t(i)] = float(r.spectrum[at] * 100.0);
             }
         }
+        if (r.trial) {
+            if (!s.spectral || !s.created.isValid()) {
+                if (error)
+                    *error = QStringLiteral("the measurement %1 has no %2")
+                                 .arg(s.name, s.spectral ? QStringLiteral("creation date")
+                                                         : QStringLiteral("spectrum"));
+                return std::nullopt;
+            }
+            const auto tag = [&r](const char *name) {
+                const auto it = r.tags.find(QLatin1String(name));
+                return it == r.tags.end() ? QString() : it->second;
+            };
+            Measurement m;
+            m.source = MeasurementSource::Import;
+            m.taken = s.created;
+            m.spectrum = s.spectrum;
+            m.sampleId =
+                r.tags.count(QStringLiteral("quvane.sample")) ? tag("quvane.sample") : s.name;
+            m.instrumentSerial = tag("quvane.instrument");
+            m.recordNumber = tag("quvane.record").toLongLong();
+            m.setupNumber = tag("quvane.setup").toInt();
+            m.product = tag("quvane.product");
+            m.isStandard = tag("quvane.standard-record") == QLatin1String("yes");
+            m.readings = std::max(1, tag("quvane.readings").toInt());
+            contents.trials << m;
+            continue;
+        }
         if (!s.created.isValid())
             s.created = QDateTime::currentDateTime();
         s.changed = s.created;
-        standards << s;
+        contents.standards << s;
     }
-    return standards;
+    return contents;
+}
+
+} // namespace
+
+QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
+{
+    const std::optional<CxfContents> contents = readCxf(cxf, error);
+    return contents ? contents->standards : QList<Standard>{};
+}
+
+QList<Measurement> measurementsFromCxf(const QByteArray &cxf, QString *error)
+{
+    const std::optional<CxfContents> contents = readCxf(cxf, error);
+    return contents ? contents->trials : QList<Measurement>{};
 }
 
 } // namespace quvane
