@@ -1,7 +1,10 @@
 // Reports and trends of a long history: a period report of 10,000 measurements of one standard
-// (read from an SQLite history, judged, drawn as a PDF), and the trend of 100,000 (read and
-// judged).
-//   build/default/bench/report_bench [RUNS]   default: 5 runs; medians are printed
+// (read from an SQLite history, judged, drawn as a PDF), and the trend of 100,000 as the History
+// window draws it (read, judged, its statistics and control limits, plotted in the three charts
+// and painted).
+//   QT_QPA_PLATFORM=offscreen build/default/bench/report_bench [RUNS]
+// default: 5 runs; medians are printed
+#include "app/TrendCharts.h"
 #include "link/PacketBuffer.h"
 #include "records/DatalogRecord.h"
 #include "report/HistoryReport.h"
@@ -10,7 +13,10 @@
 #include "store/HistoryStore.h"
 
 #include <QElapsedTimer>
-#include <QGuiApplication>
+#include <QApplication>
+#include <QChartView>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -59,7 +65,10 @@ void fill(const HistoryLocation &location, int count)
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
+    TrendCharts charts;
+    charts.resize(760, 480);
+    charts.show();
     const int runs = argc > 1 ? std::atoi(argv[1]) : 5;
     QTemporaryDir dir;
     for (const int count : {10000, 100000}) {
@@ -78,7 +87,15 @@ int main(int argc, char *argv[])
                 const HistoryReport report({standard, store.list(filter), QStringLiteral("bench")});
                 bytes = report.pdf(QPageSize::A4).size();
             } else {
-                bytes = trendOf(standard, store.spectra(filter)).size();
+                const QList<Colour::TrendPoint> trend = trendOf(standard, store.spectra(filter));
+                const Colour::TrendStatistics statistics = Colour::trendStatistics(trend);
+                charts.plot(trend, standard.toleranceSet(),
+                            Colour::controlLimits(trend, {}, trend[statistics.count / 2].taken));
+                QCoreApplication::processEvents(); // the charts lay themselves out
+                QImage image(charts.size(), QImage::Format_ARGB32_Premultiplied);
+                QPainter painter(&image);
+                charts.render(&painter);
+                bytes = trend.size();
             }
             times.push_back(double(clock.nsecsElapsed()) / 1e9);
         }
@@ -87,8 +104,8 @@ int main(int argc, char *argv[])
                         "%lld bytes): median %.3f s (%d runs)\n",
                         static_cast<long long>(bytes), median(times), runs);
         else
-            std::printf("trend of 100,000 measurements (read and judged, %lld points): median "
-                        "%.3f s (%d runs)\n",
+            std::printf("trend of 100,000 measurements (read, judged and drawn, %lld points): "
+                        "median %.3f s (%d runs)\n",
                         static_cast<long long>(bytes), median(times), runs);
     }
     return 0;
