@@ -581,10 +581,12 @@ void frmHistory::printOrSave(const Standard &standard, const QString &file, QPri
             progress.setValue(drawn);
             return !progress.cancelRequested();
         };
-        const QString kind = report->isBatch() ? tr("A batch report") : tr("A period report");
+        const QString kind = report->isBatch()
+                                 ? tr("A batch report of %1").arg(rows.first().value.sampleId)
+                                 : tr("A period report of %1 measurements").arg(rows.size());
         if (printer) {
             if (report->paint(*printer, pages))
-                done = tr("%1 of %2 measurements was printed.").arg(kind).arg(rows.size());
+                done = tr("%1 was printed.").arg(kind);
             return;
         }
         const QByteArray pdf = report->pdf(reportPageSize(QLocale()), pages);
@@ -594,10 +596,7 @@ void frmHistory::printOrSave(const Standard &standard, const QString &file, QPri
             OutputFile out(file);
             out.write(pdf);
             out.commit();
-            done = tr("%1 of %2 measurements was saved as %3.")
-                       .arg(kind)
-                       .arg(rows.size())
-                       .arg(QDir::toNativeSeparators(file));
+            done = tr("%1 was saved as %2.").arg(kind, QDir::toNativeSeparators(file));
         } catch (const QuvaneError &e) {
             failure = e.description();
         }

@@ -9,15 +9,19 @@
 #include "policy/OffThread.h"
 #include "policy/Preferences.h"
 #include "store/HistoryStore.h"
+#include "store/StandardExchange.h"
 #include "support/Files.h"
 #include "support/QtPrinting.h"
 #include "support/UiFixture.h"
 #include "transfer/RemovableDrives.h"
 
 #include <QApplication>
+#include <QChartView>
 #include <QFile>
 #include <QInputDialog>
 #include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -451,4 +455,113 @@ TEST_F(LauncherTest, TheHistoryWindowPagesFiltersSortsAndShows)
     ASSERT_TRUE(read());
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_TRUE(holds(shown.ui.lblStatus->text(), "cannot be created"));
+}
+
+// The Trend tab judges what the filters select against the standard picked, with its counts,
+// the control chart's base period and a click on a point; Export, Report and Print write what
+// the window lists.
+TEST_F(LauncherTest, TheHistoryWindowTrendsExportsReportsAndPrints)
+{
+    const QString history = dir.filePath("h.sqlite");
+    {
+        // Thirty days of batches, every third one far redder than the standard; the last ten
+        // stored by another station.
+        QList<Measurement> batches;
+        for (int i = 0; i < 30; ++i) {
+            Measurement m;
+            m.source = MeasurementSource::Import;
+            m.taken = QDateTime(QDate(2026, 11, 1).addDays(i), QTime(9, 0));
+            m.sampleId = QStringLiteral("T%1").arg(i, 2, 10, QLatin1Char('0'));
+            m.spectrum.fill(50.0f);
+            if (i % 3 == 0)
+                std::fill(m.spectrum.begin() + 20, m.spectrum.end(), 56.0f);
+            batches << m;
+        }
+        HistoryStore(HistoryLocation::parse(history), {"bench-1", "ana"}).add(batches.mid(0, 20));
+        HistoryStore store(HistoryLocation::parse(history), {"bench-2", "ben"});
+        store.add(batches.mid(20));
+        Standard grey;
+        grey.name = QStringLiteral("Grey 50");
+        grey.spectrum.fill(50.0f);
+        store.addStandard(grey);
+    }
+    window.setHistory(history, {"bench-1", "ana"});
+    window.showHistory();
+    frmHistory &shown = *window.historyWindow();
+    shown.ui.tabViews->setCurrentWidget(shown.ui.tabTrend);
+    EXPECT_EQ(shown.ui.lblTrend->text(), QStringLiteral("Pick a standard to see its trend."));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.ui.cboStandard->count() == 2; }));
+    shown.ui.cboStandard->setCurrentIndex(1);
+    emit shown.ui.cboStandard->activated(1);
+    ASSERT_EQ(shown.trend().size(), 30);
+    const auto statistic = [&shown](const QString &name) {
+        for (int row = 0; row < shown.ui.tblStatistics->rowCount(); ++row) {
+            if (shown.ui.tblStatistics->item(row, 0)->text() == name)
+                return shown.ui.tblStatistics->item(row, 1)->text();
+        }
+        return QStringLiteral("<no %1>").arg(name);
+    };
+    EXPECT_EQ(statistic("Pass"), QStringLiteral("20 (66.7 %)"));
+    EXPECT_EQ(statistic("Fail"), QStringLiteral("10 (33.3 %)"));
+    EXPECT_EQ(statistic("Control base"), QStringLiteral("30"));
+    // A base period of the first ten days: its mean and deviation alone.
+    shown.ui.chkBaseUntil->setChecked(true);
+    shown.ui.dtBaseUntil->setDate(QDate(2026, 11, 10));
+    ASSERT_TRUE(shown.controlLimits());
+    EXPECT_EQ(shown.controlLimits()->basePoints, 10);
+    EXPECT_EQ(statistic("Control base"), QStringLiteral("10"));
+
+    // A click on a failed batch's point shows it in the main window.
+    const Colour::TrendPoint failed = shown.trend()[3];
+    ASSERT_EQ(failed.verdict, Colour::Verdict::Fail);
+    QTest::qWait(100); // the charts lay themselves out
+    QChartView *view = shown.ui.chtTrend->deltaEView;
+    const QPoint place = view->mapFromScene(view->chart()->mapToScene(view->chart()->mapToPosition(
+        QPointF(double(failed.taken.toMSecsSinceEpoch()), failed.dE))));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, place);
+    EXPECT_EQ(window.Spectrum[30], 56.0f);
+    EXPECT_EQ(window.Spectrum[0], 50.0f);
+
+    // The station's filter.
+    shown.ui.txtStation->setText(QStringLiteral("bench-2"));
+    emit shown.ui.txtStation->editingFinished();
+    EXPECT_EQ(shown.trend().size(), 10);
+    EXPECT_EQ(statistic("Fail"), QStringLiteral("3 (30.0 %)"));
+    shown.ui.txtStation->clear();
+    emit shown.ui.txtStation->editingFinished();
+
+    // Export of the failed ones as CxF3, read back: their spectra, the standard beside them.
+    shown.ui.cboVerdict->setCurrentIndex(3); // Fail
+    prompts.chooseFile(dir.filePath("fails.cxf"));
+    shown.ui.cmdExport->click();
+    QString error;
+    const QList<Measurement> fails =
+        measurementsFromCxf(contentOf(dir.filePath("fails.cxf")), &error);
+    EXPECT_EQ(error, QString());
+    ASSERT_EQ(fails.size(), 10);
+    for (const Measurement &m : fails)
+        EXPECT_EQ(std::pair(m.sampleId.mid(1).toInt() % 3, m.spectrum[30]), std::pair(0, 56.0f));
+    EXPECT_EQ(standardsFromCxf(contentOf(dir.filePath("fails.cxf")), &error).size(), 1);
+
+    // The period report of all thirty, then a batch report of one, printed.
+    shown.ui.cboVerdict->setCurrentIndex(0);
+    prompts.chooseFile(dir.filePath("period"));
+    shown.ui.cmdReport->click();
+    const QString period = poppler("pdftotext", dir.filePath("period.pdf"));
+    EXPECT_TRUE(holds(period, "Period report: Grey 50"));
+    EXPECT_TRUE(holds(period, "Fail 10 (33.3 %)"));
+    shown.ui.txtSample->setText(QStringLiteral("T03"));
+    emit shown.ui.txtSample->editingFinished();
+    const QString printed = dir.filePath("printed.pdf");
+    prompts.onDialog([&printed](QDialog &dialog) {
+        QPrinter &printer = *static_cast<QPrintDialog &>(dialog).printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        dialog.done(QDialog::Accepted); // as OK does, less the dialog's own file field
+    });
+    shown.ui.cmdPrint->click();
+    const QString batch = poppler("pdftotext", printed);
+    EXPECT_TRUE(holds(batch, "Batch report: T03"));
+    EXPECT_TRUE(holds(batch, "Grey 50"));
+    EXPECT_EQ(shown.ui.lblStatus->text(), QStringLiteral("A batch report of T03 was printed."));
 }

@@ -716,19 +716,6 @@ TEST(QuvaneCli, ACapturedDatalogIsJudgedByItsSetupsAsTheInstrumentJudgedIt)
         EXPECT_GT(pairs[pair], 20) << pair;
 }
 
-namespace {
-
-// What poppler's tools read of a PDF: pdfinfo's fields, or pdftotext's text in its layout.
-QString poppler(const QString &tool, const QString &pdf)
-{
-    QProcess process;
-    process.start(tool, tool == "pdfinfo" ? QStringList{pdf} : QStringList{"-layout", pdf, "-"});
-    EXPECT_TRUE(process.waitForFinished(30000)) << tool.toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-} // namespace
-
 // A report is a PDF a reader other than ours reads: of one measurement a batch report with its
 // verdict, of more a period report whose counts are those history list gives, on the paper of
 // the locale.
@@ -765,6 +752,14 @@ TEST(QuvaneCli, AReportSaysWhatTheHistoryListSaysOnThePapersOfTheLocale)
             "\\b" + row.section(',', 0, 0) + "\\s+S\\d+\\s+SIM\\S*(\\s+\\S+){3}\\s+" +
             QString::number(row.section(',', -2, -2).toDouble(), 'f', 2))))
             << row;
+    // A base period of the three oldest: the control chart's lines are theirs.
+    const QString based = dir.filePath("based.pdf");
+    ASSERT_EQ(
+        withHistory(history, {"report", "--standard", "Tomato", "--product", "TOMATO RED",
+                              "--base-until", rows[rows.size() - 3].section(',', 1, 1), based})
+            .exitCode,
+        0);
+    EXPECT_TRUE(holds(poppler("pdftotext", based).simplified(), ", 3 measurements); "));
 
     const QString batch = dir.filePath("batch.pdf");
     const QString last = rows.first();
@@ -838,6 +833,15 @@ TEST(QuvaneCli, StandardsExportedAsCxfJudgeTheSameWayWhereTheyAreImported)
     EXPECT_EQ(withHistory(fresh, {"standard", "import", cxf}).exitCode, 0);
     EXPECT_EQ(withHistory(fresh, {"standard", "import", cxf}).exitCode, 1); // held already
     ASSERT_EQ(withHistory(fresh, {"history", "import", capture}).exitCode, 0);
+    // The measurements as CxF3 Trial objects, into a third history: whole spectra, same times.
+    const QString trials = dir.filePath("trials.cxf"), third = dir.filePath("third.sqlite");
+    ASSERT_EQ(withHistory(history, {"history", "list", "--format", "cxf", trials}).exitCode, 0);
+    xmllint.start("xmllint", {"--noout", trials});
+    ASSERT_TRUE(xmllint.waitForFinished(30000));
+    EXPECT_EQ(xmllint.exitCode(), 0) << xmllint.readAllStandardError();
+    ASSERT_EQ(withHistory(third, {"standard", "import", cxf}).exitCode, 0);
+    ASSERT_EQ(withHistory(third, {"history", "import", trials}).exitCode, 0);
+    EXPECT_TRUE(holds(withHistory(third, {"history", "import", trials}).err, "0 new, 40 already"));
     for (const char *standard : {"Red", "Tomato"}) {
         const auto judged = [standard](const QString &in) {
             QStringList verdicts;
@@ -850,6 +854,7 @@ TEST(QuvaneCli, StandardsExportedAsCxfJudgeTheSameWayWhereTheyAreImported)
         const QStringList before = judged(history);
         EXPECT_EQ(before.size(), 40);
         EXPECT_EQ(judged(fresh), before) << standard;
+        EXPECT_EQ(judged(third), before) << standard;
         EXPECT_GT(before.filter("PASS").size(), 0) << standard;
     }
     put(dir.filePath("bad.cxf"), "<CxF/>");

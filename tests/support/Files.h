@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,15 @@ inline int lineCount(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? static_cast<int>(file.readAll().count('\n')) : -1;
+}
+
+// What poppler's tools read of a PDF: pdfinfo's fields, or pdftotext's text in its layout.
+inline QString poppler(const QString &tool, const QString &pdf)
+{
+    QProcess process;
+    process.start(tool, tool == "pdfinfo" ? QStringList{pdf} : QStringList{"-layout", pdf, "-"});
+    EXPECT_TRUE(process.waitForFinished(30000)) << tool.toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 inline void put(const QString &path, const QByteArray &content)
