@@ -75,6 +75,7 @@ frmHistory::frmHistory(InstrumentIdentity identity, Prompter &prompter, QWidget 
     // A standard picked judges every measurement; then a verdict can pick among them.
     const auto judge = [this] {
         ui.cboVerdict->setEnabled(pickedStandard().has_value());
+        showVerification();
         m_model.setJudging(pickedStandard(), pickedVerdict());
         setWorking(m_working);
         m_trendStale = true;
@@ -93,6 +94,7 @@ frmHistory::frmHistory(InstrumentIdentity identity, Prompter &prompter, QWidget 
         for (const Standard &standard : all)
             ui.cboStandard->addItem(standard.name);
         ui.cboStandard->setCurrentIndex(std::max(0, ui.cboStandard->findText(picked)));
+        showVerification();
     });
     connect(ui.cmdShow, &QPushButton::clicked, this, &frmHistory::showChosen);
     connect(ui.tblMeasurements, &QTableView::activated, this, &frmHistory::showChosen);
@@ -106,6 +108,13 @@ frmHistory::frmHistory(InstrumentIdentity identity, Prompter &prompter, QWidget 
             refreshTrend();
     });
     connect(ui.chtTrend, &TrendCharts::pointClicked, this, &frmHistory::showStored);
+    connect(ui.chkTile, &QCheckBox::clicked, this, &frmHistory::saveVerification);
+    connect(ui.txtCertificate, &QLineEdit::editingFinished, this, [this] {
+        const std::optional<Standard> standard = pickedStandard();
+        if (standard && standard->verification &&
+            standard->certificate != ui.txtCertificate->text().trimmed())
+            saveVerification();
+    });
     connect(&m_model, &HistoryModel::failed, this, &frmHistory::sayStatus);
     // After the reset the next page is asked for: the status says it is read.
     connect(&m_model, &QAbstractItemModel::modelReset, this, &frmHistory::sayStatus,
@@ -321,7 +330,9 @@ void frmHistory::refreshTrend()
                                                 : tr("Pick a standard to see its trend."));
         return;
     }
-    const HistoryFilter selected = filter();
+    HistoryFilter selected = filter();
+    if (standard->verification)
+        selected.samplePattern = checkPattern(standard->name);
     QList<TrendPoint> read;
     bool cancelled = false;
     const bool ok = runWithStore([&](HistoryStore &store, TransferProgress &progress) {
@@ -372,7 +383,9 @@ void frmHistory::plotTrend()
     ui.lblTrend->setText(
         m_trend.isEmpty()
             ? tr("%1 judges none of the measurements selected.").arg(standard->name)
-            : tr("%1, %2: %3 measurements from %4 to %5 (%6).")
+            : (standard->verification
+                   ? tr("%1, %2: %3 checks of the instruments against the tile from %4 to %5 (%6).")
+                   : tr("%1, %2: %3 measurements from %4 to %5 (%6)."))
                   .arg(standard->name, toleranceText(set))
                   .arg(m_trend.size())
                   .arg(QLocale().toString(m_trend.first().taken, QLocale::ShortFormat),
@@ -410,6 +423,43 @@ void frmHistory::plotTrend()
         ui.tblStatistics->setItem(i, 1, value);
     }
     ui.tblStatistics->resizeColumnToContents(0);
+}
+
+void frmHistory::showVerification()
+{
+    const std::optional<Standard> standard = pickedStandard();
+    ui.chkTile->setEnabled(standard.has_value());
+    ui.chkTile->setChecked(standard && standard->verification);
+    ui.txtCertificate->setEnabled(standard && standard->verification);
+    ui.txtCertificate->setText(standard ? standard->certificate : QString());
+}
+
+void frmHistory::saveVerification()
+{
+    const std::optional<Standard> standard = pickedStandard();
+    if (!standard)
+        return;
+    const bool tile = ui.chkTile->isChecked();
+    const QString certificate = ui.txtCertificate->text().trimmed();
+    if (!runWithStore([&](HistoryStore &store, TransferProgress &) {
+            store.setVerification(standard->name, tile, certificate);
+        }))
+        return sayError(ui.lblStatus->text());
+    // The list of standards is read again, and the trend of the tile's checks alone.
+    Standard &kept = m_standards[ui.cboStandard->currentIndex() - 1];
+    kept.verification = tile;
+    kept.certificate = tile ? certificate : QString();
+    showVerification();
+    m_trendStale = true;
+    refreshTrend();
+}
+
+QString checkPattern(const QString &name)
+{
+    QString pattern;
+    for (const QChar c : name)
+        pattern += c == u'*' || c == u'?' || c == u'[' ? QStringLiteral("[%1]").arg(c) : QString(c);
+    return pattern;
 }
 
 void frmHistory::showStored(qint64 id)

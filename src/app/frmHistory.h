@@ -28,6 +28,9 @@ class Prompter;
 // measurement. Export writes the measurements listed as a spreadsheet or CxF3, Report and Print
 // make their report. Reading, judging and writing run on a worker, with the window's progress
 // bar and Cancel.
+// The sample pattern that matches exactly the name: the checks of a verification tile.
+QString checkPattern(const QString &name);
+
 class frmHistory : public QWidget, public quvane::TransferProgress
 {
     Q_OBJECT
@@ -72,6 +75,9 @@ private:
     void showChosen();
     void sayStatus();
     void plotTrend();
+    // The picked standard's verification mark and certificate, shown and stored.
+    void showVerification();
+    void saveVerification();
     // Runs work that needs the history on a worker with its own connection, the buttons that
     // start work disabled meanwhile; false (and the error said) when the history failed.
     bool runWithStore(

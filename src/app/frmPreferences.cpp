@@ -52,6 +52,7 @@ void frmPreferences::Form_Activate()
         ui.txtOther->setText(Delimiter.left(1));
     ui.chkHistory->setChecked(KeepHistory);
     ui.spnReadings->setValue(ReadingsAveraged);
+    ui.spnCheckDays->setValue(CheckPeriodDays);
 }
 
 void frmPreferences::txtOther_Change()
@@ -74,6 +75,7 @@ void frmPreferences::cmdOK_Click()
 {
     KeepHistory = ui.chkHistory->isChecked();
     ReadingsAveraged = ui.spnReadings->value();
+    CheckPeriodDays = ui.spnCheckDays->value();
     TabDelimiter = ui.optTab->isChecked();
     CustomDelimiter = ui.optOther->isChecked();
     if (CustomDelimiter && ui.txtOther->text().isEmpty()) {

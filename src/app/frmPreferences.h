@@ -34,6 +34,8 @@ public:
     bool KeepHistory = true;
     // Readings a Sample averages.
     int ReadingsAveraged = 1;
+    // Days before a check against a verification tile is said to be due; 0: never.
+    int CheckPeriodDays = 0;
 
     Ui::frmPreferences ui;
 

@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTableWidget>
@@ -129,6 +130,39 @@ void frmUtility::Form_Load()
     m_session.GetInstrumentType();
     SetFormIcon(*this, identity().type);
     setWindowTitle(identity().mainTitle());
+    sayCheckDue();
+}
+
+void frmUtility::sayCheckDue()
+{
+    const int days = m_preferences.checkPeriodDays();
+    if (days <= 0 || !m_historyOn || m_historyLocation.isEmpty())
+        return;
+    const QString serial = qvSensor.SerialNumber();
+    std::optional<QDateTime> last;
+    try {
+        last = HistoryStore(HistoryLocation::parse(m_historyLocation), m_station).lastCheck(serial);
+    } catch (const HistoryError &) {
+        return; // said when something is stored
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    if (last && last->addDays(days) >= now)
+        return;
+    const QString text =
+        last ? QCoreApplication::translate(
+                   "Quvane", "The last check of this instrument (%1) against a verification tile "
+                             "was on %2, %3 days ago; checks are due every %4 days.\n\n"
+                             "Measure a verification tile with its name as the sample ID.")
+                   .arg(serial, QLocale().toString(*last, QLocale::ShortFormat))
+                   .arg(last->daysTo(now))
+                   .arg(days)
+             : QCoreApplication::translate(
+                   "Quvane", "This instrument (%1) has never been checked against a "
+                             "verification tile; checks are due every %2 days.\n\n"
+                             "Measure a verification tile with its name as the sample ID.")
+                   .arg(serial)
+                   .arg(days);
+    m_prompter.MsgBox(text, MsgButtons::OK, MsgIcon::Information, identity().mainTitle());
 }
 
 void frmUtility::changeEvent(QEvent *event)
@@ -293,7 +327,10 @@ void frmUtility::showPreferences()
         dialog.Delimiter = m_delimiterSettings.Delimiter;
         dialog.KeepHistory = m_historyOn;
         dialog.ReadingsAveraged = m_readingsAveraged;
+        dialog.CheckPeriodDays = m_preferences.checkPeriodDays();
         m_prompter.showModal(dialog);
+        if (dialog.CheckPeriodDays != m_preferences.checkPeriodDays())
+            m_preferences.saveCheckPeriodDays(dialog.CheckPeriodDays);
         if (dialog.ReadingsAveraged != m_readingsAveraged) {
             m_readingsAveraged = dialog.ReadingsAveraged;
             m_preferences.saveReadingsAveraged(m_readingsAveraged);

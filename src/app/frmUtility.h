@@ -71,6 +71,9 @@ public:
     void showSetupEditor();
     // The History window, opened beside the main window.
     void showHistory();
+    // Says at start when the connected instrument's last check against a verification tile is
+    // older than the period set in Preferences (nothing when none is set).
+    void sayCheckDue();
     frmHistory *historyWindow() { return m_history.get(); }
     // A stored measurement in the display and the colour panel.
     void ViewStoredMeasurement(const quvane::StoredMeasurement &stored);

@@ -605,14 +605,15 @@ int listStandards(const HistoryRun &run)
     try {
         for (const Standard &s : store->standards())
             text +=
-                QStringLiteral("%1  %2  %3\n")
+                QStringLiteral("%1  %2  %3%4\n")
                     .arg(s.name, -24)
                     .arg(s.spectral ? QStringLiteral("spectrum")
                                     : QStringLiteral("L*a*b* %1/%2")
                                           .arg(Colour::illuminantName(s.illuminant))
                                           .arg(s.observer == Colour::Observer::TwoDegree ? 2 : 10),
                          -16)
-                    .arg(originName(s.origin));
+                    .arg(originName(s.origin),
+                         s.verification ? QStringLiteral("  verification tile") : QString());
     } catch (const HistoryError &e) {
         return say(e.message());
     }
@@ -647,6 +648,10 @@ int showStandard(const HistoryRun &run, const QString &name)
     line("Changed", QStringLiteral("%1 (revision %2)").arg(iso(s->changed)).arg(s->revision));
     line("Tolerance", toleranceText(s->toleranceSet()) +
                           (s->tolerance ? QString() : QStringLiteral(" (the default)")));
+    if (s->verification)
+        line("Verification", s->certificate.isEmpty()
+                                 ? QStringLiteral("a tile (no certificate named)")
+                                 : QStringLiteral("a tile, certificate %1").arg(s->certificate));
     if (!s->spectral) {
         line("Conditions", QStringLiteral("%1/%2")
                                .arg(Colour::illuminantName(s->illuminant))
@@ -668,6 +673,21 @@ int renameStandard(const HistoryRun &run, const QString &name, const QString &ne
         return say(error);
     try {
         store->renameStandard(name, newName);
+    } catch (const HistoryError &e) {
+        return say(e.message());
+    }
+    return 0;
+}
+
+int markVerification(const HistoryRun &run, const QString &name, bool tile,
+                     const QString &certificate)
+{
+    QString error;
+    const std::unique_ptr<HistoryStore> store = openStore(run, error);
+    if (!store)
+        return say(error);
+    try {
+        store->setVerification(name, tile, certificate);
     } catch (const HistoryError &e) {
         return say(e.message());
     }

@@ -50,6 +50,9 @@ int addStandard(const HistoryRun &run, const QString &name, const QCommandLinePa
 int listStandards(const HistoryRun &run);
 int showStandard(const HistoryRun &run, const QString &name);
 int renameStandard(const HistoryRun &run, const QString &name, const QString &newName);
+// Marks the standard as a verification tile with its certificate, or (tile false) not.
+int markVerification(const HistoryRun &run, const QString &name, bool tile,
+                     const QString &certificate);
 int removeStandard(const HistoryRun &run, const QString &name);
 
 // The filters of history list and report (--since, --until, --product, --sample, --instrument,

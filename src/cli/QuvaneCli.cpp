@@ -97,7 +97,8 @@ const Option Options[] = {
      "the history: a file, or\npostgresql://[USER@]HOST[:PORT]/DATABASE",
      {"capture", "convert", "measure", "history import", "history list", "history show",
       "history delete", "standard add", "standard list", "standard show", "standard rename",
-      "standard remove", "standard tolerance", "standard export", "standard import", "report"}},
+      "standard remove", "standard tolerance", "standard export", "standard import",
+      "standard verification", "report"}},
     {"no-history",
      nullptr,
      nullptr,
@@ -140,6 +141,18 @@ const Option Options[] = {
      "history list: stored by the station HOST.",
      "history list: stored by the station HOST",
      {"history list", "report"}},
+    {"certificate",
+     nullptr,
+     "TEXT",
+     "standard verification: the tile's certificate.",
+     "standard verification: the tile's certificate",
+     {"standard verification"}},
+    {"off",
+     nullptr,
+     nullptr,
+     "standard verification: the standard is no verification tile.",
+     "standard verification: no verification tile",
+     {"standard verification"}},
     {"base-since",
      nullptr,
      "DATE",
@@ -675,6 +688,12 @@ int runStandardRename(CommandRun &run)
     return renameStandard(run.history, run.operands[0], run.operands[1]);
 }
 
+int runStandardVerification(CommandRun &run)
+{
+    return markVerification(run.history, run.operands[0], !run.parser.isSet(QStringLiteral("off")),
+                            run.parser.value(QStringLiteral("certificate")));
+}
+
 int runStandardRemove(CommandRun &run)
 {
     return removeStandard(run.history, run.operands[0]);
@@ -859,6 +878,9 @@ const Command Commands[] = {
      "set how a standard judges: --method, its --limit or\n--limits, --warn, --l and --c, the "
      "primary\n--illuminant and --observer, --secondary",
      false, false, false, false, validTolerance, runStandardTolerance},
+    {"standard verification", "standard verification NAME", 1,
+     "mark a standard as a verification tile [--certificate\nTEXT], or not (--off)", false, false,
+     false, false, nullptr, runStandardVerification},
     {"standard remove", "standard remove NAME", 1, "remove a standard from the history", false,
      false, false, false, nullptr, runStandardRemove},
     {"standard export", "standard export NAME... FILE", OneOrMore,

@@ -64,6 +64,19 @@ void PreferencesStore::saveReadingsAveraged(int readings)
     SavePreference(QStringLiteral("Readings Averaged"), QString::number(readings));
 }
 
+int PreferencesStore::checkPeriodDays() const
+{
+    bool ok = false;
+    const int days =
+        GetPreference(QStringLiteral("Check Period Days"), QStringLiteral("0")).toInt(&ok);
+    return ok ? std::clamp(days, 0, MaxCheckPeriodDays) : 0;
+}
+
+void PreferencesStore::saveCheckPeriodDays(int days)
+{
+    SavePreference(QStringLiteral("Check Period Days"), QString::number(days));
+}
+
 QString PreferencesStore::historyLocation() const
 {
     const QVariant value = store().value(QStringLiteral("History/Location"));

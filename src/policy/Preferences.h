@@ -38,6 +38,11 @@ public:
     // How many readings a Sample takes and shows the mean of: 1 to 25, 1 by default.
     int readingsAveraged() const;
     void saveReadingsAveraged(int readings);
+    // How many days old the last check of the instrument against a verification tile may be
+    // before the utility says so at its start; 0 (the default): it never does.
+    static constexpr int MaxCheckPeriodDays = 366;
+    int checkPeriodDays() const;
+    void saveCheckPeriodDays(int days);
     QString historyLocation() const;
     void saveHistoryLocation(const QString &location);
 };

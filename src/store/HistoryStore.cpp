@@ -188,6 +188,12 @@ QStringList migration(int step, bool postgres)
     case 6:
         // A datalog record's verdict by the program against the set-up it names.
         return {QStringLiteral("ALTER TABLE measurements ADD COLUMN setup_verdict INTEGER")};
+    case 7:
+        // A standard that is a verification tile, and its certificate.
+        return {QStringLiteral("ALTER TABLE standards ADD COLUMN verification INTEGER NOT NULL "
+                               "DEFAULT 0"),
+                QStringLiteral("ALTER TABLE standards ADD COLUMN certificate TEXT NOT NULL "
+                               "DEFAULT ''")};
     default:
         return {};
     }
@@ -1027,9 +1033,10 @@ namespace {
 const QStringList &standardColumns()
 {
     static const QStringList columns = [] {
-        QStringList c{"name",        "created",    "changed", "revision", "origin",
-                      "measurement", "instrument", "setup",   "spectral", "illuminant",
-                      "observer",    "lab_l",      "lab_a",   "lab_b",    "tolerance"};
+        QStringList c{"name",         "created",    "changed", "revision", "origin",
+                      "measurement",  "instrument", "setup",   "spectral", "illuminant",
+                      "observer",     "lab_l",      "lab_a",   "lab_b",    "tolerance",
+                      "verification", "certificate"};
         for (int nm = 400; nm <= 700; nm += 10)
             c << QStringLiteral("spec_%1").arg(nm);
         return c;
@@ -1059,6 +1066,8 @@ Standard readStandard(const QSqlQuery &query, const QTimeZone &zone)
     for (double &value : s.lab)
         value = query.value(i++).toDouble();
     s.tolerance = Colour::ToleranceSet::fromText(query.value(i++).toString());
+    s.verification = query.value(i++).toInt() != 0;
+    s.certificate = query.value(i++).toString();
     for (float &value : s.spectrum)
         value = query.value(i++).toFloat();
     return s;
@@ -1093,6 +1102,8 @@ void HistoryStore::addStandard(const Standard &standard)
     for (double value : standard.lab)
         query.addBindValue(value);
     query.addBindValue(standard.tolerance ? standard.tolerance->toText() : QStringLiteral(""));
+    query.addBindValue(standard.verification ? 1 : 0);
+    query.addBindValue(text(standard.certificate));
     for (float value : standard.spectrum)
         query.addBindValue(double(value));
     if (!query.exec())
@@ -1133,25 +1144,51 @@ void HistoryStore::renameStandard(const QString &name, const QString &newName)
         throw HistoryError(HistoryError::Cause::WriteFailed,
                            QStringLiteral("The history %1 holds a standard named \"%2\" already")
                                .arg(m_location.shown(), newName));
-    changeStandard(name, QStringLiteral("name"), text(newName));
+    changeStandard(name, {{QStringLiteral("name"), text(newName)}});
 }
 
 void HistoryStore::setTolerance(const QString &name, const Colour::ToleranceSet &tolerance)
 {
-    changeStandard(name, QStringLiteral("tolerance"), tolerance.toText());
+    changeStandard(name, {{QStringLiteral("tolerance"), tolerance.toText()}});
 }
 
-void HistoryStore::changeStandard(const QString &name, const QString &column, const QString &value)
+void HistoryStore::setVerification(const QString &name, bool tile, const QString &certificate)
+{
+    changeStandard(name, {{QStringLiteral("verification"), tile ? 1 : 0},
+                          {QStringLiteral("certificate"), text(tile ? certificate : QString())}});
+}
+
+std::optional<QDateTime> HistoryStore::lastCheck(const QString &instrument) const
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("SELECT MAX(m.taken) FROM measurements m JOIN standards s ON "
+                                 "s.name = m.sample_id WHERE s.verification <> 0 AND "
+                                 "m.instrument = ?"));
+    query.addBindValue(text(instrument));
+    if (!query.exec())
+        fail(HistoryError::Cause::Unavailable, m_location, QStringLiteral("cannot be read"),
+             query.lastError());
+    if (!query.next() || query.value(0).isNull())
+        return std::nullopt;
+    return timeFrom(query.value(0).toString(), m_zone);
+}
+
+void HistoryStore::changeStandard(const QString &name,
+                                  const QList<std::pair<QString, QVariant>> &values)
 {
     if (!standard(name))
         throw HistoryError(HistoryError::Cause::NotFound,
                            QStringLiteral("The history %1 holds no standard named \"%2\"")
                                .arg(m_location.shown(), name));
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("UPDATE standards SET %1 = ?, changed = ?, revision = revision "
+    QStringList set;
+    for (const auto &[column, value] : values)
+        set << column + QStringLiteral(" = ?");
+    query.prepare(QStringLiteral("UPDATE standards SET %1, changed = ?, revision = revision "
                                  "+ 1 WHERE name = ?")
-                      .arg(column));
-    query.addBindValue(value);
+                      .arg(set.join(QStringLiteral(", "))));
+    for (const auto &[column, value] : values)
+        query.addBindValue(value);
     query.addBindValue(timeText(QDateTime::currentDateTime()));
     query.addBindValue(text(name));
     if (!query.exec())

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QTimeZone>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -83,7 +84,7 @@ struct HistoryFaults
 class HistoryStore
 {
 public:
-    static constexpr int SchemaVersion = 6;
+    static constexpr int SchemaVersion = 7;
     // How long a write waits for another station's before it is refused as busy.
     static constexpr int BusyTimeoutMs = 10000;
 
@@ -138,6 +139,12 @@ public:
     // Raise NotFound for a name the history does not hold.
     void renameStandard(const QString &name, const QString &newName);
     void setTolerance(const QString &name, const Colour::ToleranceSet &tolerance);
+    // Marks the standard as a verification tile with its certificate, or not (which clears
+    // the certificate).
+    void setVerification(const QString &name, bool tile, const QString &certificate);
+    // When the instrument was last checked: the time of its newest measurement whose sample ID
+    // is the name of a verification tile; none when it never was.
+    std::optional<QDateTime> lastCheck(const QString &instrument) const;
     void removeStandard(const QString &name);
 
 private:
@@ -154,8 +161,8 @@ private:
     // SQLite: the batch through its own prepared statement, bound value by value.
     Added addToSqlite(const QList<Measurement> &batch);
     Added addToPostgres(const QList<Measurement> &batch);
-    // Sets one column of a standard, which counts as a revision.
-    void changeStandard(const QString &name, const QString &column, const QString &value);
+    // Sets columns of a standard, which counts as a revision.
+    void changeStandard(const QString &name, const QList<std::pair<QString, QVariant>> &values);
 
     HistoryLocation m_location;
     Station m_station;

@@ -38,6 +38,10 @@ struct Standard
     std::array<double, 3> lab{};
     // How it judges; none: the default set (toleranceSet()).
     std::optional<Colour::ToleranceSet> tolerance;
+    // A verification tile: its values are certified (by the certificate named), and a
+    // measurement whose sample ID is its name is a check of the instrument that took it.
+    bool verification = false;
+    QString certificate;
 
     // The tolerance set, or the default one: dE 2000 within 1.0 under the standard's own
     // illuminant and observer.

@@ -108,6 +108,10 @@ QByteArray cxfDocument(const QList<Standard> &standards, const QList<StoredMeasu
         if (s.tolerance)
             tag("quvane.tolerance", s.tolerance->toText());
         tag("quvane.origin", originName(s.origin));
+        if (s.verification) {
+            tag("quvane.verification", QStringLiteral("yes"));
+            tag("quvane.certificate", s.certificate);
+        }
         tag("quvane.revision", QString::number(s.revision));
         xml.writeEndElement(); // TagCollection
         xml.writeEndElement(); // Object
@@ -269,7 +273,11 @@ std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
             const QString value = a.value(QStringLiteral("Value")).toString();
             const QStringView tag = a.value(QStringLiteral("Name"));
             object->tags[tag.toString()] = value;
-            if (tag == u"quvane.tolerance") {
+            if (tag == u"quvane.verification")
+                object->standard.verification = value == QLatin1String("yes");
+            else if (tag == u"quvane.certificate")
+                object->standard.certificate = value;
+            else if (tag == u"quvane.tolerance") {
                 QString why;
                 object->standard.tolerance = Colour::ToleranceSet::fromText(value, &why);
                 if (!object->standard.tolerance)

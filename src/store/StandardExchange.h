@@ -14,7 +14,8 @@ namespace quvane {
 // spectrum (400 to 700 nm by 10, as reflectance factors 0 to 1) or its CIE L*a*b* values, each
 // under a ColorSpecification that names the illuminant and observer (and, for a spectrum, the
 // measurement: reflectance, 45/0, the wavelength range). What CxF3 has no element for (the
-// tolerance set, the origin, the revision) travels as the object's tags, named "quvane.*".
+// tolerance set, the origin, the revision, a verification tile's mark and certificate) travels
+// as the object's tags, named "quvane.*".
 QByteArray standardsToCxf(const QList<Standard> &standards, const QDateTime &made);
 // Standards and measurements in one file: each measurement an Object of ObjectType "Trial"
 // named by its sample ID, taken at its CreationDate, its spectrum under the first standard's

@@ -565,3 +565,64 @@ TEST_F(LauncherTest, TheHistoryWindowTrendsExportsReportsAndPrints)
     EXPECT_TRUE(holds(batch, "Grey 50"));
     EXPECT_EQ(shown.ui.lblStatus->text(), QStringLiteral("A batch report of T03 was printed."));
 }
+
+// A standard marked as a verification tile in the History window trends its checks alone; at
+// start the utility says when the connected instrument's last check is older than the period
+// set in Preferences, and says nothing without one.
+TEST_F(LauncherTest, AVerificationTileTrendsItsChecksAndSaysWhenOneIsDue)
+{
+    const QString history = dir.filePath("h.sqlite");
+    const QString serial = window.qvSensor.SerialNumber();
+    ASSERT_FALSE(serial.isEmpty());
+    const QDateTime old = QDateTime::currentDateTime().addDays(-40);
+    {
+        HistoryStore store(HistoryLocation::parse(history), {"bench-1", "ana"});
+        Standard tile;
+        tile.name = QStringLiteral("White [tile]");
+        tile.spectrum.fill(88.0f);
+        store.addStandard(tile);
+        QList<Measurement> batch;
+        for (const char *sample : {"White [tile]", "Paper", "White [tile]"}) {
+            Measurement m;
+            m.taken = old.addSecs(60 * batch.size());
+            m.instrumentSerial = serial;
+            m.sampleId = QString::fromLatin1(sample);
+            m.spectrum.fill(87.5f);
+            batch << m;
+        }
+        store.add(batch);
+    }
+    window.setHistory(history, {"bench-1", "ana"});
+    PreferencesStore().saveCheckPeriodDays(0);
+    window.sayCheckDue();
+    EXPECT_TRUE(prompts.messages.empty());
+    PreferencesStore().saveCheckPeriodDays(30);
+    prompts.answer(MsgAnswer::OK);
+    window.sayCheckDue(); // nothing is a tile yet, so nothing was checked
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(holds(prompts.lastText(), "has never been checked against a verification tile"));
+
+    window.showHistory();
+    frmHistory &shown = *window.historyWindow();
+    shown.ui.tabViews->setCurrentWidget(shown.ui.tabTrend);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.ui.cboStandard->count() == 2; }));
+    shown.ui.cboStandard->setCurrentIndex(1);
+    emit shown.ui.cboStandard->activated(1);
+    EXPECT_EQ(shown.trend().size(), 3);
+    shown.ui.txtCertificate->setText(QStringLiteral("BCRA 4471"));
+    shown.ui.chkTile->click();
+    EXPECT_EQ(shown.trend().size(), 2); // its checks alone
+    const std::optional<Standard> marked =
+        HistoryStore(HistoryLocation::parse(history), {}).standard(QStringLiteral("White [tile]"));
+    EXPECT_EQ(std::pair(marked->verification, marked->certificate),
+              std::pair(true, QStringLiteral("BCRA 4471")));
+
+    prompts.answer(MsgAnswer::OK);
+    window.sayCheckDue();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(holds(prompts.lastText(), QStringLiteral("(%1)").arg(serial)));
+    EXPECT_TRUE(holds(prompts.lastText(), "40 days ago; checks are due every 30 days"));
+    PreferencesStore().saveCheckPeriodDays(45);
+    window.sayCheckDue();
+    EXPECT_EQ(prompts.messages.size(), 2u); // within the period
+}

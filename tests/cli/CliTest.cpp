@@ -822,6 +822,10 @@ TEST(QuvaneCli, StandardsExportedAsCxfJudgeTheSameWayWhereTheyAreImported)
                   .exitCode,
               0);
     ASSERT_EQ(withHistory(history, {"standard", "add", "Tomato", "--setup", "3"}).exitCode, 0);
+    ASSERT_EQ(
+        withHistory(history, {"standard", "verification", "Tomato", "--certificate", "BCRA 4471"})
+            .exitCode,
+        0);
     const QString cxf = dir.filePath("standards.cxf");
     ASSERT_EQ(withHistory(history, {"standard", "export", "Red", "Tomato", cxf}).exitCode, 0);
     QProcess xmllint;
@@ -832,6 +836,8 @@ TEST(QuvaneCli, StandardsExportedAsCxfJudgeTheSameWayWhereTheyAreImported)
     const QString fresh = dir.filePath("fresh.sqlite");
     EXPECT_EQ(withHistory(fresh, {"standard", "import", cxf}).exitCode, 0);
     EXPECT_EQ(withHistory(fresh, {"standard", "import", cxf}).exitCode, 1); // held already
+    EXPECT_TRUE(holds(withHistory(fresh, {"standard", "show", "Tomato"}).out,
+                      "Verification a tile, certificate BCRA 4471"));
     ASSERT_EQ(withHistory(fresh, {"history", "import", capture}).exitCode, 0);
     // The measurements as CxF3 Trial objects, into a third history: whole spectra, same times.
     const QString trials = dir.filePath("trials.cxf"), third = dir.filePath("third.sqlite");

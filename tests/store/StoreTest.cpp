@@ -427,6 +427,25 @@ TEST_P(StoreTest, StandardsKeepTheirValuesAndConditionsByName)
     ASSERT_TRUE(store->standard(QStringLiteral("Navy 2")));
     EXPECT_EQ(store->standard(QStringLiteral("Navy 2"))->revision, 3);
     EXPECT_THROW(store->renameStandard(QStringLiteral("Navy"), QStringLiteral("X")), HistoryError);
+
+    // A verification tile: an instrument's newest measurement named after it is its last check.
+    QList<Measurement> checks = records(0, 4, MeasurementSource::Capture, "QV-1");
+    ASSERT_LT(checks[1].taken, checks[2].taken);
+    const QStringList names{"Navy 2", "Navy 2", "Ivory", "Navy 2"};
+    for (qsizetype i = 0; i < names.size(); ++i)
+        checks[i].sampleId = names[i];
+    checks[3].instrumentSerial = "QV-2";
+    store->add(checks);
+    EXPECT_EQ(store->lastCheck("QV-1"), std::nullopt); // no tile yet
+    store->setVerification(QStringLiteral("Navy 2"), true, QStringLiteral("NPL 2026-118"));
+    EXPECT_EQ(std::pair(store->lastCheck("QV-1"), store->lastCheck("QV-2")),
+              std::pair(std::optional(checks[1].taken), std::optional(checks[3].taken)));
+    const std::optional<Standard> tile = store->standard(QStringLiteral("Navy 2"));
+    EXPECT_EQ(std::tuple(tile->verification, tile->certificate, tile->revision),
+              std::tuple(true, QStringLiteral("NPL 2026-118"), 4));
+    store->setVerification(QStringLiteral("Navy 2"), false, QStringLiteral("ignored"));
+    EXPECT_EQ(store->lastCheck("QV-1"), std::nullopt);
+    EXPECT_EQ(store->standard(QStringLiteral("Navy 2"))->certificate, QString());
     store->removeStandard(QStringLiteral("Ivory"));
     EXPECT_FALSE(store->standard(QStringLiteral("Ivory")));
     EXPECT_THROW(store->removeStandard(QStringLiteral("Ivory")), HistoryError);
