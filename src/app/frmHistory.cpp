@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -100,6 +101,7 @@ frmHistory::frmHistory(InstrumentIdentity identity, Prompter &prompter, QWidget 
     connect(ui.tblMeasurements, &QTableView::activated, this, &frmHistory::showChosen);
     connect(ui.cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(ui.cmdExport, &QPushButton::clicked, this, &frmHistory::exportListed);
+    connect(ui.cmdImport, &QPushButton::clicked, this, &frmHistory::importCxf);
     connect(ui.cmdReport, &QPushButton::clicked, this, &frmHistory::saveReport);
     connect(ui.cmdPrint, &QPushButton::clicked, this, &frmHistory::printReport);
     connect(ui.cmdCancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
@@ -272,6 +274,7 @@ void frmHistory::setWorking(bool working)
     m_working = working;
     const bool open = m_target.location.has_value();
     ui.cmdExport->setEnabled(open && !working);
+    ui.cmdImport->setEnabled(open && !working);
     ui.cmdReport->setEnabled(open && !working && pickedStandard());
     ui.cmdPrint->setEnabled(open && !working && pickedStandard());
     if (!working)
@@ -548,6 +551,55 @@ void frmHistory::exportListed()
                                   : tr("%1 measurements exported to %2")
                                         .arg(written)
                                         .arg(QDir::toNativeSeparators(file)));
+}
+
+void frmHistory::importCxf()
+{
+    FileDialogRequest request;
+    request.title = tr("Import");
+    request.filter = tr("CxF3 (*.cxf)|*.cxf|All Files|*.*");
+    request.fileMustExist = true;
+    request.hideReadOnly = true;
+    const QString file = m_prompter.fileDialog(request);
+    if (file.isEmpty())
+        return;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return sayError(
+            tr("%1 cannot be read: %2").arg(QDir::toNativeSeparators(file), in.errorString()));
+    const QByteArray cxf = in.readAll();
+    QString error;
+    const QList<Standard> standards = standardsFromCxf(cxf, &error);
+    const QList<Measurement> trials =
+        error.isEmpty() ? measurementsFromCxf(cxf, &error) : QList<Measurement>();
+    if (!error.isEmpty())
+        return sayError(tr("%1 was not imported: %2").arg(QDir::toNativeSeparators(file), error));
+    QStringList held;
+    HistoryStore::Added added;
+    if (!runWithStore([&](HistoryStore &store, TransferProgress &progress) {
+            progress.start(tr("Importing %1...").arg(QFileInfo(file).fileName()), 0);
+            for (const Standard &standard : standards) {
+                if (store.standard(standard.name))
+                    held << standard.name;
+                else
+                    store.addStandard(standard);
+            }
+            added = store.add(trials);
+        }))
+        return sayError(ui.lblStatus->text());
+    QString said = tr("%1 was imported. Standards: %2 added; measurements: %3 new, %4 already in "
+                      "the history.")
+                       .arg(QFileInfo(file).fileName())
+                       .arg(standards.size() - held.size())
+                       .arg(added.added)
+                       .arg(added.known);
+    if (!held.isEmpty())
+        said += tr("\n\nThe history holds standards of these names already, which were left as "
+                   "they are: %1.")
+                    .arg(held.join(tr(", ")));
+    m_prompter.MsgBox(said, MsgButtons::OK, MsgIcon::Information, windowTitle());
+    m_model.readStandards();
+    applyFilter();
 }
 
 namespace {

@@ -53,6 +53,9 @@ public:
     // Shows the measurement of the history with this ID.
     void showStored(qint64 id);
     void exportListed();
+    // Adds a CxF3 file's standards (those of a name the history holds are left, and said) and
+    // measurements to the history.
+    void importCxf();
     void saveReport();
     void printReport();
     Ui::frmHistory ui;

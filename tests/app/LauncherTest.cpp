@@ -542,6 +542,11 @@ TEST_F(LauncherTest, TheHistoryWindowTrendsExportsReportsAndPrints)
     for (const Measurement &m : fails)
         EXPECT_EQ(std::pair(m.sampleId.mid(1).toInt() % 3, m.spectrum[30]), std::pair(0, 56.0f));
     EXPECT_EQ(standardsFromCxf(contentOf(dir.filePath("fails.cxf")), &error).size(), 1);
+    // Imported into the same history, the file adds nothing.
+    prompts.chooseFile(dir.filePath("fails.cxf")).answer(MsgAnswer::OK);
+    shown.ui.cmdImport->click();
+    EXPECT_TRUE(holds(prompts.lastText(), "Standards: 0 added; measurements: 0 new, 10 already"));
+    EXPECT_TRUE(holds(prompts.lastText(), "left as they are: Grey 50."));
 
     // The period report of all thirty, then a batch report of one, printed.
     shown.ui.cboVerdict->setCurrentIndex(0);
