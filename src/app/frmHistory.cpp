@@ -457,14 +457,6 @@ void frmHistory::saveVerification()
     refreshTrend();
 }
 
-QString checkPattern(const QString &name)
-{
-    QString pattern;
-    for (const QChar c : name)
-        pattern += c == u'*' || c == u'?' || c == u'[' ? QStringLiteral("[%1]").arg(c) : QString(c);
-    return pattern;
-}
-
 void frmHistory::showStored(qint64 id)
 {
     std::optional<StoredMeasurement> found;

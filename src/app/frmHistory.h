@@ -28,9 +28,6 @@ class Prompter;
 // measurement. Export writes the measurements listed as a spreadsheet or CxF3, Report and Print
 // make their report. Reading, judging and writing run on a worker, with the window's progress
 // bar and Cancel.
-// The sample pattern that matches exactly the name: the checks of a verification tile.
-QString checkPattern(const QString &name);
-
 class frmHistory : public QWidget, public quvane::TransferProgress
 {
     Q_OBJECT

@@ -59,7 +59,11 @@ int writeReport(const HistoryRun &run, const QString &file, const QCommandLinePa
         if (!standard)
             return say(QStringLiteral("the history holds no standard named \"%1\"").arg(name));
         input.standard = *standard;
-        input.measurements = store->list(historyFilter(parser));
+        HistoryFilter filter = historyFilter(parser);
+        // A verification tile's report is of its checks, unless the sample IDs are chosen.
+        if (standard->verification && filter.samplePattern.isEmpty())
+            filter.samplePattern = checkPattern(standard->name);
+        input.measurements = store->list(filter);
     } catch (const HistoryError &e) {
         return say(e.message());
     }

@@ -60,4 +60,12 @@ QString originName(Standard::Origin origin)
     return QStringLiteral("file");
 }
 
+QString checkPattern(const QString &name)
+{
+    QString pattern;
+    for (const QChar c : name)
+        pattern += c == u'*' || c == u'?' || c == u'[' ? QStringLiteral("[%1]").arg(c) : QString(c);
+    return pattern;
+}
+
 } // namespace quvane

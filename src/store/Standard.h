@@ -57,4 +57,8 @@ struct Standard
 
 QString originName(Standard::Origin origin);
 
+// The sample pattern (of HistoryFilter) that matches the name exactly: a verification tile's
+// checks.
+QString checkPattern(const QString &name);
+
 } // namespace quvane

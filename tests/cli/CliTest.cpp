@@ -760,6 +760,11 @@ TEST(QuvaneCli, AReportSaysWhatTheHistoryListSaysOnThePapersOfTheLocale)
             .exitCode,
         0);
     EXPECT_TRUE(holds(poppler("pdftotext", based).simplified(), ", 3 measurements); "));
+    // Of a verification tile, a report is of its checks: measurements named after it.
+    ASSERT_EQ(withHistory(history, {"standard", "verification", "Tomato"}).exitCode, 0);
+    EXPECT_TRUE(holds(withHistory(history, {"report", "--standard", "Tomato", based}).err,
+                      "no measurement of the history is selected"));
+    ASSERT_EQ(withHistory(history, {"standard", "verification", "Tomato", "--off"}).exitCode, 0);
 
     const QString batch = dir.filePath("batch.pdf");
     const QString last = rows.first();
