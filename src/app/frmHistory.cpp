@@ -448,10 +448,14 @@ void frmHistory::saveVerification()
             store.setVerification(standard->name, tile, certificate);
         }))
         return sayError(ui.lblStatus->text());
-    // The list of standards is read again, and the trend of the tile's checks alone.
-    Standard &kept = m_standards[ui.cboStandard->currentIndex() - 1];
-    kept.verification = tile;
-    kept.certificate = tile ? certificate : QString();
+    // The standard as the list keeps it (which may have been read again meanwhile), and the
+    // trend of the tile's checks alone.
+    for (Standard &kept : m_standards) {
+        if (kept.name == standard->name) {
+            kept.verification = tile;
+            kept.certificate = tile ? certificate : QString();
+        }
+    }
     showVerification();
     m_trendStale = true;
     refreshTrend();
@@ -470,12 +474,20 @@ void frmHistory::showStored(qint64 id)
         showMeasurement(*found);
 }
 
-QList<StoredMeasurement> frmHistory::listed(HistoryStore &store, TransferProgress &progress) const
+frmHistory::Listing frmHistory::listing(bool checksOfATile) const
+{
+    Listing listing{filter(), pickedStandard(), pickedVerdict()};
+    if (checksOfATile && listing.standard && listing.standard->verification &&
+        listing.filter.samplePattern.isEmpty())
+        listing.filter.samplePattern = checkPattern(listing.standard->name);
+    return listing;
+}
+
+QList<StoredMeasurement> frmHistory::Listing::read(HistoryStore &store,
+                                                   TransferProgress &progress) const
 {
     progress.start(tr("Reading the history..."), 0);
-    QList<StoredMeasurement> rows = store.list(filter());
-    const std::optional<Standard> standard = pickedStandard();
-    const std::optional<Colour::Verdict> verdict = pickedVerdict();
+    QList<StoredMeasurement> rows = store.list(filter);
     if (!standard || !verdict)
         return rows;
     const Colour::Judge judged(standard->colour(), standard->toleranceSet());
@@ -503,8 +515,9 @@ void frmHistory::exportListed()
     const std::optional<Standard> standard = pickedStandard();
     int written = 0;
     QString failure;
+    const Listing listed = listing(false);
     const bool ok = runWithStore([&](HistoryStore &store, TransferProgress &progress) {
-        const QList<StoredMeasurement> rows = listed(store, progress);
+        const QList<StoredMeasurement> rows = listed.read(store, progress);
         if (progress.cancelRequested())
             return;
         progress.start(tr("Writing %1...").arg(QFileInfo(file).fileName()), 0);
@@ -655,8 +668,9 @@ void frmHistory::printOrSave(const Standard &standard, const QString &file, QPri
                                     : QDateTime();
     const QString station = m_target.station.host;
     QString failure, done;
+    const Listing listed = listing(true);
     const bool ok = runWithStore([&](HistoryStore &store, TransferProgress &progress) {
-        const QList<StoredMeasurement> rows = listed(store, progress);
+        const QList<StoredMeasurement> rows = listed.read(store, progress);
         if (progress.cancelRequested())
             return;
         const std::optional<HistoryReport> report =

@@ -82,9 +82,18 @@ private:
     // start work disabled meanwhile; false (and the error said) when the history failed.
     bool runWithStore(
         const std::function<void(quvane::HistoryStore &, quvane::TransferProgress &)> &work);
-    // The listed measurements against the picked standard: those of the verdict picked.
-    QList<quvane::StoredMeasurement> listed(quvane::HistoryStore &store,
-                                            quvane::TransferProgress &progress) const;
+    // What the window lists, taken from its widgets on the window's thread and read on the
+    // worker: the filters' measurements, those of the verdict picked against the standard
+    // picked; for a report of a verification tile (checksOfATile), its checks alone.
+    struct Listing
+    {
+        quvane::HistoryFilter filter;
+        std::optional<quvane::Standard> standard;
+        std::optional<quvane::Colour::Verdict> verdict;
+        QList<quvane::StoredMeasurement> read(quvane::HistoryStore &store,
+                                              quvane::TransferProgress &progress) const;
+    };
+    Listing listing(bool checksOfATile) const;
     void printOrSave(const quvane::Standard &standard, const QString &file, QPrinter *printer);
     void setWorking(bool working);
     void sayError(const QString &text);
