@@ -470,7 +470,8 @@ TEST_F(LauncherTest, TheHistoryWindowTrendsExportsReportsAndPrints)
         for (int i = 0; i < 30; ++i) {
             Measurement m;
             m.source = MeasurementSource::Import;
-            m.taken = QDateTime(QDate(2026, 11, 1).addDays(i), QTime(9, 0));
+            // T04 at T03's moment: a click tells them apart by their values.
+            m.taken = QDateTime(QDate(2026, 11, 1).addDays(i == 4 ? 3 : i), QTime(9, 0));
             m.sampleId = QStringLiteral("T%1").arg(i, 2, 10, QLatin1Char('0'));
             m.spectrum.fill(50.0f);
             if (i % 3 == 0)
