@@ -1,5 +1,6 @@
 #include "app/ColourPanel.h"
 #include "app/HistoryModel.h"
+#include "app/TrendCharts.h"
 #include "app/frmHistory.h"
 #include "app/frmPreferences.h"
 #include "app/frmSampleID.h"
@@ -29,6 +30,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
+#include <QXYSeries>
 
 #include <atomic>
 
@@ -631,4 +633,27 @@ TEST_F(LauncherTest, AVerificationTileTrendsItsChecksAndSaysWhenOneIsDue)
     PreferencesStore().saveCheckPeriodDays(45);
     window.sayCheckDue();
     EXPECT_EQ(prompts.messages.size(), 2u); // within the period
+}
+
+// A long trend is drawn as each column's lowest and highest: a single excursion among 100,000
+// points stays on the chart, and the chart draws far fewer points than it was given.
+TEST(TrendCharts, ALongTrendKeepsItsExcursions)
+{
+    QList<Colour::TrendPoint> trend;
+    const QDateTime start(QDate(2026, 1, 1), QTime(0, 0));
+    for (int i = 0; i < 100000; ++i)
+        trend.append({i + 1, start.addSecs(60 * i), 0.3 + 0.01 * (i % 7), 0, 0, 0, 0, 0,
+                      Colour::Verdict::Pass});
+    trend[41234].dE = 4.5;
+    trend[77001].dE = -0.2;
+    TrendCharts charts;
+    charts.plot(trend, {}, Colour::controlLimits(trend, {}, {}));
+    const auto *line = static_cast<QXYSeries *>(charts.deltaEView->chart()->series().first());
+    double low = 1, high = 0;
+    for (const QPointF &p : line->points()) {
+        low = std::min(low, p.y());
+        high = std::max(high, p.y());
+    }
+    EXPECT_EQ(std::pair(low, high), std::pair(-0.2, 4.5));
+    EXPECT_LT(line->count(), 3000);
 }
