@@ -18,6 +18,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPalette>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,6 +110,13 @@ int main(int argc, char *argv[])
         history.ui.cmdRefresh->click();
         QTest::qWait(200); // the charts lay themselves out
         history.grab().save(out.filePath(QStringLiteral("history-trend.png")));
+        // Its period report, saved by the window and rendered by poppler as a reader sees it.
+        prompts.chooseFile(out.filePath(QStringLiteral("period-report.pdf")));
+        history.ui.cmdReport->click();
+        QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
+                           out.filePath(QStringLiteral("period-report.pdf")),
+                           out.filePath(QStringLiteral("period-report"))});
         history.ui.tabViews->setCurrentWidget(history.ui.tabList);
         history.close();
     }
