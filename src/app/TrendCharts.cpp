@@ -46,31 +46,8 @@ double msecs(const TrendPoint &point)
     return double(point.taken.toMSecsSinceEpoch());
 }
 
-using Value = double (*)(const TrendPoint &);
-double valueDE(const TrendPoint &p)
-{
-    return p.dE;
-}
-double valueDL(const TrendPoint &p)
-{
-    return p.dL;
-}
-double valueDa(const TrendPoint &p)
-{
-    return p.da;
-}
-double valueDb(const TrendPoint &p)
-{
-    return p.db;
-}
-double valueDC(const TrendPoint &p)
-{
-    return p.dC;
-}
-double valueDH(const TrendPoint &p)
-{
-    return p.dH;
-}
+// A quantity of the trend, as a chart plots it.
+using Value = double TrendPoint::*;
 
 // The points of a quantity as a line draws them: all of them, or of each time column the
 // lowest and the highest in the order they were taken.
@@ -80,7 +57,7 @@ QList<QPointF> envelope(const QList<TrendPoint> &trend, Value value)
     if (trend.size() <= 2 * Columns) {
         points.reserve(trend.size());
         for (const TrendPoint &p : trend)
-            points << QPointF(msecs(p), value(p));
+            points << QPointF(msecs(p), p.*value);
         return points;
     }
     const double first = msecs(trend.first()), span = msecs(trend.last()) - first;
@@ -97,13 +74,13 @@ QList<QPointF> envelope(const QList<TrendPoint> &trend, Value value)
                          : 0;
             if (at != column)
                 break;
-            if (value(trend[j]) < value(trend[low]))
+            if (trend[j].*value < trend[low].*value)
                 low = j;
-            if (value(trend[j]) > value(trend[high]))
+            if (trend[j].*value > trend[high].*value)
                 high = j;
         }
         for (const qsizetype k : {std::min(low, high), std::max(low, high)}) {
-            points << QPointF(msecs(trend[k]), value(trend[k]));
+            points << QPointF(msecs(trend[k]), trend[k].*value);
             if (low == high)
                 break;
         }
@@ -276,7 +253,7 @@ void TrendCharts::plot(const QList<TrendPoint> &trend, const ToleranceSet &set,
         levels << Level{set.limit, FailColour, tr("limit")}
                << Level{set.limit * set.warn, WarnColour, tr("warning")};
     fill(deltaEView->chart(), tr("dE over time"), tr("dE"), first, last,
-         {{tr("dE"), eColour, envelope(trend, valueDE)}}, levels,
+         {{tr("dE"), eColour, envelope(trend, &TrendPoint::dE)}}, levels,
          marks(trend, [](const TrendPoint &p) { return p.verdict == Verdict::Fail; }), FailColour,
          tr("Fail"));
 
@@ -288,9 +265,11 @@ void TrendCharts::plot(const QList<TrendPoint> &trend, const ToleranceSet &set,
     fill(componentsView->chart(),
          m_lch ? tr("dL*, dC*, dH* over time") : tr("dL*, da*, db* over time"), QString(), first,
          last,
-         {{tr("dL*"), lColour, envelope(trend, valueDL)},
-          {m_lch ? tr("dC*") : tr("da*"), FailColour, envelope(trend, m_lch ? valueDC : valueDa)},
-          {m_lch ? tr("dH*") : tr("db*"), WarnColour, envelope(trend, m_lch ? valueDH : valueDb)}},
+         {{tr("dL*"), lColour, envelope(trend, &TrendPoint::dL)},
+          {m_lch ? tr("dC*") : tr("da*"), FailColour,
+           envelope(trend, m_lch ? &TrendPoint::dC : &TrendPoint::da)},
+          {m_lch ? tr("dH*") : tr("db*"), WarnColour,
+           envelope(trend, m_lch ? &TrendPoint::dH : &TrendPoint::db)}},
          box, {}, {}, {});
 
     QList<Level> control;
@@ -301,7 +280,7 @@ void TrendCharts::plot(const QList<TrendPoint> &trend, const ToleranceSet &set,
     fill(controlView->chart(),
          limits ? tr("Control chart of dE (base: %1 measurements)").arg(limits->basePoints)
                 : tr("Control chart of dE (no base: it needs two measurements or more)"),
-         tr("dE"), first, last, {{tr("dE"), eColour, envelope(trend, valueDE)}}, control,
+         tr("dE"), first, last, {{tr("dE"), eColour, envelope(trend, &TrendPoint::dE)}}, control,
          limits ? marks(trend, [&](const TrendPoint &p) { return limits->beyond(p.dE); })
                 : QList<QPointF>(),
          FailColour, tr("beyond"));
@@ -318,14 +297,15 @@ qint64 TrendCharts::pointAt(QChartView *view, const QPointF &place) const
     const double until = chart->mapToValue(at + QPointF(Reach, 0)).x();
     auto it = std::lower_bound(m_trend.begin(), m_trend.end(), from,
                                [](const TrendPoint &p, double x) { return msecs(p) < x; });
-    QList<Value> shown{valueDE};
+    QList<Value> shown{&TrendPoint::dE};
     if (view == componentsView)
-        shown = {valueDL, m_lch ? valueDC : valueDa, m_lch ? valueDH : valueDb};
+        shown = {&TrendPoint::dL, m_lch ? &TrendPoint::dC : &TrendPoint::da,
+                 m_lch ? &TrendPoint::dH : &TrendPoint::db};
     qint64 nearest = 0;
     double best = Reach * Reach;
     for (; it != m_trend.end() && msecs(*it) <= until; ++it) {
         for (const Value value : shown) {
-            const QPointF d = chart->mapToPosition(QPointF(msecs(*it), value(*it))) - at;
+            const QPointF d = chart->mapToPosition(QPointF(msecs(*it), it->*value)) - at;
             const double distance = d.x() * d.x() + d.y() * d.y();
             if (distance <= best) {
                 best = distance;

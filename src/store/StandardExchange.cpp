@@ -39,6 +39,14 @@ QString conditionIdOf(bool spectral, const Colour::Condition &condition)
              Colour::illuminantName(condition.illuminant), observerText(condition.observer));
 }
 
+// A Tag of an object's TagCollection: what CxF3 has no element for.
+void writeTag(QXmlStreamWriter &xml, const char *name, const QString &value)
+{
+    xml.writeEmptyElement(Core, QStringLiteral("Tag"));
+    xml.writeAttribute(QStringLiteral("Name"), QLatin1String(name));
+    xml.writeAttribute(QStringLiteral("Value"), value);
+}
+
 void writeSpectrum(QXmlStreamWriter &xml, const QString &conditionId,
                    const Colour::Spectrum &spectrum)
 {
@@ -101,9 +109,7 @@ QByteArray cxfDocument(const QList<Standard> &standards, const QList<StoredMeasu
         xml.writeEndElement(); // ColorValues
         xml.writeStartElement(Core, QStringLiteral("TagCollection"));
         const auto tag = [&xml](const char *name, const QString &value) {
-            xml.writeEmptyElement(Core, QStringLiteral("Tag"));
-            xml.writeAttribute(QStringLiteral("Name"), QLatin1String(name));
-            xml.writeAttribute(QStringLiteral("Value"), value);
+            writeTag(xml, name, value);
         };
         if (s.tolerance)
             tag("quvane.tolerance", s.tolerance->toText());
@@ -140,9 +146,7 @@ QByteArray cxfDocument(const QList<Standard> &standards, const QList<StoredMeasu
         xml.writeEndElement(); // ColorValues
         xml.writeStartElement(Core, QStringLiteral("TagCollection"));
         const auto tag = [&xml](const char *name, const QString &value) {
-            xml.writeEmptyElement(Core, QStringLiteral("Tag"));
-            xml.writeAttribute(QStringLiteral("Name"), QLatin1String(name));
-            xml.writeAttribute(QStringLiteral("Value"), value);
+            writeTag(xml, name, value);
         };
         tag("quvane.sample", m.sampleId);
         if (!m.instrumentSerial.isEmpty())
