@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -728,6 +729,11 @@ TEST(QuvaneCli, AReportSaysWhatTheHistoryListSaysOnThePapersOfTheLocale)
     const QStringList rows =
         historyRows(history, {"--product", "TOMATO RED", "--standard", "Tomato"});
     ASSERT_GE(rows.size(), 3);
+    const QString station = QSysInfo::machineHostName(); // which stored them
+    EXPECT_EQ(historyRows(history, {"--product", "TOMATO RED", "--standard", "Tomato", "--station",
+                                    station}),
+              rows);
+    EXPECT_EQ(historyRows(history, {"--station", station + "-other"}), QStringList());
     std::map<QString, int> verdicts;
     for (const QString &row : rows)
         ++verdicts[row.section(',', -1)];
