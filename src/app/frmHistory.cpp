@@ -531,14 +531,7 @@ void frmHistory::exportListed()
                 const Colour::Judge judged(standard->colour(), standard->toleranceSet());
                 writeHistoryWorkbook(file, rows, judgementColumns(standard->toleranceSet()),
                                      [&](const StoredMeasurement &row) {
-                                         QVariantList values;
-                                         for (const QString &field :
-                                              judgementFields(judged(row.value.spectrum))) {
-                                             bool number = false;
-                                             const double value = field.toDouble(&number);
-                                             values << (number ? QVariant(value) : QVariant(field));
-                                         }
-                                         return values;
+                                         return judgementFields(judged(row.value.spectrum));
                                      });
             } else {
                 writeHistoryWorkbook(file, rows);

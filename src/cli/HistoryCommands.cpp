@@ -280,15 +280,8 @@ int listHistory(const HistoryRun &run, const QCommandLineParser &parser, const Q
     const QString format = parser.value(QStringLiteral("format"));
     if (format == QLatin1String("xlsx")) {
         try {
-            writeHistoryWorkbook(file, rows, judgedColumns, [&](const StoredMeasurement &row) {
-                QVariantList values;
-                for (const QString &field : judged(row.value)) {
-                    bool number = false;
-                    const double value = field.toDouble(&number);
-                    values << (number ? QVariant(value) : QVariant(field));
-                }
-                return values;
-            });
+            writeHistoryWorkbook(file, rows, judgedColumns,
+                                 [&](const StoredMeasurement &row) { return judged(row.value); });
         } catch (const QuvaneError &e) {
             return say(e.description());
         }

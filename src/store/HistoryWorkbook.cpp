@@ -32,7 +32,7 @@ lxw_datetime excelTime(const QDateTime &time)
 
 void writeHistoryWorkbook(const QString &path, const QList<StoredMeasurement> &rows,
                           const QStringList &furtherHeadings,
-                          const std::function<QVariantList(const StoredMeasurement &)> &further)
+                          const std::function<QStringList(const StoredMeasurement &)> &further)
 {
     OutputFile::check(path);
     // libxlsxwriter writes a file of its own naming: it goes to a private folder first, and
@@ -100,11 +100,15 @@ void writeHistoryWorkbook(const QString &path, const QList<StoredMeasurement> &r
         for (float value : m.spectrum)
             number(double(value));
         if (further) {
-            for (const QVariant &value : further(row)) {
-                if (value.typeId() == QMetaType::QString)
-                    text(value.toString());
+            for (const QString &field : further(row)) {
+                bool isNumber = false;
+                const double value = field.toDouble(&isNumber);
+                if (isNumber)
+                    number(value);
+                else if (field.isEmpty())
+                    number(std::nan(""));
                 else
-                    number(value.isValid() ? value.toDouble() : std::nan(""));
+                    text(field);
             }
         }
         ++r;
