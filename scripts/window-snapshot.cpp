@@ -117,6 +117,18 @@ int main(int argc, char *argv[])
                           {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
                            out.filePath(QStringLiteral("period-report.pdf")),
                            out.filePath(QStringLiteral("period-report"))});
+        // And the batch report of one of the late batches.
+        history.ui.txtSample->setText(QStringLiteral("Batch 40"));
+        emit history.ui.txtSample->editingFinished();
+        prompts.chooseFile(out.filePath(QStringLiteral("batch-report.pdf")));
+        history.ui.cmdReport->click();
+        QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
+                           QStringLiteral("-singlefile"),
+                           out.filePath(QStringLiteral("batch-report.pdf")),
+                           out.filePath(QStringLiteral("batch-report"))});
+        history.ui.txtSample->clear();
+        emit history.ui.txtSample->editingFinished();
         history.ui.tabViews->setCurrentWidget(history.ui.tabList);
         history.close();
     }

@@ -634,8 +634,10 @@ int showStandard(const HistoryRun &run, const QString &name)
     line("Name", s->name);
     line("Origin", s->origin == Standard::Origin::Setup
                        ? QStringLiteral("set-up %1 of %2").arg(s->setup).arg(s->instrument)
-                   : s->origin == Standard::Origin::Measurement
+                   : s->origin == Standard::Origin::Measurement && s->measurement > 0
                        ? QStringLiteral("measurement %1").arg(s->measurement)
+                   : s->origin == Standard::Origin::Measurement
+                       ? QStringLiteral("a measurement shown in the utility")
                        : QStringLiteral("a file"));
     line("Created", iso(s->created));
     line("Changed", QStringLiteral("%1 (revision %2)").arg(iso(s->changed)).arg(s->revision));

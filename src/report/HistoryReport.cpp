@@ -253,7 +253,9 @@ QString originText(const Standard &s)
 {
     switch (s.origin) {
     case Standard::Origin::Measurement:
-        return tr("measurement %1 of the history").arg(s.measurement);
+        // A standard set from the measurement shown in the utility does not know its ID.
+        return s.measurement > 0 ? tr("measurement %1 of the history").arg(s.measurement)
+                                 : tr("a measurement, made the standard %1").arg(when(s.created));
     case Standard::Origin::Setup:
         return tr("set-up %1 of instrument %2, read %3")
             .arg(s.setup)
