@@ -197,7 +197,6 @@ QString frmHistory::selectionText() const
 {
     QStringList words;
     const HistoryFilter f = filter();
-    const QLocale locale;
     if (f.since.isValid())
         words << tr("taken on or after %1").arg(f.since.date().toString(Qt::ISODate));
     if (f.until.isValid())
@@ -306,6 +305,12 @@ bool frmHistory::runWithStore(const std::function<void(HistoryStore &, TransferP
     }
     setWorking(false);
     sayStatus();
+    if (m_trendAgain && !m_readingTrend) {
+        // The filters changed while other work ran: the trend follows them once it is done.
+        m_trendAgain = false;
+        m_trendStale = true;
+        QMetaObject::invokeMethod(this, &frmHistory::refreshTrend, Qt::QueuedConnection);
+    }
     if (!error.isEmpty()) {
         ui.lblStatus->setText(error);
         return false;
@@ -318,9 +323,10 @@ void frmHistory::refreshTrend()
     if (ui.tabViews->currentWidget() != ui.tabTrend)
         return; // read when the tab is shown
     if (m_working) {
-        // The work under way is not this one, or is of filters that changed: again after it.
+        // Read again after the work under way; a trend of filters that changed meanwhile is
+        // not worth finishing, a report or an export is.
         m_trendAgain = true;
-        m_cancelRequested = true;
+        m_cancelRequested = m_cancelRequested || m_readingTrend;
         return;
     }
     m_trendStale = false;
@@ -338,6 +344,7 @@ void frmHistory::refreshTrend()
         selected.samplePattern = checkPattern(standard->name);
     QList<TrendPoint> read;
     bool cancelled = false;
+    m_readingTrend = true;
     const bool ok = runWithStore([&](HistoryStore &store, TransferProgress &progress) {
         progress.start(tr("Reading the trend of %1...").arg(standard->name), 0);
         const QList<HistoryStore::SpectrumRow> rows = store.spectra(selected);
@@ -348,6 +355,7 @@ void frmHistory::refreshTrend()
         });
         cancelled = progress.cancelRequested();
     });
+    m_readingTrend = false;
     if (m_trendAgain) {
         m_trendAgain = false;
         m_trendStale = true;

@@ -104,6 +104,6 @@ private:
     QList<quvane::Standard> m_standards; // of the standard list, after its "None"
     QList<quvane::Colour::TrendPoint> m_trend;
     std::optional<quvane::Colour::ControlLimits> m_limits;
-    bool m_working = false, m_trendAgain = false, m_trendStale = true;
+    bool m_working = false, m_readingTrend = false, m_trendAgain = false, m_trendStale = true;
     bool m_cancelRequested = false;
 };
