@@ -516,9 +516,11 @@ void frmHistory::exportListed()
     request.filter = tr("Excel Workbook (*.xlsx)|*.xlsx|CxF3 (*.cxf)|*.cxf");
     request.overwritePrompt = true;
     request.hideReadOnly = true;
-    const QString file = m_prompter.fileDialog(request);
+    QString file = m_prompter.fileDialog(request);
     if (file.isEmpty())
         return;
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QStringLiteral(".xlsx");
     const bool cxf = file.endsWith(QLatin1String(".cxf"), Qt::CaseInsensitive);
     const std::optional<Standard> standard = pickedStandard();
     int written = 0;
@@ -569,34 +571,42 @@ void frmHistory::importCxf()
     const QString file = m_prompter.fileDialog(request);
     if (file.isEmpty())
         return;
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return sayError(
-            tr("%1 cannot be read: %2").arg(QDir::toNativeSeparators(file), in.errorString()));
-    const QByteArray cxf = in.readAll();
-    QString error;
-    const QList<Standard> standards = standardsFromCxf(cxf, &error);
-    const QList<Measurement> trials =
-        error.isEmpty() ? measurementsFromCxf(cxf, &error) : QList<Measurement>();
-    if (!error.isEmpty())
-        return sayError(tr("%1 was not imported: %2").arg(QDir::toNativeSeparators(file), error));
+    // The file is read, parsed and stored on the worker: a file of many measurements takes a
+    // while.
+    QString failure;
+    CxfContents read;
     QStringList held;
     HistoryStore::Added added;
     if (!runWithStore([&](HistoryStore &store, TransferProgress &progress) {
             progress.start(tr("Importing %1...").arg(QFileInfo(file).fileName()), 0);
-            for (const Standard &standard : standards) {
+            QFile in(file);
+            if (!in.open(QIODevice::ReadOnly)) {
+                failure = tr("%1 cannot be read: %2")
+                              .arg(QDir::toNativeSeparators(file), in.errorString());
+                return;
+            }
+            QString error;
+            const std::optional<CxfContents> contents = readCxf(in.readAll(), &error);
+            if (!contents) {
+                failure = tr("%1 was not imported: %2").arg(QDir::toNativeSeparators(file), error);
+                return;
+            }
+            read = *contents;
+            for (const Standard &standard : read.standards) {
                 if (store.standard(standard.name))
                     held << standard.name;
                 else
                     store.addStandard(standard);
             }
-            added = store.add(trials);
+            added = store.add(read.trials);
         }))
         return sayError(ui.lblStatus->text());
+    if (!failure.isEmpty())
+        return sayError(failure);
     QString said = tr("%1 was imported. Standards: %2 added; measurements: %3 new, %4 already in "
                       "the history.")
                        .arg(QFileInfo(file).fileName())
-                       .arg(standards.size() - held.size())
+                       .arg(read.standards.size() - held.size())
                        .arg(added.added)
                        .arg(added.known);
     if (!held.isEmpty())

@@ -205,14 +205,6 @@ QByteArray cxfDocument(const QList<Standard> &standards, const QList<StoredMeasu
     return out;
 }
 
-namespace {
-
-struct CxfContents
-{
-    QList<Standard> standards;
-    QList<Measurement> trials;
-};
-
 std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
 {
     struct Read
@@ -370,8 +362,6 @@ std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
     }
     return contents;
 }
-
-} // namespace
 
 QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error)
 {

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace quvane {
 
 // Standards as CxF3 (ISO 17972-1): each an Object of ObjectType "Standard" with its reflectance
@@ -31,5 +33,12 @@ QList<Standard> standardsFromCxf(const QByteArray &cxf, QString *error);
 // The Trial objects of a CxF3 file as measurements to import (the standards are left out); an
 // object without a spectrum or a creation date fails the file.
 QList<Measurement> measurementsFromCxf(const QByteArray &cxf, QString *error);
+// Both at once, from one reading of the file; none (and the reason) for a file that fails.
+struct CxfContents
+{
+    QList<Standard> standards;
+    QList<Measurement> trials;
+};
+std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error);
 
 } // namespace quvane
