@@ -305,7 +305,7 @@ qint64 TrendCharts::pointAt(QChartView *view, const QPointF &place) const
     double best = Reach * Reach;
     for (; it != m_trend.end() && msecs(*it) <= until; ++it) {
         for (const Value value : shown) {
-            const QPointF d = chart->mapToPosition(QPointF(msecs(*it), it->*value)) - at;
+            const QPointF d = chart->mapToPosition(QPointF(msecs(*it), (*it).*value)) - at;
             const double distance = d.x() * d.x() + d.y() * d.y();
             if (distance <= best) {
                 best = distance;
