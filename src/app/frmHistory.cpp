@@ -405,15 +405,12 @@ void frmHistory::plotTrend()
     const auto rate = [&s](int n) {
         return tr("%1 (%2 %)").arg(n).arg(QLocale().toString(100 * s.rate(n), 'f', 1));
     };
-    const bool lch = set.method == Colour::ToleranceMethod::BoxLch;
     QList<std::pair<QString, QString>> rows{{tr("Measurements"), QString::number(s.count)},
                                             {tr("Pass"), rate(s.pass)},
                                             {tr("Warn"), rate(s.warn)},
                                             {tr("Fail"), rate(s.fail)}};
-    for (const auto &[name, spread] : {std::pair{tr("dE"), s.dE},
-                                       {tr("dL*"), s.dL},
-                                       {lch ? tr("da* (box: dC*)") : tr("da*"), s.da},
-                                       {lch ? tr("db* (box: dH*)") : tr("db*"), s.db}}) {
+    for (const auto &[name, spread] :
+         {std::pair{tr("dE"), s.dE}, {tr("dL*"), s.dL}, {tr("da*"), s.da}, {tr("db*"), s.db}}) {
         rows << std::pair{tr("%1 mean").arg(name), fixed(spread.mean)}
              << std::pair{tr("%1 std. deviation").arg(name), fixed(spread.deviation)}
              << std::pair{tr("%1 minimum").arg(name), fixed(spread.minimum)}
