@@ -49,6 +49,12 @@ double msecs(const TrendPoint &point)
 // A quantity of the trend, as a chart plots it.
 using Value = double TrendPoint::*;
 
+// Which of the Columns a time falls in, of a chart from `first` over `span` milliseconds.
+int columnOf(double x, double first, double span)
+{
+    return span > 0 ? std::min(Columns - 1, int((x - first) / span * Columns)) : 0;
+}
+
 // The points of a quantity as a line draws them: all of them, or of each time column the
 // lowest and the highest in the order they were taken.
 QList<QPointF> envelope(const QList<TrendPoint> &trend, Value value)
@@ -64,15 +70,11 @@ QList<QPointF> envelope(const QList<TrendPoint> &trend, Value value)
     points.reserve(2 * Columns + 2);
     qsizetype i = 0;
     while (i < trend.size()) {
-        const int column =
-            span > 0 ? std::min(Columns - 1, int((msecs(trend[i]) - first) / span * Columns)) : 0;
+        const int column = columnOf(msecs(trend[i]), first, span);
         qsizetype low = i, high = i;
         qsizetype j = i;
         for (; j < trend.size(); ++j) {
-            const int at =
-                span > 0 ? std::min(Columns - 1, int((msecs(trend[j]) - first) / span * Columns))
-                         : 0;
-            if (at != column)
+            if (columnOf(msecs(trend[j]), first, span) != column)
                 break;
             if (trend[j].*value < trend[low].*value)
                 low = j;
@@ -104,8 +106,7 @@ QList<QPointF> marks(const QList<TrendPoint> &trend,
     QList<QPointF> kept;
     int lastColumn = -1;
     for (const QPointF &p : points) {
-        const int column =
-            span > 0 ? std::min(Columns - 1, int((p.x() - first) / span * Columns)) : 0;
+        const int column = columnOf(p.x(), first, span);
         if (column != lastColumn)
             kept << p;
         else if (std::abs(p.y()) > std::abs(kept.last().y()))
