@@ -505,19 +505,27 @@ QList<StoredMeasurement> frmHistory::Listing::read(HistoryStore &store,
     return kept;
 }
 
-void frmHistory::exportListed()
+QString frmHistory::askSaveFile(const QString &title, const QString &filter, const QString &suffix)
 {
     FileDialogRequest request;
     request.kind = FileDialogRequest::Kind::Save;
-    request.title = tr("Export");
-    request.filter = tr("Excel Workbook (*.xlsx)|*.xlsx|CxF3 (*.cxf)|*.cxf");
+    request.title = title;
+    request.filter = filter;
     request.overwritePrompt = true;
     request.hideReadOnly = true;
     QString file = m_prompter.fileDialog(request);
+    if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+        file += suffix;
+    return file;
+}
+
+void frmHistory::exportListed()
+{
+    const QString file =
+        askSaveFile(tr("Export"), tr("Excel Workbook (*.xlsx)|*.xlsx|CxF3 (*.cxf)|*.cxf"),
+                    QStringLiteral(".xlsx"));
     if (file.isEmpty())
         return;
-    if (QFileInfo(file).suffix().isEmpty())
-        file += QStringLiteral(".xlsx");
     const bool cxf = file.endsWith(QLatin1String(".cxf"), Qt::CaseInsensitive);
     const std::optional<Standard> standard = pickedStandard();
     int written = 0;
@@ -636,17 +644,10 @@ void frmHistory::saveReport()
     const std::optional<Standard> standard = pickedStandard();
     if (!standard)
         return;
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Save;
-    request.title = tr("Report");
-    request.filter = tr("PDF Files (*.pdf)|*.pdf");
-    request.overwritePrompt = true;
-    request.hideReadOnly = true;
-    QString file = m_prompter.fileDialog(request);
+    const QString file =
+        askSaveFile(tr("Report"), tr("PDF Files (*.pdf)|*.pdf"), QStringLiteral(".pdf"));
     if (file.isEmpty())
         return;
-    if (QFileInfo(file).suffix().isEmpty())
-        file += QStringLiteral(".pdf");
     printOrSave(*standard, file, nullptr);
 }
 

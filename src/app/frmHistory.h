@@ -97,6 +97,9 @@ private:
     void printOrSave(const quvane::Standard &standard, const QString &file, QPrinter *printer);
     void setWorking(bool working);
     void sayError(const QString &text);
+    // The file to save to, asked through the prompter; a name without an extension gets
+    // `suffix`. Empty when the operator cancelled.
+    QString askSaveFile(const QString &title, const QString &filter, const QString &suffix);
 
     quvane::Prompter &m_prompter;
     quvane::HistoryModel m_model;
