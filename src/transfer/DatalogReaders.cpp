@@ -9,6 +9,10 @@
 #include <QHash>
 #include <QStringList>
 
+#include <cmath>
+#include <concepts>
+#include <limits>
+
 namespace quvane {
 
 namespace {
@@ -53,6 +57,22 @@ float number(const std::optional<double> &value, const char *field)
     if (!value)
         notARecord(QStringLiteral("the %1 is not a number").arg(QLatin1String(field)));
     return static_cast<float>(*value);
+}
+
+// A record number, set-up number or sequence: a whole number its field can hold. A file's
+// "1e30" or "inf" is not a record, and nothing passes through a float on its way.
+template <std::signed_integral Whole>
+Whole wholeNumber(const std::optional<double> &value, const char *field)
+{
+    if (!value)
+        notARecord(QStringLiteral("the %1 is not a number").arg(QLatin1String(field)));
+    const double v = *value;
+    // -min is a power of two a double holds exactly; max may round up to it.
+    constexpr double lowest = double(std::numeric_limits<Whole>::min());
+    if (!(v >= lowest && v < -lowest && v == std::trunc(v)))
+        notARecord(
+            QStringLiteral("the %1 is not a whole number it can hold").arg(QLatin1String(field)));
+    return static_cast<Whole>(v);
 }
 
 } // namespace
@@ -111,20 +131,20 @@ DatalogRecord DatalogFileReader::readDelimited(const QByteArray &line,
         notARecord(
             QStringLiteral("%1 fields where a record has %2").arg(f.size()).arg(DelimitedFields));
     const auto text = [](const QByteArray &field) { return QString::fromLatin1(field); };
-    const auto integer = [&](const QByteArray &field, const char *name) {
-        return qint64(number(m_text.readNumber(text(field)), name));
+    const auto integer = [&]<typename Whole>(const QByteArray &field, const char *name, Whole) {
+        return wholeNumber<Whole>(m_text.readNumber(text(field)), name);
     };
     DatalogRecord r;
-    r.number = integer(f[0], "record number");
+    r.number = integer(f[0], "record number", qint64());
     r.product = text(f[1]);
     r.sampleId = text(f[2]);
-    r.setupNumber = int(integer(f[3], "set-up number"));
+    r.setupNumber = integer(f[3], "set-up number", qint32());
     r.standardType = codeOf(StandardTypeTable, f[4]);
     r.displayMode = codeOf(DisplayModeTable, f[5]);
     const QByteArray separator = f[6].contains("::") ? "::" : "/";
-    r.sequence = qint16(integer(f[6].left(f[6].indexOf(separator)), "sequence"));
+    r.sequence = integer(f[6].left(f[6].indexOf(separator)), "sequence", qint16());
     r.sequenceOf =
-        qint16(integer(f[6].mid(f[6].indexOf(separator) + separator.size()), "sequence"));
+        integer(f[6].mid(f[6].indexOf(separator) + separator.size()), "sequence", qint16());
     r.isStandard = f[7] == "Std";
     r.taken = m_text.readGeneralDate(text(f[8]));
     if (!r.taken.isValid())
@@ -230,7 +250,7 @@ DatalogFileReader::read(const QString &path,
                         return ok ? std::optional<double>(v) : std::nullopt;
                     };
                     DatalogRecord r;
-                    r.number = qint64(number(value("SAMPLE_ID"), "SAMPLE_ID"));
+                    r.number = wholeNumber<qint64>(value("SAMPLE_ID"), "SAMPLE_ID");
                     r.product = QString::fromLatin1(field("SAMPLE_NAME"));
                     r.sampleId = QString::fromLatin1(field("QUVANE_SAMPLE_ID"));
                     r.taken = QDateTime::fromString(QString::fromLatin1(field("QUVANE_DATE")),

@@ -633,6 +633,21 @@ TEST(QuvaneCli, TheHistoryHoldsEachMeasurementOnceWhereverItCameFrom)
     const QString fresh = dir.filePath("fresh.sqlite");
     EXPECT_EQ(withHistory(fresh, {"history", "import", blocked}).exitCode, 0);
     EXPECT_EQ(historyRows(fresh).size(), 40);
+
+    // A line whose record number no record has stops the import there; the lines before stay.
+    for (const QByteArray number : {"1e30", "inf", "2.5"}) {
+        QList<QByteArray> lines = contentOf(blocked).split('\n');
+        const qsizetype tab = lines[5].indexOf('\t');
+        lines[5] = number + lines[5].mid(tab);
+        const QString damaged = dir.filePath("damaged.txt");
+        put(damaged, lines.join('\n'));
+        const CliRun run =
+            withHistory(dir.filePath("damaged.sqlite"), {"history", "import", damaged});
+        EXPECT_EQ(run.exitCode, 1) << number.constData();
+        EXPECT_TRUE(holds(run.err, "Line 6: Malformed packet: the record number is not a whole "
+                                   "number it can hold; the 5 records before it were imported"))
+            << run.err;
+    }
 }
 
 // A standard judges with its tolerance set: measure --standard prints each condition's
