@@ -60,6 +60,14 @@ void writeSpectrum(QXmlStreamWriter &xml, const QString &conditionId,
     xml.writeEndElement();
 }
 
+// An xs:double of the file as a value: none for text, NaN or infinity.
+std::optional<double> finite(const QString &text)
+{
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
 } // namespace
 
 QByteArray cxfDocument(const QList<Standard> &standards, const QList<StoredMeasurement> &trials,
@@ -214,11 +222,11 @@ std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
         std::map<QString, QString> tags;
         QString conditionId;
         QList<double> spectrum;
-        int startWL = 400;
+        qint64 startWL = 400;
         bool lab = false;
     };
     QList<Read> objects;
-    std::map<QString, std::pair<Colour::Condition, int>> conditionsById; // condition, increment
+    std::map<QString, std::pair<Colour::Condition, qint64>> conditionsById; // condition, increment
     QXmlStreamReader xml(cxf);
     QString definedId;
     Read *object = nullptr;
@@ -254,17 +262,27 @@ std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
         } else if (object && name == u"ReflectanceSpectrum") {
             object->conditionId = a.value(QStringLiteral("ColorSpecification")).toString();
             if (a.hasAttribute(QStringLiteral("StartWL")))
-                object->startWL = a.value(QStringLiteral("StartWL")).toInt();
+                object->startWL = a.value(QStringLiteral("StartWL")).toLongLong();
             for (const QString &v :
-                 xml.readElementText().split(QLatin1Char(' '), Qt::SkipEmptyParts))
-                object->spectrum << v.toDouble();
+                 xml.readElementText().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                const std::optional<double> value = finite(v);
+                if (!value)
+                    return failed(QStringLiteral("the spectrum of %1 holds \"%2\", not a number")
+                                      .arg(object->standard.name, v));
+                object->spectrum << *value;
+            }
         } else if (object && name == u"ColorCIELab" && object->spectrum.isEmpty()) {
             object->conditionId = a.value(QStringLiteral("ColorSpecification")).toString();
             object->lab = true;
         } else if (object && object->lab && (name == u"L" || name == u"A" || name == u"B")) {
-            object->standard.lab[name == u"L"   ? 0
-                                 : name == u"A" ? 1
-                                                : 2] = xml.readElementText().toDouble();
+            // name views the reader's buffer, which reading the text moves on.
+            const QString component = name.toString();
+            const QString text = xml.readElementText();
+            const std::optional<double> value = finite(text);
+            if (!value)
+                return failed(QStringLiteral("the %1 of %2 is \"%3\", not a number")
+                                  .arg(component, object->standard.name, text));
+            object->standard.lab[component == u"L" ? 0 : component == u"A" ? 1 : 2] = *value;
         } else if (object && name == u"Tag") {
             const QString value = a.value(QStringLiteral("Value")).toString();
             const QStringView tag = a.value(QStringLiteral("Name"));
@@ -296,7 +314,7 @@ std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
                                                            ? Colour::Observer::TwoDegree
                                                            : Colour::Observer::TenDegree;
         } else if (!definedId.isEmpty() && name == u"WavelengthRange") {
-            conditionsById[definedId].second = a.value(QStringLiteral("Increment")).toInt();
+            conditionsById[definedId].second = a.value(QStringLiteral("Increment")).toLongLong();
         }
     }
     if (xml.hasError())
@@ -313,11 +331,14 @@ std::optional<CxfContents> readCxf(const QByteArray &cxf, QString *error)
         }
         s.spectral = !r.lab;
         if (s.spectral) {
-            const int step = conditionId != conditionsById.end() ? conditionId->second.second : 10;
+            // Wider than any instrument's range, narrow enough that nothing below overflows.
+            const qint64 step =
+                conditionId != conditionsById.end() ? conditionId->second.second : 10;
+            const bool sane = step > 0 && step <= 1000 && std::abs(r.startWL) <= 100000;
             for (int i = 0; i < 31; ++i) {
-                const int nm = 400 + 10 * i;
-                const int at =
-                    step > 0 && (nm - r.startWL) % step == 0 ? (nm - r.startWL) / step : -1;
+                const qint64 nm = 400 + 10 * i;
+                const qint64 at =
+                    sane && (nm - r.startWL) % step == 0 ? (nm - r.startWL) / step : -1;
                 if (at < 0 || at >= r.spectrum.size()) {
                     if (error)
                         *error = QStringLiteral("the spectrum of %1 has no value at %2 nm")

@@ -891,4 +891,19 @@ TEST(QuvaneCli, StandardsExportedAsCxfJudgeTheSameWayWhereTheyAreImported)
     }
     put(dir.filePath("bad.cxf"), "<CxF/>");
     EXPECT_EQ(withHistory(fresh, {"standard", "import", dir.filePath("bad.cxf")}).exitCode, 1);
+
+    // Another maker's file starts at 380 nm; a value that is no number is not read as 0.
+    QByteArray other = contentOf(cxf).replace("StartWL=\"400\">", "StartWL=\"380\">0.9 0.8 ");
+    put(dir.filePath("other.cxf"), other);
+    const QString fourth = dir.filePath("fourth.sqlite");
+    ASSERT_EQ(withHistory(fourth, {"standard", "import", dir.filePath("other.cxf")}).exitCode, 0);
+    const auto shown = [](const QString &history) { // from the tolerance on: not the times
+        return withHistory(history, {"standard", "show", "Red"}).out.section("\nTolerance", 1);
+    };
+    EXPECT_EQ(shown(fourth), shown(fresh));
+    put(dir.filePath("other.cxf"), other.replace("0.9 0.8 ", "0.9 n/a "));
+    EXPECT_TRUE(holds(
+        withHistory(dir.filePath("fifth.sqlite"), {"standard", "import", dir.filePath("other.cxf")})
+            .err,
+        "the spectrum of Red holds \"n/a\", not a number"));
 }
