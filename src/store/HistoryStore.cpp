@@ -3,6 +3,7 @@
 #include "store/HistoryError.h"
 
 #include <QAtomicInteger>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 #include <QTimeZone>
 #include <QVariant>
 
@@ -314,10 +316,18 @@ void HistoryStore::open()
                                QStringLiteral("PRAGMA foreign_keys = ON"),
                                // As PostgreSQL's: a sample pattern tells A from a.
                                QStringLiteral("PRAGMA case_sensitive_like = ON")};
-    for (const QString &setting : settings)
-        if (!query.exec(setting))
-            fail(HistoryError::Cause::Unavailable, m_location, QStringLiteral("cannot be opened"),
-                 query.lastError());
+    for (const QString &setting : settings) {
+        // Two programs opening a new file at once both ask for WAL: SQLite refuses one of them
+        // at once rather than wait (each holds the lock the other needs), so that one waits here.
+        QDeadlineTimer deadline(BusyTimeoutMs);
+        while (!query.exec(setting)) {
+            if (postgres || query.lastError().nativeErrorCode() != QLatin1String("5") ||
+                deadline.hasExpired())
+                fail(HistoryError::Cause::Unavailable, m_location,
+                     QStringLiteral("cannot be opened"), query.lastError());
+            QThread::msleep(10);
+        }
+    }
 }
 
 int HistoryStore::readVersion() const
