@@ -7,7 +7,9 @@
 #include "support/PostgresServer.h"
 #include "support/QtPrinting.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -18,7 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <memory>
+#include <thread>
 
 #include <csignal>
 #include <unistd.h>
@@ -449,6 +453,29 @@ TEST_P(StoreTest, StandardsKeepTheirValuesAndConditionsByName)
     store->removeStandard(QStringLiteral("Ivory"));
     EXPECT_FALSE(store->standard(QStringLiteral("Ivory")));
     EXPECT_THROW(store->removeStandard(QStringLiteral("Ivory")), HistoryError);
+}
+
+// Another program holds the write lock of a history not yet made, as when two start at once:
+// SQLite refuses the change to WAL at once there, without its busy handler; opening waits.
+TEST_F(SqliteHistoryTest, OpeningANewHistoryWaitsForAnotherProgramsLock)
+{
+    QDir().mkpath(QFileInfo(location.path).absolutePath());
+    std::promise<void> locked;
+    std::thread other([&] {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+            db.setDatabaseName(location.path);
+            QSqlQuery query(db);
+            EXPECT_TRUE(db.open() && query.exec("BEGIN IMMEDIATE"));
+            locked.set_value();
+            QThread::msleep(300);
+            query.exec("ROLLBACK");
+        }
+        QSqlDatabase::removeDatabase("other");
+    });
+    locked.get_future().wait();
+    EXPECT_NO_THROW(open());
+    other.join();
 }
 
 // A history of the first version, as that version wrote it (checked in), is copied to
