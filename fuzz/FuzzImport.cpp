@@ -2,16 +2,15 @@
 // CGATS, a DATALOG.QV3, or none of them) is read record by record or refused with a QuvaneError
 // naming the line, never crashes; every record read goes into an SQLite history, which takes
 // it or says why not.
+#include "FuzzHistory.h"
+
 #include "link/QuvaneError.h"
 #include "records/Measurement.h"
 #include "store/HistoryError.h"
-#include "store/HistoryStore.h"
 #include "transfer/DatalogReaders.h"
 #include "transfer/TextFormat.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstddef>
 #include <cstdint>
@@ -20,16 +19,10 @@ using namespace quvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static int argc = 1;
-    static char name[] = "fuzz_import";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    static QTemporaryDir dir;
-    static HistoryStore store(HistoryLocation::parse(dir.filePath(QStringLiteral("h.sqlite"))),
-                              {});
+    FuzzHistory &history = fuzzHistory("fuzz_import");
     static DatalogFileReader reader(TextFormat(QLocale(QLocale::German, QLocale::Germany)));
 
-    const QString path = dir.filePath(QStringLiteral("capture.txt"));
+    const QString path = history.folder.filePath(QStringLiteral("capture.txt"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
@@ -43,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const QuvaneError &) {
     }
     try {
-        store.add(read);
+        history.store.add(read);
     } catch (const HistoryError &) {
     }
     return 0;
